@@ -1,0 +1,92 @@
+// The 85 shading-context variables, the output types and the lookups the editor, the stream writer
+// and the interface use.
+//
+// Variables are numbered 1 … 85. Part variables (".R", ".X", ".U" …) are the single floats of the
+// whole variable next to them, so a whole Vector or UV variable is two or three adjacent floats
+// starting at its first part. Any number outside 1 … 85 is named "Error!" and has kind Undefined
+// and a null address.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/thread_record.h"
+#include "core/value_kind.h"
+
+namespace vandrel {
+
+inline constexpr int kVariableCount = 85;
+
+// Variable numbers the core itself refers to.
+enum Variable : int32_t {
+    kVarAlpha = 1,
+    kVarColorIn = 2,  // first part of ColorIn (5)
+    kVarColorOut = 6,
+    kVarColorOutWhole = 9,
+    kVarTrIn = 10,
+    kVarTrOut = 14,
+    kVarUV = 18,
+    kVarSNorm = 43,
+    kVarObject = 51,
+    kVarWorld = 55,
+    kVarSrfRev = 59,
+    kVarFrame = 60,
+    kVarStartFrame = 61,
+    kVarEndFrame = 62,
+    kVarTrigger1 = 65,
+    kVarFrameRate = 85,
+};
+
+std::string_view VariableShortName(int32_t number);
+std::string_view VariableLongName(int32_t number);
+int32_t VariableKind(int32_t number);
+
+// 0 when no variable has this long name (exact, case-sensitive).
+int32_t VariableByLongName(std::string_view longName);
+
+// Index of the variable's first float in TThreadRecord::Variables, -1 outside 1 … 85.
+int VariableFloatIndex(int32_t number);
+
+// Address of variable n in a record; null outside 1 … 85 or without a record.
+float* VariableAddress(TThreadRecord* record, int32_t number);
+
+// Reverse lookups: the lowest variable number at this address (a part wins over the whole that
+// shares its first float), 0 when none.
+int32_t VariableAtAddress(const TThreadRecord* record, const float* address);
+// The first number at this address whose kind is wanted or Trigger, 0 when none.
+int32_t VariableAtAddress(const TThreadRecord* record, const float* address, int32_t wantedKind);
+
+// The connection-menu text for a value kind: "$Disconnect;$Constant;-;" (Numerical) or
+// "$Disconnect;-;", then "$" + the long name of every variable of exactly that kind, 2 … 85.
+std::string ConnectionMenuText(int32_t kind);
+
+// How many properties read each variable, with one shared counter for the colour output (6 … 9).
+class TVariableUsage {
+  public:
+    void Increment(int32_t number);
+    void Decrement(int32_t number);
+    int32_t Count(int32_t number) const;
+    int32_t ColorOutputCount() const { return colorOutput_; }
+    void Reset();
+
+  private:
+    std::array<int32_t, kVariableCount + 1> counts_{};
+    int32_t colorOutput_ = 0;
+};
+
+// Output types and their evaluation masks.
+enum OutputType : int32_t {
+    kDisplacement = 0,
+    kTransparency = 1,
+    kColor = 2,
+    kReflectance = 3,
+};
+inline constexpr int kOutputTypeCount = 4;
+inline constexpr int32_t kMaskAll = 31;
+
+std::string_view OutputTypeName(int32_t type);  // empty outside 0 … 3
+int32_t OutputTypeMask(int32_t type);           // 1, 2, 4, 8; 0 outside 0 … 3
+
+}  // namespace vandrel

@@ -1,0 +1,50 @@
+// User-facing messages and questions.
+//
+// The core never shows a window: it reports through the installed Messages sink. The command line
+// prints each distinct text once and answers every question with No; the editor installs message
+// boxes; tests install a recording sink. Sinks may be called from rendering threads (a shader tree
+// is built on the thread that first shades it), so they must be safe for concurrent use.
+#pragma once
+
+#include <mutex>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace vandrel {
+
+enum class MessageIcon { Error, Exclamation, Information };
+
+class Messages {
+  public:
+    virtual ~Messages() = default;
+    // A message box with one OK button.
+    virtual void Show(std::string_view text, MessageIcon icon, std::string_view caption) = 0;
+    // A Yes/No question; anything but Yes counts as No.
+    virtual bool Ask(std::string_view text, std::string_view caption) = 0;
+};
+
+// The sink in use; the command-line sink until another is installed.
+Messages& CurrentMessages();
+// Installs a sink (null restores the default) and returns the previous one. The caller keeps
+// ownership and must keep the sink alive while installed.
+Messages* InstallMessages(Messages* sink);
+
+// Error icon, OK button: the common case.
+inline void ShowError(std::string_view text) {
+    CurrentMessages().Show(text, MessageIcon::Error, "Error");
+}
+
+// Prints "error: TEXT" (or "warning: TEXT") to stderr, each distinct text once per run, so a
+// hostile shader cannot flood the user; answers every question with No.
+class TStderrMessages final : public Messages {
+  public:
+    void Show(std::string_view text, MessageIcon icon, std::string_view caption) override;
+    bool Ask(std::string_view text, std::string_view caption) override;
+
+  private:
+    std::mutex mutex_;
+    std::set<std::string, std::less<>> shown_;
+};
+
+}  // namespace vandrel

@@ -1,0 +1,41 @@
+// The evaluation record of one rendering thread: its random generator and its shading variables.
+//
+// A record belongs to one thread; nothing in it is shared. The variable block starts with a
+// byte-for-byte copy of the first 188 bytes of the host's shading record (so the host's offsets are
+// offsets into it), followed by SrfRev, the four animation values and 20 trigger values of three
+// floats each.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/random.h"
+
+namespace vandrel {
+
+inline constexpr int kHostBlockWords = 47;  // 188 bytes
+inline constexpr int kSrfRevIndex = 47;
+inline constexpr int kFrameIndex = 48;
+inline constexpr int kStartFrameIndex = 49;
+inline constexpr int kEndFrameIndex = 50;
+inline constexpr int kFrameRateIndex = 51;
+inline constexpr int kTriggerAreaIndex = 52;
+inline constexpr int kTriggerCount = 20;
+inline constexpr int kVariableFloats = kTriggerAreaIndex + 3 * kTriggerCount;
+
+// Word offsets in the host block that are not variables.
+inline constexpr int kReversalFlagWord = 124 / 4;
+inline constexpr int kNodeHandleWord = 184 / 4;
+
+struct TThreadRecord {
+    TRandomState RandomState;
+    alignas(16) std::array<float, kVariableFloats> Variables{};
+    uint32_t ThreadId = 0;
+};
+
+inline void RecordRandomSeed(TThreadRecord* record, int32_t seed) {
+    RandomSeed(record->RandomState, seed);
+}
+inline double RecordRandomNext(TThreadRecord* record) { return RandomNext(record->RandomState); }
+
+}  // namespace vandrel

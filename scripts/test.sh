@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: in Release, and again with
+# AddressSanitizer and UndefinedBehaviorSanitizer (halting on the first error).
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+install_missing_packages
+jobs="$(nproc)"
+
+build_tree release Release
+ctest --test-dir "$VANDREL_ROOT/build/release" --output-on-failure -j "$jobs"
+
+build_tree asan RelWithDebInfo -DVANDREL_SANITIZE=ON
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir "$VANDREL_ROOT/build/asan" --output-on-failure -j "$jobs"

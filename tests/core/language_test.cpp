@@ -1,0 +1,61 @@
+#include "core/language.h"
+
+#include <gtest/gtest.h>
+
+#include "core/catalogue.h"
+#include "core/factory.h"
+
+namespace vandrel {
+namespace {
+
+TEST(LanguageFile, MissingFileOrKeyGivesTheDefault) {
+    TLanguageFile file;
+    EXPECT_FALSE(file.Load("/nonexistent/Vandrel.lng"));
+    EXPECT_EQ(file.Get("101", "Title", "Error"), "Error");
+    file.Parse(
+        "[101]\r\nTitle=Sine Function\r\n; a comment\r\nProp0 = Amplitude \r\nEmpty=\r\n"
+        "broken line\n[unclosed\nTitle=hidden\n[202]\nTitle=Second\nTitle=Ignored\n");
+    EXPECT_EQ(file.Get("101", "Title", "Error"), "Sine Function");
+    EXPECT_EQ(file.Get("101", "title", "Error"), "Sine Function");  // keys ignore case
+    EXPECT_EQ(file.Get("101", "Prop0", "Error"), "Amplitude");
+    EXPECT_EQ(file.Get("101", "Empty", "Error"), "");
+    EXPECT_EQ(file.Get("101", "Prop1", "Error"), "Error");
+    EXPECT_EQ(file.Get("202", "Title", "Error"), "Second");  // the first occurrence wins
+    EXPECT_EQ(file.Get("unclosed", "Title", "none"), "none");
+    EXPECT_TRUE(file.Has("101", "Prop0"));
+    EXPECT_FALSE(file.Has("303", "Prop0"));
+}
+
+// The shipped language file has a complete section for every class that exists.
+TEST(LanguageFile, ShippedFileCoversEveryClass) {
+    TLanguageFile file;
+    ASSERT_TRUE(file.Load(std::string(VANDREL_SOURCE_DIR) + "/resources/Vandrel.lng"));
+    for (const BuiltinClass& entry : BuiltinClasses()) {
+        if (entry.id == 0) continue;
+        auto component = entry.create();
+        auto* table = dynamic_cast<TXRPropertyComponent*>(component.get());
+        ASSERT_NE(table, nullptr) << entry.id;
+        const std::string section = std::to_string(entry.id);
+        ASSERT_TRUE(file.Has(section, "Title")) << entry.id;
+        if (const CatalogueRow* row = FindCatalogueRow(entry.id)) {
+            EXPECT_EQ(file.Get(section, "Title", ""), row->name) << entry.id;
+        }
+        int32_t p = 0;
+        for (const PropertySpec& spec : table->Properties()) {
+            const std::string n = std::to_string(p++);
+            EXPECT_EQ(file.Get(section, "Prop" + n, ""), spec.name) << entry.id << " Prop" << n;
+            EXPECT_FALSE(file.Get(section, "Hint" + n, "").empty()) << entry.id << " Hint" << n;
+            if (spec.kind == kUV || spec.kind == kVector) {
+                const std::string letters = file.Get(section, "Comp" + n, "");
+                EXPECT_EQ(letters, spec.parts) << entry.id << " Comp" << n;
+                EXPECT_EQ(letters.size(), static_cast<size_t>(FloatCount(spec.kind)));
+            }
+            if (spec.kind == kEnumeration) {
+                EXPECT_FALSE(file.Get(section, "Enum" + n, "").empty()) << entry.id << " Enum" << n;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vandrel

@@ -1,24 +1,38 @@
-// The built-in classes the factory can create, one line per class; each class carries its id.
-#include "components/generators/generators_1d.h"
-#include "components/math/vectors_colors.h"
-#include "core/factory.h"
+// Joins the class lists of every family into the one table the factory searches.
+#include <vector>
+
+#include "components/families.h"
 #include "core/root.h"
 
 namespace vandrel {
 
 namespace {
 
-constexpr BuiltinClass kClasses[] = {
+constexpr BuiltinClass kCoreClasses[] = {
     {0, [] { return std::make_unique<TXRComponent>(); }},  // the blank component
     Builtin<TXRCRoot>(),
-    // 1D generators
-    Builtin<TXRCSine>(),
-    // 3D vector and colour math
-    Builtin<TXRCAdd3D>(),
 };
+
+std::vector<BuiltinClass> JoinFamilies() {
+    std::vector<BuiltinClass> all;
+    for (const auto family :
+         {CoreClasses, Generators1DClasses, SplineClasses, Generators2DClasses, Generators3DClasses,
+          CellularClasses, PatternClasses, ShapePatternClasses, ColorEffectClasses,
+          VectorColorClasses, UVClasses, LowLevelClasses, ConverterClasses, IlluminationClasses,
+          MediaClasses}) {
+        const auto classes = family();
+        all.insert(all.end(), classes.begin(), classes.end());
+    }
+    return all;
+}
 
 }  // namespace
 
-std::span<const BuiltinClass> BuiltinClasses() { return kClasses; }
+std::span<const BuiltinClass> CoreClasses() { return kCoreClasses; }
+
+std::span<const BuiltinClass> BuiltinClasses() {
+    static const std::vector<BuiltinClass> all = JoinFamilies();
+    return all;
+}
 
 }  // namespace vandrel

@@ -1,0 +1,6 @@
+// Conversions.
+#pragma once
+
+#include "core/component.h"
+
+namespace vandrel {}  // namespace vandrel

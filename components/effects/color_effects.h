@@ -1,0 +1,6 @@
+// Colour effects.
+#pragma once
+
+#include "core/component.h"
+
+namespace vandrel {}  // namespace vandrel

@@ -1,0 +1,6 @@
+// Cellular, birdshot and crystallize components.
+#pragma once
+
+#include "core/component.h"
+
+namespace vandrel {}  // namespace vandrel

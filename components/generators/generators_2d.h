@@ -1,0 +1,6 @@
+// Two-dimensional generators and fractals.
+#pragma once
+
+#include "core/component.h"
+
+namespace vandrel {}  // namespace vandrel

@@ -1,0 +1,6 @@
+// Three-dimensional generators.
+#pragma once
+
+#include "core/component.h"
+
+namespace vandrel {}  // namespace vandrel

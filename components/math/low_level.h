@@ -1,0 +1,6 @@
+// Numerical operations.
+#pragma once
+
+#include "core/component.h"
+
+namespace vandrel {}  // namespace vandrel

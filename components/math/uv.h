@@ -1,0 +1,6 @@
+// UV vector math.
+#pragma once
+
+#include "core/component.h"
+
+namespace vandrel {}  // namespace vandrel

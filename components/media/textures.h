@@ -1,0 +1,6 @@
+// Textures, images, bump and audio.
+#pragma once
+
+#include "core/component.h"
+
+namespace vandrel {}  // namespace vandrel

@@ -1,0 +1,6 @@
+// Regular patterns.
+#pragma once
+
+#include "core/component.h"
+
+namespace vandrel {}  // namespace vandrel

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "components/families.h"
+#include "components/shared/easing.h"
 
 namespace vandrel {
 
@@ -36,6 +37,12 @@ void TXRCNormalize2D::Evaluate(bool) {
     const TVec2 v = Uv(0);
     const double length = static_cast<float>(Length2(v));
     SetOut(length != 0 ? TVec2{v.u / length, v.v / length} : TVec2{});
+}
+
+void TXRCInterpolate2D::Evaluate(bool) {
+    const double t = EaseFraction(Num(2), Enum(3));
+    const TVec2 a = Uv(0), b = Uv(1);
+    SetOut(TVec2{Lerp(a.u, b.u, t), Lerp(a.v, b.v, t)});
 }
 
 void TXRCBlend2D::Evaluate(bool) {
@@ -77,11 +84,11 @@ void TXRCSwitch2D::Evaluate(bool) { SetOut(Enum(2) != 0 ? Uv(1) : Uv(0)); }
 
 namespace {
 constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCAdd2D>(),    Builtin<TXRCSub2D>(),       Builtin<TXRCMul2D>(),
-    Builtin<TXRCScale2D>(),  Builtin<TXRCRotate2D>(),    Builtin<TXRCDot2D>(),
-    Builtin<TXRCLength2D>(), Builtin<TXRCNormalize2D>(), Builtin<TXRCInvert2D>(),
-    Builtin<TXRCBlend2D>(),  Builtin<TXRCDistance2D>(),  Builtin<TXRCDist2Line2D>(),
-    Builtin<TXRCSwitch2D>(),
+    Builtin<TXRCAdd2D>(),         Builtin<TXRCSub2D>(),       Builtin<TXRCMul2D>(),
+    Builtin<TXRCScale2D>(),       Builtin<TXRCRotate2D>(),    Builtin<TXRCDot2D>(),
+    Builtin<TXRCLength2D>(),      Builtin<TXRCNormalize2D>(), Builtin<TXRCInvert2D>(),
+    Builtin<TXRCInterpolate2D>(), Builtin<TXRCBlend2D>(),     Builtin<TXRCDistance2D>(),
+    Builtin<TXRCDist2Line2D>(),   Builtin<TXRCSwitch2D>(),
 };
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "components/families.h"
+#include "components/shared/easing.h"
 
 namespace vandrel {
 
@@ -88,6 +89,12 @@ void TXRCInvert3D::Evaluate(bool) {
     SetOut(Enum(1) <= 0 ? TVec3{-v.x, -v.y, -v.z} : TVec3{1 - v.x, 1 - v.y, 1 - v.z});
 }
 
+void TXRCGrad2C::Evaluate(bool) {
+    const double t = EaseFraction(Num(2), Enum(3));
+    const TVec3 a = Vec(0), b = Vec(1);
+    SetOut(TVec3{Lerp(a.x, b.x, t), Lerp(a.y, b.y, t), Lerp(a.z, b.z, t)});
+}
+
 void TXRCBlend3D::Evaluate(bool) {
     const TBlendWeights w = BlendWeights(Num(1), Num(3));
     SetOut((Vec(0) * w.a + Vec(2) * w.b) * w.scale);
@@ -133,11 +140,12 @@ void TXRCSwitch3D::Evaluate(bool) { SetOut(Enum(2) != 0 ? Vec(1) : Vec(0)); }
 
 namespace {
 constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCAdd3D>(),       Builtin<TXRCSub3D>(),       Builtin<TXRCMul3D>(),
-    Builtin<TXRCScale3D>(),     Builtin<TXRCRotate3D>(),    Builtin<TXRCRotateAxis>(),
-    Builtin<TXRCDot3D>(),       Builtin<TXRCCross3D>(),     Builtin<TXRCLength3D>(),
-    Builtin<TXRCNormalize3D>(), Builtin<TXRCInvert3D>(),    Builtin<TXRCBlend3D>(),
-    Builtin<TXRCDistance3D>(),  Builtin<TXRCDist2Line3D>(), Builtin<TXRCSwitch3D>(),
+    Builtin<TXRCAdd3D>(),       Builtin<TXRCSub3D>(),      Builtin<TXRCMul3D>(),
+    Builtin<TXRCScale3D>(),     Builtin<TXRCRotate3D>(),   Builtin<TXRCRotateAxis>(),
+    Builtin<TXRCDot3D>(),       Builtin<TXRCCross3D>(),    Builtin<TXRCLength3D>(),
+    Builtin<TXRCNormalize3D>(), Builtin<TXRCInvert3D>(),   Builtin<TXRCGrad2C>(),
+    Builtin<TXRCBlend3D>(),     Builtin<TXRCDistance3D>(), Builtin<TXRCDist2Line3D>(),
+    Builtin<TXRCSwitch3D>(),
 };
 }  // namespace
 

@@ -12,3 +12,6 @@ build_tree asan RelWithDebInfo -DVANDREL_SANITIZE=ON
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$VANDREL_ROOT/build/asan" --output-on-failure -j "$jobs"
+
+# Hostile streams: a bounded fuzzing run of every stream reader.
+bash "$VANDREL_ROOT/scripts/fuzz.sh"

@@ -1,0 +1,375 @@
+#include "interface/interface_model.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/stream_codec.h"
+#include "interface/interface_samples.h"
+
+namespace vandrel {
+namespace {
+
+using test::kRichInterface;
+using Floats3 = std::array<float, 3>;
+
+// Records every call as a short line; InterfaceChanged answers from `handled`.
+class TRecorder final : public TInterfaceEditorObserver, public TInterfacePanelObserver {
+  public:
+    void RefreshTriggerList() override { events.push_back("refresh"); }
+    void TriggerFreed(int trigger) override { Add("freed", trigger); }
+    void Reload() override { events.push_back("reload"); }
+    void ShaderModified() override { events.push_back("modified"); }
+    bool InterfaceChanged(int32_t t) override {
+        Add("changed", t);
+        return handled[static_cast<size_t>(t)];
+    }
+    void ReloadControls(int32_t t) override { Add("controls", t); }
+    void RequestUpdate(int32_t t) override { Add("update", t); }
+    void MarkUpdatePending(int32_t t) override { Add("pending", t); }
+
+    std::vector<std::string> Take() { return std::exchange(events, {}); }
+
+    std::array<bool, 4> handled{};
+    std::vector<std::string> events;
+
+  private:
+    void Add(const char* what, int n) {
+        events.push_back(std::string(what) + " " + std::to_string(n));
+    }
+};
+
+using Events = std::vector<std::string>;
+
+class InterfaceModel : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        model.SetEditorObserver(&recorder);
+        model.SetPanelObserver(&recorder);
+    }
+    TXRInterfaceModel model;
+    TRecorder recorder;
+};
+
+TEST_F(InterfaceModel, SharedTriggerStaysUntilItsLastUseIsReleased) {
+    // 0.001 as a float is 3A83126F.
+    const std::string entry = "02D%0202$Trigger3$$F" + std::string(24, '0') + "3A83126F%";
+    EXPECT_TRUE(model.RegisterTrigger(2, kNumerical));
+    EXPECT_TRUE(model.RegisterTrigger(2, kNumerical));
+    model.ReleaseTrigger(2);
+    EXPECT_EQ(model.Usage().Triggers[2].Count, 1);
+    EXPECT_EQ(model.Serialise(), entry);
+    recorder.Take();
+    model.ReleaseTrigger(2);
+    EXPECT_EQ(model.Usage().Triggers[2].Kind, kTrigger);
+    EXPECT_EQ(model.Usage().Triggers[2].Count, 0);
+    EXPECT_EQ(model.Serialise(), "02D%%");
+    EXPECT_EQ(recorder.Take(), (Events{"freed 2", "refresh"}));
+    model.ReleaseTrigger(2);  // already free
+    EXPECT_EQ(model.Usage().Triggers[2].Count, 0);
+    EXPECT_TRUE(recorder.Take().empty());
+}
+
+TEST_F(InterfaceModel, FirstUseTakesTheDefaultsOfItsKind) {
+    const struct {
+        int trigger;
+        int32_t kind;
+        bool isInteger;
+        const char* items;
+        const char* label;
+        const char* second;
+        std::array<float, 8> values;
+        Floats3 current;
+    } rows[] = {
+        {0, kNumerical, false, "", "Trigger1", "", {0, 0, 0, 0.001f}, {0, 0, 0}},
+        {9, kNumerical, true, "", "Trigger10", "", {1, 10000, 1, 1}, {1, 0, 0}},
+        {4, kUV, false, "", "Trigger5.U", "Trigger5.V", {0, 0, 0, 0, 0, 0, 0.001f, 0.001f}, {}},
+        {19, kVector, false, "", "Trigger20", "", {}, {}},
+        {7,
+         kEnumeration,
+         false,
+         "Linear;Smooth step",
+         "Trigger8",
+         "Linear;Smooth step@Linear;Smooth&'Gstep",
+         {},
+         {}},
+    };
+    for (const auto& row : rows) {
+        model.Working().Triggers[static_cast<size_t>(row.trigger)] = {9, 9, 9};
+        ASSERT_TRUE(model.RegisterTrigger(row.trigger, row.kind, row.isInteger, row.items));
+        const TTriggerSettings& t = model.Settings().Triggers[static_cast<size_t>(row.trigger)];
+        EXPECT_EQ(t.Kind, row.kind);
+        EXPECT_EQ(t.IsInteger, row.isInteger);
+        EXPECT_EQ(t.Label, row.label);
+        EXPECT_EQ(t.SecondText, row.second);
+        EXPECT_EQ(t.Values, row.values) << row.label;
+        EXPECT_EQ(model.Working().Triggers[static_cast<size_t>(row.trigger)], row.current);
+    }
+    EXPECT_EQ(model.Settings().Triggers[19].PickerChoice(), kOwnPicker);
+    EXPECT_NE(model.Serialise().find("0902$Trigger10$$I3F800000461C40003F8000003F800000"),
+              std::string::npos);  // 10000 = 461C4000
+}
+
+TEST_F(InterfaceModel, RegistrationsThatDoNotCount) {
+    ASSERT_TRUE(model.RegisterTrigger(3, kNumerical));
+    ASSERT_TRUE(model.RegisterTrigger(6, kEnumeration, false, "A;B"));
+    recorder.Take();
+    model.ClearInterfaceChangedFlag();
+    EXPECT_FALSE(model.RegisterTrigger(3, kUV));
+    EXPECT_FALSE(model.RegisterTrigger(3, kEnumeration, false, "A;B"));
+    EXPECT_FALSE(model.RegisterTrigger(6, kEnumeration, false, "A;C"));
+    for (const int32_t kind : {0, 1, 5, 7, 8, 99}) EXPECT_FALSE(model.RegisterTrigger(0, kind));
+    EXPECT_FALSE(model.RegisterTrigger(-1, kNumerical));
+    EXPECT_FALSE(model.RegisterTrigger(20, kNumerical));
+    model.ReleaseTrigger(3, kUV);  // pairs with the ignored registration
+    model.ReleaseTrigger(20);
+    EXPECT_TRUE(recorder.Take().empty());
+    EXPECT_FALSE(model.InterfaceChangedFlag());
+    EXPECT_EQ(model.Usage().Triggers[3].Kind, kNumerical);
+    EXPECT_EQ(model.Usage().Triggers[3].Count, 1);
+    EXPECT_EQ(model.Usage().Triggers[0].Count, 0);
+
+    EXPECT_TRUE(model.RegisterTrigger(6, kEnumeration, false, "A;B"));
+    model.Settings().Triggers[6].SecondText = "A;B@First;Second";  // renamed items keep the list
+    EXPECT_TRUE(model.RegisterTrigger(6, kEnumeration, false, "A;B"));
+    EXPECT_EQ(model.Usage().Triggers[6].Count, 3);
+}
+
+TEST_F(InterfaceModel, FileSlots) {
+    EXPECT_TRUE(model.RegisterFileSlot(2, 'T'));
+    EXPECT_EQ(model.Serialise(), "02D%%0208T$File 3$Caligari.jpg");
+    EXPECT_EQ(model.Working().Files[2], "T:Caligari.jpg");
+    EXPECT_TRUE(model.RegisterFileSlot(0, 'A'));
+    EXPECT_TRUE(model.RegisterFileSlot(1, 'I'));
+    EXPECT_TRUE(model.RegisterFileSlot(4, 'B'));
+    EXPECT_EQ(model.Settings().Files[0].DefaultFile, "Ding.wav");
+    EXPECT_EQ(model.Settings().Files[1].DefaultFile, "Caligari.jpg");
+    EXPECT_EQ(model.Settings().Files[4].Label, "File 5");
+    EXPECT_TRUE(model.RegisterFileSlot(2, 'T'));
+    EXPECT_FALSE(model.RegisterFileSlot(2, 'A'));
+    EXPECT_FALSE(model.RegisterFileSlot(5, 'T'));
+    EXPECT_FALSE(model.RegisterFileSlot(-1, 'T'));
+    EXPECT_FALSE(model.RegisterFileSlot(3, 'N'));
+    model.ReleaseFileSlot(2, 'A');
+    EXPECT_EQ(model.Usage().Files[2].Count, 2);
+    model.ReleaseFileSlot(2);
+    model.ReleaseFileSlot(2);
+    EXPECT_EQ(model.Usage().Files[2].Type, 'N');
+    EXPECT_EQ(model.Usage().Files[2].Count, 0);
+    EXPECT_EQ(model.Settings().Files[2].DefaultFile, "");
+    EXPECT_EQ(model.Working().Files[2], "N:*.*");
+    EXPECT_EQ(model.Serialise().find("0208"), std::string::npos);
+}
+
+TEST_F(InterfaceModel, ResetEmptiesEverything) {
+    model.RegisterTrigger(1, kVector);
+    model.RegisterFileSlot(1, 'A');
+    model.Apply(false, false, "x");
+    model.Reset();
+    EXPECT_EQ(model.Serialise(), "02D%%");
+    EXPECT_EQ(model.InterfaceString(), "");
+    EXPECT_EQ(model.Usage().Triggers[1].Kind, kTrigger);
+    EXPECT_EQ(model.Usage().Files[1].Type, 'N');
+    EXPECT_EQ(model.Working(), TLocalKeyframes{});
+    EXPECT_EQ(model.Working().Files[1], "N:*.*");
+}
+
+TEST_F(InterfaceModel, RegistrationChangesReachTheOutputTypesShowingTheShader) {
+    model.SetEditedShaderFile("/shaders/Wood.xrb");
+    model.SetOutputTypeShader(kColor, "/SHADERS/wood.XRB", true);
+    model.SetOutputTypeShader(kDisplacement, "/shaders/Stone.xrb", true);
+    model.RegisterTrigger(0, kNumerical);
+    EXPECT_EQ(recorder.Take(), (Events{"refresh", "changed 2"}));
+    EXPECT_TRUE(model.InterfaceChangedFlag());
+
+    model.ClearInterfaceChangedFlag();
+    model.BeginUpdate();
+    model.RegisterFileSlot(0, 'T');
+    model.EndUpdate();
+    EXPECT_TRUE(recorder.Take().empty());
+    EXPECT_TRUE(model.InterfaceChangedFlag());
+
+    model.SetEditedShaderFile("");  // unsaved: matches no output type without a shader either
+    model.RegisterTrigger(0, kNumerical);
+    EXPECT_EQ(recorder.Take(), (Events{"refresh"}));
+}
+
+TEST_F(InterfaceModel, ParseTakesStoredSettingsButNotUseCounts) {
+    model.RegisterTrigger(2, kNumerical);
+    model.RegisterTrigger(4, kUV);
+    model.RegisterTrigger(9, kNumerical);  // the string says colour: the tree wins
+    model.RegisterTrigger(19, kEnumeration, false, "Linear;Smooth");
+    model.RegisterFileSlot(1, 'T');
+    model.RegisterFileSlot(4, 'I');  // the string says audio
+    recorder.Take();
+    model.Parse(kRichInterface);
+    EXPECT_EQ(recorder.Take(), (Events{"reload"}));
+    EXPECT_EQ(model.InterfaceString(), kRichInterface);
+    EXPECT_EQ(model.Options().NoticeText, "(c)&'GAnn");
+
+    EXPECT_EQ(model.Settings().Triggers[2].Label, "Speed");
+    EXPECT_EQ(model.Working().Triggers[2], (Floats3{0.5f, 0, 0}));
+    EXPECT_EQ(model.Working().Triggers[4], (Floats3{5, 6, 0}));
+    EXPECT_EQ(model.Working().Triggers[19], (Floats3{12, 0, 0}));
+    EXPECT_EQ(model.Usage().Triggers[9].Kind, kNumerical);
+    EXPECT_EQ(model.Settings().Triggers[9].Label, "Trigger10");
+    EXPECT_EQ(model.Working().Files[1], "T:Caligari.jpg");
+    EXPECT_EQ(model.Usage().Files[4].Type, 'I');
+    EXPECT_EQ(model.Settings().Files[4].DefaultFile, "Caligari.jpg");
+    for (const int t : {2, 4, 19}) EXPECT_EQ(model.Usage().Triggers[t].Count, 1);
+
+    TXRInterfaceModel alone;  // nothing registered: settings arrive, nothing is in use
+    alone.Parse(kRichInterface);
+    EXPECT_EQ(alone.Usage().Triggers[9].Kind, kVector);
+    EXPECT_EQ(alone.Usage().Triggers[9].Count, 0);
+    EXPECT_EQ(alone.Working().Triggers[9], (Floats3{1, 0.5f, 0}));
+    EXPECT_EQ(alone.Serialise(), "02D(c)&'GAnn%%");
+}
+
+// Build a model of every kind, write it, rebuild as the editor does (registrations, then Parse).
+TEST_F(InterfaceModel, RebuildFromItsOwnStringGivesTheSameModel) {
+    const auto registerAll = [](TXRInterfaceModel& m) {
+        m.RegisterTrigger(0, kNumerical);
+        m.RegisterTrigger(1, kNumerical, true);
+        m.RegisterTrigger(5, kUV);
+        m.RegisterTrigger(11, kVector);
+        m.RegisterTrigger(17, kEnumeration, false, "One;Two;Three");
+        m.RegisterFileSlot(0, 'A');
+        m.RegisterFileSlot(1, 'T');
+        m.RegisterFileSlot(2, 'I');
+        m.RegisterFileSlot(3, 'B');
+    };
+    registerAll(model);
+    auto& t = model.Settings().Triggers;
+    t[0].Label = EscapeText("Bump height");
+    t[0].Values = {-1, 1, 0.25f, 0.05f};
+    t[1].Values = {2, 1, 2, 1};
+    t[5].Values = {0, -2, 1, 2, 0.5f, -0.5f, 0.1f, 0.2f};
+    t[5].SecondText = EscapeText("V $ | %");
+    t[11].Values = {0.2f, 0.4f, 0.6f};
+    t[11].SetPickerChoice(kSystemPicker);
+    t[17].SecondText = "One;Two;Three@Eins;Zwei;Drei";
+    t[17].SetDefaultItem(2);
+    for (const int i : {0, 1, 5, 11, 17}) model.TakeDefaultAsCurrent(i);
+    model.Settings().Files[3] = {"Relief | 100%", "rock$1.png"};
+    model.Working().Files[3] = "B:rock$1.png";
+    model.Apply(true, false, "Free & easy");
+    const std::string s = model.Serialise();
+    EXPECT_EQ(model.InterfaceString(), s);
+
+    TXRInterfaceModel rebuilt;
+    registerAll(rebuilt);
+    rebuilt.Parse(s);
+    EXPECT_EQ(rebuilt.Serialise(), s);
+    EXPECT_EQ(rebuilt.Options(), model.Options());
+    EXPECT_EQ(rebuilt.Working(), model.Working());
+    for (size_t i = 0; i < kTriggerCount; ++i) {
+        EXPECT_EQ(rebuilt.Usage().Triggers[i].Kind, model.Usage().Triggers[i].Kind);
+        if (model.Usage().Triggers[i].Count > 0) {
+            EXPECT_EQ(rebuilt.Settings().Triggers[i], model.Settings().Triggers[i]) << i;
+        }
+    }
+    for (size_t i = 0; i < kFileSlotCount; ++i) {
+        EXPECT_EQ(rebuilt.Settings().Files[i], model.Settings().Files[i]) << i;
+    }
+}
+
+TEST_F(InterfaceModel, NoticeTextIsStoredEscapedAndReadsBackUnchanged) {
+    model.Apply(true, true, "(c) Ann & Bob");
+    // Blank (32) -> "&", 39 + 0, 39 + 32; "&" (38) -> "&", 39 + 0, 39 + 38.
+    EXPECT_EQ(model.Options().NoticeText, "(c)&'GAnn&'G&'M&'GBob");
+    EXPECT_EQ(model.InterfaceString(), "02D(c)&'GAnn&'G&'M&'GBob%%");
+    TXRInterfaceModel other;
+    other.Parse(model.InterfaceString());
+    EXPECT_EQ(UnescapeText(other.Options().NoticeText), "(c) Ann & Bob");
+
+    model.Apply(false, false, std::string(300, 'x'));
+    EXPECT_EQ(model.InterfaceString().substr(0, 3), "01O");
+    EXPECT_EQ(model.Options().NoticeText.size(), kMaxNoticeLength);
+}
+
+TEST_F(InterfaceModel, ApplyTellsHandlersOrCopiesTheWorkingValues) {
+    model.SetEditedShaderFile("a.xrb");
+    model.SetOutputTypeShader(kColor, "A.xrb", true);
+    model.SetOutputTypeShader(kReflectance, "a.xrb", true);
+    model.SetOutputTypeShader(kTransparency, "b.xrb", true);
+    recorder.handled[kColor] = true;
+    model.RegisterTrigger(0, kNumerical, true);  // working value 1
+    recorder.Take();
+    model.Apply(true, true, "");
+    EXPECT_EQ(recorder.Take(), (Events{"modified", "changed 2", "changed 3"}));
+    EXPECT_EQ(model.OutputValues(kReflectance)->Triggers[0], (Floats3{1, 0, 0}));
+    EXPECT_EQ(model.OutputValues(kColor)->Triggers[0], (Floats3{0, 0, 0}));
+    EXPECT_EQ(model.OutputValues(kTransparency)->Triggers[0], (Floats3{0, 0, 0}));
+
+    *model.OutputValues(kReflectance) = {};
+    model.BeginUpdate();
+    model.Apply(true, true, "");
+    model.EndUpdate();
+    EXPECT_EQ(recorder.Take(), (Events{"modified"}));
+    EXPECT_EQ(model.OutputValues(kReflectance)->Triggers[0], (Floats3{0, 0, 0}));
+    EXPECT_EQ(model.OutputValues(4), nullptr);
+}
+
+TEST_F(InterfaceModel, PanelValuesReachLinkedOutputTypes) {
+    model.SetOutputTypeShader(kColor, "shared.xrb", false);
+    model.SetOutputTypeShader(kTransparency, "SHARED.xrb", false);
+    model.SetOutputTypeShader(kReflectance, "own.xrb", true);
+    model.SetOutputTypeShader(kDisplacement, "other.xrb", false);
+
+    model.ChangeTriggerValue(kColor, 3, 1, 0.75f, true);
+    EXPECT_EQ(recorder.Take(), (Events{"controls 1", "update 2", "update 1"}));
+    EXPECT_EQ(model.OutputValues(kTransparency)->Triggers[3], (Floats3{0, 0.75f, 0}));
+    EXPECT_EQ(model.OutputValues(kDisplacement)->Triggers[3], (Floats3{0, 0, 0}));
+
+    model.ChangeColorValue(kTransparency, 4, {0.1f, 0.2f, 0.3f}, false);
+    EXPECT_EQ(recorder.Take(), (Events{"controls 2", "pending 1"}));
+    EXPECT_EQ(model.OutputValues(kColor)->Triggers[4], (Floats3{0.1f, 0.2f, 0.3f}));
+
+    model.ChangeFileValue(kReflectance, 2, 'T', "wood.jpg", true);
+    EXPECT_EQ(recorder.Take(), (Events{"update 3"}));
+    EXPECT_EQ(model.OutputValues(kReflectance)->Files[2], "T:wood.jpg");
+    EXPECT_EQ(model.OutputValues(kColor)->Files[2], "N:*.*");
+
+    model.UpdateNow(kColor);
+    EXPECT_EQ(recorder.Take(), (Events{"controls 1", "update 2", "update 1"}));
+
+    model.ChangeTriggerValue(4, 0, 0, 1, true);
+    model.ChangeTriggerValue(kColor, 20, 0, 1, true);
+    model.ChangeTriggerValue(kColor, 0, 3, 1, true);
+    model.ChangeFileValue(kColor, 5, 'T', "x", true);
+    EXPECT_TRUE(recorder.Take().empty());
+}
+
+TEST(InterfaceLimits, ValuesHeldToTriggerLimits) {
+    TTriggerSettings n;
+    n.Kind = kNumerical;
+    EXPECT_EQ(LimitTriggerValue(n, 0, -1e9f), -1e9f);  // 0 and 0: not limited
+    n.Values = {2, 1};                                 // behaves as 2 … 2
+    EXPECT_EQ(LimitTriggerValue(n, 0, 5), 2);
+    EXPECT_EQ(LimitTriggerValue(n, 0, 1), 2);
+    n.Values = {0, 3};
+    EXPECT_EQ(LimitTriggerValue(n, 0, -1), 0);
+    EXPECT_EQ(LimitTriggerValue(n, 0, 4), 3);
+    EXPECT_EQ(LimitTriggerValue(n, 0, 1.5f), 1.5f);
+    TTriggerSettings uv;
+    uv.Kind = kUV;
+    uv.Values = {0, 10, 1, 20};  // U 0 … 1, V 10 … 20
+    EXPECT_EQ(LimitTriggerValue(uv, 0, 5), 1);
+    EXPECT_EQ(LimitTriggerValue(uv, 1, 5), 10);
+    EXPECT_EQ(LimitTriggerValue(uv, 1, 25), 20);
+}
+
+TEST(InterfaceLimits, DefaultKeyframesOfAStoredInterface) {
+    const TLocalKeyframes k = DefaultKeyframes(ParseInterfaceString(kRichInterface));
+    EXPECT_EQ(k.Triggers[2], (Floats3{0.5f, 0, 0}));
+    EXPECT_EQ(k.Triggers[9], (Floats3{1, 0.5f, 0}));
+    EXPECT_EQ(k.Triggers[0], (Floats3{0, 0, 0}));
+    EXPECT_EQ(k.Files[0], "N:*.*");
+    EXPECT_EQ(k.Files[1], "T:Caligari.jpg");
+    EXPECT_EQ(k.Files[4], "A:Ding.wav");
+}
+
+}  // namespace
+}  // namespace vandrel

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "core/random.h"
 
@@ -27,10 +29,21 @@ inline constexpr int kVariableFloats = kTriggerAreaIndex + 3 * kTriggerCount;
 inline constexpr int kReversalFlagWord = 124 / 4;
 inline constexpr int kNodeHandleWord = 184 / 4;
 
+class TShaderInstance;
+
 struct TThreadRecord {
     TRandomState RandomState;
     alignas(16) std::array<float, kVariableFloats> Variables{};
     uint32_t ThreadId = 0;
+    std::vector<std::unique_ptr<TShaderInstance>> Instances;
+    // Per output type (0 Displacement … 3 Reflectance): the material last shaded and its instance.
+    std::array<int32_t, 4> LastInfo{};
+    std::array<TShaderInstance*, 4> Current{};
+
+    TThreadRecord();
+    TThreadRecord(const TThreadRecord&) = delete;
+    TThreadRecord& operator=(const TThreadRecord&) = delete;
+    ~TThreadRecord();
 };
 
 inline void RecordRandomSeed(TThreadRecord* record, int32_t seed) {

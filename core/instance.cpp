@@ -1,0 +1,259 @@
+#include "core/instance.h"
+
+#include <unistd.h>
+
+#include <cstring>
+
+#include "core/context.h"
+#include "core/root.h"
+#include "core/shader_file.h"
+#include "host/tsxapi.h"
+
+namespace vandrel {
+
+namespace {
+
+constexpr int32_t kMaskHeight = 1;
+constexpr int32_t kMaskShared = 15;
+
+TXRCRoot* RootOf(TXRTree& tree) {
+    return tree.RootEntry != nullptr ? dynamic_cast<TXRCRoot*>(tree.RootEntry->Component.get())
+                                     : nullptr;
+}
+
+std::string TextParameter(int32_t info, int32_t index) {
+    const void* data = tsxParameterValueGetData(tsxShaderInfoGetParameterValue(info, index));
+    return data != nullptr ? std::string(static_cast<const char*>(data)) : std::string();
+}
+
+float* World(TThreadRecord& r) { return VariableAddress(&r, kVarWorld); }
+
+// The displacement protocol's samplers, called back by the host.
+double UVSampler(double u, double v, void* data) {
+    auto* instance = static_cast<TShaderInstance*>(data);
+    const int32_t n = instance->UVSampleCount;
+    if (n == 0) {
+        instance->UVSamples[0] = {static_cast<float>(u), static_cast<float>(v)};
+    } else if (n < 3) {
+        const auto& base = instance->UVSamples[0];
+        instance->UVSamples[static_cast<size_t>(n)] = {
+            static_cast<float>(base[0] + (u - base[0]) * 0.001),
+            static_cast<float>(base[1] + (v - base[1]) * 0.001)};
+    }
+    if (n < 3) instance->UVSampleCount = n + 1;
+    return 0.0;
+}
+
+float HeightSampler(const float* point, void* data) {
+    auto* instance = static_cast<TShaderInstance*>(data);
+    TThreadRecord& r = *instance->Record;
+    // Calls pair with the UV samples 2, 1, 0; a host calling more often keeps the base sample.
+    const int32_t n = instance->UVSampleCount;
+    const auto& uv = instance->UVSamples[static_cast<size_t>(n >= 0 && n <= 2 ? 2 - n : 0)];
+    float* vars = r.Variables.data();
+    vars[VariableFloatIndex(kVarUV)] = uv[0];
+    vars[VariableFloatIndex(kVarUV) + 1] = uv[1];
+    float* world = World(r);
+    std::memcpy(world, point, 3 * sizeof(float));
+    std::memcpy(instance->LastWorld.data(), point, 3 * sizeof(float));
+    float* object = VariableAddress(&r, kVarObject);
+    const auto& inverse = instance->InverseTransforms[static_cast<size_t>(instance->CurrentInfo)];
+    if (inverse) {
+        tsxTransformVect3f(object, point, inverse->data());
+    } else {
+        std::memcpy(object, point, 3 * sizeof(float));
+    }
+    instance->Tree.Evaluate(kMaskHeight);
+    ++instance->UVSampleCount;
+    const TXRCRoot* root = RootOf(instance->Tree);
+    return root != nullptr ? static_cast<float>(root->Displacement()) : 0.0f;
+}
+
+void CopyOut(float* target, const float* source, int floats) {
+    std::memcpy(target, source, sizeof(float) * static_cast<size_t>(floats));
+}
+
+}  // namespace
+
+TThreadRecord::TThreadRecord() = default;
+TThreadRecord::~TThreadRecord() = default;
+
+uint32_t CurrentThreadId() { return static_cast<uint32_t>(gettid()); }
+
+TShaderInstance::TShaderInstance(TThreadRecord& record, std::string name)
+    : Record(&record), Name(std::move(name)) {
+    Tree.Context = Record;
+    Tree.Instance = this;
+}
+
+void TShaderInstance::Build() {
+    const TLoadedShader loaded = LoadShaderFile(Name);
+    Built = Tree.BuildFromStream(loaded.stream);
+    TXRCRoot* root = Built ? RootOf(Tree) : nullptr;
+    DisplacementMode = root != nullptr ? root->DisplacementMode() : 0;
+}
+
+int32_t TShaderInstance::IndexOfInfo(int32_t info) const {
+    for (size_t i = 0; i < Infos.size(); ++i) {
+        if (Infos[i] == info) return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+void TShaderInstance::AddInfo(int32_t info) {
+    TMaterialParameters parameters;
+    for (int32_t t = 0; t < kTriggerCount; ++t) {
+        const void* data = tsxParameterValueGetData(
+            tsxShaderInfoGetParameterValue(info, kFirstTriggerParameter + t));
+        if (data != nullptr) std::memcpy(&parameters.Triggers[3 * t], data, 3 * sizeof(float));
+    }
+    std::array<int32_t, kFileSlots> handles{};
+    for (int32_t f = 0; f < kFileSlots; ++f) {
+        parameters.Files[f] = TextParameter(info, kFirstFileParameter + f);
+    }
+    Infos.push_back(info);
+    Parameters.push_back(std::move(parameters));
+    FileHandles.push_back(handles);
+    InverseTransforms.emplace_back();
+}
+
+TThreadRecord& TRecordRegistry::RecordForThisThread() {
+    struct Cache {
+        const TRecordRegistry* registry = nullptr;
+        uint64_t generation = 0;
+        TThreadRecord* record = nullptr;
+    };
+    thread_local Cache cache;
+    const uint64_t generation = generation_.load(std::memory_order_acquire);
+    if (cache.registry == this && cache.generation == generation) return *cache.record;
+
+    const uint32_t id = CurrentThreadId();
+    std::lock_guard lock(mutex_);
+    TThreadRecord* found = nullptr;
+    for (const auto& r : records_) {
+        if (r->ThreadId == id) found = r.get();
+    }
+    if (found == nullptr) {
+        auto record = std::make_unique<TThreadRecord>();
+        record->ThreadId = id;
+        float* vars = record->Variables.data();
+        vars[kFrameIndex] = tsxAnimGetActiveTime();
+        tsxAnimGetPlayRanges(&vars[kStartFrameIndex], &vars[kEndFrameIndex]);
+        vars[kFrameRateIndex] = tsxAnimGetBaseFramerate();
+        found = record.get();
+        records_.push_back(std::move(record));
+    }
+    cache = {this, generation_.load(std::memory_order_relaxed), found};
+    return *found;
+}
+
+void TRecordRegistry::ClearAll() {
+    std::lock_guard lock(mutex_);
+    generation_.fetch_add(1, std::memory_order_acq_rel);
+    records_.clear();
+}
+
+size_t TRecordRegistry::RecordCount() {
+    std::lock_guard lock(mutex_);
+    return records_.size();
+}
+
+TRecordRegistry& Registry() {
+    static TRecordRegistry registry;
+    return registry;
+}
+
+TShaderInstance* FindOrCreateInstance(TThreadRecord& record, std::string_view name, int32_t info) {
+    for (const auto& instance : record.Instances) {
+        if (instance->Name == name) {
+            if (instance->IndexOfInfo(info) < 0) instance->AddInfo(info);
+            return instance.get();
+        }
+    }
+    auto instance = std::make_unique<TShaderInstance>(record, std::string(name));
+    instance->Build();
+    instance->AddInfo(info);
+    record.Instances.push_back(std::move(instance));
+    return record.Instances.back().get();
+}
+
+bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
+    if (t < 0 || t >= kOutputTypeCount) return false;
+    TShaderInstance* i = r.Current[static_cast<size_t>(t)];
+    if (i == nullptr || !i->Built) return false;
+    EnsureFloatEnvironment();
+    const int32_t position = i->IndexOfInfo(info);
+    if (position < 0) return false;
+    i->CurrentInfo = position;
+    std::memcpy(r.Variables.data() + kTriggerAreaIndex,
+                i->Parameters[static_cast<size_t>(position)].Triggers.data(),
+                sizeof(float) * 3 * kTriggerCount);
+    TXRCRoot* root = RootOf(i->Tree);
+    float* world = World(r);
+    if (t != kDisplacement) {
+        if (root == nullptr || root->EvaluationMode() == 0) {
+            i->Tree.Evaluate(OutputTypeMask(t));
+        } else if (std::memcmp(world, i->LastWorld.data(), 3 * sizeof(float)) == 0) {
+            root->Evaluate(true);
+        } else {
+            i->Tree.Evaluate(kMaskShared);
+            std::memcpy(i->LastWorld.data(), world, 3 * sizeof(float));
+        }
+        return true;
+    }
+    if (root == nullptr || root->DisplacementMode() == 0) {
+        i->Tree.Evaluate(kMaskHeight);
+        std::memcpy(i->LastWorld.data(), world, 3 * sizeof(float));
+        return true;
+    }
+    // Height mode: the host samples the tree three times around the point and derives the normal.
+    auto& inverse = i->InverseTransforms[static_cast<size_t>(position)];
+    int32_t node = 0;
+    std::memcpy(&node, &r.Variables[kNodeHandleWord], sizeof node);
+    if (!inverse && node != 0) {
+        TTransform transform{};
+        if (tsxGNodeGetTransform(node, transform.data()) != 0) {
+            TTransform inverted{};
+            tsxInvertMx3f(inverted.data(), transform.data());
+            inverse = inverted;
+        }
+    }
+    float* normal = VariableAddress(&r, kVarSNorm);
+    const float* uv = VariableAddress(&r, kVarUV);
+    i->UVSampleCount = 0;
+    tssCalculateNormal2D(normal, uv[0], uv[1], &UVSampler, i);
+    i->UVSampleCount = 0;
+    const std::array<float, 3> point = {world[0], world[1], world[2]};
+    tssCalculateNormal3D(normal, point.data(), &HeightSampler, i);
+    return true;
+}
+
+void Shade(TRecordRegistry& registry, int32_t t, int32_t info, tsxShadingRecord* h) {
+    if (h == nullptr || t < 0 || t >= kOutputTypeCount) return;
+    TThreadRecord& r = registry.RecordForThisThread();
+    const auto slot = static_cast<size_t>(t);
+    if (r.LastInfo[slot] != info || r.Current[slot] == nullptr) {
+        r.LastInfo[slot] = info;
+        r.Current[slot] = FindOrCreateInstance(r, TextParameter(info, kDataParameter), info);
+    }
+    static_assert(sizeof(tsxShadingRecord) == kHostBlockWords * sizeof(float));
+    std::memcpy(r.Variables.data(), h, sizeof(tsxShadingRecord));
+    r.Variables[kSrfRevIndex] = h->reversed != 0 ? 1.0f : 0.0f;
+    if (!EvaluateForOutputType(r, t, info)) return;
+    const float* vars = r.Variables.data();
+    switch (t) {
+        case kColor:
+        case kReflectance:
+            CopyOut(h->colorOut, vars + VariableFloatIndex(kVarColorOut), 3);
+            break;
+        case kTransparency:
+            h->alpha = vars[VariableFloatIndex(kVarAlpha)];
+            CopyOut(h->filterOut, vars + VariableFloatIndex(kVarTrOut), 3);
+            break;
+        default:
+            CopyOut(h->shadingNormal, vars + VariableFloatIndex(kVarSNorm), 3);
+            break;
+    }
+}
+
+}  // namespace vandrel

@@ -107,14 +107,23 @@ void TShaderInstance::AddInfo(int32_t info) {
             tsxShaderInfoGetParameterValue(info, kFirstTriggerParameter + t));
         if (data != nullptr) std::memcpy(&parameters.Triggers[3 * t], data, 3 * sizeof(float));
     }
-    std::array<int32_t, kFileSlots> handles{};
+    std::array<TMediaHandle, kFileSlots> handles{};
     for (int32_t f = 0; f < kFileSlots; ++f) {
         parameters.Files[f] = TextParameter(info, kFirstFileParameter + f);
+        handles[f] = PluginMediaCache().Open(parameters.Files[f]);
     }
     Infos.push_back(info);
     Parameters.push_back(std::move(parameters));
     FileHandles.push_back(handles);
     InverseTransforms.emplace_back();
+}
+
+TMediaHandle TShaderInstance::FileHandle(int32_t file) const {
+    if (file < 0 || file >= kFileSlots || CurrentInfo < 0 ||
+        static_cast<size_t>(CurrentInfo) >= FileHandles.size()) {
+        return {};
+    }
+    return FileHandles[static_cast<size_t>(CurrentInfo)][static_cast<size_t>(file)];
 }
 
 TThreadRecord& TRecordRegistry::RecordForThisThread() {

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "components/media/media_cache.h"
 #include "core/thread_record.h"
 #include "core/tree.h"
 
@@ -47,7 +48,7 @@ class TShaderInstance {
     TThreadRecord* Record;
     std::vector<int32_t> Infos;
     int32_t CurrentInfo = 0;
-    std::vector<std::array<int32_t, kFileSlots>> FileHandles;
+    std::vector<std::array<TMediaHandle, kFileSlots>> FileHandles;
     std::vector<std::optional<TTransform>> InverseTransforms;
     std::string Name;
     TXRTree Tree;
@@ -66,6 +67,8 @@ class TShaderInstance {
     void AddInfo(int32_t info);
     // Position of info in Infos; -1 when absent.
     int32_t IndexOfInfo(int32_t info) const;
+    // The handle of exposed file `file` of the material being shaded; empty outside 0 … 4.
+    TMediaHandle FileHandle(int32_t file) const;
 };
 
 // The process-wide list of evaluation records.

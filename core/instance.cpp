@@ -65,8 +65,7 @@ float HeightSampler(const float* point, void* data) {
     }
     instance->Tree.Evaluate(kMaskHeight);
     ++instance->UVSampleCount;
-    const TXRCRoot* root = RootOf(instance->Tree);
-    return root != nullptr ? static_cast<float>(root->Displacement()) : 0.0f;
+    return instance->Root != nullptr ? static_cast<float>(instance->Root->Displacement()) : 0.0f;
 }
 
 void CopyOut(float* target, const float* source, int floats) {
@@ -89,8 +88,8 @@ TShaderInstance::TShaderInstance(TThreadRecord& record, std::string name)
 void TShaderInstance::Build() {
     const TLoadedShader loaded = LoadShaderFile(Name);
     Built = Tree.BuildFromStream(loaded.stream);
-    TXRCRoot* root = Built ? RootOf(Tree) : nullptr;
-    DisplacementMode = root != nullptr ? root->DisplacementMode() : 0;
+    Root = Built ? RootOf(Tree) : nullptr;
+    DisplacementMode = Root != nullptr ? Root->DisplacementMode() : 0;
 }
 
 int32_t TShaderInstance::IndexOfInfo(int32_t info) const {
@@ -191,13 +190,18 @@ bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
     TShaderInstance* i = r.Current[static_cast<size_t>(t)];
     if (i == nullptr || !i->Built) return false;
     EnsureFloatEnvironment();
-    const int32_t position = i->IndexOfInfo(info);
+    // The material shaded last is the usual one: check it before searching.
+    const int32_t position = i->CurrentInfo >= 0 &&
+                                     static_cast<size_t>(i->CurrentInfo) < i->Infos.size() &&
+                                     i->Infos[static_cast<size_t>(i->CurrentInfo)] == info
+                                 ? i->CurrentInfo
+                                 : i->IndexOfInfo(info);
     if (position < 0) return false;
     i->CurrentInfo = position;
     std::memcpy(r.Variables.data() + kTriggerAreaIndex,
                 i->Parameters[static_cast<size_t>(position)].Triggers.data(),
                 sizeof(float) * 3 * kTriggerCount);
-    TXRCRoot* root = RootOf(i->Tree);
+    TXRCRoot* root = i->Root;
     float* world = World(r);
     if (t != kDisplacement) {
         if (root == nullptr || root->EvaluationMode() == 0) {

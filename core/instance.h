@@ -24,6 +24,10 @@
 struct tsxShadingRecord;
 
 namespace vandrel {
+class TXRCRoot;
+}
+
+namespace vandrel {
 
 inline constexpr int32_t kFileSlots = 5;
 inline constexpr int32_t kDataParameter = 0;
@@ -60,6 +64,8 @@ class TShaderInstance {
 
     // False when the tree could not be built: the instance then behaves as no instance.
     bool Built = false;
+    // The tree's result component when it is a root, found once at build time.
+    TXRCRoot* Root = nullptr;
 
     // Loads the shader file (falling back to the default stream) and builds the tree.
     void Build();

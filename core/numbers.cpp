@@ -4,7 +4,7 @@
 
 namespace vandrel {
 
-void EnsureFloatEnvironment() {
+void SetFloatEnvironment() {
     if (std::fegetround() != FE_TONEAREST) std::fesetround(FE_TONEAREST);
 #if defined(__GLIBC__)
     // A host may have unmasked traps; evaluation relies on NaN and infinities flowing silently.

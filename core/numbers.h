@@ -35,9 +35,22 @@ inline int32_t WrapMul(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
 
+void SetFloatEnvironment();
+
 // Makes sure the floating-point environment rounds to nearest with every exception masked. Reads
 // the state first and writes it only when it differs, so an evaluation pass pays two register
 // reads.
-void EnsureFloatEnvironment();
+inline void EnsureFloatEnvironment() {
+#if defined(__x86_64__)
+    // SSE: exception masks 0x1F80 all set, rounding bits 0x6000 clear. x87 (long double): masks
+    // 0x3F all set, rounding bits 0xC00 clear.
+    unsigned int csr;
+    unsigned short cw;
+    __asm__ volatile("stmxcsr %0" : "=m"(csr));
+    __asm__ volatile("fnstcw %0" : "=m"(cw));
+    if ((csr & 0x7F80u) == 0x1F80u && (cw & 0x0C3Fu) == 0x003Fu) return;
+#endif
+    SetFloatEnvironment();
+}
 
 }  // namespace vandrel

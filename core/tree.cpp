@@ -9,6 +9,7 @@
 #include "core/numbers.h"
 #include "core/root.h"
 #include "core/stream_codec.h"
+#include "core/stream_sections.h"
 #include "core/tree_section.h"
 
 namespace vandrel {
@@ -18,16 +19,6 @@ namespace {
 constexpr int32_t kMaskColor = 12;
 constexpr int32_t kMaskTransparency = 2;
 constexpr int32_t kMaskDisplacement = 1;
-
-// Text between the k-th and the (k+1)-th "#".
-std::string_view SectionOf(std::string_view stream, int k) {
-    for (; k > 0; --k) {
-        const size_t hash = stream.find('#');
-        if (hash == std::string_view::npos) return {};
-        stream.remove_prefix(hash + 1);
-    }
-    return stream.substr(0, stream.find('#'));
-}
 
 bool PointsInto(const float* ref, const float* start, int32_t floats) {
     if (ref == nullptr || start == nullptr || floats <= 0) return false;
@@ -318,7 +309,7 @@ bool TXRTree::BuildFromStream(std::string_view stream) {
     const auto section = ParseTreeSection(stream);
     if (!section) return false;
     Clear();
-    SetCustomTable(SectionOf(stream, 5));
+    SetCustomTable(StreamSection(stream, 5));
     if (!section->Complete || section->Entries.empty()) return false;
 
     const size_t n = section->Entries.size();

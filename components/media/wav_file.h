@@ -1,0 +1,62 @@
+// WAV audio files read by the plug-in itself, and the block buffer their samples are read through.
+//
+// TAudioFile::Open accepts a RIFF/WAVE file with a "fmt " chunk of format tag 1 (PCM), 1 to 32 bits
+// per sample and at least one channel, followed (not necessarily directly) by a "data" chunk that
+// holds at least one whole sample. Anything else, a file that ends early included, gives null; no
+// exception escapes. All numbers are little-endian and read byte by byte. A "data" chunk that
+// claims more bytes than the file holds is cut to what the file holds.
+//
+// ReadSample reads through one 64 KB buffer and moves the file position, so a record serves one
+// thread at a time; it takes no lock and never allocates. Its range is [-1, 1]: 8-bit samples give
+// (byte - 128) / 128, wider ones the signed 32-bit value their bytes make when placed in its most
+// significant bytes, divided by 2147483647.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace vandrel {
+
+inline constexpr int64_t kAudioBlockSize = 65536;
+
+class TAudioFile {
+  public:
+    // Null when the file is missing, not a regular file, unreadable or refused (see above).
+    static std::unique_ptr<TAudioFile> Open(const std::filesystem::path& path) noexcept;
+    ~TAudioFile();
+    TAudioFile(const TAudioFile&) = delete;
+    TAudioFile& operator=(const TAudioFile&) = delete;
+
+    // The sample whose first byte is at `offset` bytes into the data; 0 when the sample does not
+    // lie wholly inside the data.
+    double ReadSample(int64_t offset) noexcept;
+
+    uint32_t SampleRate() const { return sampleRate_; }
+    uint16_t Channels() const { return channels_; }
+    int BytesPerSample() const { return bytesPerSample_; }
+    int64_t DataStart() const { return dataStart_; }
+    int64_t DataSize() const { return dataSize_; }
+    // The block the buffer holds; -2 before the first read.
+    int64_t CachedBlock() const { return cachedBlock_; }
+    // How many block loads had to seek; the block after the cached one continues without.
+    int64_t SeekCount() const { return seekCount_; }
+
+  private:
+    TAudioFile() = default;
+    void LoadBlock(int64_t block) noexcept;
+
+    std::FILE* file_ = nullptr;
+    int64_t dataStart_ = 0;
+    int64_t dataSize_ = 0;
+    int64_t cachedBlock_ = -2;
+    bool positionAfterCached_ = false;  // the file position is where the cached block's next starts
+    int64_t seekCount_ = 0;
+    uint32_t sampleRate_ = 0;
+    uint16_t channels_ = 0;
+    int bytesPerSample_ = 0;
+    std::unique_ptr<uint8_t[]> buffer_;
+};
+
+}  // namespace vandrel

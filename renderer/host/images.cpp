@@ -1,0 +1,250 @@
+// The host's file reading: textures, bump maps and images decoded through OpenImageIO, and the
+// handle table behind tssTexture*, tssBump* and tssImage*.
+#include "renderer/host/images.h"
+
+#include <OpenImageIO/imageio.h>
+
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <mutex>
+#include <shared_mutex>
+#include <system_error>
+#include <unordered_map>
+#include <utility>
+
+#include "host/tsxapi.h"
+
+namespace vandrel::host {
+namespace {
+
+float Finite(double v) { return std::isfinite(v) ? static_cast<float>(v) : 0.0f; }
+
+uint8_t ToByte(float v) {
+    // The negated test sends NaN to 0 too.
+    if (!(v > 0.0f)) return 0;
+    if (v >= 1.0f) return 255;
+    return static_cast<uint8_t>(std::lround(v * 255.0f));
+}
+
+struct TTable {
+    std::shared_mutex mutex;
+    std::unordered_map<int32_t, std::shared_ptr<const TLoadedImage>> images;
+    // Grows with every destroy; a thread's cached lookups are only good for the value they saw.
+    // Starts at 1 so that an empty cache entry never matches.
+    std::atomic<uint64_t> generation{1};
+    std::atomic<int64_t> nextHandle{1};
+};
+
+TTable& Table() {
+    // Never destroyed: rendering threads may still look handles up while the process exits.
+    static TTable* const table = new TTable;
+    return *table;
+}
+
+std::shared_ptr<const TLoadedImage> Lookup(TTable& table, int32_t handle) {
+    std::shared_lock lock(table.mutex);
+    const auto found = table.images.find(handle);
+    return found == table.images.end() ? nullptr : found->second;
+}
+
+// Each thread remembers its last few lookups, so the per-sample calls do not touch the lock.
+struct TCacheEntry {
+    int32_t handle = 0;
+    uint64_t generation = 0;
+    std::shared_ptr<const TLoadedImage> image;
+};
+struct TThreadCache {
+    std::array<TCacheEntry, 8> entries;
+    size_t next = 0;
+};
+thread_local TThreadCache threadCache;
+
+int32_t Read(const char* path, ImageKind kind) {
+    return RegisterImage(DecodeImageFile(path, kind));
+}
+
+}  // namespace
+
+std::shared_ptr<const TLoadedImage> DecodeImageFile(const char* path, ImageKind kind) {
+    if (path == nullptr || *path == '\0') return nullptr;
+    try {
+        // OpenImageIO would block on a FIFO and fail late on a folder.
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) return nullptr;
+
+        // Colours as the file stores them, not multiplied by alpha.
+        OIIO::ImageSpec config;
+        config.attribute("oiio:UnassociatedAlpha", 1);
+        std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(path, &config);
+        if (!in) {
+            (void)OIIO::geterror();  // retrieved, so that it is not reported later
+            return nullptr;
+        }
+        const OIIO::ImageSpec& spec = in->spec();
+        const int64_t width = spec.width, height = spec.height;
+        if (width <= 0 || height <= 0 || spec.depth != 1 || spec.nchannels <= 0 ||
+            width * height > kMaxPixels) {
+            return nullptr;
+        }
+        const int used = spec.nchannels >= 3 ? 3 : 1;
+        const size_t pixels = static_cast<size_t>(width * height);
+        std::vector<float> raw(pixels * static_cast<size_t>(used));
+        if (!in->read_image(0, 0, 0, used, OIIO::TypeDesc::FLOAT, raw.data())) {
+            (void)in->geterror();
+            return nullptr;
+        }
+        in->close();
+
+        auto image = std::make_shared<TLoadedImage>();
+        image->kind = kind;
+        image->width = static_cast<int32_t>(width);
+        image->height = static_cast<int32_t>(height);
+        image->channels = kind == ImageKind::kBump ? 1 : 3;
+        if (kind == ImageKind::kBump) {
+            image->floats.resize(pixels);
+        } else if (kind == ImageKind::kTexture) {
+            image->floats.resize(pixels * 3);
+        } else {
+            image->bytes.resize(pixels * 3);
+        }
+        for (size_t i = 0; i < pixels; ++i) {
+            const float* p = raw.data() + i * static_cast<size_t>(used);
+            const float r = p[0], g = used == 3 ? p[1] : p[0], b = used == 3 ? p[2] : p[0];
+            switch (kind) {
+                case ImageKind::kBump:
+                    image->floats[i] = Finite(0.299 * r + 0.587 * g + 0.114 * b);
+                    break;
+                case ImageKind::kTexture:
+                    image->floats[3 * i] = Finite(r);
+                    image->floats[3 * i + 1] = Finite(g);
+                    image->floats[3 * i + 2] = Finite(b);
+                    break;
+                case ImageKind::kImage:
+                    image->bytes[3 * i] = ToByte(r);
+                    image->bytes[3 * i + 1] = ToByte(g);
+                    image->bytes[3 * i + 2] = ToByte(b);
+                    break;
+            }
+        }
+        return image;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+int32_t RegisterImage(std::shared_ptr<const TLoadedImage> image) {
+    if (!image) return 0;
+    TTable& table = Table();
+    const int64_t handle = table.nextHandle.fetch_add(1);
+    // Wrapping around would hand out old handles again.
+    if (handle > std::numeric_limits<int32_t>::max()) return 0;
+    try {
+        std::unique_lock lock(table.mutex);
+        table.images.emplace(static_cast<int32_t>(handle), std::move(image));
+    } catch (...) {
+        return 0;
+    }
+    return static_cast<int32_t>(handle);
+}
+
+void DestroyImage(ImageKind kind, int32_t handle) {
+    TTable& table = Table();
+    std::shared_ptr<const TLoadedImage> doomed;
+    try {
+        std::unique_lock lock(table.mutex);
+        const auto found = table.images.find(handle);
+        if (found == table.images.end() || found->second->kind != kind) return;
+        doomed = std::move(found->second);
+        table.images.erase(found);
+        table.generation.fetch_add(1, std::memory_order_release);
+    } catch (...) {
+        return;  // the lock could not be taken
+    }
+    // The pixels are freed outside the lock (or later, by the last thread still holding them).
+}
+
+const TLoadedImage* FindImage(ImageKind kind, int32_t handle) {
+    if (handle <= 0) return nullptr;
+    TTable& table = Table();
+    const uint64_t generation = table.generation.load(std::memory_order_acquire);
+    TThreadCache& cache = threadCache;
+    for (const TCacheEntry& entry : cache.entries) {
+        if (entry.handle == handle && entry.generation == generation) {
+            return entry.image->kind == kind ? entry.image.get() : nullptr;
+        }
+    }
+    std::shared_ptr<const TLoadedImage> image;
+    try {
+        image = Lookup(table, handle);
+    } catch (...) {
+        return nullptr;  // the lock could not be taken
+    }
+    // Entries from before a destroy may hold destroyed records; let them go.
+    TCacheEntry* slot = nullptr;
+    for (TCacheEntry& entry : cache.entries) {
+        if (entry.generation != generation) entry = TCacheEntry{};
+        if (slot == nullptr && entry.handle == 0) slot = &entry;
+    }
+    if (!image) return nullptr;
+    if (slot == nullptr) {
+        slot = &cache.entries[cache.next];
+        cache.next = (cache.next + 1) % cache.entries.size();
+    }
+    *slot = TCacheEntry{handle, generation, std::move(image)};
+    return slot->image->kind == kind ? slot->image.get() : nullptr;
+}
+
+std::shared_ptr<const TLoadedImage> SharedImage(ImageKind kind, int32_t handle) {
+    if (handle <= 0) return nullptr;
+    try {
+        std::shared_ptr<const TLoadedImage> image = Lookup(Table(), handle);
+        return image && image->kind == kind ? image : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+}  // namespace vandrel::host
+
+using vandrel::host::DestroyImage;
+using vandrel::host::FindImage;
+using vandrel::host::ImageKind;
+
+extern "C" {
+
+int32_t tssTextureRead(const char* path, int32_t mode) {
+    // The mode does not change what is kept: sampling reads the full RGB either way.
+    (void)mode;
+    return vandrel::host::Read(path, ImageKind::kTexture);
+}
+
+int32_t tssBumpRead(const char* path) { return vandrel::host::Read(path, ImageKind::kBump); }
+
+int32_t tssImageRead(const char* path) { return vandrel::host::Read(path, ImageKind::kImage); }
+
+void tssTextureDestroy(int32_t texture) { DestroyImage(ImageKind::kTexture, texture); }
+void tssBumpDestroy(int32_t bump) { DestroyImage(ImageKind::kBump, bump); }
+void tssImageDestroy(int32_t image) { DestroyImage(ImageKind::kImage, image); }
+
+int32_t tssImageGetWidth(int32_t image) {
+    const vandrel::host::TLoadedImage* record = FindImage(ImageKind::kImage, image);
+    return record ? record->width : 0;
+}
+
+int32_t tssImageGetHeight(int32_t image) {
+    const vandrel::host::TLoadedImage* record = FindImage(ImageKind::kImage, image);
+    return record ? record->height : 0;
+}
+
+uint32_t tssImageGetPixel(int32_t image, int32_t x, int32_t y) {
+    const vandrel::host::TLoadedImage* record = FindImage(ImageKind::kImage, image);
+    if (record == nullptr || !record->Contains(x, y)) return 0;
+    const uint8_t* p = record->BytePixel(x, y);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16);
+}
+
+}  // extern "C"

@@ -1,0 +1,356 @@
+#include "renderer/host/images.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/tsxapi.h"
+
+namespace vandrel::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- A PNG encoder of its own (stored deflate blocks), so the decoder is checked against
+// bytes it did not write ------------------------------------------------------------------------
+
+std::string Be32(uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+uint32_t Crc32(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= static_cast<uint8_t>(c);
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+std::string PngChunk(const std::string& type, const std::string& data) {
+    return Be32(static_cast<uint32_t>(data.size())) + type + data + Be32(Crc32(type + data));
+}
+
+// Colour types: 0 grey, 2 RGB, 4 grey and alpha, 6 RGBA. `samples` holds the rows' channel
+// values, each of depth / 8 bytes, most significant byte first.
+std::string Png(int width, int height, int colorType, int depth,
+                const std::vector<uint16_t>& samples) {
+    const int channels = colorType == 0 ? 1 : colorType == 2 ? 3 : colorType == 4 ? 2 : 4;
+    std::string raw;
+    size_t next = 0;
+    for (int y = 0; y < height; ++y) {
+        raw += '\0';  // filter: none
+        for (int i = 0; i < width * channels; ++i) {
+            const uint16_t v = samples.at(next++);
+            if (depth == 16) raw += static_cast<char>(v >> 8);
+            raw += static_cast<char>(v & 0xFF);
+        }
+    }
+    std::string zlib = "\x78\x01";
+    for (size_t at = 0; at < raw.size() || at == 0; at += 65535) {
+        const size_t length = std::min<size_t>(65535, raw.size() - at);
+        const bool last = at + length >= raw.size();
+        zlib += static_cast<char>(last ? 1 : 0);
+        zlib += static_cast<char>(length & 0xFF);
+        zlib += static_cast<char>(length >> 8);
+        zlib += static_cast<char>(~length & 0xFF);
+        zlib += static_cast<char>((~length >> 8) & 0xFF);
+        zlib += raw.substr(at, length);
+        if (last) break;
+    }
+    uint32_t a = 1, b = 0;
+    for (const char c : raw) {
+        a = (a + static_cast<uint8_t>(c)) % 65521;
+        b = (b + a) % 65521;
+    }
+    zlib += Be32((b << 16) | a);
+    const std::string header = Be32(static_cast<uint32_t>(width)) +
+                               Be32(static_cast<uint32_t>(height)) + static_cast<char>(depth) +
+                               static_cast<char>(colorType) + std::string(3, '\0');
+    return "\x89PNG\r\n\x1A\n" + PngChunk("IHDR", header) + PngChunk("IDAT", zlib) +
+           PngChunk("IEND", "");
+}
+
+// A 3 × 2 RGB picture, top row first.
+const std::vector<uint16_t> kRgb = {
+    255,  0,    0,    0, 255, 0, 0,   0,   255,  // red, green, blue
+    0x12, 0x34, 0x56, 0, 0,   0, 255, 255, 255,  // a mix, black, white
+};
+const uint32_t kRgbPixels[2][3] = {{0x000000FF, 0x0000FF00, 0x00FF0000},
+                                   {0x00563412, 0x00000000, 0x00FFFFFF}};
+
+class HostImages : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::random_device random;
+        folder_ = fs::temp_directory_path() / ("vandrel-images-" + std::to_string(random()));
+        fs::create_directories(folder_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        const fs::path path = folder_ / name;
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        return path.string();
+    }
+
+    fs::path folder_;
+};
+
+// ---- Images -----------------------------------------------------------------------------------
+
+TEST_F(HostImages, ImagePixelsAsBgrWords) {
+    const int32_t image = tssImageRead(Write("rgb.png", Png(3, 2, 2, 8, kRgb)).c_str());
+    ASSERT_NE(image, 0);
+    EXPECT_EQ(tssImageGetWidth(image), 3);
+    EXPECT_EQ(tssImageGetHeight(image), 2);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(tssImageGetPixel(image, x, y), kRgbPixels[y][x]) << x << ", " << y;
+        }
+    }
+    const int32_t outside[][2] = {{-1, 0}, {3, 0}, {0, -1}, {0, 2}, {INT32_MIN, 0}, {0, INT32_MAX}};
+    for (const auto& [x, y] : outside)
+        EXPECT_EQ(tssImageGetPixel(image, x, y), 0u) << x << ", " << y;
+    tssImageDestroy(image);
+}
+
+TEST_F(HostImages, ColourTypes) {
+    // Two pixels each; colours are those stored, whatever the alpha.
+    const struct {
+        const char* name;
+        int colorType, depth;
+        std::vector<uint16_t> samples;
+        uint32_t first, second;
+    } cases[] = {
+        {"grey", 0, 8, {0x20, 0xF0}, 0x00202020, 0x00F0F0F0},
+        {"grey and alpha", 4, 8, {0x20, 0x00, 0xF0, 0x80}, 0x00202020, 0x00F0F0F0},
+        {"RGBA", 6, 8, {0x11, 0x22, 0x33, 0x40, 0xAA, 0xBB, 0xCC, 0x00}, 0x00332211, 0x00CCBBAA},
+        {"16-bit RGB",
+         2,
+         16,
+         {0xFFFF, 0x0000, 0x8080, 0x0101, 0x7F7F, 0xFEFE},
+         0x008000FF,
+         0x00FE7F01},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t image =
+            tssImageRead(Write("two.png", Png(2, 1, c.colorType, c.depth, c.samples)).c_str());
+        ASSERT_NE(image, 0);
+        EXPECT_EQ(tssImageGetPixel(image, 0, 0), c.first);
+        EXPECT_EQ(tssImageGetPixel(image, 1, 0), c.second);
+        tssImageDestroy(image);
+    }
+}
+
+// ---- Textures and bump maps keep floats ---------------------------------------------------------
+
+TEST_F(HostImages, TexturesKeepFloatRgb) {
+    const std::string path = Write("rgb16.png", Png(2, 1, 2, 16, {0x8000, 0, 0xFFFF, 1, 2, 3}));
+    const int32_t texture = tssTextureRead(path.c_str(), 3);
+    ASSERT_NE(texture, 0);
+    const TLoadedImage* record = FindImage(ImageKind::kTexture, texture);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->width, 2);
+    EXPECT_EQ(record->height, 1);
+    ASSERT_EQ(record->channels, 3);
+    const float* p = record->FloatPixel(0, 0);
+    EXPECT_FLOAT_EQ(p[0], 32768.0f / 65535.0f);  // finer than 8 bits could hold
+    EXPECT_FLOAT_EQ(p[1], 0.0f);
+    EXPECT_FLOAT_EQ(p[2], 1.0f);
+    EXPECT_FLOAT_EQ(record->FloatPixel(1, 0)[2], 3.0f / 65535.0f);
+    tssTextureDestroy(texture);
+}
+
+TEST_F(HostImages, BumpMapsKeepOneHeight) {
+    const struct {
+        const char* name;
+        std::string png;
+        float first, second;
+    } cases[] = {
+        {"RGB", Png(2, 1, 2, 8, {255, 0, 0, 0x12, 0x34, 0x56}), 0.299f,
+         (0.299f * 0x12 + 0.587f * 0x34 + 0.114f * 0x56) / 255.0f},
+        {"grey", Png(2, 1, 0, 8, {51, 255}), 0.2f, 1.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t bump = tssBumpRead(Write("bump.png", c.png).c_str());
+        ASSERT_NE(bump, 0);
+        const std::shared_ptr<const TLoadedImage> record = SharedImage(ImageKind::kBump, bump);
+        ASSERT_NE(record, nullptr);
+        ASSERT_EQ(record->channels, 1);
+        EXPECT_NEAR(record->FloatPixel(0, 0)[0], c.first, 1e-6);
+        EXPECT_NEAR(record->FloatPixel(1, 0)[0], c.second, 1e-6);
+        tssBumpDestroy(bump);
+        EXPECT_EQ(SharedImage(ImageKind::kBump, bump), nullptr);
+    }
+}
+
+// ---- Handles ----------------------------------------------------------------------------------
+
+TEST_F(HostImages, HandlesOfOneKindOnly) {
+    const std::string path = Write("rgb.png", Png(3, 2, 2, 8, kRgb));
+    const int32_t texture = tssTextureRead(path.c_str(), 3);
+    const int32_t bump = tssBumpRead(path.c_str());
+    const int32_t image = tssImageRead(path.c_str());
+    ASSERT_NE(texture, 0);
+    ASSERT_NE(bump, 0);
+    ASSERT_NE(image, 0);
+    EXPECT_EQ(std::set<int32_t>({texture, bump, image}).size(), 3u);
+
+    // Image operations do not answer for the other kinds, nor destroys of another kind.
+    EXPECT_EQ(tssImageGetWidth(texture), 0);
+    EXPECT_EQ(tssImageGetPixel(bump, 0, 0), 0u);
+    tssImageDestroy(texture);
+    tssTextureDestroy(image);
+    tssBumpDestroy(texture);
+    EXPECT_NE(FindImage(ImageKind::kTexture, texture), nullptr);
+    EXPECT_NE(FindImage(ImageKind::kBump, bump), nullptr);
+    EXPECT_EQ(tssImageGetWidth(image), 3);
+    EXPECT_EQ(FindImage(ImageKind::kImage, texture), nullptr);
+
+    tssTextureDestroy(texture);
+    tssBumpDestroy(bump);
+    tssImageDestroy(image);
+    tssImageDestroy(image);  // twice is harmless
+    EXPECT_EQ(FindImage(ImageKind::kTexture, texture), nullptr);
+    EXPECT_EQ(FindImage(ImageKind::kBump, bump), nullptr);
+    EXPECT_EQ(tssImageGetWidth(image), 0);
+    EXPECT_EQ(tssImageGetHeight(image), 0);
+    EXPECT_EQ(tssImageGetPixel(image, 0, 0), 0u);
+
+    // New reads never meet an old handle again.
+    for (int i = 0; i < 3; ++i) {
+        const int32_t again = tssImageRead(path.c_str());
+        EXPECT_EQ(std::set<int32_t>({texture, bump, image, again}).size(), 4u);
+        tssImageDestroy(again);
+    }
+    for (const int32_t none : {0, -1, INT32_MIN, INT32_MAX}) {
+        EXPECT_EQ(tssImageGetWidth(none), 0);
+        EXPECT_EQ(tssImageGetHeight(none), 0);
+        EXPECT_EQ(tssImageGetPixel(none, 0, 0), 0u);
+        tssImageDestroy(none);
+        tssTextureDestroy(none);
+        tssBumpDestroy(none);
+    }
+}
+
+TEST_F(HostImages, ManyHandlesOnOneThread) {
+    // More images than a thread remembers lookups for, looked up in turn.
+    std::vector<int32_t> images;
+    for (int i = 0; i < 12; ++i) {
+        const uint16_t v = static_cast<uint16_t>(10 * i);
+        images.push_back(
+            tssImageRead(Write("grey" + std::to_string(i) + ".png", Png(1, 1, 0, 8, {v})).c_str()));
+        ASSERT_NE(images.back(), 0);
+    }
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 12; ++i) {
+            const uint32_t v = 10u * static_cast<uint32_t>(i);
+            EXPECT_EQ(tssImageGetPixel(images[i], 0, 0), v | (v << 8) | (v << 16)) << i;
+        }
+    }
+    for (const int32_t image : images) tssImageDestroy(image);
+    for (const int32_t image : images) EXPECT_EQ(tssImageGetWidth(image), 0);
+}
+
+TEST_F(HostImages, UnreadableFilesGiveNoHandle) {
+    const std::string png = Png(3, 2, 2, 8, kRgb);
+    std::string badCrc = png;
+    badCrc[png.size() - 20] ^= 0x01;  // inside the IDAT data, so its CRC no longer matches
+    const struct {
+        const char* name;
+        std::string path;
+    } cases[] = {
+        {"missing", (folder_ / "missing.png").string()},
+        {"empty name", ""},
+        {"folder", folder_.string()},
+        {"not a picture", Write("text.png", "plain text, not a picture")},
+        {"empty file", Write("empty.png", "")},
+        {"truncated", Write("cut.png", png.substr(0, png.size() / 2))},
+        {"damaged", Write("damaged.png", badCrc)},
+        {"bad PPM header", Write("bad.ppm", "P6\n-3 99999999999\n255\n")},
+        {"PPM with no pixels", Write("short.ppm", "P6\n64 64\n255\n\x01\x02")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(tssImageRead(c.path.c_str()), 0);
+        EXPECT_EQ(tssTextureRead(c.path.c_str(), 3), 0);
+        EXPECT_EQ(tssBumpRead(c.path.c_str()), 0);
+    }
+    EXPECT_EQ(tssImageRead(nullptr), 0);
+    EXPECT_EQ(tssTextureRead(nullptr, 3), 0);
+    EXPECT_EQ(tssBumpRead(nullptr), 0);
+}
+
+// ---- Many threads -----------------------------------------------------------------------------
+
+TEST_F(HostImages, DestroySeenByThreadsThatLookedUpBefore) {
+    const int32_t image = tssImageRead(Write("rgb.png", Png(3, 2, 2, 8, kRgb)).c_str());
+    ASSERT_NE(image, 0);
+    std::atomic<int> stage{0};
+    uint32_t before = 0, after = 1;
+    std::thread reader([&] {
+        before = tssImageGetPixel(image, 2, 0);  // now remembered by this thread
+        stage = 1;
+        while (stage.load() != 2) std::this_thread::yield();
+        after = tssImageGetPixel(image, 2, 0);
+    });
+    while (stage.load() != 1) std::this_thread::yield();
+    tssImageDestroy(image);
+    stage = 2;
+    reader.join();
+    EXPECT_EQ(before, 0x00FF0000u);
+    EXPECT_EQ(after, 0u);
+}
+
+TEST_F(HostImages, ConcurrentLookupsWhileOthersComeAndGo) {
+    const std::string path = Write("rgb.png", Png(3, 2, 2, 8, kRgb));
+    const int32_t shared = tssImageRead(path.c_str());
+    ASSERT_NE(shared, 0);
+    std::atomic<bool> done{false};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 6; ++t) {
+        readers.emplace_back([&] {
+            while (!done.load()) {
+                for (int y = 0; y < 2; ++y) {
+                    for (int x = 0; x < 3; ++x) {
+                        if (tssImageGetPixel(shared, x, y) != kRgbPixels[y][x]) ++wrong;
+                    }
+                }
+            }
+        });
+    }
+    // Reads and destroys of other handles, and of handles being read, meanwhile.
+    for (int i = 0; i < 40; ++i) {
+        const int32_t other = tssImageRead(path.c_str());
+        std::thread racer([other] {
+            for (int k = 0; k < 200; ++k) (void)tssImageGetPixel(other, 1, 1);
+        });
+        tssImageDestroy(other);
+        racer.join();
+        if (tssImageGetWidth(other) != 0) ++wrong;
+    }
+    done = true;
+    for (std::thread& reader : readers) reader.join();
+    EXPECT_EQ(wrong.load(), 0);
+    tssImageDestroy(shared);
+}
+
+}  // namespace
+}  // namespace vandrel::host

@@ -1,0 +1,261 @@
+// Writes the sample shaders of resources/samples/ with the project's own API: each sample builds a
+// tree as the editor would (components, constants, connections, links), writes its stream with an
+// automatic editor layout, and saves the shader file with its checksum.
+//
+//   vandrel_make_samples OUTPUT_FOLDER
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/context.h"
+#include "core/editor_source.h"
+#include "core/factory.h"
+#include "core/root.h"
+#include "core/shader_file.h"
+#include "core/stream_sections.h"
+#include "core/thread_record.h"
+#include "core/tree.h"
+#include "interface/interface_model.h"
+
+namespace {
+
+using namespace vandrel;
+
+class TSampleBuilder {
+  public:
+    TSampleBuilder() {
+        tree_.Context = &record_;
+        root_ = Add(TXRCRoot::kTypeId);
+        // A new shader passes the host's colour, transparency filter and normal through.
+        Var(root_, kRootColor, kWholeProperty, 5);
+        Var(root_, kRootTransparencyFilter, kWholeProperty, 13);
+        Var(root_, kRootNormal, kWholeProperty, 46);
+    }
+
+    TXRComponent* Root() const { return root_; }
+
+    TXRComponent* Add(int32_t id) { return tree_.AddComponent(CreateComponent(id)); }
+
+    void Set(TXRComponent* c, int32_t prop, std::initializer_list<float> values) {
+        if (values.size() == 1) {
+            c->SetConstant(prop, kWholeProperty, *values.begin());
+            return;
+        }
+        int32_t part = 0;
+        for (const float v : values) c->SetConstant(prop, part++, v);
+    }
+    void Var(TXRComponent* c, int32_t prop, int32_t part, int32_t variable) {
+        c->Connect(prop, part, VariableAddress(&record_, variable));
+    }
+    void Feed(TXRComponent* source, TXRComponent* c, int32_t prop, int32_t part = kWholeProperty) {
+        c->Connect(prop, part, source->OutputAddress());
+        tree_.Link(source, c);
+    }
+    void Enum(TXRComponent* c, int32_t prop, int32_t value) { c->SetEnumValue(prop, value); }
+    std::string Stream(std::string_view categories) {
+        tree_.SetRoot(root_, true);
+        const std::string treeSection = "XR" + tree_.WriteTree();
+        return JoinSections(
+            {treeSection, WriteEditorSource(Layout()), interface_.Serialise(), categories, "", ""});
+    }
+
+  private:
+    // Windows in columns by distance from the root, the root rightmost.
+    TEditorSource Layout() {
+        TEditorSource source;
+        std::map<int32_t, int32_t> rowsInColumn;
+        int32_t deepest = 0;
+        std::vector<TXRTreeEntry*> kept;
+        for (const auto& e : tree_.Entries) {
+            if (e->Distance == kUnreachable) continue;
+            kept.push_back(e.get());
+            deepest = std::max(deepest, e->Distance);
+        }
+        const auto windowOf = [&](const float* output) -> int32_t {
+            for (size_t w = 0; w < kept.size(); ++w) {
+                if (output != nullptr && kept[w]->Component->OutputAddress() == output) {
+                    return static_cast<int32_t>(w);
+                }
+            }
+            return -1;
+        };
+        for (size_t w = 0; w < kept.size(); ++w) {
+            TXRComponent& c = *kept[w]->Component;
+            TEditorWindow window;
+            window.typeId = c.TypeId;
+            const int32_t column = deepest - kept[w]->Distance;
+            window.left = 8 + 240 * column;
+            window.top = 8 + 190 * rowsInColumn[column]++;
+            const auto fresh = CreateComponent(c.TypeId);
+            const auto scalar = [&](int32_t prop, int32_t part) {
+                const int32_t k = part < 0 ? 0 : part;
+                const float* ref = c.InputAddress(prop, part);
+                const float* own = c.ConstantAddress(prop) + k;
+                if (ref == own) {
+                    const float base = fresh->ConstantAddress(prop)[k];
+                    return *own == base ? TScalarCode::Source() : TScalarCode::Constant(*own);
+                }
+                if (const int32_t v = VariableAtAddress(&record_, ref); v != 0) {
+                    return TScalarCode::Variable(static_cast<uint32_t>(v));
+                }
+                if (const int32_t s = windowOf(ref); s >= 0) {
+                    source.connections.push_back(
+                        {static_cast<uint32_t>(s), static_cast<uint32_t>(w), prop, part});
+                }
+                return TScalarCode::Source();
+            };
+            for (int32_t p = 0; p < c.PropertyCount(); ++p) {
+                const int32_t kind = c.PropertyKind(p);
+                if (kind == kNumerical) {
+                    window.codes.push_back(TPropertyCode::Scalar(scalar(p, kWholeProperty)));
+                } else if (kind == kUV || kind == kVector) {
+                    const float* first = c.InputAddress(p, 0);
+                    const int32_t n = FloatCount(kind);
+                    bool whole = first != c.ConstantAddress(p);
+                    for (int32_t k = 1; k < n && whole; ++k)
+                        whole = c.InputAddress(p, k) == first + k;
+                    const int32_t v = whole ? VariableAtAddress(&record_, first, kind) : 0;
+                    const int32_t s = whole ? windowOf(first) : -1;
+                    if (v != 0) {
+                        window.codes.push_back(TPropertyCode::Whole(TScalarCode::Variable(v)));
+                    } else if (s >= 0) {
+                        source.connections.push_back({static_cast<uint32_t>(s),
+                                                      static_cast<uint32_t>(w), p, kWholeProperty});
+                        window.codes.push_back(TPropertyCode::Whole(TScalarCode::Source()));
+                    } else {
+                        TPropertyCode code = TPropertyCode::Parts({scalar(p, 0), scalar(p, 1)});
+                        if (n == 3)
+                            code = TPropertyCode::Parts({scalar(p, 0), scalar(p, 1), scalar(p, 2)});
+                        window.codes.push_back(code);
+                    }
+                } else if (kind == kEnumeration) {
+                    const int32_t v =
+                        VariableAtAddress(&record_, c.InputAddress(p, kWholeProperty));
+                    window.codes.push_back(v != 0 ? TPropertyCode::EnumVariable(v)
+                                                  : TPropertyCode::EnumValue(c.GetEnumValue(p)));
+                } else if (kind == kFile) {
+                    window.codes.push_back(TPropertyCode::File(c.GetEnumValue(p), c.FileKind()));
+                }
+            }
+            source.windows.push_back(std::move(window));
+            source.folds.push_back(0);
+        }
+        source.rootWindow = static_cast<int32_t>(kept.size()) - 1;
+        return source;
+    }
+
+    TThreadRecord record_;
+    TXRTree tree_;
+    TXRComponent* root_;
+    TXRInterfaceModel interface_;
+};
+
+using Sample = std::function<std::string()>;
+
+// Colour: a warm gradient along World.Y through a five-knot colour spline, rippled by a sine.
+std::string SineGradient() {
+    TSampleBuilder b;
+    auto* sine = b.Add(101);
+    b.Set(sine, 0, {0.25f});                    // Amplitude
+    b.Set(sine, 1, {3.0f});                     // Frequency
+    b.Set(sine, 2, {0.0f});                     // Offset
+    b.Var(sine, 3, kWholeProperty, kVarWorld);  // World.X
+    auto* add = b.Add(901);                     // World.Y + ripple
+    b.Var(add, 0, kWholeProperty, kVarWorld + 1);
+    b.Feed(sine, add, 1);
+    auto* repeat = b.Add(105);  // into [0, 1)
+    b.Feed(add, repeat, 2);
+    auto* ramp = b.Add(115);
+    b.Set(ramp, 0, {0.10f, 0.05f, 0.30f});
+    b.Set(ramp, 1, {0.80f, 0.10f, 0.30f});
+    b.Set(ramp, 2, {1.00f, 0.55f, 0.10f});
+    b.Set(ramp, 3, {1.00f, 0.95f, 0.60f});
+    b.Set(ramp, 4, {0.10f, 0.05f, 0.30f});
+    b.Feed(repeat, ramp, 5);
+    b.Enum(ramp, 6, 3);
+    b.Feed(ramp, b.Root(), kRootColor);
+    return b.Stream("FFTT");
+}
+
+// Colour: fractal noise bends a stair-stepped band pattern, coloured through a colour spline.
+std::string BandedNoise() {
+    TSampleBuilder b;
+    auto* noise = b.Add(104);  // Fractal 1/F noise (1D) along World.Z
+    b.Set(noise, 0, {1.5f});
+    b.Set(noise, 1, {2.0f});
+    b.Var(noise, 3, kWholeProperty, kVarWorld + 2);
+    b.Set(noise, 5, {5.0f});
+    auto* add = b.Add(901);
+    b.Var(add, 0, kWholeProperty, kVarWorld + 1);
+    b.Feed(noise, add, 1);
+    auto* stairs = b.Add(109);
+    b.Set(stairs, 0, {0.2f});
+    b.Feed(add, stairs, 1);
+    auto* repeat = b.Add(105);
+    b.Feed(stairs, repeat, 2);
+    auto* ramp = b.Add(115);
+    b.Set(ramp, 0, {0.20f, 0.12f, 0.06f});
+    b.Set(ramp, 1, {0.55f, 0.35f, 0.15f});
+    b.Set(ramp, 2, {0.90f, 0.75f, 0.45f});
+    b.Set(ramp, 3, {0.45f, 0.25f, 0.10f});
+    b.Feed(repeat, ramp, 5);
+    b.Enum(ramp, 6, 2);
+    b.Feed(ramp, b.Root(), kRootColor);
+    return b.Stream("FFTT");
+}
+
+// Displacement: ripples from a rotated sine wave bend the shading normal (vector math only).
+std::string RippleNormal() {
+    TSampleBuilder b;
+    auto* rotate = b.Add(713);  // the world point turned 30 degrees about Z
+    b.Var(rotate, 0, kWholeProperty, kVarWorld);
+    b.Set(rotate, 2, {0.0f, 0.0f, 30.0f});
+    auto* along = b.Add(703);  // its X: the dot product with (1, 0, 0)
+    b.Feed(rotate, along, 0);
+    b.Set(along, 1, {1.0f, 0.0f, 0.0f});
+    auto* sine = b.Add(101);
+    b.Set(sine, 0, {0.6f});
+    b.Set(sine, 1, {4.0f});
+    b.Set(sine, 2, {0.0f});
+    b.Feed(along, sine, 3);
+    auto* tilt = b.Add(709);             // (sine, 0, 0) scaled onto the U direction
+    b.Var(tilt, 0, kWholeProperty, 25);  // U Direction
+    b.Feed(sine, tilt, 1);
+    auto* bent = b.Add(701);
+    b.Var(bent, 0, kWholeProperty, 46);  // Shading Normal
+    b.Feed(tilt, bent, 1);
+    auto* normal = b.Add(707);
+    b.Feed(bent, normal, 0);
+    b.Feed(normal, b.Root(), kRootNormal);
+    return b.Stream("TFFF");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: vandrel_make_samples OUTPUT_FOLDER\n");
+        return 1;
+    }
+    const std::filesystem::path folder = argv[1];
+    const std::vector<std::pair<const char*, Sample>> samples = {
+        {"Sine Gradient.xrb", SineGradient},
+        {"Banded Noise.xrb", BandedNoise},
+        {"Ripple Normal.xrb", RippleNormal},
+    };
+    int status = 0;
+    for (const auto& [name, make] : samples) {
+        const TSaveResult saved = SaveShaderFile(folder / name, make());
+        if (!saved.ok) {
+            std::fprintf(stderr, "vandrel_make_samples ERROR: \"%s\" : %s\n", name,
+                         saved.error.c_str());
+            status = 1;
+        } else {
+            std::printf("%s\n", (folder / name).c_str());
+        }
+    }
+    return status;
+}

@@ -1,0 +1,46 @@
+// Every sample shader shipped in resources/samples/ is a valid shader file: its checksum holds, its
+// tree builds and writes back to the same text, and its editor layout reads back to the same text
+// with one window per component.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/editor_source.h"
+#include "core/shader_file.h"
+#include "core/stream_sections.h"
+#include "core/thread_record.h"
+#include "core/tree.h"
+#include "test_support.h"
+
+namespace vandrel {
+namespace {
+
+TEST(Samples, EveryShippedShaderIsValid) {
+    test::RecordingMessages messages;
+    const std::filesystem::path folder = std::string(VANDREL_SOURCE_DIR) + "/resources/samples";
+    int count = 0;
+    for (const auto& file : std::filesystem::directory_iterator(folder)) {
+        if (file.path().extension() != ".xrb") continue;
+        ++count;
+        SCOPED_TRACE(file.path().filename().string());
+        const TLoadedShader loaded = LoadShaderFile(file.path().string(), TSearchPath{});
+        ASSERT_EQ(loaded.status, ShaderFileStatus::kCurrent);
+        TThreadRecord record;
+        TXRTree tree;
+        tree.Context = &record;
+        ASSERT_TRUE(tree.BuildFromStream(loaded.stream));
+        EXPECT_EQ("XR" + tree.WriteTree(), StreamSection(loaded.stream, 0));
+        const std::string_view layout = StreamSection(loaded.stream, 1);
+        const TEditorSource source = ParseEditorSource(layout);
+        EXPECT_EQ(WriteEditorSource(source), layout);
+        EXPECT_EQ(source.windows.size(), tree.Entries.size());
+        EXPECT_EQ(source.rootWindow, static_cast<int32_t>(source.windows.size()) - 1);
+        for (const TEditorWindow& window : source.windows) EXPECT_TRUE(window.unread.empty());
+        EXPECT_EQ(StreamSection(loaded.stream, 3).size(), 4u);
+    }
+    EXPECT_GE(count, 3);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+}  // namespace
+}  // namespace vandrel

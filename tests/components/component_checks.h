@@ -1,0 +1,229 @@
+// Checks shared by the component family tests: evaluating a fresh component with given property
+// values, comparing outputs, the property-table check, and the generic input-reference check that
+// connects every part of every property to a source float.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/component.h"
+#include "core/factory.h"
+#include "core/thread_record.h"
+
+namespace vandrel::test {
+
+// Equal as stored floats, NaN equal to NaN.
+inline bool SameFloat(float a, float b) { return (std::isnan(a) && std::isnan(b)) || a == b; }
+
+inline std::vector<float> Outputs(TXRComponent& c) {
+    const int n = FloatCount(c.OutputKind());
+    return std::vector<float>(c.OutputAddress(), c.OutputAddress() + n);
+}
+
+// Sets property p to values[p] for every given value: a Numerical part set to the value (all parts
+// of a UV or Vector property), an Enumeration to the value as an integer.
+inline void SetValues(TXRComponent& c, const std::vector<double>& values) {
+    for (size_t p = 0; p < values.size(); ++p) {
+        const auto prop = static_cast<int32_t>(p);
+        if (c.PropertyKind(prop) == kEnumeration) {
+            c.SetEnumValue(prop, static_cast<int32_t>(values[p]));
+        } else {
+            c.SetConstant(prop, kWholeProperty, static_cast<float>(values[p]));
+        }
+    }
+}
+
+// A fresh component of that type, bound to its own record.
+struct Fresh {
+    explicit Fresh(int32_t id) : component(CreateComponent(id)) {
+        if (component != nullptr) component->Bind(&record, nullptr);
+    }
+    TXRComponent* operator->() { return component.get(); }
+    TXRComponent& operator*() { return *component; }
+    TThreadRecord record;
+    std::unique_ptr<TXRComponent> component;
+};
+
+// Output part 0 of a fresh component with these property values, evaluated once.
+inline float EvaluateWith(int32_t id, const std::vector<double>& values) {
+    Fresh c(id);
+    SetValues(*c, values);
+    c->Evaluate(true);
+    return c->OutputAddress()[0];
+}
+
+// One row of a property table as its Part states it.
+struct ExpectedProperty {
+    const char* name;
+    ValueKind kind;
+    std::vector<float> defaults;  // one per part; the integer value for an Enumeration
+    bool whole = false;
+};
+
+inline void ExpectPropertyTable(int32_t id, const std::vector<ExpectedProperty>& expected) {
+    SCOPED_TRACE("type id " + std::to_string(id));
+    Fresh c(id);
+    ASSERT_NE(c.component, nullptr);
+    auto* table = dynamic_cast<TXRPropertyComponent*>(c.component.get());
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(c->PropertyCount(), static_cast<int32_t>(expected.size()));
+    for (size_t p = 0; p < expected.size(); ++p) {
+        const auto prop = static_cast<int32_t>(p);
+        const ExpectedProperty& e = expected[p];
+        EXPECT_STREQ(table->Properties()[p].name, e.name) << "prop " << p;
+        EXPECT_EQ(c->PropertyKind(prop), e.kind) << e.name;
+        EXPECT_EQ(c->IsIntegerProperty(prop), e.whole) << e.name;
+        if (e.kind == kEnumeration) {
+            EXPECT_EQ(c->GetEnumValue(prop), static_cast<int32_t>(e.defaults.at(0))) << e.name;
+            EXPECT_EQ(c->InputAddress(prop, kWholeProperty), nullptr) << e.name;
+            continue;
+        }
+        ASSERT_EQ(e.defaults.size(), static_cast<size_t>(FloatCount(e.kind))) << e.name;
+        const float* constant = c->ConstantAddress(prop);
+        ASSERT_NE(constant, nullptr) << e.name;
+        for (size_t k = 0; k < e.defaults.size(); ++k) {
+            EXPECT_EQ(constant[k], e.defaults[k]) << e.name << " part " << k;
+            // A fresh input reference aims at the own constant.
+            const auto part = static_cast<int32_t>(k);
+            EXPECT_EQ(c->InputAddress(prop, e.kind == kNumerical ? kWholeProperty : part),
+                      constant + k)
+                << e.name;
+        }
+    }
+}
+
+// How one class is probed: a setup applied to every component before property prop is probed (so
+// that the property matters there), and the properties that may leave the output unchanged in
+// that setup (for instance the position in a host noise that is still a constant).
+struct ConnectionCase {
+    int32_t id;
+    std::function<void(TXRComponent&, int32_t prop)> setup;
+    std::function<bool(int32_t prop)> mayIgnore;
+};
+
+namespace detail {
+
+inline const std::vector<float>& CandidatesFor(int32_t kind) {
+    static const std::vector<float> numbers = {0.3f, 0.7f, -1.25f, 2.5f, 0.05f, 3.0f, 1.9f};
+    static const std::vector<float> items = {0, 1, 2, 3, 4, 5, 7, 21, 2.5f, -1, 0.6f};
+    return kind == kEnumeration ? items : numbers;
+}
+
+inline void SetReference(TXRComponent& ref, int32_t prop, int32_t part, float v) {
+    if (ref.PropertyKind(prop) == kEnumeration) {
+        ref.SetEnumValue(prop, RoundHalfEven(v));
+    } else {
+        ref.SetConstant(prop, part, v);
+    }
+}
+
+// Probes one part (or the whole, part -1, of a UV or Vector property). Returns whether the output
+// reacted to the value.
+inline bool ProbePart(const ConnectionCase& cc, int32_t prop, int32_t part) {
+    Fresh ref(cc.id), conn(cc.id);
+    if (cc.setup) cc.setup(*ref, prop), cc.setup(*conn, prop);
+    const int32_t kind = conn->PropertyKind(prop);
+    const int parts = kind == kEnumeration ? 1 : FloatCount(kind);
+    const bool whole = part == kWholeProperty && (kind == kUV || kind == kVector);
+    constexpr float kOwnConstant = 1234.5f;  // never among the candidates
+    if (kind == kEnumeration) {
+        conn->SetEnumValue(prop, 13);
+    } else {
+        conn->SetConstant(prop, part, kOwnConstant);
+    }
+    float source[3] = {0, 0, 0};
+    conn->Connect(prop, part, source);
+    if (kind == kEnumeration) {
+        EXPECT_EQ(conn->InputAddress(prop, kWholeProperty), source);
+    } else {
+        for (int k = 0; k < parts; ++k) {
+            if (!whole && part >= 0 && k != part) continue;
+            EXPECT_EQ(conn->InputAddress(prop, kind == kNumerical ? kWholeProperty : k),
+                      source + (whole ? k : 0));
+        }
+    }
+    bool reacted = false;
+    std::vector<float> first;
+    for (const float v : CandidatesFor(kind)) {
+        for (int k = 0; k < 3; ++k) source[k] = whole ? v + 0.125f * static_cast<float>(k) : v;
+        if (whole) {
+            for (int k = 0; k < parts; ++k) SetReference(*ref, prop, k, source[k]);
+        } else {
+            SetReference(*ref, prop, part, v);
+        }
+        ref->Evaluate(true);
+        conn->Evaluate(true);
+        const auto expected = Outputs(*ref);
+        const auto got = Outputs(*conn);
+        for (size_t k = 0; k < expected.size(); ++k) {
+            EXPECT_TRUE(SameFloat(got[k], expected[k]))
+                << "value " << v << " output part " << k << ": " << got[k] << " instead of "
+                << expected[k];
+        }
+        if (first.empty()) {
+            first = expected;
+        } else {
+            for (size_t k = 0; k < expected.size(); ++k) {
+                if (!SameFloat(first[k], expected[k])) reacted = true;
+            }
+        }
+    }
+    // Disconnected, the property reads its own constant again (an enumeration keeps the last
+    // rounded value).
+    conn->Connect(prop, part, nullptr);
+    if (kind != kEnumeration) {
+        for (int k = 0; k < parts; ++k) {
+            EXPECT_EQ(conn->InputAddress(prop, kind == kNumerical ? kWholeProperty : k),
+                      conn->ConstantAddress(prop) + k);
+        }
+        if (whole) {
+            for (int k = 0; k < parts; ++k) SetReference(*ref, prop, k, kOwnConstant);
+        } else {
+            SetReference(*ref, prop, part, kOwnConstant);
+        }
+    } else {
+        EXPECT_EQ(conn->InputAddress(prop, kWholeProperty), nullptr);
+    }
+    ref->Evaluate(true);
+    conn->Evaluate(true);
+    const auto expected = Outputs(*ref);
+    const auto got = Outputs(*conn);
+    for (size_t k = 0; k < expected.size(); ++k) {
+        EXPECT_TRUE(SameFloat(got[k], expected[k])) << "after disconnecting, output part " << k;
+    }
+    return reacted;
+}
+
+}  // namespace detail
+
+// For every property and part of the class: connected to a source float, Evaluate reads the source
+// (the output equals that of a twin whose constant holds the source's value) and not the own
+// constant, follows the source when it changes, and reads the constant again once disconnected.
+// Each property must also change the output for some value, unless the case allows otherwise.
+inline void ExpectInputsReadThroughReferences(const ConnectionCase& cc) {
+    Fresh probe(cc.id);
+    ASSERT_NE(probe.component, nullptr) << cc.id;
+    for (int32_t prop = 0; prop < probe->PropertyCount(); ++prop) {
+        const int32_t kind = probe->PropertyKind(prop);
+        std::vector<int32_t> parts;
+        if (kind == kUV || kind == kVector) {
+            for (int k = 0; k < FloatCount(kind); ++k) parts.push_back(k);
+        }
+        parts.push_back(kWholeProperty);
+        for (const int32_t part : parts) {
+            SCOPED_TRACE("type id " + std::to_string(cc.id) + " prop " + std::to_string(prop) +
+                         " part " + std::to_string(part));
+            const bool reacted = detail::ProbePart(cc, prop, part);
+            if (!reacted && !(cc.mayIgnore && cc.mayIgnore(prop))) {
+                ADD_FAILURE() << "the output never changed with this property";
+            }
+        }
+    }
+}
+
+}  // namespace vandrel::test

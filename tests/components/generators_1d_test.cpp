@@ -1,0 +1,373 @@
+// One-dimensional generators (Part 3.1): property tables, known answers, the edge cases of the
+// Part, and the reading of every input through its reference. Noise components are compared with
+// the host function called directly, never with fixed noise values.
+#include "components/generators/generators_1d.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "component_checks.h"
+#include "components/shared/cell_hash.h"
+#include "components/shared/noise_select.h"
+#include "components/shared/octaves.h"
+#include "core/random.h"
+#include "host/tsxapi.h"
+
+namespace vandrel {
+namespace {
+
+using test::EvaluateWith;
+using test::ExpectedProperty;
+using test::Fresh;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+float Stored(double v) { return static_cast<float>(v); }
+double F(double v) { return static_cast<float>(v); }
+
+struct Row {
+    int32_t id;
+    std::vector<double> values;  // property values in index order (enumerations as integers)
+    double expected;
+    double tolerance = -1;  // < 0: equal to within 4 ulps
+};
+
+void ExpectRows(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+        std::string text;
+        for (double v : row.values) text += std::to_string(v) + " ";
+        const float got = EvaluateWith(row.id, row.values);
+        if (row.tolerance >= 0) {
+            EXPECT_NEAR(got, row.expected, row.tolerance) << row.id << " with " << text;
+        } else {
+            EXPECT_FLOAT_EQ(got, Stored(row.expected)) << row.id << " with " << text;
+        }
+    }
+}
+
+// Whether the host noise (still a placeholder in some trees) varies at all.
+bool HostNoiseVaries() {
+    for (auto noise : {tssNoise1, tssNoise1Classic, tssNoise1Perlin, tssNoise1SparseConv}) {
+        if (noise(0.37) != noise(1.61) || noise(0.37) != tssNoise1(0.37)) return true;
+    }
+    return tssTurbulence1(0.37, 1) != tssTurbulence1(0.37, 4) ||
+           tssTurbulence1(0.37, 3) != tssTurbulence1(1.61, 3);
+}
+
+TEST(Generators1D, PropertyTablesAsThePartStates) {
+    const auto n = [](const char* name, float v, bool whole = false) {
+        return ExpectedProperty{name, kNumerical, {v}, whole};
+    };
+    const auto e = [](const char* name) { return ExpectedProperty{name, kEnumeration, {0}}; };
+    const auto rgb = [](const char* name, float v) {
+        return ExpectedProperty{name, kVector, {v, v, v}};
+    };
+    test::ExpectPropertyTable(
+        101, {n("Amplitude", 1), n("Frequency", 1), n("Offset", 0.5f), n("Input", 0)});
+    test::ExpectPropertyTable(102, {n("Amplitude", 1), n("Offset", 0), n("Center", 0.5f),
+                                    n("Width", 0.5f), n("Input", 0.5f)});
+    test::ExpectPropertyTable(
+        103, {n("Amplitude", 1), n("Frequency", 1), n("Offset", 0), n("Input", 0), e("NoiseType")});
+    test::ExpectPropertyTable(104, {n("Amplitude", 1), n("Frequency", 1), n("Offset", 0),
+                                    n("Input", 0), e("NoiseType"), n("Octaves", 3, true)});
+    test::ExpectPropertyTable(105, {n("Minimum", 0), n("Maximum", 1), n("Input", 0.5f)});
+    test::ExpectPropertyTable(
+        106, {n("Amplitude", 1), n("Base", 0), n("RiseLength", 0.5f), e("RiseShape"),
+              n("HighLength", 0), n("FallLength", 0.5f), e("FallShape"), n("LowLength", 0),
+              n("Shift", 0), n("Input", 0), e("Periodic")});
+    test::ExpectPropertyTable(107, {n("Maximum", 1), n("Minimum", 0), e("Mode"), n("Input", 0.5f)});
+    test::ExpectPropertyTable(108, {n("UpperEdge", 1), n("LowerEdge", 0), n("HighValue", 1),
+                                    n("LowValue", 0), n("Input", 0.5f)});
+    test::ExpectPropertyTable(109, {n("Step", 0.25f), n("Input", 0)});
+    test::ExpectPropertyTable(110, {rgb("Amplitude", 1), n("Frequency", 1), rgb("Offset", 0),
+                                    n("Input", 0), e("NoiseType")});
+    test::ExpectPropertyTable(111, {rgb("Amplitude", 1), n("Frequency", 1), rgb("Offset", 0),
+                                    n("Input", 0), e("NoiseType"), n("Octaves", 3, true)});
+    test::ExpectPropertyTable(112, {n("Amplitude", 1), n("Offset", 0), n("CellSize", 1),
+                                    n("Input", 0), n("Seed", 1234, true)});
+    for (int32_t id = 101; id <= 112; ++id) {
+        Fresh c(id);
+        EXPECT_EQ(c->OutputKind(), id == 110 || id == 111 ? kVector : kNumerical) << id;
+    }
+}
+
+TEST(Generators1D, SineAndGauss) {
+    ExpectRows({
+        {101, {}, 0.5},
+        {101, {1, 1, 0.5, 0.25}, 1.0},
+        {101, {1, 1, 0.5, 0.75}, 0.0, 1e-7},
+        {101, {2, 0.5, 0, 0.5}, 1.0},
+        {101, {1, 2, 0, 0.0625}, 0.5 * std::sin(2 * M_PI * 2 * 0.0625)},
+        {102, {}, 1.0},
+        {102, {3, 2, 0.5, 0, 0.7}, 0},  // Width 0 gives 0 whatever the rest
+        {102, {1, 0, 0.5, 0, 0.5}, 0},
+        {102, {2, 1, 0.5, 0.5, 1.0}, 2 * std::exp(-7.0) + 1},
+        {102, {2, 1, 0.5, -0.5, 1.0}, 2 * std::exp(-7.0) + 1},
+        {102, {1, 0, 0, 2, 1}, std::exp(-7.0 * 0.25)},
+    });
+    EXPECT_EQ(EvaluateWith(101, {1, 1, 0.5, 0.25}), 1.0f);
+    EXPECT_EQ(EvaluateWith(102, {}), 1.0f);
+}
+
+TEST(Generators1D, NoiseIsTheHostNoiseScaledAndOffset) {
+    using Noise = double (*)(double);
+    const Noise noises[4] = {tssNoise1, tssNoise1Classic, tssNoise1Perlin, tssNoise1SparseConv};
+    for (int type = 0; type < 4; ++type) {
+        for (double input : {0.0, 0.37, -2.75, 13.1}) {
+            const double a = 1.5, f = 2.25, o = -0.25;
+            const float got = EvaluateWith(103, {a, f, o, input, double(type)});
+            EXPECT_EQ(got, Stored(noises[type](F(input) * f) * a + o)) << type << " " << input;
+        }
+    }
+    // Amplitude 0 gives Offset without noise, whatever the type.
+    for (int type : {0, 3, 4, -1})
+        EXPECT_EQ(EvaluateWith(103, {0, 2, 0.3, 0.5, double(type)}), 0.3f);
+}
+
+TEST(Generators1D, NoiseTypeOutOfRangeKeepsThePreviousOutput) {
+    for (int32_t id : {103, 104, 110, 111}) {
+        for (int type : {4, -1}) {
+            Fresh c(id);
+            c->SetConstant(3, kWholeProperty, 0.37f);
+            c->Evaluate(true);
+            const auto before = test::Outputs(*c);
+            c->SetEnumValue(4, type);
+            c->SetConstant(3, kWholeProperty, 5.5f);
+            c->SetConstant(2, kWholeProperty, 10.0f);
+            c->Evaluate(true);
+            EXPECT_EQ(test::Outputs(*c), before) << id << " type " << type;
+        }
+    }
+}
+
+TEST(Generators1D, TurbulenceUsesTheOctaveRule) {
+    using Turbulence = double (*)(double, int);
+    const Turbulence turbulences[4] = {tssTurbulence1, tssTurbulence1Classic, tssTurbulence1Perlin,
+                                       tssTurbulence1SparseConv};
+    const struct {
+        double octaves;
+        int passed;
+    } rows[] = {{-2.6, 3}, {25, 20}, {2.5, 2}, {3.5, 4}, {0, 0}, {3, 3}};
+    for (int type = 0; type < 4; ++type) {
+        for (const auto& row : rows) {
+            EXPECT_EQ(OctaveCount(row.octaves), row.passed);
+            const double a = 0.75, f = 3, o = 0.125, input = 0.37;
+            const float got = EvaluateWith(104, {a, f, o, input, double(type), row.octaves});
+            EXPECT_EQ(got, Stored(turbulences[type](F(input) * f, row.passed) * a + o))
+                << type << " octaves " << row.octaves;
+        }
+    }
+    EXPECT_EQ(EvaluateWith(104, {0, 2, 0.3, 0.5, 7, 3}), 0.3f);
+}
+
+TEST(Generators1D, ColorNoiseShiftsItsChannels) {
+    const float amplitude[3] = {1.5f, -0.5f, 2.0f};
+    const float offset[3] = {0.25f, 0.5f, -1.0f};
+    for (int32_t id : {110, 111}) {
+        for (int type = 0; type < 4; ++type) {
+            Fresh c(id);
+            for (int k = 0; k < 3; ++k) {
+                c->SetConstant(0, k, amplitude[k]);
+                c->SetConstant(2, k, offset[k]);
+            }
+            c->SetConstant(1, kWholeProperty, 1.75f);
+            c->SetConstant(3, kWholeProperty, 0.37f);
+            c->SetEnumValue(4, type);
+            c->SetConstant(5, kWholeProperty, -4.4f);  // 4 octaves
+            c->Evaluate(true);
+            const double x = F(0.37) * 1.75;
+            const double shifts[3] = {0, 671, 1111};
+            for (int k = 0; k < 3; ++k) {
+                double n;
+                if (id == 110) {
+                    n = SelectNoise1(type)(x + shifts[k]);
+                } else {
+                    n = SelectTurbulence1(type)(x + shifts[k], 4);
+                }
+                EXPECT_EQ(c->OutputAddress()[k], Stored(n * amplitude[k] + offset[k]))
+                    << id << " type " << type << " channel " << k;
+            }
+        }
+    }
+    // No shortcut for a zero amplitude: the type still decides whether the output is written.
+    Fresh c(110);
+    c->SetConstant(0, kWholeProperty, 0);
+    c->SetConstant(2, kWholeProperty, 0.5f);
+    c->SetEnumValue(4, 4);
+    c->Evaluate(true);
+    EXPECT_EQ(test::Outputs(*c), (std::vector<float>{0, 0, 0}));
+    c->SetEnumValue(4, 0);
+    c->Evaluate(true);
+    EXPECT_EQ(test::Outputs(*c), (std::vector<float>{0.5f, 0.5f, 0.5f}));
+}
+
+TEST(Generators1D, RepeatRange) {
+    ExpectRows({
+        {105, {}, 0.5},
+        {105, {0, 1, 1.25}, 0.25},
+        {105, {0, 1, -0.25}, 0.75},
+        {105, {0, 1, 1}, 0},
+        {105, {0, 1, 0}, 0},
+        {105, {0.5, 0.5, 3}, 0.5},  // Minimum = Maximum
+        {105, {2, 1, 0.5}, 2.5},    // Maximum below Minimum: still [Minimum, Minimum + w)
+        {105, {1, 3, 8}, 2},
+        {105, {-1, 1, 5.5}, -0.5},
+    });
+}
+
+TEST(Generators1D, Staircase) {
+    ExpectRows({
+        {109, {0.25, 0.3}, 0.25},
+        {109, {0.25, -0.1}, -0.25},
+        {109, {0.25, 0.25}, 0.25},
+        {109, {0, 5}, 0},
+        {109, {-0.5, 0.7}, 1.0},
+        {109, {2, 7}, 6},
+    });
+}
+
+TEST(Generators1D, SmoothStep) {
+    ExpectRows({
+        {108, {}, tssSmoothStep(0, 1, 0.5)},
+        {108, {2, 1, 10, 4, 1.5}, 4 + 6 * tssSmoothStep(1, 2, 1.5)},
+        {108, {2, 1, 10, 4, 1.25}, 4 + 6 * tssSmoothStep(1, 2, 1.25)},
+        {108, {2, 1, 10, 4, 0.5}, 4},
+        {108, {2, 1, 10, 4, 3}, 10},
+        {108, {1, 1, 10, 4, 1}, 4 + 6 * tssSmoothStep(1, 1, 1)},  // equal edges: the host's step
+        {108, {1, 1, 10, 4, 1.5}, 10},
+    });
+}
+
+TEST(Generators1D, Clamps) {
+    // Maximum, Minimum, Mode, Input.
+    ExpectRows({
+        {107, {1, 0, 0, 1.5}, 1},
+        {107, {1, 0, 0, -0.5}, 0},
+        {107, {1, 0, 0, 0.5}, 0.5},
+        {107, {1, 0, 1, 1.5}, 1},
+        {107, {1, 0, 1, -0.5}, -0.5},
+        {107, {1, 0, 2, -0.5}, 0},
+        {107, {1, 0, 2, 1.5}, 1.5},  // Mode 2 passes inputs above Maximum
+        {107, {0, 1, 0, 0.5}, 1},    // Minimum above Maximum: Minimum is tested first
+        {107, {0, 1, 0, 2}, 0},
+    });
+    for (int mode : {3, -1}) {
+        Fresh c(107);
+        c->SetConstant(3, kWholeProperty, 0.75f);
+        c->Evaluate(true);
+        c->SetEnumValue(2, mode);
+        c->SetConstant(3, kWholeProperty, 5.0f);
+        c->Evaluate(true);
+        EXPECT_EQ(c->OutputAddress()[0], 0.75f) << mode;
+    }
+}
+
+TEST(Generators1D, Sawtooth) {
+    // Amplitude, Base, RiseLength, RiseShape, HighLength, FallLength, FallShape, LowLength, Shift,
+    // Input, Periodic.
+    const auto wave = [](double input) {
+        return std::vector<double>{1, 0, 0.5, 0, 0, 0.5, 0, 0, 0, input, 0};
+    };
+    ExpectRows({
+        {106, wave(0.25), 0.5},
+        {106, wave(0.5), 1.0},
+        {106, wave(0.75), 0.5},
+        {106, wave(1.25), 0.5},
+        {106, wave(-0.25), 0.5},
+        {106, wave(0), 0},
+        {106, {1, 0.3, 0, 0, 0, 0, 0, 0, 0, 0.4, 0}, 0.3},      // all four lengths 0: Base
+        {106, {1, 0.3, -1, 0, -2, -3, 0, -4, 0, 0.4, 0}, 0.3},  // negative lengths count as 0
+        {106, {1, 0, -1, 0, 0, 1, 0, 0, 0, 0.25, 0}, 0.75},
+        {106, {2, -1, 0.5, 0, 0, 0.5, 0, 0, 0, 0.25, 0}, 0},
+        {106, {1, 0, 0.5, 0, 0, 0.5, 0, 0, 0.25, 0.5, 0}, 0.5},  // Shift
+        // Smooth rise and fall through the host's smooth step.
+        {106, {1, 0, 0.5, 1, 0, 0.5, 0, 0, 0, 0.1, 0}, tssSmoothStep(0, 0.5, F(0.1))},
+        {106, {1, 0, 0.5, 0, 0, 0.5, 1, 0, 0, 0.6, 0}, 1 - tssSmoothStep(0, 0.5, F(0.6) - 0.5)},
+        // Rise, high, fall, low of 0.5 each (period 2).
+        {106, {1, 0, 0.5, 0, 0.5, 0.5, 0, 0.5, 0, 0.75, 0}, 1},
+        {106, {1, 0, 0.5, 0, 0.5, 0.5, 0, 0.5, 0, 1.25, 0}, 0.5},
+        {106, {1, 0, 0.5, 0, 0.5, 0.5, 0, 0.5, 0, 1.75, 0}, 0},
+        {106, {1, 0, 0.5, 0, 0.5, 0.5, 0, 0.5, 0, 2.75, 0}, 1},
+        // Periodic 1, Shift 2, period 1.5 (low part 0.5): drawn once.
+        {106, {1, 0, 0.5, 0, 0, 0.5, 0, 0.5, 2, 1.9, 1}, 0},
+        {106, {1, 0, 0.5, 0, 0, 0.5, 0, 0.5, 2, 2.25, 1}, 0.5},
+        {106, {1, 0, 0.5, 0, 0, 0.5, 0, 0.5, 2, 3.0, 1}, 1},  // t = L - LowLength exactly
+        {106, {1, 0, 0.5, 0, 0, 0.5, 0, 0.5, 2, 3.1, 1}, 0},
+        {106, {1, 0, 0.5, 0, 0, 0.5, 0, 0.5, 2, 5.25, 1}, 0},
+        {106, {1, 0, 0.5, 0, 0, 0.5, 0, 0.5, 2, 5.25, 0}, 0.5},  // periodic: t = 0.25 again
+        {106, {1, 0.2, 0.5, 0, 0, 0.5, 0, 0, 2, 1.9, 7}, 0.2},   // any non-zero Periodic: once
+    });
+}
+
+TEST(Generators1D, RandomPerCell) {
+    const auto draw = [](double input, double cellSize, double seed, double a = 1, double o = 0) {
+        Fresh c(112);
+        test::SetValues(*c, {a, o, cellSize, input, seed});
+        c->Evaluate(true);
+        return c->OutputAddress()[0];
+    };
+    const auto expected = [](int32_t seed, double a = 1, double o = 0) {
+        TRandomState state;
+        RandomSeed(state, seed);
+        return Stored(RandomNext(state) * a + o);
+    };
+    EXPECT_EQ(draw(0.1, 1, 1234), draw(0.9, 1, 1234));
+    EXPECT_NE(draw(-0.1, 1, 1234), draw(0.1, 1, 1234));  // cells -1 and 0
+    EXPECT_EQ(draw(0.1, 1, 1234), expected(257 + 1234));
+    EXPECT_EQ(draw(-0.1, 1, 1234), expected(-256 + 1234));
+    EXPECT_EQ(draw(1.5, 1, 1234), expected(514 + 1234));
+    EXPECT_EQ(draw(1.5, 0.5, 1234), expected(CellHash1(3) + 1234));
+    EXPECT_EQ(draw(-7.3, 0, 1234), expected(257 + 1234));  // CellSize 0: every input in cell 0
+    EXPECT_EQ(draw(55, 0, 1234), draw(0.2, 1, 1234));
+    EXPECT_EQ(draw(0.5, 1, -3.7), expected(257 - 3));  // Seed cut toward zero
+    EXPECT_EQ(draw(0.5, 1, 2147483520.0), expected(WrapAdd(257, 2147483520)));  // wraps
+    EXPECT_EQ(draw(0.5, 1, 1234, 2.5, -1), expected(257 + 1234, 2.5, -1));
+    EXPECT_EQ(draw(0.5, -1, 1234), expected(-256 + 1234));  // a negative cell size mirrors
+    EXPECT_NE(draw(0.5, 1, 1234), draw(0.5, 1, 1235));
+
+    // One seed and one draw per evaluation: the record's generator is left after that draw.
+    Fresh c(112);
+    c->Evaluate(true);
+    TRandomState state;
+    RandomSeed(state, 257 + 1234);
+    RandomNext(state);
+    EXPECT_EQ(RandomNext(c.record.RandomState), RandomNext(state));
+}
+
+TEST(Generators1D, InputsAreReadThroughTheirReferences) {
+    const bool noiseVaries = HostNoiseVaries();
+    const auto set = [](TXRComponent& c, int32_t prop, float v) {
+        c.SetConstant(prop, kWholeProperty, v);
+    };
+    const auto input = [&](float v, int32_t prop) {
+        return [=](TXRComponent& c, int32_t) { set(c, prop, v); };
+    };
+    // A constant placeholder noise cannot show its position, type or octaves.
+    const auto noiseProps = [noiseVaries](int32_t prop) {
+        return !noiseVaries && (prop == 1 || prop == 3 || prop == 4 || prop == 5);
+    };
+    const std::vector<test::ConnectionCase> cases = {
+        {101, input(0.1f, 3), nullptr},
+        {102, input(0.6f, 4), nullptr},
+        {103, input(0.37f, 3), noiseProps},
+        {104, input(0.37f, 3), noiseProps},
+        {105, nullptr, nullptr},
+        {106,
+         [&](TXRComponent& c, int32_t prop) {
+             set(c, 9, prop == 3 ? 0.3f : (prop == 7 || prop == 10 ? 1.2f : 0.6f));
+         },
+         nullptr},
+        {107, input(1.5f, 3), nullptr},
+        {108, nullptr, nullptr},
+        {109, input(0.9f, 1), nullptr},
+        {110, input(0.37f, 3), noiseProps},
+        {111, input(0.37f, 3), noiseProps},
+        {112, input(2.7f, 3), nullptr},
+    };
+    for (const auto& cc : cases) test::ExpectInputsReadThroughReferences(cc);
+}
+
+}  // namespace
+}  // namespace vandrel

@@ -5,15 +5,18 @@
 #include <string_view>
 
 #include "core/context.h"
+#include "core/editor_source.h"
 #include "core/messages.h"
+#include "core/stream_sections.h"
 #include "core/thread_record.h"
 #include "core/tree.h"
 #include "core/tree_section.h"
+#include "interface/interface_string.h"
 
 namespace {
 
 class SilentMessages final : public vandrel::Messages {
-public:
+  public:
     void Show(std::string_view, vandrel::MessageIcon, std::string_view) override {}
     bool Ask(std::string_view, std::string_view) override { return false; }
 };
@@ -26,6 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view stream(reinterpret_cast<const char*>(data), size);
 
     vandrel::Scan(stream);
+    vandrel::WriteEditorSource(vandrel::ParseEditorSource(vandrel::StreamSection(stream, 1)));
+    vandrel::SerialiseInterfaceString(
+        vandrel::ParseInterfaceString(vandrel::StreamSection(stream, 2)));
+    vandrel::ParseCategories(vandrel::StreamSection(stream, 3));
+    vandrel::SplitCustomSection(vandrel::StreamSection(stream, 5));
     vandrel::TThreadRecord record;
     vandrel::TXRTree tree;
     tree.Context = &record;

@@ -40,5 +40,6 @@ int& ExitStatus();
 
 void AddCatalogueCommand(CLI::App& app);
 void AddEvalCommand(CLI::App& app);
+void AddInfoCommand(CLI::App& app);
 
 }  // namespace vandrel::cli

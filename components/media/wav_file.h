@@ -7,9 +7,10 @@
 // claims more bytes than the file holds is cut to what the file holds.
 //
 // ReadSample reads through one 64 KB buffer and moves the file position, so a record serves one
-// thread at a time; it takes no lock and never allocates. Its range is [-1, 1]: 8-bit samples give
-// (byte - 128) / 128, wider ones the signed 32-bit value their bytes make when placed in its most
-// significant bytes, divided by 2147483647.
+// thread at a time; it takes no lock and never allocates. 8-bit samples give (byte - 128) / 128,
+// in [-1, 1); wider ones the signed 32-bit value their bytes make when placed in its most
+// significant bytes, divided by 2147483647: at most 1 (0x7FFFFFFF) and at least
+// -2147483648 / 2147483647, a hair below -1.
 #pragma once
 
 #include <cstdint>

@@ -27,7 +27,7 @@ struct InfoOptions {
 
 // A growing JSON or text report: one writer, two spellings.
 class TReport {
-public:
+  public:
     explicit TReport(bool json) : json_(json) {}
 
     static std::string Quote(std::string_view text) {
@@ -50,7 +50,7 @@ public:
 
     std::string text;
 
-private:
+  private:
     bool json_;
 };
 
@@ -99,8 +99,10 @@ std::string Describe(const TTreeInstruction& in, const TXRComponent* c) {
             // A whole UV or Vector property names the whole variable that starts at that float.
             auto variable = static_cast<int32_t>(in.Value);
             const int32_t kind = c != nullptr ? c->PropertyKind(in.Prop) : kUndefined;
-            for (int32_t n = 1; in.Part < 0 && (kind == kUV || kind == kVector) && n <= kVariableCount; ++n) {
-                if (VariableKind(n) == kind && VariableFloatIndex(n) == VariableFloatIndex(variable)) {
+            for (int32_t n = 1;
+                 in.Part < 0 && (kind == kUV || kind == kVector) && n <= kVariableCount; ++n) {
+                if (VariableKind(n) == kind &&
+                    VariableFloatIndex(n) == VariableFloatIndex(variable)) {
                     variable = n;
                     break;
                 }
@@ -112,7 +114,8 @@ std::string Describe(const TTreeInstruction& in, const TXRComponent* c) {
         case 'M':
             if ((in.Value & kTriggerConnectionBit) != 0) {
                 return prop + " <- " +
-                       std::string(VariableLongName(static_cast<int32_t>(in.Value - kTriggerConnectionBit)));
+                       std::string(VariableLongName(
+                           static_cast<int32_t>(in.Value - kTriggerConnectionBit)));
             }
             return prop + " = " + std::to_string(in.Value);
         default:
@@ -137,7 +140,8 @@ int Run(const InfoOptions& o) {
     if (loaded.status == ShaderFileStatus::kMismatch) {
         if (FILE* f = std::fopen(o.shader.c_str(), "rb")) {
             std::string line;
-            for (int ch; (ch = std::fgetc(f)) != EOF && ch != '\n' && ch != '\r';) line += static_cast<char>(ch);
+            for (int ch; (ch = std::fgetc(f)) != EOF && ch != '\n' && ch != '\r';)
+                line += static_cast<char>(ch);
             std::fclose(f);
             stream = line;
         }
@@ -152,15 +156,20 @@ int Run(const InfoOptions& o) {
     const bool json = o.json;
     std::string out;
     const auto line = [&](const std::string& s) { out += s + "\n"; };
-    if (json) out += "{\"file\": " + TReport::Quote(o.shader) + ", \"checksum\": " +
-                     TReport::Quote(StatusName(loaded.status)) + ", \"components\": [";
-    else line("checksum: " + std::string(StatusName(loaded.status)));
+    if (json)
+        out += "{\"file\": " + TReport::Quote(o.shader) +
+               ", \"checksum\": " + TReport::Quote(StatusName(loaded.status)) +
+               ", \"components\": [";
+    else
+        line("checksum: " + std::string(StatusName(loaded.status)));
     if (!json) line("components (evaluation order):");
     if (section) {
         for (size_t i = 0; i < section->Entries.size(); ++i) {
             const TTreeSectionEntry& e = section->Entries[i];
             const CatalogueRow* row = FindCatalogueRow(e.TypeId);
-            const std::string name = e.TypeId == 1 ? "Shader Output" : row != nullptr ? row->name : "custom or unknown";
+            const std::string name = e.TypeId == 1    ? "Shader Output"
+                                     : row != nullptr ? row->name
+                                                      : "custom or unknown";
             Messages* previous = InstallMessages(nullptr);
             class Quiet final : public Messages {
                 void Show(std::string_view, MessageIcon, std::string_view) override {}
@@ -173,20 +182,26 @@ int Run(const InfoOptions& o) {
             std::snprintf(mask, sizeof mask, "%04X", static_cast<unsigned>(e.Mask));
             if (json) {
                 out += std::string(i == 0 ? "" : ", ") + "{\"index\": " + std::to_string(i) +
-                       ", \"id\": " + std::to_string(e.TypeId) + ", \"name\": " + TReport::Quote(name) +
+                       ", \"id\": " + std::to_string(e.TypeId) +
+                       ", \"name\": " + TReport::Quote(name) +
                        ", \"mask\": " + std::to_string(e.Mask) + ", \"settings\": [";
                 for (size_t k = 0; k < e.Instructions.size(); ++k) {
-                    out += std::string(k == 0 ? "" : ", ") + TReport::Quote(Describe(e.Instructions[k], component.get()));
+                    out += std::string(k == 0 ? "" : ", ") +
+                           TReport::Quote(Describe(e.Instructions[k], component.get()));
                 }
                 out += "]}";
             } else {
-                line("  " + std::to_string(i) + ": " + std::to_string(e.TypeId) + " " + name + "  mask " + mask);
-                for (const TTreeInstruction& in : e.Instructions) line("      " + Describe(in, component.get()));
+                line("  " + std::to_string(i) + ": " + std::to_string(e.TypeId) + " " + name +
+                     "  mask " + mask);
+                for (const TTreeInstruction& in : e.Instructions)
+                    line("      " + Describe(in, component.get()));
             }
         }
     }
-    if (json) out += "], \"triggers\": [";
-    else line("triggers:");
+    if (json)
+        out += "], \"triggers\": [";
+    else
+        line("triggers:");
     bool first = true;
     for (int t = 0; t < kTriggerCount; ++t) {
         if (!interface.Triggers[t]) continue;
@@ -197,23 +212,29 @@ int Run(const InfoOptions& o) {
         const std::string label = UnescapeText(s.Label);
         if (json) {
             out += std::string(first ? "" : ", ") + "{\"trigger\": " + std::to_string(t + 1) +
-                   ", \"kind\": " + TReport::Quote(KindName(s.Kind)) + ", \"label\": " + TReport::Quote(label) +
+                   ", \"kind\": " + TReport::Quote(KindName(s.Kind)) +
+                   ", \"label\": " + TReport::Quote(label) +
                    ", \"default\": " + TReport::Quote(defaults) + "}";
         } else {
-            line("  Trigger" + std::to_string(t + 1) + ": " + KindName(s.Kind) + " \"" + label + "\" default " + defaults);
+            line("  Trigger" + std::to_string(t + 1) + ": " + KindName(s.Kind) + " \"" + label +
+                 "\" default " + defaults);
         }
         first = false;
     }
-    if (json) out += "], \"files\": [";
-    else line("files:");
+    if (json)
+        out += "], \"files\": [";
+    else
+        line("files:");
     first = true;
     for (int f = 0; f < kFileSlotCount; ++f) {
         if (!interface.Files[f]) continue;
         const TFileEntry& e = *interface.Files[f];
-        const std::string text = std::string(1, e.Type) + " \"" + e.Settings.Label + "\" default " + e.Settings.DefaultFile;
+        const std::string text = std::string(1, e.Type) + " \"" + e.Settings.Label + "\" default " +
+                                 e.Settings.DefaultFile;
         if (json) {
-            out += std::string(first ? "" : ", ") + "{\"file\": " + std::to_string(f + 1) + ", \"type\": " +
-                   TReport::Quote(std::string(1, e.Type)) + ", \"label\": " + TReport::Quote(e.Settings.Label) +
+            out += std::string(first ? "" : ", ") + "{\"file\": " + std::to_string(f + 1) +
+                   ", \"type\": " + TReport::Quote(std::string(1, e.Type)) +
+                   ", \"label\": " + TReport::Quote(e.Settings.Label) +
                    ", \"default\": " + TReport::Quote(e.Settings.DefaultFile) + "}";
         } else {
             line("  File" + std::to_string(f + 1) + ": " + text);
@@ -227,9 +248,10 @@ int Run(const InfoOptions& o) {
         categoryText += OutputTypeName(t);
     }
     if (json) {
-        out += "], \"categories\": " + TReport::Quote(categoryText) + ", \"informationFile\": " +
-               TReport::Quote(infoFile) + ", \"customComponents\": [";
-        for (size_t k = 0; k < customs.size(); ++k) out += std::string(k == 0 ? "" : ", ") + std::to_string(customs[k].typeId);
+        out += "], \"categories\": " + TReport::Quote(categoryText) +
+               ", \"informationFile\": " + TReport::Quote(infoFile) + ", \"customComponents\": [";
+        for (size_t k = 0; k < customs.size(); ++k)
+            out += std::string(k == 0 ? "" : ", ") + std::to_string(customs[k].typeId);
         out += std::string("], \"protected\": ") + (isProtected ? "true" : "false") + "}\n";
     } else {
         line("categories: " + (categoryText.empty() ? std::string("none") : categoryText));

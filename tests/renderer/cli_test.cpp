@@ -1,0 +1,153 @@
+// The `vandrel` command end to end: the real executable, loading the real plug-in.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/shader_file.h"
+#include "core/stream_sections.h"
+#include "interface/interface_model.h"
+
+namespace vandrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("vandrel_cli_" + std::to_string(getpid()));
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    Result Run(const std::string& arguments) {
+        const fs::path out = folder / "out.txt", err = folder / "err.txt";
+        const std::string command = std::string("'") + VANDREL_CLI_PATH + "' " + arguments + " >'" +
+                                    out.string() + "' 2>'" + err.string() + "'";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+    }
+
+    std::string Shader(const std::string& name, const std::string& stream) {
+        const fs::path path = folder / name;
+        EXPECT_TRUE(SaveShaderFile(path, stream).ok);
+        std::string quoted = "'";
+        quoted += path.string();
+        quoted += '\'';
+        return quoted;
+    }
+
+    fs::path folder;
+};
+
+TEST_F(CliTest, EvalPrintsOneLinePerOutputType) {
+    // Colour red from a sine of World.X; the default wiring elsewhere.
+    const std::string sine =
+        Shader("sine.xrb", "XR0002006501V3F0037000C000103S000000V2F000AV3F002B000F");
+    struct Row {
+        std::string arguments;
+        std::string line;
+    };
+    const Row rows[] = {
+        {sine + " --set World.X=0.25", "1 0 0\n"},
+        {sine + " --set World=0.75,5,6 --type reflectance", "0 0 0\n"},
+        {sine + " --type transparency --set TrIn=0.5,0.25,0", "1 0.5 0.25 0\n"},
+        {sine + " --type displacement", "0 0 1\n"},
+        {sine + " --type displacement --set SNorm=0.6,0,0.8", "0.600000024 0 0.800000012\n"},
+    };
+    for (const Row& row : rows) {
+        const Result r = Run("eval " + row.arguments);
+        EXPECT_EQ(r.status, 0) << row.arguments << r.err;
+        EXPECT_EQ(r.out, row.line) << row.arguments;
+    }
+}
+
+TEST_F(CliTest, TriggersStartFromTheInterfaceDefaults) {
+    TXRInterfaceModel model;
+    ASSERT_TRUE(model.RegisterTrigger(2, kNumerical));
+    model.Settings().Triggers[2].Values[2] = 0.5f;  // the default of Trigger 3
+    // Colour green = Trigger 3 (variable 67).
+    const std::string stream =
+        JoinSections({"XR0001000101V010043000F", "", model.Serialise(), "TTTT", "", ""});
+    const std::string shader = Shader("trigger.xrb", stream);
+    EXPECT_EQ(Run("eval " + shader).out, "0 0.5 0\n");
+    EXPECT_EQ(Run("eval " + shader + " --trigger 3=0.75").out, "0 0.75 0\n");
+}
+
+TEST_F(CliTest, BadInputGivesOneClearLineAndStatusOne) {
+    const std::string shader = Shader("ok.xrb", "XR0001000100000F");
+    const std::string arguments[] = {
+        "eval '" + (folder / "missing.xrb").string() + "'",
+        "eval " + shader + " --set Nothing=1",
+        "eval " + shader + " --set World=1,2",
+        "eval " + shader + " --set Trigger1=1",
+        "eval " + shader + " --trigger 21=1",
+        "eval " + shader + " --trigger 1=a",
+        "eval " + shader + " --file 1=X:foo",
+        "eval " + shader + " --file 6=T:foo",
+        "eval " + shader + " --type colour",
+        "eval " + shader + " --unknown",
+        "info '" + (folder / "missing.xrb").string() + "'",
+        "nonsense",
+    };
+    for (const std::string& a : arguments) {
+        const Result r = Run(a);
+        EXPECT_EQ(r.status, 1) << a;
+        EXPECT_EQ(r.err.rfind("vandrel ERROR: ", 0), 0u) << a << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << a << ": " << r.err;
+    }
+}
+
+TEST_F(CliTest, ChecksumFailureWarnsAndEvaluatesTheDefaultShader) {
+    const fs::path path = folder / "broken.xrb";
+    std::ofstream(path) << "XR0001000101C0F3F800000000F\n00000000\n";  // colour red 1, wrong sum
+    const Result r = Run("eval '" + path.string() + "' --set ColorIn=0.25,0.5,0.75");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "0.25 0.5 0.75\n");
+    EXPECT_NE(r.err.find("vandrel WARNING: "), std::string::npos);
+    EXPECT_NE(Run("info '" + path.string() + "'").out.find("checksum: mismatch"),
+              std::string::npos);
+}
+
+TEST_F(CliTest, InfoDescribesTheShader) {
+    const std::string shader =
+        Shader("info.xrb", "XR0002006501V3F0037000C000101S000000000F#%%0000#02D%%#FTTF##");
+    const Result text = Run("info " + shader);
+    EXPECT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find("checksum: current"), std::string::npos);
+    EXPECT_NE(text.out.find("0: 101 Sine Function"), std::string::npos);
+    EXPECT_NE(text.out.find("Input <- World Space.X"), std::string::npos);
+    EXPECT_NE(text.out.find("categories: Transparency, Color"), std::string::npos);
+    EXPECT_NE(text.out.find("protected: no"), std::string::npos);
+    const Result json = Run("info --json " + shader);
+    EXPECT_EQ(json.status, 0);
+    EXPECT_NE(json.out.find("\"id\": 101"), std::string::npos);
+    EXPECT_NE(json.out.find("\"protected\": false"), std::string::npos);
+}
+
+TEST_F(CliTest, EverySubcommandHasHelp) {
+    for (const char* command : {"", "catalogue", "eval", "info"}) {
+        const Result r = Run(std::string(command) + " --help");
+        EXPECT_EQ(r.status, 0) << command;
+        EXPECT_NE(r.out.find("Usage"), std::string::npos) << command;
+    }
+}
+
+}  // namespace
+}  // namespace vandrel

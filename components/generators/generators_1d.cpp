@@ -61,7 +61,7 @@ void TXRCTurbulence1D::Evaluate(bool) {
 
 void TXRCRepeat::Evaluate(bool) {
     const double minimum = Num(0);
-    // Both stored as floats, as the Part says.
+    // Both stored as floats, as the rule says.
     const double w = static_cast<float>(std::fabs(Num(1) - minimum));
     const double d = static_cast<float>(Num(2) - minimum);
     if (w == 0.0) {

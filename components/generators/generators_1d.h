@@ -1,7 +1,7 @@
-// One-dimensional generators (Part 3.1, the unit XR_1DGenerators; type ids 101-112): functions of
+// One-dimensional generators (type ids 101-112): functions of
 // one numerical value. Periodic and bell-shaped functions, shaping functions (repeat, clamp, smooth
 // step, staircase, trapezoid wave), host noise and fractal noise, and a random value per cell. The
-// three splines of the same unit (113-115, Part 3.8) are in splines.h.
+// three splines of the same unit (113-115) are in splines.h.
 //
 // Contracts shared by the family:
 //   - Evaluate reads every property through its input reference and ignores InHost: the host noise

@@ -1,4 +1,4 @@
-// Splines through up to five knots (Part 3.8; type ids 113-115, unit XR_1DGenerators): a parameter
+// Splines through up to five knots (type ids 113-115, unit XR_1DGenerators): a parameter
 // Input in [0, 1] mapped onto the uniform Catmull-Rom curve (components/shared/catmull_rom.h)
 // through KnotCount + 2 knots spread evenly over the parameter range.
 //
@@ -7,7 +7,7 @@
 //     Knot1, at or above 1 the last used knot, both exactly; NaN Input counts as 0.
 //   - Only the four knots of the current segment are read, through their input references; knots
 //     beyond the count keep their values and have no influence, connected or not.
-//   - KnotCount outside 0 … 3 (left open by the Part) is clamped into 0 … 3 for the evaluation
+//   - KnotCount outside 0 … 3 (a choice of ours) is clamped into 0 … 3 for the evaluation
 //     (negative values use two knots, larger ones all five); the stored value is not changed.
 //   - No host call; never allocates, never fails.
 #pragma once

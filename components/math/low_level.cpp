@@ -39,7 +39,7 @@ double Power(double a, double b) {
     const double base = std::fabs(a);
     if (b == 0.0) return 1.0;
     if (base == 0.0) {
-        // B > 0 gives 0 by the rule; B < 0 (no guard in the Part) gives 0 as well rather than an
+        // B > 0 gives 0 by the rule; B < 0 (no rule covers it) gives 0 as well rather than an
         // infinity, like every other division by zero of the family. NaN B falls through to NaN.
         if (b > 0.0 || b < 0.0) return 0.0;
     }
@@ -84,7 +84,7 @@ double Fx(double x, int32_t function) {
         case 15:
             return std::cos(x);
         case 16:
-            // Never true for a single-precision input, kept because the Part states it.
+            // Never true for a single-precision input, kept as the rule states it.
             return x == std::numbers::pi / 2 ? 0.0 : std::tan(x);
         case 17:
             return x != 0.0 ? 1.0 / std::tan(x) : 0.0;

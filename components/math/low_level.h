@@ -1,4 +1,4 @@
-// Numerical operations (Part 4.3, the unit XR_LowLevel; palette tab "Low-level", type ids 901-916):
+// Numerical operations (palette tab "Low-level", type ids 901-916):
 // scalar arithmetic, comparison, simple functions, fuzzy booleans, interpolation, weighted average
 // and switching. Every class reads Numerical properties (and at most one Enumeration) and yields
 // one Numerical value.
@@ -10,7 +10,7 @@
 //     cotangent) gives 0, as do square roots and logarithms of non-positive values and arc sine or
 //     arc cosine outside [-1, 1]; an Enumeration value outside its list gives the "any other value"
 //     result of its class.
-//   - Power of a zero base with a negative exponent (left open by the Part) gives 0, like the
+//   - Power of a zero base with a negative exponent (a choice of ours) gives 0, like the
 //     family's other divisions by zero, so that no infinity flows into later components.
 #pragma once
 
@@ -92,7 +92,7 @@ inline constexpr PropertySpec kFxProps[] = {
     {"Function", kEnumeration, {0}},
 };
 
-// One of 21 simple functions of Input (Function 0 … 20, Part 4.3 table); others give 0.
+// One of 21 simple functions of Input (Function 0 … 20); others give 0.
 class TXRCFx final : public TXRTableComponent<kFxProps, kNumerical> {
   public:
     static constexpr int32_t kTypeId = 910;

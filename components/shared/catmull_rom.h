@@ -1,6 +1,6 @@
 // The uniform Catmull-Rom cubic over four control values P0 … P3 with parameter f in [0, 1]: the
-// one interpolation of the splines (Part 3.8), the black-body and wavelength colour tables
-// (Part 4.4) and cubic audio and bicubic image sampling (Part 4.6).
+// one interpolation of the splines, the black-body and wavelength colour tables
+// and cubic audio and bicubic image sampling.
 //
 //   a = -0.5·P0 + 1.5·P1 - 1.5·P2 + 0.5·P3
 //   b =       P0 - 2.5·P1 + 2  ·P2 - 0.5·P3
@@ -10,7 +10,8 @@
 //
 // The curve passes through P1 at f = 0 and P2 at f = 1 (exactly in real arithmetic; at f = 0 also
 // in floating point); its tangent at P1 is (P2 - P0) / 2. The caller picks the four values
-// (clamping indices at the ends as its Part says) and applies it per colour channel or per part.
+// (clamping indices at the ends as its own rule says) and applies it per colour channel or per
+// part.
 #pragma once
 
 namespace vandrel {

@@ -1,4 +1,4 @@
-// Grid cell index and cell hashes (Part 3.1, shared rules 3-6). The hash of a cell seeds the
+// Grid cell index and cell hashes . The hash of a cell seeds the
 // thread's random generator through RandomSeed, so one cell always draws the same values.
 //
 // A coordinate c lies in cell k = floor(c) as a 32-bit integer (CellIndex; NaN and coordinates

@@ -1,5 +1,5 @@
-// The easing of an interpolation fraction (Part 4.3, Interpolate1D; the same rule in Part 4.1
-// Grad2C and Part 4.2 Interpolate2D):
+// The easing of an interpolation fraction (Interpolate1D; the same rule in
+// Grad2C and Interpolate2D):
 //
 //   1. t = Fraction clamped to [0, 1]: above 1 becomes 1; then below 0, or NaN, becomes 0.
 //   2. Easing 1: t = t²;  Easing 2: t = 1 - (1 - t)²;  Easing 3: t = tssSmoothStep(0, 1, t);

@@ -1,7 +1,8 @@
-// RGB to HSV and back, as the colour effects (Part 3.7), the conversions (Part 4.4, HSVRGB and the
-// hue/saturation/value reductions of 3Dto1D) and the colour controls (Part 6.6) use them.
+// RGB to HSV and back, as the colour effects, the conversions (HSVRGB and the
+// hue/saturation/value reductions of 3Dto1D) and the colour controls use them.
 //
-// RgbToHsv (no clamping here: Parts 3.7 and 4.4 HSVRGB clamp the colour first, 3Dto1D does not):
+// RgbToHsv (no clamping here: the colour effects and HSV conversion clamp the colour first, 3Dto1D
+// does not):
 //   V = max(R, G, B), m = min(R, G, B), d = V - m;
 //   S = d / V, or 0 when V = 0;
 //   H = 0 when d = 0; otherwise (G - B) / d when R is the maximum, else (B - R) / d + 2 when G is
@@ -10,13 +11,13 @@
 //   as scanning R, G, B and replacing the maximum only when strictly greater).
 //   For a colour in [0, 1]³, H lies in [0, 1) and S, V in [0, 1].
 //
-// HsvToRgb (sector rule of Part 3.7 step 3 and Part 4.4 Direction 0):
+// HsvToRgb (the sector rule of the colour effects and of the HSV conversion):
 //   i = trunc(6H), f = 6H - i, p = (1 - S)·V, q = (1 - S·f)·V, t = (1 - (1 - f)·S)·V;
 //   i = 0: (V, t, p); 1: (q, V, p); 2: (p, V, t); 3: (p, q, V); 4: (t, p, V); 5: (V, p, q).
 //   A hue of exactly 1 (i = 6) gives the colour of hue 0; S = 0 gives (V, V, V).
-//   The caller wraps or clamps H into [0, 1] as its Part says; any other sector is taken modulo 6
-//   so that no input is left without a result. HsvSectorToRgb takes 6H already computed, for the
-//   Part that forms it in single precision.
+//   The caller wraps or clamps H into [0, 1] as its own rule says; any other sector is taken modulo
+//   6 so that no input is left without a result. HsvSectorToRgb takes 6H already computed, for the
+//   conversion that forms it in single precision.
 // Everything is computed in double; nothing is stored.
 #pragma once
 

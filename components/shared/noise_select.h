@@ -1,7 +1,7 @@
-// Noise-type selection (Part 3.1, shared rule 1): NoiseType 0, 1, 2, 3 choose the host noise or
+// Noise-type selection : NoiseType 0, 1, 2, 3 choose the host noise or
 // turbulence of the component's dimension without suffix, with "Classic", with "Perlin" or with
 // "SparseConv" (host/tsxapi.h). Any other value selects nothing: the caller leaves its output as it
-// was (Parts 3.1-3.3).
+// was.
 //
 // Two ways to call:
 //   - SelectNoise1 … SelectTurbulence3 give the host function itself, or null for another type;

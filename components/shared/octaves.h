@@ -1,10 +1,10 @@
-// Octave rule (Part 3.1, shared rule 2), used by every fractal-noise component and by the cellular,
+// Octave rule , used by every fractal-noise component and by the cellular,
 // birdshot and shape components that take a whole count: the octave count passed to the host is
 // |Octaves| rounded to the nearest integer, halves to even, then capped at 20.
 //
 //   OctaveCount(-2.6) = 3, OctaveCount(2.5) = 2, OctaveCount(25) = 20, OctaveCount(0) = 0.
 //
-// Always in 0 … 20: infinities give 20 and NaN gives 0 (the Part names no NaN case; 0 makes the
+// Always in 0 … 20: infinities give 20 and NaN gives 0 (no rule names NaN; 0 makes the
 // host return its constant). Requires the default rounding mode (EnsureFloatEnvironment).
 #pragma once
 

@@ -1,5 +1,5 @@
-// One-dimensional generators (Part 3.1): property tables, known answers, the edge cases of the
-// Part, and the reading of every input through its reference. Noise components are compared with
+// One-dimensional generators: property tables, known answers, the edge cases,
+// and the reading of every input through its reference. Noise components are compared with
 // the host function called directly, never with fixed noise values.
 #include "components/generators/generators_1d.h"
 
@@ -56,7 +56,7 @@ bool HostNoiseVaries() {
            tssTurbulence1(0.37, 3) != tssTurbulence1(1.61, 3);
 }
 
-TEST(Generators1D, PropertyTablesAsThePartStates) {
+TEST(Generators1D, PropertyTablesAsStated) {
     const auto n = [](const char* name, float v, bool whole = false) {
         return ExpectedProperty{name, kNumerical, {v}, whole};
     };

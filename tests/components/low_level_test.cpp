@@ -1,5 +1,5 @@
-// Numerical operations (Part 4.3): property tables, known answers of every class, the edge cases
-// of the Part and the reading of every input through its reference.
+// Numerical operations: property tables, known answers of every class, the edge cases
+// and the reading of every input through its reference.
 #include "components/math/low_level.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +46,7 @@ void ExpectRows(const std::vector<Row>& rows) {
     }
 }
 
-TEST(LowLevel, PropertyTablesAsThePartStates) {
+TEST(LowLevel, PropertyTablesAsStated) {
     const std::vector<ExpectedProperty> ab = {{"A", kNumerical, {1}}, {"B", kNumerical, {1}}};
     for (int32_t id : {901, 902, 903, 904, 905, 911}) test::ExpectPropertyTable(id, ab);
     test::ExpectPropertyTable(909, {{"A", kNumerical, {1}},

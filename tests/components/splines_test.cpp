@@ -1,4 +1,4 @@
-// Splines (Part 3.8): property tables, knots and end behaviour, the hand-calculated curve between
+// Splines: property tables, knots and end behaviour, the hand-calculated curve between
 // knots, knot counts out of range, and the reading of every input through its reference.
 #include "components/generators/splines.h"
 
@@ -30,7 +30,7 @@ float Spline(const std::vector<float>& knots, int32_t knotCount, double input) {
     return c->OutputAddress()[0];
 }
 
-TEST(Splines, PropertyTablesAsThePartStates) {
+TEST(Splines, PropertyTablesAsStated) {
     for (int32_t id : {113, 114, 115}) {
         const ValueKind kind = id == 113 ? kNumerical : (id == 114 ? kUV : kVector);
         const std::vector<float> zero(FloatCount(kind), 0.0f);

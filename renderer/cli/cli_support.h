@@ -40,6 +40,7 @@ int& ExitStatus();
 
 void AddCatalogueCommand(CLI::App& app);
 void AddEvalCommand(CLI::App& app);
+void AddRenderCommand(CLI::App& app);
 void AddInfoCommand(CLI::App& app);
 
 }  // namespace vandrel::cli

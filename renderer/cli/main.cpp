@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     vandrel::cli::AddCatalogueCommand(app);
     vandrel::cli::AddEvalCommand(app);
+    vandrel::cli::AddRenderCommand(app);
     vandrel::cli::AddInfoCommand(app);
     try {
         app.parse(argc, argv);

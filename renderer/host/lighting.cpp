@@ -1,0 +1,155 @@
+// Lighting at the calling thread's current sample, over the lights of its render's scene with
+// shadow rays. Without a current sample or a scene every term is (0, 0, 0): no light arrives.
+//
+// Per light of colour C reaching the sample from unit direction L (N the shading normal, V the
+// viewer, H = normalize(L + V)):
+//   ambient            sum of the ambient lights' colours (unshadowed);
+//   diffuse            C · max(0, N·L);
+//   Phong              C · max(0, R·V)^e with R the mirror of L about N;
+//   specular           C · max(0, N·H)^e (Blinn);
+//   solid specular     the specular term times the dielectric Fresnel reflectance F(L·H, n)
+//                      relative to its value at normal incidence (n <= 1 gives the plain term);
+//   conductor Fresnel  the specular term times the conductor reflectance of (n, k) per channel;
+//   dielectric Fresnel C · max(0, N·H)^(130 s + 13) · F(L·H, n) for sharpness s.
+#include <algorithm>
+#include <cmath>
+
+#include "renderer/host/fresnel.h"
+#include "renderer/host/host_state.h"
+#include "renderer/host/tracer.h"
+
+namespace vandrel::host {
+namespace {
+
+struct TSample {
+    const TScene* scene;
+    Vec3 point, normal, geometric, viewer;
+};
+
+bool Current(TSample& s) {
+    const tsxShadingRecord* r = CurrentSample();
+    s.scene = ThreadTrace().scene;
+    if (r == nullptr || s.scene == nullptr) return false;
+    s.point = Load(r->worldPoint);
+    s.normal = Normalize(Load(r->shadingNormal));
+    s.geometric = Normalize(Load(r->geometricNormal));
+    s.viewer = Normalize(Load(r->viewer));
+    return IsFinite(s.point) && Length(s.normal) > 0;
+}
+
+// Calls term(C, L) for every point and directional light that reaches the sample.
+template <typename Term>
+void ForEachLight(const TSample& s, Term term) {
+    const Vec3 start = s.point + (Length(s.geometric) > 0 ? s.geometric : s.normal) * 1e-3f;
+    for (const TLight& light : s.scene->lights) {
+        Vec3 toLight{};
+        float distance = 1e30f;
+        if (light.kind == LightKind::kPoint) {
+            toLight = light.position - s.point;
+            distance = Length(toLight);
+        } else if (light.kind == LightKind::kDirectional) {
+            toLight = light.direction * -1.0f;
+        } else {
+            continue;
+        }
+        const Vec3 l = Normalize(toLight);
+        if (Length(l) == 0 || Dot(s.normal, l) <= 0) continue;
+        if (Occluded(*s.scene, start, l, distance)) continue;
+        term(light.color, l);
+    }
+}
+
+float Power(float base, double exponent) {
+    if (!(base > 0)) return 0;
+    const double e = std::isfinite(exponent) ? std::max(exponent, 0.0) : 1.0;
+    return static_cast<float>(std::pow(static_cast<double>(base), e));
+}
+
+void Accumulate(float* color, const Vec3& add) {
+    for (size_t k = 0; k < 3; ++k) color[k] += std::isfinite(add[k]) ? add[k] : 0.0f;
+}
+
+template <typename Term>
+void Specular(float* color, Term weight) {
+    if (color == nullptr) return;
+    color[0] = color[1] = color[2] = 0;
+    TSample s{};
+    if (!Current(s)) return;
+    ForEachLight(s, [&](const Vec3& c, const Vec3& l) {
+        const Vec3 h = Normalize(l + s.viewer);
+        if (Length(h) > 0) Accumulate(color, weight(c, l, h, std::max(0.0f, Dot(s.normal, h))));
+    });
+}
+
+}  // namespace
+}  // namespace vandrel::host
+
+using namespace vandrel::host;
+
+extern "C" {
+
+void tssAmbientTerm(float* color) {
+    if (color == nullptr) return;
+    color[0] = color[1] = color[2] = 0;
+    const TScene* scene = ThreadTrace().scene;
+    if (CurrentSample() == nullptr || scene == nullptr) return;
+    for (const TLight& light : scene->lights) {
+        if (light.kind == LightKind::kAmbient) Accumulate(color, light.color);
+    }
+}
+
+void tssDiffuseTerm(float* color) {
+    if (color == nullptr) return;
+    color[0] = color[1] = color[2] = 0;
+    TSample s{};
+    if (!Current(s)) return;
+    ForEachLight(s, [&](const Vec3& c, const Vec3& l) { Accumulate(color, c * Dot(s.normal, l)); });
+}
+
+void tssPhongTerm(float* color, double exponent) {
+    if (color == nullptr) return;
+    color[0] = color[1] = color[2] = 0;
+    TSample s{};
+    if (!Current(s)) return;
+    ForEachLight(s, [&](const Vec3& c, const Vec3& l) {
+        const Vec3 mirror = s.normal * (2 * Dot(s.normal, l)) - l;
+        Accumulate(color, c * Power(Dot(mirror, s.viewer), exponent));
+    });
+}
+
+void tssSpecularTerm(float* color, double exponent) {
+    Specular(color, [&](const Vec3& c, const Vec3&, const Vec3&, float nh) {
+        return c * Power(nh, exponent);
+    });
+}
+
+void tssSpecularSolidTerm(float* color, double refractionIndex, double exponent) {
+    const float n = static_cast<float>(refractionIndex);
+    const float normal = n > 1 && std::isfinite(n) ? FresnelDielectric(1, n) : 0;
+    Specular(color, [&](const Vec3& c, const Vec3& l, const Vec3& h, float nh) {
+        const float f = normal > 0 ? FresnelDielectric(Dot(l, h), n) / normal : 1;
+        return c * (Power(nh, exponent) * f);
+    });
+}
+
+void tssSpecularFresnelTerm(float* color, const float* refractionIndex, const float* extinction,
+                            double exponent) {
+    const Vec3 n = refractionIndex != nullptr ? Load(refractionIndex) : Vec3{1, 1, 1};
+    const Vec3 k = extinction != nullptr ? Load(extinction) : Vec3{0, 0, 0};
+    Specular(color, [&](const Vec3& c, const Vec3& l, const Vec3& h, float nh) {
+        const float cosine = Dot(l, h), p = Power(nh, exponent);
+        return Vec3{c[0] * p * FresnelConductor(cosine, n[0], k[0]),
+                    c[1] * p * FresnelConductor(cosine, n[1], k[1]),
+                    c[2] * p * FresnelConductor(cosine, n[2], k[2])};
+    });
+}
+
+void tssSpecularSolidFresnelTerm(float* color, double refractionIndex, double sharpness) {
+    const float n = static_cast<float>(refractionIndex);
+    const double exponent = 130 * (std::isfinite(sharpness) ? sharpness : 0.0) + 13;
+    Specular(color, [&](const Vec3& c, const Vec3& l, const Vec3& h, float nh) {
+        return c * (Power(nh, exponent) * FresnelDielectric(Dot(l, h), n));
+    });
+}
+
+}  // extern "C"

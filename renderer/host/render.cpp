@@ -1,0 +1,178 @@
+// The preview scene and the tiled, multi-threaded renderer.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+#include "renderer/host/host_state.h"
+#include "renderer/host/tracer.h"
+
+namespace vandrel::host {
+
+namespace {
+
+constexpr int kTile = 16;
+
+// Rotation about x then y (degrees), uniform scale, translation.
+std::array<float, 12> Placement(float xDegrees, float yDegrees, float scale, const Vec3& at) {
+    const float a = xDegrees * std::numbers::pi_v<float> / 180;
+    const float b = yDegrees * std::numbers::pi_v<float> / 180;
+    const float ca = std::cos(a), sa = std::sin(a), cb = std::cos(b), sb = std::sin(b);
+    // Ry · Rx
+    return {scale * cb,  scale * sb * sa, scale * sb * ca, at[0], 0, scale * ca, -scale * sa, at[1],
+            -scale * sb, scale * cb * sa, scale * cb * ca, at[2]};
+}
+
+int32_t NodeFor(const std::array<float, 12>& transform, const Vec3& location, float size) {
+    Node node;
+    for (size_t k = 0; k < 12; ++k) node.transform[k] = transform[k];
+    node.location = location;
+    node.axesPosition = location;
+    node.size = {size, size, size};
+    node.box = {location[0] - size, location[1] - size, location[2] - size,
+                location[0] + size, location[1] + size, location[2] + size};
+    return CreateNode(node);
+}
+
+// A well-mixed 32-bit hash of the pixel and the sample: jitter that depends on nothing else.
+float Jitter(uint32_t x, uint32_t y, uint32_t s, uint32_t axis) {
+    uint64_t h = (uint64_t{x} << 40) ^ (uint64_t{y} << 16) ^ (uint64_t{s} << 2) ^ axis;
+    h += 0x9E3779B97F4A7C15ull;
+    h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
+    h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
+    h ^= h >> 31;
+    return static_cast<float>(h >> 40) / static_cast<float>(1 << 24);
+}
+
+struct TCameraFrame {
+    Vec3 position, forward, right, up;
+    float tanHalf;
+};
+
+TCameraFrame Frame(const TCamera& c) {
+    TCameraFrame f{};
+    f.position = c.position;
+    f.forward = Normalize(c.target - c.position);
+    if (Length(f.forward) == 0) f.forward = {0, 0, -1};
+    f.right = Normalize(Cross(f.forward, {0, 1, 0}));
+    if (Length(f.right) == 0) f.right = {1, 0, 0};
+    f.up = Cross(f.right, f.forward);
+    const float fov = std::clamp(c.verticalFieldOfView, 1.0f, 170.0f);
+    f.tanHalf = std::tan(fov * std::numbers::pi_v<float> / 360);
+    return f;
+}
+
+Vec3 CameraRay(const TCameraFrame& f, float x, float y, float aspect) {
+    const float sx = (2 * x - 1) * f.tanHalf * aspect, sy = (1 - 2 * y) * f.tanHalf;
+    return Normalize(f.forward + f.right * sx + f.up * sy);
+}
+
+}  // namespace
+
+TScene PreviewScene(ShapeKind shape, const std::array<int32_t, 4>& materials) {
+    TScene scene;
+    TObject object;
+    object.shape = shape;
+    switch (shape) {
+        case ShapeKind::kCube:
+            object.transform = Placement(0, 30, 0.8f, {0, -0.2f, 0});
+            break;
+        case ShapeKind::kPlane:
+            object.transform = Placement(60, 0, 1, {0, 0, 0});
+            break;
+        case ShapeKind::kTorus:
+            object.transform = Placement(60, 0, 1.2f, {0, 0, 0});
+            break;
+        default:
+            break;
+    }
+    object.materials = materials;
+    object.node = NodeFor(object.transform,
+                          {object.transform[3], object.transform[7], object.transform[11]}, 1);
+    scene.objects.push_back(object);
+
+    TObject ground;
+    ground.shape = ShapeKind::kGround;
+    ground.transform = Placement(0, 0, 1, {0, -1, 0});
+    ground.node = NodeFor(ground.transform, {0, -1, 0}, 1);
+    scene.objects.push_back(ground);
+
+    scene.lights.push_back({LightKind::kAmbient, {1, 1, 1}, {}, {}});
+    scene.lights.push_back({LightKind::kPoint, {0.9f, 0.88f, 0.85f}, {-4, 6, 5}, {}});
+    scene.lights.push_back({LightKind::kDirectional, {0.25f, 0.27f, 0.3f}, {}, {-1, -0.4f, -0.6f}});
+    return scene;
+}
+
+Vec3 RenderPoint(const TScene& scene, float x, float y, float aspect) {
+    const TCameraFrame frame = Frame(scene.camera);
+    TTraceState& state = ThreadTrace();
+    const TTraceState outer = state;
+    state = {&scene, 0, 1, 2 * frame.tanHalf / 256};
+    const Vec3 color = Trace(scene, frame.position, CameraRay(frame, x, y, aspect), 0);
+    state = outer;
+    return color;
+}
+
+std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) {
+    const int width = std::max(settings.width, 1), height = std::max(settings.height, 1);
+    const int samples = std::max(settings.samples, 1);
+    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(samples))));
+    const int rows = (samples + columns - 1) / columns;
+    std::vector<float> image(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0.0f);
+    const int tilesX = (width + kTile - 1) / kTile, tilesY = (height + kTile - 1) / kTile;
+    const int tiles = tilesX * tilesY;
+    const TCameraFrame frame = Frame(scene.camera);
+    const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    std::atomic<int> next{0}, done{0};
+
+    auto work = [&] {
+        TTraceState& state = ThreadTrace();
+        const TTraceState outer = state;
+        state = {&scene, 0, 1, 2 * frame.tanHalf / static_cast<float>(height)};
+        for (int tile = next++; tile < tiles; tile = next++) {
+            const int x0 = (tile % tilesX) * kTile, y0 = (tile / tilesX) * kTile;
+            for (int y = y0; y < std::min(y0 + kTile, height); ++y) {
+                for (int x = x0; x < std::min(x0 + kTile, width); ++x) {
+                    Vec3 sum{};
+                    for (int s = 0; s < samples; ++s) {
+                        const auto ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y),
+                                   us = static_cast<uint32_t>(s);
+                        const float fx = (static_cast<float>(s % columns) + Jitter(ux, uy, us, 0)) /
+                                         static_cast<float>(columns);
+                        const float fy = (static_cast<float>(s / columns) + Jitter(ux, uy, us, 1)) /
+                                         static_cast<float>(rows);
+                        const Vec3 d = CameraRay(frame, (static_cast<float>(x) + fx) / width,
+                                                 (static_cast<float>(y) + fy) / height, aspect);
+                        sum = sum + Trace(scene, frame.position, d, 0);
+                    }
+                    float* out = &image[(static_cast<size_t>(y) * static_cast<size_t>(width) +
+                                         static_cast<size_t>(x)) *
+                                        3];
+                    Store(out, sum * (1.0f / static_cast<float>(samples)));
+                }
+            }
+            ++done;
+        }
+        state = outer;
+    };
+
+    int threads = settings.threads > 0 ? settings.threads
+                                       : static_cast<int>(std::thread::hardware_concurrency());
+    threads = std::clamp(threads, 1, std::max(tiles, 1));
+    std::vector<std::thread> pool;
+    pool.reserve(static_cast<size_t>(threads));
+    for (int t = 0; t < threads; ++t) pool.emplace_back(work);
+    if (settings.progress) {
+        while (done.load() < tiles) {
+            settings.progress(done.load(), tiles);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        settings.progress(tiles, tiles);
+    }
+    for (std::thread& t : pool) t.join();
+    return image;
+}
+
+}  // namespace vandrel::host

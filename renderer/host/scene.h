@@ -1,0 +1,94 @@
+// The stand-in host's scene: shapes over a checkered ground, a pinhole camera and lights, and the
+// renderer that shades it through the plug-in's callbacks.
+//
+// Units and frame: y is up; the default object sits at the origin with size 1 (a sphere of radius
+// 1, a cube of half-edge 1, a square of half-edge 1, a torus of radii 0.7 and 0.3), the ground is
+// the plane y = -1.
+//
+// Each object has a host material per output type (0 displacement, 1 transparency, 2 colour,
+// 3 reflectance; 0 = the host's default for that slot) and a host node. The host defaults: no
+// displacement, opaque, the object's base colour, and a plastic reflectance 0.1 · ambient +
+// 0.9 · diffuse · colour + 0.1 · Phong(exponent 3). A transparency result hands back a filter per
+// channel: the fraction of the light from behind that passes (0 opaque, 1 clear; Alpha is not
+// used).
+//
+// A scene is immutable while it renders; every rendering thread only reads it. tssRayTrace, called
+// by the plug-in while a sample is shaded, traces into the scene of the calling thread's render.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/tsxapi.h"
+
+namespace vandrel::host {
+
+using Vec3 = std::array<float, 3>;
+
+enum class ShapeKind { kSphere, kCube, kPlane, kTorus, kGround };
+
+struct TObject {
+    ShapeKind shape = ShapeKind::kSphere;
+    // Object to world: row-major 3 x 4, the last column the translation; a rotation and a uniform
+    // scale keep normals and UV footprints simple.
+    std::array<float, 12> transform{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
+    Vec3 baseColor{1, 1, 1};
+    std::array<int32_t, 4> materials{};  // by output type; 0 = the host's default
+    int32_t node = 0;
+};
+
+enum class LightKind { kAmbient, kPoint, kDirectional };
+
+struct TLight {
+    LightKind kind = LightKind::kPoint;
+    Vec3 color{1, 1, 1};
+    Vec3 position{};   // point lights
+    Vec3 direction{};  // directional lights: the direction the light travels
+};
+
+struct TCamera {
+    Vec3 position{0, 0.6f, 5};
+    Vec3 target{0, -0.2f, 0};
+    float verticalFieldOfView = 38;  // degrees
+};
+
+struct TScene {
+    std::vector<TObject> objects;
+    std::vector<TLight> lights;
+    TCamera camera;
+    Vec3 background{0.55f, 0.6f, 0.68f};
+    // The plug-in's shade callbacks by output type; null ones are never called.
+    std::array<tsxShadeCallback, 4> shaders{};
+    int maxDepth = 5;  // nested tssRayTrace levels before the background is returned
+};
+
+// The material-preview scene: one object of this shape above a checkered ground, a key point light
+// with shadows, a directional fill light and ambient light. Creates the host nodes it needs.
+TScene PreviewScene(ShapeKind shape, const std::array<int32_t, 4>& materials);
+
+struct TRenderSettings {
+    int width = 256;
+    int height = 256;
+    int samples = 4;  // per pixel, stratified
+    int threads = 0;  // 0: all cores
+    // Called on the calling thread now and then with the finished and total tile counts.
+    std::function<void(int, int)> progress;
+};
+
+// Renders the scene into linear RGB floats, row by row from the top. The result depends only on
+// the scene and the settings other than the thread count.
+std::vector<float> Render(const TScene& scene, const TRenderSettings& settings);
+
+// The colour one camera ray through image point (x, y) in [0, 1]² sees, on the calling thread.
+Vec3 RenderPoint(const TScene& scene, float x, float y, float aspect);
+
+// Writes linear RGB floats to a PNG (sRGB-encoded 8-bit) or EXR (linear half floats) chosen by the
+// path's extension, through a temporary file renamed into place. False with a reason otherwise.
+bool WriteImage(const std::string& path, int width, int height, const std::vector<float>& rgb,
+                std::string& error);
+
+}  // namespace vandrel::host

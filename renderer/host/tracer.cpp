@@ -1,0 +1,338 @@
+#include "renderer/host/tracer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "renderer/host/host_state.h"
+
+namespace vandrel::host {
+
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+constexpr float kTorusMajor = 0.7f;
+constexpr float kTorusMinor = 0.3f;
+
+Vec3 Linear(const std::array<float, 12>& m, const Vec3& v) {
+    return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[4] * v[0] + m[5] * v[1] + m[6] * v[2],
+            m[8] * v[0] + m[9] * v[1] + m[10] * v[2]};
+}
+Vec3 Affine(const std::array<float, 12>& m, const Vec3& v) {
+    return Linear(m, v) + Vec3{m[3], m[7], m[11]};
+}
+// Normals go through the transpose of the inverse.
+Vec3 NormalToWorld(const std::array<float, 12>& inverse, const Vec3& n) {
+    return {inverse[0] * n[0] + inverse[4] * n[1] + inverse[8] * n[2],
+            inverse[1] * n[0] + inverse[5] * n[1] + inverse[9] * n[2],
+            inverse[2] * n[0] + inverse[6] * n[1] + inverse[10] * n[2]};
+}
+
+// A hit in object space: ray parameter, normal, dP/du, dP/dv and UV.
+struct TLocalHit {
+    float t;
+    Vec3 normal, dpdu, dpdv;
+    float u, v;
+};
+
+bool HitSphere(const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
+    const float a = Dot(d, d), b = Dot(o, d), c = Dot(o, o) - 1;
+    const float disc = b * b - a * c;
+    if (!(disc >= 0) || a <= 0) return false;
+    const float root = std::sqrt(disc);
+    float t = (-b - root) / a;
+    if (t <= tMin) t = (-b + root) / a;
+    if (t <= tMin || t >= tMax) return false;
+    const Vec3 p = o + d * t;
+    const float rho = std::sqrt(p[0] * p[0] + p[2] * p[2]);
+    h.t = t;
+    h.normal = p;
+    h.u = 0.5f + std::atan2(p[0], p[2]) / (2 * kPi);
+    h.v = 0.5f + std::asin(std::clamp(p[1], -1.0f, 1.0f)) / kPi;
+    h.dpdu = rho > 1e-6f ? Vec3{p[2], 0, -p[0]} * (2 * kPi) : Vec3{2 * kPi, 0, 0};
+    h.dpdv =
+        rho > 1e-6f ? Vec3{-p[1] * p[0] / rho, rho, -p[1] * p[2] / rho} * kPi : Vec3{0, 0, kPi};
+    return true;
+}
+
+bool HitCube(const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
+    float t0 = -INFINITY, t1 = INFINITY;
+    int axis0 = 0, axis1 = 0;
+    for (int k = 0; k < 3; ++k) {
+        if (d[k] == 0) {
+            if (o[k] < -1 || o[k] > 1) return false;
+            continue;
+        }
+        float a = (-1 - o[k]) / d[k], b = (1 - o[k]) / d[k];
+        if (a > b) std::swap(a, b);
+        if (a > t0) t0 = a, axis0 = k;
+        if (b < t1) t1 = b, axis1 = k;
+    }
+    if (!(t0 <= t1)) return false;
+    float t = t0;
+    int axis = axis0;
+    if (t <= tMin) t = t1, axis = axis1;
+    if (t <= tMin || t >= tMax) return false;
+    const Vec3 p = o + d * t;
+    h.t = t;
+    h.normal = {0, 0, 0};
+    h.normal[static_cast<size_t>(axis)] = p[static_cast<size_t>(axis)] >= 0 ? 1.0f : -1.0f;
+    const int ua = axis == 0 ? 2 : 0, va = axis == 1 ? 2 : 1;
+    h.u = 0.5f * (p[static_cast<size_t>(ua)] + 1);
+    h.v = 0.5f * (p[static_cast<size_t>(va)] + 1);
+    h.dpdu = {0, 0, 0};
+    h.dpdv = {0, 0, 0};
+    h.dpdu[static_cast<size_t>(ua)] = 2;
+    h.dpdv[static_cast<size_t>(va)] = 2;
+    return true;
+}
+
+// The plane y = 0 of object space, bounded to |x|, |z| <= 1 unless it is the ground.
+bool HitPlane(const Vec3& o, const Vec3& d, float tMin, float tMax, bool bounded, TLocalHit& h) {
+    if (d[1] == 0) return false;
+    const float t = -o[1] / d[1];
+    if (!(t > tMin && t < tMax)) return false;
+    const Vec3 p = o + d * t;
+    if (bounded && (std::fabs(p[0]) > 1 || std::fabs(p[2]) > 1)) return false;
+    if (!bounded && (std::fabs(p[0]) > 1e4f || std::fabs(p[2]) > 1e4f)) return false;
+    h.t = t;
+    h.normal = {0, 1, 0};
+    h.u = bounded ? 0.5f * (p[0] + 1) : 0.5f * p[0];
+    h.v = bounded ? 0.5f * (1 - p[2]) : -0.5f * p[2];
+    h.dpdu = {2, 0, 0};
+    h.dpdv = {0, 0, -2};
+    return true;
+}
+
+double TorusField(const Vec3& p) {
+    const double rr = Dot(p, p) + kTorusMajor * kTorusMajor - kTorusMinor * kTorusMinor;
+    return rr * rr - 4.0 * kTorusMajor * kTorusMajor * (p[0] * p[0] + p[2] * p[2]);
+}
+
+// The ring lies in the xz plane. Steps through the bounding sphere for a sign change of the
+// implicit function, then bisects: robust and short, if not exact at tangent grazes.
+bool HitTorus(const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
+    const float a = Dot(d, d), b = Dot(o, d), c = Dot(o, o) - 1;
+    const float disc = b * b - a * c;
+    if (!(disc > 0) || a <= 0) return false;
+    const float root = std::sqrt(disc);
+    const float enter = std::max((-b - root) / a, tMin), leave = std::min((-b + root) / a, tMax);
+    if (!(enter < leave)) return false;
+    constexpr int kSteps = 96;
+    const float step = (leave - enter) / kSteps;
+    float t0 = enter;
+    double f0 = TorusField(o + d * t0);
+    for (int i = 1; i <= kSteps; ++i) {
+        const float t1 = enter + step * static_cast<float>(i);
+        const double f1 = TorusField(o + d * t1);
+        if ((f0 > 0) != (f1 > 0)) {
+            float lo = t0, hi = t1;
+            for (int k = 0; k < 40; ++k) {
+                const float mid = 0.5f * (lo + hi);
+                if ((TorusField(o + d * mid) > 0) == (f0 > 0))
+                    lo = mid;
+                else
+                    hi = mid;
+            }
+            const float t = 0.5f * (lo + hi);
+            if (t <= tMin) return false;
+            const Vec3 p = o + d * t;
+            const float rho = std::sqrt(p[0] * p[0] + p[2] * p[2]);
+            const Vec3 ring =
+                rho > 1e-6f ? Vec3{p[0], 0, p[2]} * (kTorusMajor / rho) : Vec3{kTorusMajor, 0, 0};
+            h.t = t;
+            h.normal = p - ring;
+            h.u = 0.5f + std::atan2(p[0], p[2]) / (2 * kPi);
+            const float along = rho - kTorusMajor;
+            h.v = 0.5f + std::atan2(p[1], along) / (2 * kPi);
+            h.dpdu = rho > 1e-6f ? Vec3{p[2], 0, -p[0]} * (2 * kPi) : Vec3{2 * kPi, 0, 0};
+            h.dpdv = Cross(Normalize(h.normal), Normalize(h.dpdu)) * (2 * kPi * kTorusMinor);
+            return true;
+        }
+        t0 = t1;
+        f0 = f1;
+    }
+    return false;
+}
+
+bool HitLocal(ShapeKind shape, const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
+    switch (shape) {
+        case ShapeKind::kSphere:
+            return HitSphere(o, d, tMin, tMax, h);
+        case ShapeKind::kCube:
+            return HitCube(o, d, tMin, tMax, h);
+        case ShapeKind::kPlane:
+            return HitPlane(o, d, tMin, tMax, true, h);
+        case ShapeKind::kTorus:
+            return HitTorus(o, d, tMin, tMax, h);
+        case ShapeKind::kGround:
+            return HitPlane(o, d, tMin, tMax, false, h);
+    }
+    return false;
+}
+
+std::array<float, 12> Inverse(const std::array<float, 12>& m) {
+    std::array<float, 12> inverse{};
+    tsxInvertMx3f(inverse.data(), m.data());
+    return inverse;
+}
+
+Vec3 Clamp01(const Vec3& v) {
+    Vec3 r{};
+    for (size_t k = 0; k < 3; ++k) r[k] = std::isfinite(v[k]) ? std::clamp(v[k], 0.0f, 1.0f) : 0;
+    return r;
+}
+
+void Call(const TScene& scene, int type, int32_t material, tsxShadingRecord& record) {
+    const tsxShadeCallback shade = scene.shaders[static_cast<size_t>(type)];
+    if (shade != nullptr && material != 0) shade(material, &record, 3);
+}
+
+}  // namespace
+
+TTraceState& ThreadTrace() {
+    thread_local TTraceState state;
+    return state;
+}
+
+bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT,
+               THit& hit) {
+    bool found = false;
+    float best = maxT;
+    TLocalHit local{};
+    std::array<float, 12> bestInverse{};
+    Vec3 bestObjectPoint{};
+    TLocalHit bestLocal{};
+    for (const TObject& object : scene.objects) {
+        const std::array<float, 12> inverse = Inverse(object.transform);
+        const Vec3 o = Affine(inverse, origin), d = Linear(inverse, direction);
+        if (HitLocal(object.shape, o, d, kRayEpsilon, best, local)) {
+            found = true;
+            best = local.t;
+            hit.object = &object;
+            bestInverse = inverse;
+            bestLocal = local;
+            bestObjectPoint = o + d * local.t;
+        }
+    }
+    if (!found) return false;
+    const TObject& object = *hit.object;
+    hit.t = best;
+    hit.objectPoint = bestObjectPoint;
+    hit.worldPoint = origin + direction * best;
+    hit.normal = Normalize(NormalToWorld(bestInverse, bestLocal.normal));
+    const Vec3 du = Linear(object.transform, bestLocal.dpdu);
+    const Vec3 dv = Linear(object.transform, bestLocal.dpdv);
+    hit.uLength = std::max(Length(du), 1e-6f);
+    hit.vLength = std::max(Length(dv), 1e-6f);
+    hit.uDirection = Normalize(du);
+    hit.vDirection = Normalize(dv);
+    hit.uv[0] = bestLocal.u;
+    hit.uv[1] = bestLocal.v;
+    return true;
+}
+
+bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT) {
+    TLocalHit local{};
+    for (const TObject& object : scene.objects) {
+        const std::array<float, 12> inverse = Inverse(object.transform);
+        if (HitLocal(object.shape, Affine(inverse, origin), Linear(inverse, direction), kRayEpsilon,
+                     maxT, local)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, int depth) {
+    const Vec3 direction = Normalize(rayDirection);
+    THit hit;
+    if (Length(direction) == 0 || !Intersect(scene, origin, direction, 1e30f, hit)) {
+        return scene.background;
+    }
+    const TObject& object = *hit.object;
+    TTraceState& state = ThreadTrace();
+
+    // The surface faces the viewer: normals are flipped when it is seen from behind.
+    const bool reversed = Dot(hit.normal, direction) > 0;
+    const Vec3 normal = reversed ? hit.normal * -1.0f : hit.normal;
+    Vec3 base = object.baseColor;
+    if (object.shape == ShapeKind::kGround) {
+        const int cx = static_cast<int>(std::floor(hit.worldPoint[0] * 2));
+        const int cz = static_cast<int>(std::floor(hit.worldPoint[2] * 2));
+        base = ((cx + cz) & 1) != 0 ? Vec3{0.8f, 0.8f, 0.8f} : Vec3{0.3f, 0.3f, 0.32f};
+    }
+    const float footprint = hit.t * state.pixelAngle;
+
+    tsxShadingRecord r{};
+    r.alpha = 1;
+    Store(r.colorIn, base);
+    Store(r.colorOut, base);
+    Store(r.uDirection, hit.uDirection);
+    Store(r.vDirection, hit.vDirection);
+    r.uvDelta[0] = footprint / hit.uLength;
+    r.uvDelta[1] = footprint / hit.vLength;
+    Store(r.ray, direction * hit.t);
+    r.rayLength = hit.t;
+    Store(r.shadingNormal, normal);
+    Store(r.geometricNormal, normal);
+    Store(r.objectPoint, hit.objectPoint);
+    Store(r.worldPoint, hit.worldPoint);
+    r.reversed = reversed ? 1 : 0;
+    r.uv[0] = hit.uv[0];
+    r.uv[1] = hit.uv[1];
+    Store(r.unitRay, direction);
+    Store(r.viewer, direction * -1.0f);
+    r.node = object.node;
+
+    const tsxShadingRecord* outer = CurrentSample();
+    const int outerDepth = state.depth;
+    state.depth = depth;
+    SetCurrentSample(&r);
+
+    const auto& m = object.materials;
+    if (m[0] != 0) {
+        Call(scene, 0, m[0], r);
+        const Vec3 displaced = Normalize(Load(r.shadingNormal));
+        Store(r.shadingNormal, Length(displaced) > 0 ? displaced : normal);
+    }
+    Vec3 color = base;
+    if (m[2] != 0) {
+        Call(scene, 2, m[2], r);
+        color = Load(r.colorOut);
+    }
+    Vec3 lit{};
+    if (m[3] != 0) {
+        Store(r.colorIn, color);
+        Store(r.colorOut, color);
+        Call(scene, 3, m[3], r);
+        lit = Load(r.colorOut);
+    } else {
+        float ambient[3], diffuse[3], phong[3];
+        tssAmbientTerm(ambient);
+        tssDiffuseTerm(diffuse);
+        tssPhongTerm(phong, 3);
+        for (size_t k = 0; k < 3; ++k) {
+            lit[k] = 0.1f * ambient[k] + 0.9f * diffuse[k] * color[k] + 0.1f * phong[k];
+        }
+    }
+    Vec3 filter{};
+    if (m[1] != 0) {
+        Call(scene, 1, m[1], r);
+        filter = Clamp01(Load(r.filterOut));
+    }
+    SetCurrentSample(outer);
+    state.depth = outerDepth;
+
+    if (!IsFinite(lit)) lit = {0, 0, 0};
+    if (filter[0] > 0 || filter[1] > 0 || filter[2] > 0) {
+        // Continue the ray behind the surface; its nesting is bounded like that of traced rays.
+        const Vec3 behind = depth < scene.maxDepth
+                                ? Trace(scene, hit.worldPoint, direction, depth + 1)
+                                : scene.background;
+        for (size_t k = 0; k < 3; ++k) lit[k] = lit[k] * (1 - filter[k]) + behind[k] * filter[k];
+    }
+    return lit;
+}
+
+}  // namespace vandrel::host

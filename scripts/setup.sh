@@ -3,4 +3,4 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_missing_packages
 build_tree release Release
-"$VANDREL_ROOT/build/release/bin/vandrel" catalogue
+mkdir -p "$VANDREL_ROOT/out" && "$VANDREL_ROOT/build/release/bin/vandrel" render "$VANDREL_ROOT/resources/samples/Sine Gradient.xrb" -o "$VANDREL_ROOT/out/sine_gradient.png" && echo "$VANDREL_ROOT/out/sine_gradient.png"

@@ -1,0 +1,174 @@
+// Reflection, refraction, Fresnel and light terms of the stand-in host against hand calculations.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "host/tsxapi.h"
+#include "renderer/host/host_state.h"
+#include "renderer/host/scene.h"
+#include "renderer/host/tracer.h"
+
+namespace vandrel::host {
+namespace {
+
+void ExpectNear3(const float* v, float x, float y, float z, float tolerance = 1e-5f) {
+    EXPECT_NEAR(v[0], x, tolerance);
+    EXPECT_NEAR(v[1], y, tolerance);
+    EXPECT_NEAR(v[2], z, tolerance);
+}
+
+TEST(Reflect, MirrorsAboutTheNormalOfAnyLength) {
+    const float incident[3] = {1, -1, 0}, normal[3] = {0, 2, 0};
+    float out[3];
+    tssReflect(out, incident, normal);
+    ExpectNear3(out, 1, 1, 0);
+    const float tilted[3] = {1, 1, 0};  // 45 degrees: (0, -1, 0) goes to (1, 0, 0)
+    const float down[3] = {0, -1, 0};
+    tssReflect(out, down, tilted);
+    ExpectNear3(out, 1, 0, 0);
+}
+
+TEST(Refract, EnteringGlassBendsTowardsTheNormal) {
+    const float s = std::sqrt(0.5f);
+    const float incident[3] = {s, -s, 0}, normal[3] = {0, 1, 0};
+    float out[3];
+    ASSERT_NE(tssRefract(out, incident, normal, 1.5), 0);
+    // sin t = sin 45° / 1.5 = 0.471405, cos t = sqrt(1 - 0.222222) = 0.881917
+    ExpectNear3(out, 0.471405f, -0.881917f, 0);
+    const float straight[3] = {0, -3, 0};
+    ASSERT_NE(tssRefract(out, straight, normal, 1.5), 0);
+    ExpectNear3(out, 0, -1, 0);
+}
+
+TEST(Refract, LeavingGlassBendsAwayFromTheNormal) {
+    const float a = 20 * 3.14159265f / 180;
+    const float incident[3] = {std::sin(a), std::cos(a), 0}, normal[3] = {0, 1, 0};
+    float out[3];
+    ASSERT_NE(tssRefract(out, incident, normal, 1.5), 0);
+    const float sinT = 1.5f * std::sin(a);  // 0.513030
+    ExpectNear3(out, sinT, std::sqrt(1 - sinT * sinT), 0);
+}
+
+TEST(Refract, TotalInternalReflectionGivesNoDirection) {
+    const float a = 60 * 3.14159265f / 180;  // 1.5 · sin 60° > 1
+    const float incident[3] = {std::sin(a), std::cos(a), 0}, normal[3] = {0, 1, 0};
+    float out[3] = {7, 7, 7};
+    EXPECT_EQ(tssRefract(out, incident, normal, 1.5), 0);
+    ExpectNear3(out, 0, 0, 0, 0);
+}
+
+// A record seen at an angle (degrees) between the viewer and the shading normal.
+tsxShadingRecord Seen(float degrees) {
+    tsxShadingRecord r{};
+    const float a = degrees * 3.14159265f / 180;
+    r.shadingNormal[1] = r.geometricNormal[1] = 1;
+    r.viewer[0] = std::sin(a);
+    r.viewer[1] = std::cos(a);
+    r.unitRay[0] = -r.viewer[0];
+    r.unitRay[1] = -r.viewer[1];
+    return r;
+}
+
+TEST(Fresnel, DielectricLimits) {
+    float value = -1, s1[3], s2[3];
+    const tsxShadingRecord normal = Seen(0);
+    SetCurrentSample(&normal);
+    tssFresnelSolidReflect(&value, s1, s2, 1.5);
+    EXPECT_NEAR(value, 0.04f, 1e-6f);  // ((1.5 - 1) / (1.5 + 1))^2
+    tssFresnelSolidReflect(&value, s1, s2, 1.0);
+    EXPECT_NEAR(value, 0.0f, 1e-6f);
+    const tsxShadingRecord grazing = Seen(90);
+    SetCurrentSample(&grazing);
+    tssFresnelSolidReflect(&value, s1, s2, 1.5);
+    EXPECT_NEAR(value, 1.0f, 1e-4f);
+    const tsxShadingRecord oblique = Seen(60);
+    SetCurrentSample(&oblique);
+    tssFresnelSolidReflect(&value, s1, s2, 1.5);
+    EXPECT_GT(value, 0.04f);
+    EXPECT_LT(value, 1.0f);
+    SetCurrentSample(nullptr);
+}
+
+TEST(Fresnel, ConductorLimits) {
+    const float n[3] = {0.2f, 2.0f, 1.5f}, k[3] = {3.0f, 1.0f, 0.0f};
+    float color[3], scratch[3];
+    const tsxShadingRecord normal = Seen(0);
+    SetCurrentSample(&normal);
+    tssFresnelReflect(color, scratch, n, k);
+    // ((n - 1)^2 + k^2) / ((n + 1)^2 + k^2)
+    ExpectNear3(color, 9.64f / 10.44f, 0.2f, 0.04f);
+    const tsxShadingRecord grazing = Seen(90);
+    SetCurrentSample(&grazing);
+    tssFresnelReflect(color, scratch, n, k);
+    ExpectNear3(color, 1, 1, 1, 1e-4f);
+    SetCurrentSample(nullptr);
+}
+
+TEST(Lighting, NeutralWithoutACurrentSample) {
+    SetCurrentSample(nullptr);
+    float c[3] = {5, 5, 5};
+    tssAmbientTerm(c);
+    ExpectNear3(c, 0, 0, 0, 0);
+    c[0] = 5;
+    tssDiffuseTerm(c);
+    ExpectNear3(c, 0, 0, 0, 0);
+    c[0] = 5;
+    tssPhongTerm(c, 3);
+    ExpectNear3(c, 0, 0, 0, 0);
+    const float o[3] = {0, 0, 0}, d[3] = {0, 0, 1};
+    c[0] = 5;
+    tssRayTrace(c, o, d, 1);
+    ExpectNear3(c, 0, 0, 0, 0);
+}
+
+// A sample at the origin facing up, lit by a point light straight above at (0, 4, 0).
+class LitSample : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        scene.lights.push_back({LightKind::kAmbient, {0.2f, 0.3f, 0.4f}, {}, {}});
+        scene.lights.push_back({LightKind::kPoint, {0.5f, 0.6f, 0.7f}, {0, 4, 0}, {}});
+        record = Seen(0);
+        ThreadTrace().scene = &scene;
+        SetCurrentSample(&record);
+    }
+    void TearDown() override {
+        SetCurrentSample(nullptr);
+        ThreadTrace().scene = nullptr;
+    }
+    TScene scene;
+    tsxShadingRecord record{};
+};
+
+TEST_F(LitSample, AmbientDiffuseAndHighlightsOfAHeadOnLight) {
+    float c[3];
+    tssAmbientTerm(c);
+    ExpectNear3(c, 0.2f, 0.3f, 0.4f);
+    tssDiffuseTerm(c);
+    ExpectNear3(c, 0.5f, 0.6f, 0.7f);  // N · L = 1
+    tssPhongTerm(c, 20);
+    ExpectNear3(c, 0.5f, 0.6f, 0.7f);  // the mirror of L is the viewer
+    tssSpecularTerm(c, 20);
+    ExpectNear3(c, 0.5f, 0.6f, 0.7f);
+}
+
+TEST_F(LitSample, DiffuseFallsWithTheCosine) {
+    scene.lights[1].position = {4, 4, 0};  // 45 degrees
+    float c[3];
+    tssDiffuseTerm(c);
+    const float s = std::sqrt(0.5f);
+    ExpectNear3(c, 0.5f * s, 0.6f * s, 0.7f * s);
+}
+
+TEST_F(LitSample, ShadowRaysBlockTheLight) {
+    TObject blocker;
+    blocker.transform = {0.5f, 0, 0, 0, 0, 0.5f, 0, 2, 0, 0, 0.5f, 0};  // radius 0.5 at (0, 2, 0)
+    scene.objects.push_back(blocker);
+    float c[3];
+    tssDiffuseTerm(c);
+    ExpectNear3(c, 0, 0, 0, 0);
+    tssAmbientTerm(c);  // ambient light is not shadowed
+    ExpectNear3(c, 0.2f, 0.3f, 0.4f);
+}
+
+}  // namespace
+}  // namespace vandrel::host

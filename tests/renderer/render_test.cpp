@@ -1,0 +1,107 @@
+// The stand-in host's renderer: thread-count independence and re-entrant ray tracing through the
+// shade callbacks, with callbacks written here so that the expected results are known.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "host/tsxapi.h"
+#include "renderer/host/host_state.h"
+#include "renderer/host/scene.h"
+
+namespace vandrel::host {
+namespace {
+
+// Colour from the world position: the result depends only on where the ray hits.
+void PositionColor(int32_t, tsxShadingRecord* r, int32_t) {
+    for (int k = 0; k < 3; ++k) r->colorOut[k] = 0.5f + 0.5f * std::sin(3 * r->worldPoint[k]);
+}
+
+thread_local int tNestedShades = 0;
+thread_local int tDepth = 0;
+thread_local bool tRecordChanged = false;
+thread_local float tLastTraced[3];
+
+// Reflectance that traces a mirror ray and checks that the trace leaves its record and the
+// thread's current sample as they were; its result is the colour in, whatever the ray sees.
+void TracingReflectance(int32_t, tsxShadingRecord* r, int32_t) {
+    if (tDepth > 0) ++tNestedShades;
+    tsxShadingRecord before;
+    std::memcpy(&before, r, sizeof before);
+    float mirror[3], seen[3];
+    tssReflect(mirror, r->unitRay, r->shadingNormal);
+    ++tDepth;
+    tssRayTrace(seen, r->worldPoint, mirror, 1.0);
+    --tDepth;
+    if (std::memcmp(&before, r, sizeof before) != 0 || CurrentSample() != r) tRecordChanged = true;
+    std::memcpy(tLastTraced, seen, sizeof seen);
+    std::memcpy(r->colorOut, r->colorIn, sizeof r->colorOut);
+}
+
+TScene TestScene() {
+    TScene scene = PreviewScene(ShapeKind::kSphere, {0, 0, 1, 2});
+    scene.shaders[2] = PositionColor;
+    scene.shaders[3] = TracingReflectance;
+    return scene;
+}
+
+TEST(Render, IdenticalForAnyThreadCount) {
+    const TScene scene = TestScene();
+    TRenderSettings settings;
+    settings.width = 32;
+    settings.height = 24;
+    settings.samples = 3;
+    settings.threads = 1;
+    const std::vector<float> one = Render(scene, settings);
+    settings.threads = 3;
+    const std::vector<float> three = Render(scene, settings);
+    ASSERT_EQ(one.size(), size_t{32 * 24 * 3});
+    EXPECT_EQ(one, three);
+    // The object covers the centre and does not look like the background there.
+    const size_t centre = (12 * 32 + 16) * 3;
+    EXPECT_NE(one[centre], scene.background[0]);
+}
+
+TEST(Render, ReflectionReentersTheShaderWithoutDisturbingTheOuterSample) {
+    TScene plain = TestScene();
+    TScene mirrored = TestScene();
+    // The centre ray meets the sphere near (0, 0, 1) and mirrors downwards towards +z; a strip
+    // at z = 3 spanning y from -1 to -0.2 catches that ray but not the camera's, which passes
+    // z = 3 at y = 0.28. The same callbacks shade it.
+    TObject mirror;
+    mirror.shape = ShapeKind::kPlane;
+    mirror.transform = {2, 0, 0, 0, 0, 0, -0.4f, -0.6f, 0, 1, 0, 3};
+    mirror.materials = {0, 0, 1, 2};
+    mirrored.objects.push_back(mirror);
+
+    tNestedShades = 0;
+    tRecordChanged = false;
+    const Vec3 without = RenderPoint(plain, 0.5f, 0.5f, 1);
+    const float missed[3] = {tLastTraced[0], tLastTraced[1], tLastTraced[2]};
+    const int nestedWithout = tNestedShades;
+    const Vec3 with = RenderPoint(mirrored, 0.5f, 0.5f, 1);
+    EXPECT_FALSE(tRecordChanged);
+    EXPECT_GT(tNestedShades, nestedWithout);  // the mirror was shaded by the same callbacks
+    EXPECT_NE(std::memcmp(missed, tLastTraced, sizeof missed), 0);
+    EXPECT_EQ(without, with);
+    EXPECT_EQ(CurrentSample(), nullptr);
+}
+
+TEST(Render, NestingIsBoundedBetweenFacingMirrors) {
+    TScene scene;
+    TObject a, b;
+    a.shape = b.shape = ShapeKind::kPlane;
+    a.transform = {5, 0, 0, 0, 0, 0, -5, 0, 0, 5, 0, -1};
+    b.transform = {5, 0, 0, 0, 0, 0, -5, 0, 0, 5, 0, 1};
+    a.materials = b.materials = {0, 0, 0, 2};
+    scene.objects = {a, b};
+    scene.shaders[3] = TracingReflectance;
+    scene.camera.position = {0, 0, 0};
+    scene.camera.target = {0, 0, -1};
+    tNestedShades = 0;
+    RenderPoint(scene, 0.5f, 0.5f, 1);
+    EXPECT_EQ(tNestedShades, scene.maxDepth);  // then the background ends the chain
+}
+
+}  // namespace
+}  // namespace vandrel::host

@@ -22,6 +22,16 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+// A value wrapped in a pair of matching quotes loses them, as with the Windows profile functions:
+// the only way to keep leading or trailing blanks (the catalogue name " Crystallize (2D)").
+std::string_view Unquote(std::string_view s) {
+    if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front()) {
+        s.remove_prefix(1);
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
 TLanguageFile& Global() {
     static TLanguageFile file;
     return file;
@@ -60,7 +70,7 @@ void TLanguageFile::Parse(std::string_view text) {
         std::string key = Lower(Trim(line.substr(0, eq)));
         if (key.empty()) continue;
         // The first occurrence of a key wins, as with the Windows profile functions.
-        current->try_emplace(std::move(key), Trim(line.substr(eq + 1)));
+        current->try_emplace(std::move(key), Unquote(Trim(line.substr(eq + 1))));
     }
 }
 

@@ -22,6 +22,13 @@ TEST(LanguageFile, MissingFileOrKeyGivesTheDefault) {
     EXPECT_EQ(file.Get("101", "Prop1", "Error"), "Error");
     EXPECT_EQ(file.Get("202", "Title", "Error"), "Second");  // the first occurrence wins
     EXPECT_EQ(file.Get("unclosed", "Title", "none"), "none");
+    // Matching quotes are stripped and keep the blanks inside; a lone or mismatched one stays.
+    file.Parse("[506]\nTitle=\" Crystallize (2D)\"\nA='x '\nB=\"x'\nC=\"\nD=a \"b\"\n");
+    EXPECT_EQ(file.Get("506", "Title", ""), " Crystallize (2D)");
+    EXPECT_EQ(file.Get("506", "A", ""), "x ");
+    EXPECT_EQ(file.Get("506", "B", ""), "\"x'");
+    EXPECT_EQ(file.Get("506", "C", ""), "\"");
+    EXPECT_EQ(file.Get("506", "D", ""), "a \"b\"");
     EXPECT_TRUE(file.Has("101", "Prop0"));
     EXPECT_FALSE(file.Has("303", "Prop0"));
 }

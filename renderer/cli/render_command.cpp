@@ -196,7 +196,15 @@ void AddRenderCommand(CLI::App& app) {
     command->add_option("-o,--output", options->output, "Output image (.png or .exr)")
         ->required()
         ->type_name("OUT");
-    command->callback([options] { ExitStatus() = Run(*options); });
+    command->callback([options] {
+        // Out of memory or threads: one error line rather than an abort.
+        try {
+            ExitStatus() = Run(*options);
+        } catch (const std::exception& e) {
+            PrintError("render", e.what());
+            ExitStatus() = 1;
+        }
+    });
 }
 
 }  // namespace vandrel::cli

@@ -233,6 +233,90 @@ std::string RippleNormal() {
     return b.Stream("TFFF");
 }
 
+// Colour: bricks whose faces are mottled by fractal noise, in dark mortar, on the UV mapping.
+std::string NoisyBricks() {
+    TSampleBuilder b;
+    auto* noise = b.Add(202);  // Fractal 1/F noise (2D) on the UV mapping
+    b.Set(noise, 0, {0.35f});
+    b.Set(noise, 1, {12.0f});
+    b.Set(noise, 2, {0.65f});
+    b.Var(noise, 3, kWholeProperty, 63);
+    b.Set(noise, 5, {4.0f});
+    auto* bricks = b.Add(403);  // tile value from the noise, mortar 0.15
+    b.Feed(noise, bricks, 0);
+    b.Set(bricks, 1, {0.15f});
+    b.Set(bricks, 2, {0.25f, 0.125f});
+    b.Var(bricks, 6, kWholeProperty, 63);
+    auto* tint = b.Add(709);  // brick red scaled by the pattern
+    b.Set(tint, 0, {0.75f, 0.32f, 0.2f});
+    b.Feed(bricks, tint, 1);
+    b.Feed(tint, b.Root(), kRootColor);
+    return b.Stream("FFTT");
+}
+
+// Colour: cellular stone: F2 − F1 cells in 3D make cracks, coloured by a grey-green spline.
+std::string CellularStone() {
+    TSampleBuilder b;
+    auto* cells = b.Add(303);
+    b.Set(cells, 0, {1.5f});
+    b.Set(cells, 1, {3.0f});
+    b.Set(cells, 4, {-1.0f});  // WeightF1
+    b.Set(cells, 5, {1.0f});   // WeightF2
+    b.Var(cells, 7, kWholeProperty, kVarWorld);
+    auto* ramp = b.Add(115);
+    b.Set(ramp, 0, {0.08f, 0.08f, 0.07f});
+    b.Set(ramp, 1, {0.45f, 0.47f, 0.40f});
+    b.Set(ramp, 2, {0.62f, 0.64f, 0.58f});
+    b.Set(ramp, 3, {0.72f, 0.73f, 0.68f});
+    b.Feed(cells, ramp, 5);
+    b.Enum(ramp, 6, 2);
+    b.Feed(ramp, b.Root(), kRootColor);
+    return b.Stream("FFTT");
+}
+
+// Colour: polka dots laid over a checker: dots switch between the two checker values.
+std::string CheckerPolka() {
+    TSampleBuilder b;
+    auto* checker = b.Add(401);
+    b.Set(checker, 0, {0.9f});
+    b.Set(checker, 1, {0.2f});
+    b.Set(checker, 2, {0.25f, 0.25f});
+    b.Var(checker, 4, kWholeProperty, 63);
+    auto* inverse = b.Add(902);  // 1.1 − checker: the other value
+    b.Set(inverse, 0, {1.1f});
+    b.Feed(checker, inverse, 1);
+    auto* polka = b.Add(406);
+    b.Feed(checker, polka, 0);
+    b.Feed(inverse, polka, 1);
+    b.Set(polka, 2, {0.125f, 0.125f});
+    b.Var(polka, 5, kWholeProperty, 63);
+    auto* tint = b.Add(709);
+    b.Set(tint, 0, {0.95f, 0.85f, 0.55f});
+    b.Feed(polka, tint, 1);
+    b.Feed(tint, b.Root(), kRootColor);
+    return b.Stream("FFTT");
+}
+
+// Colour: the Mandelbrot set on the UV mapping, its escape value through a fiery colour ramp.
+std::string MandelbrotRamp() {
+    TSampleBuilder b;
+    auto* fractal = b.Add(205);
+    b.Set(fractal, 2, {-0.6f, 0.0f});  // Center
+    b.Set(fractal, 3, {2.6f, 2.6f});   // Scale
+    b.Var(fractal, 4, kWholeProperty, 63);
+    b.Set(fractal, 5, {64.0f});
+    auto* ramp = b.Add(115);
+    b.Set(ramp, 0, {0.0f, 0.0f, 0.05f});
+    b.Set(ramp, 1, {0.5f, 0.05f, 0.3f});
+    b.Set(ramp, 2, {1.0f, 0.5f, 0.0f});
+    b.Set(ramp, 3, {1.0f, 0.95f, 0.6f});
+    b.Set(ramp, 4, {0.0f, 0.0f, 0.0f});
+    b.Feed(fractal, ramp, 5);
+    b.Enum(ramp, 6, 3);
+    b.Feed(ramp, b.Root(), kRootColor);
+    return b.Stream("FFTT");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -242,9 +326,10 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path folder = argv[1];
     const std::vector<std::pair<const char*, Sample>> samples = {
-        {"Sine Gradient.xrb", SineGradient},
-        {"Banded Noise.xrb", BandedNoise},
-        {"Ripple Normal.xrb", RippleNormal},
+        {"Sine Gradient.xrb", SineGradient},     {"Banded Noise.xrb", BandedNoise},
+        {"Ripple Normal.xrb", RippleNormal},     {"Noisy Bricks.xrb", NoisyBricks},
+        {"Cellular Stone.xrb", CellularStone},   {"Checker Polka.xrb", CheckerPolka},
+        {"Mandelbrot Ramp.xrb", MandelbrotRamp},
     };
     int status = 0;
     for (const auto& [name, make] : samples) {

@@ -23,7 +23,11 @@ TMediaCache::TMediaCache(THostFileOperations host) : host_(host) {}
 TMediaCache::~TMediaCache() { ReleaseAll(); }
 
 TMediaHandle TMediaCache::Open(std::string_view reference) {
-    return Open(reference, *CurrentSearchPath());
+    try {
+        return Open(reference, *CurrentSearchPath());
+    } catch (...) {
+        return {};  // the path's lock could not be taken
+    }
 }
 
 TMediaHandle TMediaCache::Open(std::string_view reference, const TSearchPath& searchPath) {

@@ -7,11 +7,11 @@
 namespace vandrel::noise {
 namespace {
 
-inline constexpr int kMaxOctaves = 20;
+constexpr int kMaxOctaves = 20;
 
 // Turbulence divides by the sum of the octave weights, 2 - 2^(1 - n), so that the sum keeps the
 // range and mean of one octave.
-inline constexpr auto kInverseWeightSum = [] {
+constexpr auto kInverseWeightSum = [] {
     std::array<float, kMaxOctaves + 1> table{};
     double sum = 0.0, weight = 1.0;
     for (int n = 1; n <= kMaxOctaves; ++n) {
@@ -25,7 +25,7 @@ inline constexpr auto kInverseWeightSum = [] {
 // Octave k > 0 is also moved by k times this offset, so that the octaves do not all share the
 // lattice points (where gradient noise is 0 in every octave). Octave 0 stays in place: one octave
 // of turbulence is the noise itself.
-inline constexpr float kShiftX = 0.3183f, kShiftY = 0.5672f, kShiftZ = 0.7431f;
+constexpr float kShiftX = 0.3183f, kShiftY = 0.5672f, kShiftZ = 0.7431f;
 
 inline int OctaveCount(int octaves) { return octaves < kMaxOctaves ? octaves : kMaxOctaves; }
 

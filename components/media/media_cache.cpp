@@ -112,10 +112,10 @@ size_t TMediaCache::AudioRecordCount() const {
 }
 
 TMediaCache& PluginMediaCache() {
-    // Never destroyed: at exit the host's tables may be gone already, and every render has
-    // released its files by its end.
-    static TMediaCache* const cache = new TMediaCache;
-    return *cache;
+    // An object, not a leaked pointer: the plug-in may be unloaded, and its statics with it. The
+    // host's handle tables live as long as the process, so releasing at destruction is safe.
+    static TMediaCache cache;
+    return cache;
 }
 
 }  // namespace vandrel

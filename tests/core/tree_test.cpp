@@ -9,16 +9,13 @@
 #include "components/math/vectors_colors.h"
 #include "core/context.h"
 #include "core/root.h"
+#include "core/stream_sections.h"
 #include "core/thread_record.h"
 #include "core/tree_section.h"
 #include "test_support.h"
 
 namespace vandrel {
 namespace {
-
-constexpr const char* kDefaultStream =
-    "XR0001000105V0F0002V2F000AV3F002BS00008FS00009F000F#000100080008LV0005SLV000DLV002ES0001000000"
-    "00SS%%0000#02D%%#TTTT";
 
 class TreeTest : public ::testing::Test {
   protected:

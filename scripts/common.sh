@@ -22,10 +22,10 @@ install_missing_packages() {
   fi
 }
 
-# build_tree FOLDER BUILD_TYPE [CMAKE_OPTIONS...]
+# build_tree FOLDER BUILD_TYPE [CMAKE_OPTIONS...]; BUILD_TARGET, when set, builds that target only.
 build_tree() {
   local folder="$VANDREL_ROOT/build/$1" type="$2"
   shift 2
   cmake -S "$VANDREL_ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
-  cmake --build "$folder"
+  cmake --build "$folder" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
 }

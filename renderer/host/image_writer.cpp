@@ -1,11 +1,10 @@
-// Writes rendered images through OpenImageIO: 8-bit sRGB PNG or half-float linear EXR.
-#include <OpenImageIO/imageio.h>
-
+// Writes rendered images through the image module: 8-bit sRGB PNG or half-float linear EXR.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <filesystem>
 
+#include "renderer/host/image_io_loader.h"
 #include "renderer/host/scene.h"
 
 namespace vandrel::host {
@@ -38,17 +37,10 @@ bool WriteImage(const std::string& path, int width, int height, const std::vecto
         }
         std::vector<float> pixels = rgb;
         for (float& v : pixels) v = exr ? (std::isfinite(v) ? v : 0.0f) : EncodeSrgb(v);
-        auto out = OIIO::ImageOutput::create(path);
-        if (!out) {
-            error = "cannot create an image writer: " + OIIO::geterror();
-            return false;
-        }
-        OIIO::ImageSpec spec(width, height, 3, exr ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::UINT8);
+        const TImageIo* io = ImageIo(&error);
+        if (io == nullptr) return false;
         const std::string temporary = path + ".tmp";
-        if (!out->open(temporary, spec) ||
-            !out->write_image(OIIO::TypeDesc::FLOAT, pixels.data()) || !out->close()) {
-            error = out->geterror();
-            if (error.empty()) error = "cannot write the image";
+        if (!io->write(temporary, width, height, exr, pixels, error)) {
             std::error_code ignored;
             std::filesystem::remove(temporary, ignored);
             return false;

@@ -1,21 +1,18 @@
-// The host's file reading: textures, bump maps and images decoded through OpenImageIO, and the
+// The host's file reading: textures, bump maps and images decoded by the image module, and the
 // handle table behind tssTexture*, tssBump* and tssImage*.
 #include "renderer/host/images.h"
-
-#include <OpenImageIO/imageio.h>
 
 #include <array>
 #include <atomic>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <mutex>
 #include <shared_mutex>
-#include <system_error>
 #include <unordered_map>
 #include <utility>
 
 #include "host/tsxapi.h"
+#include "renderer/host/image_io_loader.h"
 
 namespace vandrel::host {
 namespace {
@@ -71,37 +68,20 @@ int32_t Read(const char* path, ImageKind kind) {
 std::shared_ptr<const TLoadedImage> DecodeImageFile(const char* path, ImageKind kind) {
     if (path == nullptr || *path == '\0') return nullptr;
     try {
-        // OpenImageIO would block on a FIFO and fail late on a folder.
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(path, error)) return nullptr;
-
-        // Colours as the file stores them, not multiplied by alpha.
-        OIIO::ImageSpec config;
-        config.attribute("oiio:UnassociatedAlpha", 1);
-        std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(path, &config);
-        if (!in) {
-            (void)OIIO::geterror();  // retrieved, so that it is not reported later
+        const TImageIo* io = ImageIo();
+        TRawImage decoded;
+        if (io == nullptr || !io->read(path, kMaxPixels, decoded)) return nullptr;
+        const int used = decoded.channels;
+        const size_t pixels =
+            static_cast<size_t>(decoded.width) * static_cast<size_t>(decoded.height);
+        if ((used != 1 && used != 3) || decoded.pixels.size() != pixels * static_cast<size_t>(used))
             return nullptr;
-        }
-        const OIIO::ImageSpec& spec = in->spec();
-        const int64_t width = spec.width, height = spec.height;
-        if (width <= 0 || height <= 0 || spec.depth != 1 || spec.nchannels <= 0 ||
-            width * height > kMaxPixels) {
-            return nullptr;
-        }
-        const int used = spec.nchannels >= 3 ? 3 : 1;
-        const size_t pixels = static_cast<size_t>(width * height);
-        std::vector<float> raw(pixels * static_cast<size_t>(used));
-        if (!in->read_image(0, 0, 0, used, OIIO::TypeDesc::FLOAT, raw.data())) {
-            (void)in->geterror();
-            return nullptr;
-        }
-        in->close();
+        const std::vector<float>& raw = decoded.pixels;
 
         auto image = std::make_shared<TLoadedImage>();
         image->kind = kind;
-        image->width = static_cast<int32_t>(width);
-        image->height = static_cast<int32_t>(height);
+        image->width = decoded.width;
+        image->height = decoded.height;
         image->channels = kind == ImageKind::kBump ? 1 : 3;
         if (kind == ImageKind::kBump) {
             image->floats.resize(pixels);

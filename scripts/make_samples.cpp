@@ -317,6 +317,23 @@ std::string MandelbrotRamp() {
     return b.Stream("FFTT");
 }
 
+// Colour: six octaves of 3D fractal noise shading a sky blue; the subject of the renderer
+// benchmark against another renderer's turbulent noise pattern.
+std::string FractalNoise() {
+    TSampleBuilder b;
+    auto* noise = b.Add(302);
+    b.Set(noise, 0, {1.8f});   // Amplitude
+    b.Set(noise, 1, {2.5f});   // Frequency
+    b.Set(noise, 2, {-0.4f});  // Offset
+    b.Var(noise, 3, kWholeProperty, kVarWorld);
+    b.Set(noise, 5, {6.0f});  // Octaves
+    auto* tint = b.Add(709);
+    b.Set(tint, 0, {0.35f, 0.55f, 0.95f});
+    b.Feed(noise, tint, 1);
+    b.Feed(tint, b.Root(), kRootColor);
+    return b.Stream("FFTT");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -329,7 +346,7 @@ int main(int argc, char** argv) {
         {"Sine Gradient.xrb", SineGradient},     {"Banded Noise.xrb", BandedNoise},
         {"Ripple Normal.xrb", RippleNormal},     {"Noisy Bricks.xrb", NoisyBricks},
         {"Cellular Stone.xrb", CellularStone},   {"Checker Polka.xrb", CheckerPolka},
-        {"Mandelbrot Ramp.xrb", MandelbrotRamp},
+        {"Mandelbrot Ramp.xrb", MandelbrotRamp}, {"Fractal Noise.xrb", FractalNoise},
     };
     int status = 0;
     for (const auto& [name, make] : samples) {

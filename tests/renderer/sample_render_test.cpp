@@ -33,6 +33,7 @@ TEST(SampleRender, EverySampleMatchesItsReference) {
         {"Cellular Stone", "cellular_stone", ""},
         {"Checker Polka", "checker_polka", ""},
         {"Mandelbrot Ramp", "mandelbrot_ramp", ""},
+        {"Fractal Noise", "fractal_noise", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.sample);

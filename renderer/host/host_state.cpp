@@ -151,10 +151,15 @@ void SetDataFolder(const std::string& folder) {
 
 namespace {
 thread_local const tsxShadingRecord* tCurrentSample = nullptr;
-}
+thread_local uint64_t tSampleSerial = 0;
+}  // namespace
 
-void SetCurrentSample(const tsxShadingRecord* record) { tCurrentSample = record; }
+void SetCurrentSample(const tsxShadingRecord* record) {
+    tCurrentSample = record;
+    ++tSampleSerial;
+}
 const tsxShadingRecord* CurrentSample() { return tCurrentSample; }
+uint64_t CurrentSampleSerial() { return tSampleSerial; }
 
 std::vector<int32_t> TakeShaderUpdates() {
     State& s = S();

@@ -57,6 +57,9 @@ void SetDataFolder(const std::string& folder);
 // sample" (normals from samples, lighting, texture sampling) read it. Null when none.
 void SetCurrentSample(const tsxShadingRecord* record);
 const tsxShadingRecord* CurrentSample();
+// Changes with every SetCurrentSample on the calling thread: what was worked out for one sample is
+// good while it stays the same.
+uint64_t CurrentSampleSerial();
 
 // The shader handles passed to tsxShaderUpdate, in order; Take empties the list.
 std::vector<int32_t> TakeShaderUpdates();

@@ -23,8 +23,9 @@ TLoaded Load() {
     }
     const std::filesystem::path module =
         std::filesystem::path(info.dli_fname).parent_path() / kImageIoModule;
-    // Never closed: decoded images and other threads may still use it at exit.
-    void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Never closed: decoded images and other threads may still use it at exit. Lazy binding
+    // spares resolving the functions of some 260 libraries that are never called.
+    void* handle = dlopen(module.c_str(), RTLD_LAZY | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* reason = dlerror();
         loaded.error = "image support is not available: " + std::string(reason ? reason : "");

@@ -12,7 +12,10 @@
 //   conductor Fresnel  the specular term times the conductor reflectance of (n, k) per channel;
 //   dielectric Fresnel C · max(0, N·H)^(130 s + 13) · F(L·H, n) for sharpness s.
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "renderer/host/fresnel.h"
 #include "renderer/host/host_state.h"
@@ -37,11 +40,36 @@ bool Current(TSample& s) {
     return IsFinite(s.point) && Length(s.normal) > 0;
 }
 
+// A reflectance usually asks for several terms of one sample (diffuse and Phong, say); each would
+// trace the same shadow rays. The answers are kept for the sample they were traced for.
+struct TShadowMemo {
+    uint64_t serial = 0;  // of the sample; 0 = empty
+    Vec3 start{}, direction{};
+    float distance = 0;
+    bool occluded = false;
+};
+constexpr size_t kShadowMemos = 8;
+thread_local std::array<TShadowMemo, kShadowMemos> tShadows;
+
+bool Shadowed(const TScene& scene, size_t light, const Vec3& start, const Vec3& l, float distance) {
+    const uint64_t serial = CurrentSampleSerial();
+    TShadowMemo* memo = light < kShadowMemos ? &tShadows[light] : nullptr;
+    if (memo != nullptr && memo->serial == serial && memo->start == start && memo->direction == l &&
+        memo->distance == distance) {
+        return memo->occluded;
+    }
+    const bool occluded = Occluded(scene, start, l, distance);
+    if (memo != nullptr) *memo = {serial, start, l, distance, occluded};
+    return occluded;
+}
+
 // Calls term(C, L) for every point and directional light that reaches the sample.
 template <typename Term>
 void ForEachLight(const TSample& s, Term term) {
     const Vec3 start = s.point + (Length(s.geometric) > 0 ? s.geometric : s.normal) * 1e-3f;
-    for (const TLight& light : s.scene->lights) {
+    const std::vector<TLight>& lights = s.scene->lights;
+    for (size_t i = 0; i < lights.size(); ++i) {
+        const TLight& light = lights[i];
         Vec3 toLight{};
         float distance = 1e30f;
         if (light.kind == LightKind::kPoint) {
@@ -54,7 +82,7 @@ void ForEachLight(const TSample& s, Term term) {
         }
         const Vec3 l = Normalize(toLight);
         if (Length(l) == 0 || Dot(s.normal, l) <= 0) continue;
-        if (Occluded(*s.scene, start, l, distance)) continue;
+        if (Shadowed(*s.scene, i, start, l, distance)) continue;
         term(light.color, l);
     }
 }

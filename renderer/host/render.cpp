@@ -109,7 +109,8 @@ Vec3 RenderPoint(const TScene& scene, float x, float y, float aspect) {
     const TCameraFrame frame = Frame(scene.camera);
     TTraceState& state = ThreadTrace();
     const TTraceState outer = state;
-    state = {&scene, 0, 1, 2 * frame.tanHalf / 256};
+    const std::vector<std::array<float, 12>> inverses = ObjectInverses(scene);
+    state = {&scene, 0, 1, 2 * frame.tanHalf / 256, inverses.data()};
     const Vec3 color = Trace(scene, frame.position, CameraRay(frame, x, y, aspect), 0);
     state = outer;
     return color;
@@ -126,11 +127,12 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
     const TCameraFrame frame = Frame(scene.camera);
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
     std::atomic<int> next{0}, done{0};
+    const std::vector<std::array<float, 12>> inverses = ObjectInverses(scene);
 
     auto work = [&] {
         TTraceState& state = ThreadTrace();
         const TTraceState outer = state;
-        state = {&scene, 0, 1, 2 * frame.tanHalf / static_cast<float>(height)};
+        state = {&scene, 0, 1, 2 * frame.tanHalf / static_cast<float>(height), inverses.data()};
         for (int tile = next++; tile < tiles; tile = next++) {
             const int x0 = (tile % tilesX) * kTile, y0 = (tile / tilesX) * kTile;
             for (int y = y0; y < std::min(y0 + kTile, height); ++y) {

@@ -188,11 +188,25 @@ void Call(const TScene& scene, int type, int32_t material, tsxShadingRecord& rec
     if (shade != nullptr && material != 0) shade(material, &record, 3);
 }
 
+// The inverse of object i's transform: prepared by the render when it is this scene's.
+std::array<float, 12> InverseOf(const TScene& scene, size_t i) {
+    const TTraceState& state = ThreadTrace();
+    if (state.scene == &scene && state.inverses != nullptr) return state.inverses[i];
+    return Inverse(scene.objects[i].transform);
+}
+
 }  // namespace
 
 TTraceState& ThreadTrace() {
     thread_local TTraceState state;
     return state;
+}
+
+std::vector<std::array<float, 12>> ObjectInverses(const TScene& scene) {
+    std::vector<std::array<float, 12>> inverses;
+    inverses.reserve(scene.objects.size());
+    for (const TObject& object : scene.objects) inverses.push_back(Inverse(object.transform));
+    return inverses;
 }
 
 bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT,
@@ -203,8 +217,9 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
     std::array<float, 12> bestInverse{};
     Vec3 bestObjectPoint{};
     TLocalHit bestLocal{};
-    for (const TObject& object : scene.objects) {
-        const std::array<float, 12> inverse = Inverse(object.transform);
+    for (size_t i = 0; i < scene.objects.size(); ++i) {
+        const TObject& object = scene.objects[i];
+        const std::array<float, 12> inverse = InverseOf(scene, i);
         const Vec3 o = Affine(inverse, origin), d = Linear(inverse, direction);
         if (HitLocal(object.shape, o, d, kRayEpsilon, best, local)) {
             found = true;
@@ -234,8 +249,9 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
 
 bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT) {
     TLocalHit local{};
-    for (const TObject& object : scene.objects) {
-        const std::array<float, 12> inverse = Inverse(object.transform);
+    for (size_t i = 0; i < scene.objects.size(); ++i) {
+        const TObject& object = scene.objects[i];
+        const std::array<float, 12> inverse = InverseOf(scene, i);
         if (HitLocal(object.shape, Affine(inverse, origin), Linear(inverse, direction), kRayEpsilon,
                      maxT, local)) {
             return true;

@@ -2,6 +2,9 @@
 // through the plug-in's callbacks, with the per-thread state that nested tssRayTrace calls use.
 #pragma once
 
+#include <array>
+#include <vector>
+
 #include "renderer/host/scene.h"
 #include "renderer/host/vec3.h"
 
@@ -31,12 +34,18 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& direction, int d
 
 // What the calling thread renders: its scene (null outside a render), the nesting depth of the hit
 // being shaded, the product of the ray weights down to it and the camera's angle per pixel.
+// inverses, when set, holds the inverse transform of each of the scene's objects, worked out once
+// per render instead of once per ray.
 struct TTraceState {
     const TScene* scene = nullptr;
     int depth = 0;
     float weight = 1;
     float pixelAngle = 0.01f;
+    const std::array<float, 12>* inverses = nullptr;
 };
+
+// The inverse of every object's transform, in the order of scene.objects.
+std::vector<std::array<float, 12>> ObjectInverses(const TScene& scene);
 TTraceState& ThreadTrace();
 
 inline constexpr float kRayEpsilon = 1e-4f;

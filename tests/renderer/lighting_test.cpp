@@ -170,5 +170,28 @@ TEST_F(LitSample, ShadowRaysBlockTheLight) {
     ExpectNear3(c, 0.2f, 0.3f, 0.4f);
 }
 
+// Shadow answers are reused between the terms of one sample; they must not outlive the point they
+// were traced from or the sample they were traced for.
+TEST_F(LitSample, ShadowAnswersFollowThePointAndTheSample) {
+    TObject blocker;
+    blocker.transform = {0.5f, 0, 0, 0, 0, 0.5f, 0, 2, 0, 0, 0.5f, 0};
+    scene.objects.push_back(blocker);
+    float c[3];
+    tssDiffuseTerm(c);
+    ExpectNear3(c, 0, 0, 0, 0);
+    // Moved within the same sample: the ray to (0, 4, 0) passes x = 1.5 at the blocker's height.
+    record.worldPoint[0] = 3;
+    tssDiffuseTerm(c);
+    ExpectNear3(c, 0.5f * 0.8f, 0.6f * 0.8f, 0.7f * 0.8f);
+    // Back at the origin, now blocked again, then a new sample there once the blocker is gone.
+    record.worldPoint[0] = 0;
+    tssPhongTerm(c, 20);
+    ExpectNear3(c, 0, 0, 0, 0);
+    scene.objects.pop_back();
+    SetCurrentSample(&record);
+    tssDiffuseTerm(c);
+    ExpectNear3(c, 0.5f, 0.6f, 0.7f);
+}
+
 }  // namespace
 }  // namespace vandrel::host

@@ -1,9 +1,287 @@
 #include "components/light/illumination.h"
 
+#include <array>
+#include <cmath>
+#include <cstddef>
+
 #include "components/families.h"
+#include "components/shared/host_call_guard.h"
+#include "core/tree.h"
+#include "host/tsxapi.h"
 
 namespace vandrel {
 
-std::span<const BuiltinClass> IlluminationClasses() { return {}; }
+namespace {
+
+using TFloats = std::array<float, 3>;
+
+TVec3 Load(const float* v) { return {v[0], v[1], v[2]}; }
+TVec3 Load(const TFloats& v) { return Load(v.data()); }
+TVec3 Grey(double x) { return {x, x, x}; }
+TVec3 Times(TVec3 a, TVec3 b) { return {a.x * b.x, a.y * b.y, a.z * b.z}; }
+
+// The host takes vectors as three floats.
+TFloats Floats(TVec3 v) {
+    return {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)};
+}
+
+// Indices below 1 mean nothing physical here; NaN is treated the same way.
+double AtLeastOne(double n) { return n >= 1 ? n : 1.0; }
+
+// Where the sample's vectors lie in the copy of the host record.
+constexpr int Word(size_t offset) { return static_cast<int>(offset / sizeof(float)); }
+constexpr int kURayWord = Word(offsetof(tsxShadingRecord, unitRay));
+constexpr int kSNormWord = Word(offsetof(tsxShadingRecord, shadingNormal));
+constexpr int kGNormWord = Word(offsetof(tsxShadingRecord, geometricNormal));
+constexpr int kWorldWord = Word(offsetof(tsxShadingRecord, worldPoint));
+
+// A host term under the guard, scaled by Intensity; grey Intensity in the preview and without a
+// call when Intensity is 0.
+template <typename Term>
+TVec3 GuardedTerm(const TXRComponent& c, bool inHost, double intensity, Term term) {
+    if (!inHost || intensity == 0) return Grey(intensity);
+    TFloats v{};
+    GuardedHostCall(c, [&] { term(v.data()); });
+    return Load(v) * intensity;
+}
+
+// The highlight of the reflectance models, unguarded; (0, 0, 0) for an unknown model.
+TFloats Highlight(int32_t model, double sharpness) {
+    TFloats s{};
+    switch (model) {
+        case 0:
+            tssPhongTerm(s.data(), PhongExponent(sharpness));
+            break;
+        case 1:
+            tssSpecularTerm(s.data(), SpecularExponent(sharpness));
+            break;
+        case 2:
+            tssSpecularSolidTerm(s.data(), 1.0, SolidExponent(sharpness));
+            break;
+        default:
+            break;
+    }
+    return s;
+}
+
+}  // namespace
+
+double PhongExponent(double s) { return 34 * s * s + 13 * s + 3; }
+double SpecularExponent(double s) { return 100 * s + 6; }
+double SolidExponent(double s) { return 130 * s + 13; }
+
+void TXRCAmbient::Evaluate(bool inHost) {
+    const double intensity = Num(0);
+    if (!inHost) {
+        SetOut(Grey(intensity));
+        return;
+    }
+    TFloats v{};
+    tssAmbientTerm(v.data());
+    SetOut(Load(v) * intensity);
+}
+
+void TXRCDiffuse::Evaluate(bool inHost) {
+    SetOut(GuardedTerm(*this, inHost, Num(0), [](float* v) { tssDiffuseTerm(v); }));
+}
+
+void TXRCPhong::Evaluate(bool inHost) {
+    const double e = PhongExponent(Num(1));
+    SetOut(GuardedTerm(*this, inHost, Num(0), [e](float* v) { tssPhongTerm(v, e); }));
+}
+
+void TXRCSpecular::Evaluate(bool inHost) {
+    const double e = SpecularExponent(Num(1));
+    SetOut(GuardedTerm(*this, inHost, Num(0), [e](float* v) { tssSpecularTerm(v, e); }));
+}
+
+void TXRCSpecularFresnel::Evaluate(bool inHost) {
+    const double intensity = Num(0);
+    TXRTree* tree = HostTree(*this);
+    // The conductor term of the host may itself shade with this tree; a highlight inside a
+    // highlight is not worth the recursion.
+    if (!inHost || intensity == 0 || (tree != nullptr && tree->FresnelDepth != 0)) {
+        SetOut(Grey(intensity));
+        return;
+    }
+    const TFloats n = Floats(Vec(1));
+    const TFloats k = Floats(Vec(2) * 10);
+    const double e = SolidExponent(Num(3));
+    TFloats v{};
+    if (tree != nullptr) ++tree->FresnelDepth;
+    GuardedHostCall(*this, [&] { tssSpecularFresnelTerm(v.data(), n.data(), k.data(), e); });
+    if (tree != nullptr) --tree->FresnelDepth;
+    SetOut(Load(v) * intensity);
+}
+
+void TXRCSpecularSolid::Evaluate(bool inHost) {
+    const double n = Num(1), e = SolidExponent(Num(2));
+    SetOut(GuardedTerm(*this, inHost, Num(0), [n, e](float* v) { tssSpecularSolidTerm(v, n, e); }));
+}
+
+void TXRCSpecularSolidFresnel::Evaluate(bool inHost) {
+    const double n = Num(1), sharpness = Num(2);
+    SetOut(GuardedTerm(*this, inHost, Num(0),
+                       [n, sharpness](float* v) { tssSpecularSolidFresnelTerm(v, n, sharpness); }));
+}
+
+void TXRCRaytrace::Evaluate(bool inHost) {
+    const double intensity = Num(0), parameter = Num(3);
+    if (!inHost) {
+        SetOut(Grey(intensity));
+        return;
+    }
+    if (intensity == 0 || !(parameter > 0)) {
+        SetOut(TVec3{});
+        return;
+    }
+    const TFloats origin = Floats(Vec(1)), direction = Floats(Vec(2));
+    TFloats v{};
+    GuardedHostCall(*this,
+                    [&] { tssRayTrace(v.data(), origin.data(), direction.data(), parameter); });
+    SetOut(Load(v) * intensity);
+}
+
+void TXRCReflect::Evaluate(bool) {
+    const TFloats incident = Floats(Vec(0)), normal = Floats(Vec(1));
+    TFloats out{};
+    tssReflect(out.data(), incident.data(), normal.data());
+    SetOut(Load(out));
+}
+
+void TXRCSafeReflect::Evaluate(bool) {
+    const TVec3 incident = Vec(0), shading = Vec(1), geometric = Vec(2);
+    const double c = -Dot(incident, shading);
+    const double s = tssSmoothStep(Num(4), Num(3), c);
+    const TFloats m = Floats(geometric + (shading - geometric) * s);
+    const TFloats i = Floats(incident);
+    TFloats out{};
+    tssReflect(out.data(), i.data(), m.data());
+    SetOut(Load(out));
+}
+
+void TXRCRefract::Evaluate(bool) {
+    const TFloats incident = Floats(Vec(0)), normal = Floats(Vec(1));
+    const double n = AtLeastOne(Num(2));
+    TFloats out{};
+    tssRefract(out.data(), incident.data(), normal.data(), n);
+    SetOut(Load(out));
+}
+
+void TXRCFresnelReflect::Evaluate(bool inHost) {
+    const TVec3 index = Vec(0), extinction = Vec(1);
+    if (!inHost) {
+        SetOut(TVec3{1 - extinction.x, 1 - extinction.y, 1 - extinction.z});
+        return;
+    }
+    const TFloats n = Floats({AtLeastOne(index.x), AtLeastOne(index.y), AtLeastOne(index.z)});
+    const TFloats k = Floats(extinction);
+    TFloats out{}, scratch{};
+    tssFresnelReflect(out.data(), scratch.data(), n.data(), k.data());
+    SetOut(Load(out));
+}
+
+void TXRCFresnelSolidReflect::Evaluate(bool inHost) {
+    if (!inHost) {
+        SetOut(1.0);
+        return;
+    }
+    float value = 0;
+    TFloats scratch1{}, scratch2{};
+    tssFresnelSolidReflect(&value, scratch1.data(), scratch2.data(), AtLeastOne(Num(0)));
+    SetOut(value);
+}
+
+void TXRCSimpleReflectance::Evaluate(bool inHost) {
+    const double ambient = Num(0), diffuse = Num(1), specular = Num(3), sharpness = Num(4);
+    const TVec3 color = Vec(2);
+    const int32_t model = Enum(5);
+    if (!inHost) {
+        SetOut(color * diffuse + Grey(ambient + specular));
+        return;
+    }
+    TFloats a{}, d{};
+    tssAmbientTerm(a.data());
+    tssDiffuseTerm(d.data());
+    const TFloats s = Highlight(model, sharpness);
+    SetOut(Load(a) * ambient + Times(Load(d) * diffuse, color) + Load(s) * specular);
+}
+
+void TXRCReflectance::Evaluate(bool inHost) {
+    const double ambient = Num(0), diffuse = Num(1), specular = Num(3), sharpness = Num(4);
+    const TVec3 color = Vec(2), specularColor = Vec(5);
+    const int32_t model = Enum(6);
+    const double reflection = Num(7), reflectionParameter = Num(8);
+    const double transmission = Num(9), transmissionParameter = Num(10);
+    const double n = AtLeastOne(Num(11));
+    if (!inHost) {
+        SetOut(color * diffuse + Grey(ambient) + specularColor * specular);
+        return;
+    }
+    TFloats a{}, d{};
+    tssAmbientTerm(a.data());
+    tssDiffuseTerm(d.data());
+    const TFloats s = Highlight(model, sharpness);
+
+    // Copies: the traces below let a nested shade rewrite the record until the guard restores it.
+    static constexpr std::array<float, kVariableFloats> kNoRecord{};
+    const float* vars = Context != nullptr ? Context->Variables.data() : kNoRecord.data();
+    TFloats ray{}, normal{}, geometric{}, world{};
+    for (size_t k = 0; k < 3; ++k) {
+        ray[k] = vars[kURayWord + k];
+        normal[k] = vars[kSNormWord + k];
+        geometric[k] = vars[kGNormWord + k];
+        world[k] = vars[kWorldWord + k];
+    }
+    TFloats refracted{};
+    const bool ok = tssRefract(refracted.data(), ray.data(), normal.data(), n) != 0;
+    TFloats rc{}, tc{};
+    if (ok && ((transmission != 0 && transmissionParameter > 0) ||
+               (reflection != 0 && reflectionParameter > 0))) {
+        // Near grazing the shading normal can face away from the ray; leaning towards the
+        // geometric normal keeps the mirror ray above the surface.
+        const TVec3 r = Load(ray), nn = Load(normal), g = Load(geometric);
+        const double blend = tssSmoothStep(0.15, 0.25, -Dot(r, nn));
+        const TFloats m = Floats(g + (nn - g) * blend);
+        TFloats mirrored{};
+        tssReflect(mirrored.data(), ray.data(), m.data());
+        if (reflection != 0) {
+            GuardedHostCall(*this, [&] {
+                tssRayTrace(rc.data(), world.data(), mirrored.data(),
+                            std::fabs(reflectionParameter));
+            });
+        }
+        if (transmission != 0) {
+            GuardedHostCall(*this, [&] {
+                tssRayTrace(tc.data(), world.data(), refracted.data(),
+                            std::fabs(transmissionParameter));
+            });
+        }
+    }
+    const TVec3 lit = Load(a) * ambient + Load(d) * diffuse + Load(tc) * transmission;
+    SetOut(Times(lit, color) + Times(specularColor, Load(s)) * specular + Load(rc) * reflection);
+}
+
+namespace {
+constexpr BuiltinClass kClasses[] = {
+    Builtin<TXRCAmbient>(),
+    Builtin<TXRCDiffuse>(),
+    Builtin<TXRCPhong>(),
+    Builtin<TXRCSpecular>(),
+    Builtin<TXRCSpecularFresnel>(),
+    Builtin<TXRCSpecularSolid>(),
+    Builtin<TXRCSpecularSolidFresnel>(),
+    Builtin<TXRCRaytrace>(),
+    Builtin<TXRCReflect>(),
+    Builtin<TXRCSafeReflect>(),
+    Builtin<TXRCRefract>(),
+    Builtin<TXRCFresnelReflect>(),
+    Builtin<TXRCFresnelSolidReflect>(),
+    Builtin<TXRCSimpleReflectance>(),
+    Builtin<TXRCReflectance>(),
+};
+}  // namespace
+
+std::span<const BuiltinClass> IlluminationClasses() { return kClasses; }
 
 }  // namespace vandrel

@@ -1,0 +1,612 @@
+// Illumination components: the preview substitutes, the host terms at a lit sample against hand
+// calculations, reflection and refraction of directions, and the re-entry guard around host calls.
+#include "components/light/illumination.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numbers>
+#include <set>
+#include <vector>
+
+#include "components/component_checks.h"
+#include "components/families.h"
+#include "components/shared/host_call_guard.h"
+#include "core/catalogue.h"
+#include "core/context.h"
+#include "core/instance.h"
+#include "host/tsxapi.h"
+#include "renderer/host/host_state.h"
+#include "renderer/host/scene.h"
+#include "renderer/host/tracer.h"
+
+namespace vandrel {
+namespace {
+
+using test::Fresh;
+using test::Outputs;
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+const double kS = std::sqrt(0.5);                   // cos 45°
+const double kC8 = std::cos(std::numbers::pi / 8);  // N · H with the light at 45° above the viewer
+
+// Property values, one list per property; an empty list keeps the default. Every part of a Vector
+// property is given.
+using Values = std::vector<std::vector<float>>;
+
+void Set(TXRComponent& c, const Values& props) {
+    for (size_t p = 0; p < props.size(); ++p) {
+        const auto prop = static_cast<int32_t>(p);
+        if (props[p].empty()) continue;
+        if (c.PropertyKind(prop) == kEnumeration) {
+            c.SetEnumValue(prop, static_cast<int32_t>(props[p][0]));
+            continue;
+        }
+        for (size_t k = 0; k < props[p].size(); ++k) {
+            c.SetConstant(prop, static_cast<int32_t>(k), props[p][k]);
+        }
+    }
+}
+
+void ExpectOutputs(const std::vector<float>& got, const std::vector<double>& expected,
+                   const char* what) {
+    ASSERT_EQ(got.size(), expected.size()) << what;
+    for (size_t k = 0; k < got.size(); ++k) {
+        EXPECT_NEAR(got[k], expected[k], 2e-6 * std::max(1.0, std::fabs(expected[k])))
+            << what << ", part " << k;
+    }
+}
+
+std::vector<double> Grey(double x) { return {x, x, x}; }
+
+struct Case {
+    const char* what;
+    int32_t id;
+    Values props;
+    std::vector<double> expected;
+};
+
+std::vector<float> RunComponent(int32_t id, const Values& props, bool inHost,
+                                const tsxShadingRecord* sample = nullptr) {
+    Fresh c(id);
+    if (sample != nullptr) std::memcpy(c.record.Variables.data(), sample, sizeof *sample);
+    Set(*c, props);
+    c->Evaluate(inHost);
+    return Outputs(*c);
+}
+
+TEST(Illumination, EveryReflectanceClassIsRegistered) {
+    std::set<int32_t> listed;
+    for (const BuiltinClass& entry : IlluminationClasses()) listed.insert(entry.id);
+    std::set<int32_t> tab;
+    for (const CatalogueRow& row : Catalogue()) {
+        if (row.tab == 5) tab.insert(row.id);
+    }
+    EXPECT_EQ(listed, tab);
+    EXPECT_EQ(IlluminationClasses().size(), size_t{15});
+    for (const int32_t id : tab) EXPECT_EQ(CreateComponent(id)->TypeId, id);
+}
+
+TEST(Illumination, PropertyTables) {
+    using test::ExpectPropertyTable;
+    ExpectPropertyTable(801, {{"Intensity", kNumerical, {0.1f}}});
+    ExpectPropertyTable(802, {{"Intensity", kNumerical, {0.9f}}});
+    for (const int32_t id : {803, 804}) {
+        ExpectPropertyTable(id,
+                            {{"Intensity", kNumerical, {0.1f}}, {"Sharpness", kNumerical, {0}}});
+    }
+    ExpectPropertyTable(805, {{"Intensity", kNumerical, {0.1f}},
+                              {"RefractionIndex", kVector, {0, 0, 0}},
+                              {"Extinction", kVector, {0, 0, 0}},
+                              {"Sharpness", kNumerical, {0}}});
+    for (const int32_t id : {806, 807}) {
+        ExpectPropertyTable(id, {{"Intensity", kNumerical, {0.1f}},
+                                 {"RefractionIndex", kNumerical, {1.5f}},
+                                 {"Sharpness", kNumerical, {0}}});
+    }
+    ExpectPropertyTable(808, {{"Intensity", kNumerical, {0.2f}},
+                              {"Origin", kVector, {0, 0, 0}},
+                              {"RayDirection", kVector, {0, 0, 0}},
+                              {"RayParameter", kNumerical, {0}}});
+    ExpectPropertyTable(809, {{"Incident", kVector, {0, 0, 0}}, {"Normal", kVector, {0, 0, 0}}});
+    ExpectPropertyTable(817, {{"Incident", kVector, {0, 0, 0}},
+                              {"ShadingNormal", kVector, {0, 0, 0}},
+                              {"GeometricNormal", kVector, {0, 0, 0}},
+                              {"UpperEdge", kNumerical, {0.25f}},
+                              {"LowerEdge", kNumerical, {0.15f}}});
+    ExpectPropertyTable(810, {{"Incident", kVector, {0, 0, 0}},
+                              {"Normal", kVector, {0, 0, 0}},
+                              {"RefractionIndex", kNumerical, {1.5f}}});
+    ExpectPropertyTable(
+        811, {{"RefractionIndex", kVector, {1, 1, 1}}, {"Extinction", kVector, {0, 0, 0}}});
+    ExpectPropertyTable(812, {{"RefractionIndex", kNumerical, {1}}});
+    ExpectPropertyTable(815, {{"Ambient", kNumerical, {0.1f}},
+                              {"Diffuse", kNumerical, {0.9f}},
+                              {"Color", kVector, {1, 1, 1}},
+                              {"Specular", kNumerical, {0.1f}},
+                              {"Sharpness", kNumerical, {0}},
+                              {"SpecularModel", kEnumeration, {0}}});
+    ExpectPropertyTable(816, {{"Ambient", kNumerical, {0.1f}},
+                              {"Diffuse", kNumerical, {0.9f}},
+                              {"Color", kVector, {1, 1, 1}},
+                              {"Specular", kNumerical, {0.1f}},
+                              {"Sharpness", kNumerical, {0}},
+                              {"SpecularColor", kVector, {1, 1, 1}},
+                              {"SpecularModel", kEnumeration, {0}},
+                              {"Reflection", kNumerical, {0}},
+                              {"ReflectionParameter", kNumerical, {0}},
+                              {"Transmission", kNumerical, {0}},
+                              {"TransmissionParameter", kNumerical, {0}},
+                              {"RefractionIndex", kNumerical, {1.5f}}});
+}
+
+TEST(Illumination, PreviewSubstitutes) {
+    const Case rows[] = {
+        {"ambient", 801, {}, Grey(0.1)},
+        {"ambient, intensity 0.35", 801, {{0.35f}}, Grey(0.35)},
+        {"diffuse", 802, {}, Grey(0.9)},
+        {"diffuse, intensity 0", 802, {{0}}, Grey(0)},
+        {"phong, sharpness ignored", 803, {{}, {0.7f}}, Grey(0.1)},
+        {"specular", 804, {{0.25f}, {1}}, Grey(0.25)},
+        {"conductor highlight", 805, {{}, {2, 2, 2}, {1, 1, 1}}, Grey(0.1)},
+        {"solid highlight", 806, {}, Grey(0.1)},
+        {"dielectric highlight, negative intensity", 807, {{-0.5f}}, Grey(-0.5)},
+        {"raytrace", 808, {}, Grey(0.2)},
+        {"raytrace, ray parameter 1", 808, {{}, {}, {}, {1}}, Grey(0.2)},
+        {"conductor reflection", 811, {}, {1, 1, 1}},
+        {"conductor reflection, 1 - extinction",
+         811,
+         {{3, 3, 3}, {0.25f, 0.5f, 2}},
+         {0.75, 0.5, -1}},
+        {"dielectric reflection", 812, {}, {1}},
+        {"dielectric reflection, index 2", 812, {{2}}, {1}},
+        {"simple reflectance", 815, {}, Grey(1.1)},
+        {"simple reflectance, tinted",
+         815,
+         {{0.2f}, {0.6f}, {0.5f, 1, 0}, {0.3f}},
+         {0.8, 1.1, 0.5}},
+        {"reflectance", 816, {}, Grey(1.1)},
+        {"reflectance, tinted",
+         816,
+         {{0.2f}, {0.6f}, {0.5f, 1, 0}, {0.3f}, {}, {1, 0, 0.5f}},
+         {0.8, 0.8, 0.35}},
+    };
+    for (const Case& row : rows)
+        ExpectOutputs(RunComponent(row.id, row.props, false), row.expected, row.what);
+}
+
+// Directions come from the host's reflection and refraction in host and preview alike.
+TEST(Illumination, ReflectAndRefractDirections) {
+    const float s = static_cast<float>(kS);
+    const Case rows[] = {
+        {"mirror about a long normal", 809, {{1, -1, 0}, {0, 2, 0}}, {1, 1, 0}},
+        {"mirror about a tilted normal", 809, {{0, -1, 0}, {1, 1, 0}}, {1, 0, 0}},
+        // sin t = sin 45° / 1.5, cos t = sqrt(1 - sin² t)
+        {"refract into glass", 810, {{s, -s, 0}, {0, 1, 0}, {1.5f}}, {0.471405, -0.881917, 0}},
+        {"refract at index 1", 810, {{s, -s, 0}, {0, 1, 0}, {1}}, {s, -s, 0}},
+        {"refract at index 0.5 as at 1", 810, {{s, -s, 0}, {0, 1, 0}, {0.5f}}, {s, -s, 0}},
+        {"refract at index NaN as at 1", 810, {{s, -s, 0}, {0, 1, 0}, {kNaN}}, {s, -s, 0}},
+        // Leaving glass at 60°: 1.5 · sin 60° > 1.
+        {"total internal reflection", 810, {{0.866025f, 0.5f, 0}, {0, 1, 0}, {1.5f}}, {0, 0, 0}},
+        // c = 0.8 lies above UpperEdge: the shading normal alone.
+        {"safe reflect, steep", 817, {{0.6f, -0.8f, 0}, {0, 1, 0}, {1, 0, 0}}, {0.6, 0.8, 0}},
+        // c = 0.1 lies below LowerEdge: the geometric normal alone.
+        {"safe reflect, grazing", 817, {{0.9f, -0.1f, 0}, {0, 1, 0}, {1, 0, 0}}, {-0.9, -0.1, 0}},
+        // c = 0.2 halfway between the edges: s = 0.5, M = (0.5, 0.5, 0), I · M̂ = 0.6 / √2.
+        {"safe reflect, between the edges",
+         817,
+         {{0.8f, -0.2f, 0}, {0, 1, 0}, {1, 0, 0}},
+         {0.2, -0.8, 0}},
+        {"safe reflect, edges given",
+         817,
+         {{0.8f, -0.2f, 0}, {0, 1, 0}, {1, 0, 0}, {0.1f}, {0}},
+         {0.8, 0.2, 0}},
+    };
+    for (const bool inHost : {true, false}) {
+        for (const Case& row : rows) {
+            ExpectOutputs(RunComponent(row.id, row.props, inHost), row.expected, row.what);
+        }
+    }
+}
+
+// A sample at the origin facing up, seen from straight above, with ambient light and a point light
+// of colour C at 45° (or straight above, head on).
+class LitSample : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        scene.lights.push_back({host::LightKind::kAmbient, {0.2f, 0.3f, 0.4f}, {}, {}});
+        scene.lights.push_back({host::LightKind::kPoint, {0.5f, 0.6f, 0.7f}, {4, 4, 0}, {}});
+        sample.shadingNormal[1] = sample.geometricNormal[1] = 1;
+        sample.viewer[1] = 1;
+        sample.unitRay[1] = -1;
+        host::ThreadTrace().scene = &scene;
+        host::SetCurrentSample(&sample);
+    }
+    void TearDown() override {
+        host::SetCurrentSample(nullptr);
+        host::ThreadTrace().scene = nullptr;
+    }
+    void HeadOn() { scene.lights[1].position = {0, 4, 0}; }
+    std::vector<float> Run(int32_t id, const Values& props) {
+        return RunComponent(id, props, true, &sample);
+    }
+    // Light colour C per part times f.
+    static std::vector<double> C(double f) { return {0.5 * f, 0.6 * f, 0.7 * f}; }
+
+    host::TScene scene;
+    tsxShadingRecord sample{};
+};
+
+TEST_F(LitSample, LightTermsAndTheirExponents) {
+    const Case rows[] = {
+        {"ambient times intensity", 801, {{2}}, {0.4, 0.6, 0.8}},
+        {"diffuse falls with the cosine", 802, {}, C(0.9 * kS)},
+        {"diffuse, intensity 0", 802, {{0}}, Grey(0)},
+        // Phong: the mirror of L makes 45° with the viewer.
+        {"phong, exponent 3", 803, {{1}, {0}}, C(std::pow(kS, 3))},
+        {"phong, exponent 18", 803, {{2}, {0.5f}}, C(2.0 / 512)},
+        {"phong, intensity 0", 803, {{0}, {0.5f}}, Grey(0)},
+        // Blinn: the half vector makes 22.5° with the normal.
+        {"specular, exponent 6", 804, {{1}, {0}}, C(std::pow(kC8, 6))},
+        {"specular, exponent 20", 804, {{0.5f}, {0.14f}}, C(0.5 * std::pow(kC8, 20))},
+        // The host's solid term is the plain highlight at index 1.
+        {"solid, exponent 13", 806, {{1}, {1}, {0}}, C(std::pow(kC8, 13))},
+        {"solid, exponent 26", 806, {{3}, {1}, {0.1f}}, C(3 * std::pow(kC8, 26))},
+        {"solid, intensity 0", 806, {{0}}, Grey(0)},
+        {"dielectric, intensity 0", 807, {{0}}, Grey(0)},
+        {"conductor, intensity 0", 805, {{0}, {2, 2, 2}}, Grey(0)},
+    };
+    for (const Case& row : rows) ExpectOutputs(Run(row.id, row.props), row.expected, row.what);
+}
+
+// Head on, L · H = 1: a conductor reflects ((n - 1)² + k²) / ((n + 1)² + k²), a dielectric
+// ((n - 1) / (n + 1))².
+TEST_F(LitSample, FresnelTermsHeadOn) {
+    HeadOn();
+    const Case rows[] = {
+        // The host receives ten times the extinction: k = 1 in the red.
+        {"conductor highlight", 805, {{1}, {1, 2, 1}, {0.1f, 0, 0}, {0.3f}}, {0.1, 0.6 / 9, 0}},
+        {"conductor highlight, intensity 2", 805, {{2}, {1, 1, 3}, {0, 0, 0}, {}}, {0, 0, 0.35}},
+        {"dielectric highlight", 807, {{2}, {1.5f}, {0.4f}}, C(2 * 0.04)},
+        {"conductor reflection", 811, {{2, 0.5f, 3}, {0, 0, 1}}, {1.0 / 9, 0, 5.0 / 17}},
+        {"dielectric reflection", 812, {{1.5f}}, {0.04}},
+        {"dielectric reflection, index 0.5 as 1", 812, {{0.5f}}, {0}},
+    };
+    for (const Case& row : rows) ExpectOutputs(Run(row.id, row.props), row.expected, row.what);
+}
+
+TEST_F(LitSample, SimpleReflectanceByModel) {
+    // Ambient 0.5, Diffuse 0.8, Color (1, 0.5, 0.25), Specular 0.4, Sharpness 0.
+    const double color[3] = {1, 0.5, 0.25}, light[3] = {0.5, 0.6, 0.7},
+                 ambient[3] = {0.2, 0.3, 0.4};
+    const struct {
+        int model;
+        double highlight;  // of C
+    } rows[] = {
+        {0, std::pow(kS, 3)}, {1, std::pow(kC8, 6)}, {2, std::pow(kC8, 13)}, {5, 0}, {-1, 0}};
+    for (const auto& row : rows) {
+        std::vector<double> expected;
+        for (int k = 0; k < 3; ++k) {
+            expected.push_back(0.5 * ambient[k] + 0.8 * kS * light[k] * color[k] +
+                               0.4 * row.highlight * light[k]);
+        }
+        const std::string what = "model " + std::to_string(row.model);
+        ExpectOutputs(
+            Run(815,
+                {{0.5f}, {0.8f}, {1, 0.5f, 0.25f}, {0.4f}, {0}, {static_cast<float>(row.model)}}),
+            expected, what.c_str());
+    }
+}
+
+TEST_F(LitSample, ReflectanceTracesOnlyWhenAskedAndPossible) {
+    const double color[3] = {1, 0.5, 0.25}, light[3] = {0.5, 0.6, 0.7},
+                 ambient[3] = {0.2, 0.3, 0.4};
+    const double specularColor[3] = {0.5, 1, 2};
+    // Nothing but the lights in the scene: both traced rays see the background.
+    const float* background = scene.background.data();
+    const float leaving[3] = {0.866025f, 0.5f, 0};  // from inside at 60°: no refraction at 1.5
+    const struct {
+        const char* what;
+        float reflection, reflectionParameter, transmission, transmissionParameter, index;
+        const float* ray;  // null: the sample's own
+        bool reflected, transmitted;
+    } rows[] = {
+        {"no tracing", 0, 0, 0, 0, 1.5f, nullptr, false, false},
+        {"reflection and transmission", 0.5f, 1, 0.25f, 1, 1.5f, nullptr, true, true},
+        {"reflection only", 0.5f, 0.3f, 0, 1, 1.5f, nullptr, true, false},
+        {"reflection parameter 0", 0.5f, 0, 0, 1, 1.5f, nullptr, false, false},
+        {"negative reflection parameter alone", 0.5f, -1, 0, 0, 1.5f, nullptr, false, false},
+        {"negative reflection parameter with transmission", 0.5f, -1, 0.25f, 1, 1.5f, nullptr, true,
+         true},
+        {"transmission only", 0, 1, 0.25f, 1, 1.5f, nullptr, false, true},
+        {"no refracted direction", 0.5f, 1, 0.25f, 1, 1.5f, leaving, false, false},
+        {"index 0.5 counts as 1", 0.5f, 1, 0.25f, 1, 0.5f, leaving, true, true},
+    };
+    for (const auto& row : rows) {
+        Fresh c(816);
+        std::memcpy(c.record.Variables.data(), &sample, sizeof sample);
+        if (row.ray != nullptr) {
+            std::memcpy(VariableAddress(&c.record, 34), row.ray, 3 * sizeof(float));  // URay
+        }
+        Set(*c, {{0.5f},
+                 {0.8f},
+                 {1, 0.5f, 0.25f},
+                 {0.4f},
+                 {0},
+                 {0.5f, 1, 2},
+                 {1},
+                 {row.reflection},
+                 {row.reflectionParameter},
+                 {row.transmission},
+                 {row.transmissionParameter},
+                 {row.index}});
+        c->Evaluate(true);
+        std::vector<double> expected;
+        for (int k = 0; k < 3; ++k) {
+            const double tc = row.transmitted ? background[k] : 0;
+            const double rc = row.reflected ? background[k] : 0;
+            const double lit = 0.5 * ambient[k] + 0.8 * kS * light[k] + tc * row.transmission;
+            expected.push_back(lit * color[k] +
+                               specularColor[k] * std::pow(kC8, 6) * light[k] * 0.4 +
+                               rc * row.reflection);
+        }
+        ExpectOutputs(Outputs(*c), expected, row.what);
+    }
+}
+
+// Counts the samples the host shades along traced rays.
+thread_local int tShaded = 0;
+void CountingShader(int32_t, tsxShadingRecord* r, int32_t) {
+    ++tShaded;
+    r->colorOut[0] = r->colorOut[1] = r->colorOut[2] = 1;
+}
+
+TEST_F(LitSample, RaytraceCallsTheHostOnlyWithIntensityAndAPositiveParameter) {
+    const float* b = scene.background.data();
+    ExpectOutputs(Run(808, {{0.5f}, {0, 0, 0}, {0, 1, 0}, {1}}),
+                  {0.5 * b[0], 0.5 * b[1], 0.5 * b[2]}, "background seen");
+    // A sphere of radius 1 above the sample, shaded by a counting shader.
+    host::TObject ball;
+    ball.transform = {1, 0, 0, 0, 0, 1, 0, 5, 0, 0, 1, 0};
+    ball.materials = {0, 0, 7, 0};
+    scene.objects.push_back(ball);
+    scene.shaders[2] = CountingShader;
+    const struct {
+        const char* what;
+        float intensity, parameter;
+        int shaded;
+    } rows[] = {
+        {"traced", 1, 1, 1},
+        {"intensity 0", 0, 1, 0},
+        {"ray parameter 0", 1, 0, 0},
+        {"ray parameter negative", 1, -0.5f, 0},
+        {"ray parameter NaN", 1, kNaN, 0},
+    };
+    for (const auto& row : rows) {
+        tShaded = 0;
+        const std::vector<float> out =
+            Run(808, {{row.intensity}, {0, 0, 0}, {0, 1, 0}, {row.parameter}});
+        EXPECT_EQ(tShaded, row.shaded) << row.what;
+        if (row.shaded == 0) {
+            ExpectOutputs(out, Grey(0), row.what);
+        } else {
+            EXPECT_GT(out[0], 0) << row.what;  // the counting shader's white, lit
+        }
+    }
+}
+
+// A conductor highlight asked for while another one of the same tree is in its host call gives
+// grey Intensity; a computed one leaves the tree's counters as it found them.
+TEST_F(LitSample, NestedConductorHighlightIsNotComputed) {
+    HeadOn();
+    TThreadRecord record;
+    TShaderInstance instance(record, "conductor");
+    TXRComponent* c = instance.Tree.AddComponent(CreateComponent(805));
+    c->Bind(&record, &instance);
+    Set(*c, {{0.5f}, {1, 2, 1}, {0.1f, 0, 0}});
+    std::memcpy(record.Variables.data(), &sample, sizeof sample);
+
+    c->Evaluate(true);
+    ExpectOutputs(Outputs(*c), {0.5 * 0.5 * 0.2, 0.5 * 0.6 / 9, 0}, "outermost");
+    EXPECT_EQ(instance.Tree.FresnelDepth, 0);
+    EXPECT_EQ(instance.Tree.Depth, 0);
+
+    instance.Tree.FresnelDepth = 1;
+    c->Evaluate(true);
+    ExpectOutputs(Outputs(*c), Grey(0.5), "nested");
+    EXPECT_EQ(instance.Tree.FresnelDepth, 1);
+    EXPECT_EQ(instance.Tree.Depth, 0);
+}
+
+// Every property is read through its input reference, at a lit sample in the host.
+TEST_F(LitSample, InputsReadThroughReferences) {
+    const auto withSample = [this](TXRComponent& c) {
+        std::memcpy(c.Context->Variables.data(), &sample, sizeof sample);
+    };
+    const auto none = [](int32_t) { return false; };
+    std::vector<test::ConnectionCase> cases;
+    for (const int32_t id : {801, 802, 803, 804, 806, 807, 811, 812, 815}) {
+        cases.push_back({id, [=](TXRComponent& c, int32_t) { withSample(c); }, none});
+    }
+    // At index 0 a conductor reflects everything, whatever its extinction.
+    cases.push_back({805,
+                     [=](TXRComponent& c, int32_t) {
+                         withSample(c);
+                         Set(c, {{}, {2, 2, 2}});
+                     },
+                     none});
+    const float s = static_cast<float>(kS);
+    cases.push_back({809,
+                     [](TXRComponent& c, int32_t) {
+                         Set(c, {{1, -1, 0}, {0.5f, 1, 0}});
+                     },
+                     none});
+    cases.push_back({810,
+                     [s](TXRComponent& c, int32_t) {
+                         Set(c, {{s, -s, 0}, {0, 1, 0}});
+                     },
+                     none});
+    cases.push_back({808,
+                     [=](TXRComponent& c, int32_t) {
+                         withSample(c);
+                         Set(c, {{}, {}, {0, 1, 0}, {1}});
+                     },
+                     // Only lights in the scene: every ray sees the background.
+                     [](int32_t prop) { return prop == 1 || prop == 2; }});
+    cases.push_back({817,
+                     [](TXRComponent& c, int32_t prop) {
+                         Set(c, {{0.6f, -0.8f, 0}, {0, 1, 0}, {1, 0, 0}});
+                         // Between the edges the geometric normal takes part.
+                         if (prop == 2) c.SetConstant(3, -1, 1);
+                     },
+                     none});
+    cases.push_back({816,
+                     [=](TXRComponent& c, int32_t prop) {
+                         withSample(c);
+                         Set(c, {{}, {}, {}, {}, {}, {}, {}, {0.5f}, {1}, {0.25f}, {1}});
+                         // Each parameter alone decides whether its ray is traced.
+                         if (prop == 8) c.SetConstant(9, -1, 0);
+                         if (prop == 10) c.SetConstant(7, -1, 0);
+                         // Leaving the inside at 60°, the index decides whether anything is.
+                         if (prop == 11) {
+                             float* ray = VariableAddress(c.Context, 34);
+                             ray[0] = 0.866025f, ray[1] = 0.5f;
+                         }
+                     },
+                     none});
+    for (const auto& cc : cases) test::ExpectInputsReadThroughReferences(cc);
+}
+
+// Evaluating a tree from inside a guarded call and returning leaves outputs, variables and the
+// tree's counters as they were.
+class Guard : public ::testing::Test {
+  protected:
+    // Root colour = (World + ColorIn) · sin(World.X) · Trigger1.X, built in a shader instance.
+    void Build(TShaderInstance& instance) {
+        TXRTree& tree = instance.Tree;
+        TThreadRecord* r = tree.Context;
+        auto* root = tree.AddComponent(CreateComponent(1));
+        auto* sine = tree.AddComponent(CreateComponent(101));
+        sine->Connect(3, -1, VariableAddress(r, kVarWorld));
+        auto* add = tree.AddComponent(CreateComponent(701));
+        add->Connect(0, -1, VariableAddress(r, 58));
+        add->Connect(1, -1, VariableAddress(r, 5));
+        auto* mul = tree.AddComponent(CreateComponent(903));
+        mul->Connect(0, -1, sine->OutputAddress());
+        mul->Connect(1, -1, VariableAddress(r, kVarTrigger1));
+        auto* scale = tree.AddComponent(CreateComponent(709));
+        scale->Connect(0, -1, add->OutputAddress());
+        scale->Connect(1, -1, mul->OutputAddress());
+        root->Connect(0, -1, scale->OutputAddress());
+        for (auto [p, c] : {std::pair{sine, mul}, {add, scale}, {mul, scale}, {scale, root}}) {
+            ASSERT_TRUE(tree.Link(p, c));
+        }
+        tree.SetRoot(root);
+        for (const auto& e : tree.Entries) e->Component->Bind(r, &instance);
+        instance.CurrentInfo = 2;
+    }
+    // A sample: world position and colour in, trigger 1.
+    static void Shade(TXRTree& tree, float x, float trigger) {
+        float* vars = tree.Context->Variables.data();
+        for (int k = 0; k < 3; ++k) {
+            VariableAddress(tree.Context, 58)[k] = x + static_cast<float>(k);
+            VariableAddress(tree.Context, 5)[k] = 0.25f * static_cast<float>(k);
+        }
+        vars[kSrfRevIndex] = x > 0 ? 1.0f : 0.0f;
+        *VariableAddress(tree.Context, kVarTrigger1) = trigger;
+        tree.Evaluate(kMaskAll);
+    }
+    static std::vector<float> AllOutputs(TXRTree& tree) {
+        std::vector<float> all;
+        for (const auto& e : tree.Entries) {
+            const auto out = Outputs(*e->Component);
+            all.insert(all.end(), out.begin(), out.end());
+        }
+        return all;
+    }
+    static void ExpectUntouched(TXRTree& tree) {
+        EXPECT_EQ(tree.Depth, 0);
+        EXPECT_EQ(tree.SavedPasses, 0);
+        EXPECT_EQ(tree.OutputStackCount, 0);
+    }
+};
+
+TEST_F(Guard, NestedPassesAreUndone) {
+    TThreadRecord record;
+    TShaderInstance instance(record, "guarded");
+    Build(instance);
+    TXRTree& tree = instance.Tree;
+    Shade(tree, 0.3f, 2.0f);
+    const std::vector<float> outputs = AllOutputs(tree);
+    const auto variables = record.Variables;
+    {
+        THostCallGuard guard(*tree.Entries.back()->Component);
+        EXPECT_EQ(tree.Depth, 1);
+        // The host shades two other samples of another material, one of them tracing again.
+        instance.CurrentInfo = 5;
+        Shade(tree, -1.7f, 0.5f);
+        {
+            THostCallGuard inner(*tree.Entries.front()->Component);
+            EXPECT_EQ(tree.Depth, 2);
+            Shade(tree, 4.0f, -3.0f);
+        }
+        EXPECT_EQ(tree.SavedPasses, 1);
+        Shade(tree, 2.5f, 1.0f);
+        EXPECT_EQ(tree.SavedPasses, 2);
+        EXPECT_NE(AllOutputs(tree), outputs);
+        EXPECT_NE(record.Variables, variables);
+    }
+    EXPECT_EQ(AllOutputs(tree), outputs);
+    EXPECT_EQ(record.Variables, variables);
+    EXPECT_EQ(instance.CurrentInfo, 2);
+    ExpectUntouched(tree);
+}
+
+// The inner tree of a custom component names the tree it is nested in: a call made from the inner
+// tree protects both.
+TEST_F(Guard, LinkedTreeIsUndoneToo) {
+    TThreadRecord outerRecord, innerRecord;
+    TShaderInstance outer(outerRecord, "outer"), inner(innerRecord, "inner");
+    Build(outer);
+    Build(inner);
+    inner.Tree.LinkedTree = &outer.Tree;
+    Shade(outer.Tree, 0.3f, 2.0f);
+    Shade(inner.Tree, 0.6f, 1.5f);
+    const std::vector<float> outerOutputs = AllOutputs(outer.Tree);
+    const std::vector<float> innerOutputs = AllOutputs(inner.Tree);
+    const auto outerVariables = outerRecord.Variables, innerVariables = innerRecord.Variables;
+    {
+        THostCallGuard guard(*inner.Tree.Entries.back()->Component);
+        EXPECT_EQ(outer.Tree.Depth, 1);
+        EXPECT_EQ(inner.Tree.Depth, 1);
+        // The nested shade runs the outer tree, which runs the custom component's inner tree.
+        Shade(outer.Tree, -1.0f, 0.25f);
+        Shade(inner.Tree, 7.0f, -2.0f);
+        EXPECT_NE(AllOutputs(outer.Tree), outerOutputs);
+        EXPECT_NE(AllOutputs(inner.Tree), innerOutputs);
+    }
+    EXPECT_EQ(AllOutputs(outer.Tree), outerOutputs);
+    EXPECT_EQ(AllOutputs(inner.Tree), innerOutputs);
+    EXPECT_EQ(outerRecord.Variables, outerVariables);
+    EXPECT_EQ(innerRecord.Variables, innerVariables);
+    ExpectUntouched(outer.Tree);
+    ExpectUntouched(inner.Tree);
+}
+
+// A component on its own (no instance) still gets its record back.
+TEST(HostCallGuard, WithoutATreeRestoresTheRecord) {
+    Fresh c(808);
+    c.record.Variables[3] = 1.5f;
+    {
+        THostCallGuard guard(*c);
+        c.record.Variables[3] = -8;
+        c.record.Variables[kTriggerAreaIndex] = 4;
+    }
+    EXPECT_EQ(c.record.Variables[3], 1.5f);
+    EXPECT_EQ(c.record.Variables[kTriggerAreaIndex], 0.0f);
+}
+
+}  // namespace
+}  // namespace vandrel

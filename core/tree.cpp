@@ -335,7 +335,12 @@ bool TXRTree::BuildFromStream(std::string_view stream) {
         entry->Mask = data.Mask;
         TXRComponent* c = entry->Component.get();
         Entries.push_back(std::move(entry));
-        constant[i] = IsConstantFoldable(data.TypeId) ? 1 : 0;
+        // A custom component may be folded only when its inner tree reads nothing but its own
+        // properties.
+        const bool foldable = FindBuiltinCreator(data.TypeId) != nullptr
+                                  ? IsConstantFoldable(data.TypeId)
+                                  : CustomComponentIsFoldable(*c);
+        constant[i] = foldable ? 1 : 0;
         for (const TTreeInstruction& in : data.Instructions) {
             switch (in.Letter) {
                 case 'C':

@@ -44,6 +44,9 @@ inline constexpr int32_t kUnreachable = 65535;
 // components. Nothing when the definition cannot be used.
 std::unique_ptr<TXRComponent> CreateCustomComponentFrom(TXRTree& tree,
                                                         const TCustomDefinition& definition);
+// Whether such a component computes from its properties alone, so that constant folding may
+// evaluate it once; one whose inner tree reads shading variables or the host may not be folded.
+bool CustomComponentIsFoldable(const TXRComponent& component);
 
 class TXRTree final : public TCustomComponentSource {
   public:
@@ -67,6 +70,9 @@ class TXRTree final : public TCustomComponentSource {
     int32_t SavedPasses = 0;
     std::vector<TCustomDefinition> CustomTable;
     TXRTree* LinkedTree = nullptr;
+    // Definition bytes held by the live custom components of this tree, bounded so that a short
+    // stream cannot multiply one large definition into an unbounded number of inner components.
+    int64_t CustomCost = 0;
 
     void Clear();
     // Appends the component with no consumers; returns it (the tree owns it).

@@ -1,9 +1,11 @@
 #include "components/media/textures.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -16,6 +18,8 @@
 #include "components/shared/hsv.h"
 #include "core/context.h"
 #include "core/instance.h"
+#include "core/shader_file.h"
+#include "core/tree.h"
 #include "host/tsxapi.h"
 #include "media_checks.h"
 #include "renderer/host/host_state.h"
@@ -134,9 +138,10 @@ TEST(Textures, PreviewTextureIndexesThePictureByUV) {
         int32_t x, y;
     };
     const Row rows[] = {
-        {0, 0, 0, 0},  {1, 0, 127, 0},          {0, 1, 0, 1},
-        {-1, 0, 1, 0}, {0.5f, 0.5f, 64, 64},    {1.5f, 0, 62, 0},
-        {0, 2, 0, 2},  {0.25f, -0.25f, 32, 32}, {kNaN, 0, 0, 0},
+        {0, 0, 0, 0},         {1, 0, 127, 0},       {0, 1, 0, 1},
+        {-1, 0, 1, 0},        {0.5f, 0.5f, 64, 64}, {1.5f, 0, 62, 0},
+        {3.5f, 3.5f, 60, 68}, {0, 2, 0, 2},         {0.25f, -0.25f, 32, 32},
+        {kNaN, 0, 0, 0},
     };
     for (const Row& row : rows) {
         Shader shader;
@@ -326,6 +331,64 @@ TEST(Textures, ImageValueReducesTheColourBackgroundIncluded) {
     Set(*c, 6, {12});
     c->Evaluate(true);
     EXPECT_NEAR(c->OutputAddress()[0], b, 1e-6);
+}
+
+// A material's exposed files reach the components through the media cache: exposed file 1 an image
+// (P6, 3 x 1 pixels) feeding the colour at the sample's UV, exposed file 3 a WAV file feeding
+// Alpha.
+TEST(Textures, ExposedFilesReachTheComponentsWhenShading) {
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("vandrel-media-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    std::ofstream(folder / "strip.ppm", std::ios::binary)
+        << "P6\n3 1\n255\n"
+        << std::string("\x00\x00\x00\x0A\xC8\x1E\xFF\xFF\xFF", 9);
+    // One 16-bit frame of 16384 at 10 frames per second.
+    const std::string fmt("\x01\x00\x01\x00\x0A\x00\x00\x00\x14\x00\x00\x00\x02\x00\x10\x00", 16);
+    std::ofstream(folder / "tone.wav", std::ios::binary)
+        << "RIFF" << std::string("\x26\x00\x00\x00", 4) << "WAVEfmt "
+        << std::string("\x10\x00\x00\x00", 4) << fmt << "data"
+        << std::string("\x02\x00\x00\x00\x00\x40", 6);
+
+    TThreadRecord scratch;
+    TXRTree tree;
+    tree.Context = &scratch;
+    auto* root = tree.AddComponent(CreateComponent(1));
+    auto* image = tree.AddComponent(CreateComponent(1104));
+    image->SetEnumValue(0, 1);
+    image->SetEnumValue(1, 0);
+    image->Connect(6, kWholeProperty, VariableAddress(&scratch, kVarUV));
+    auto* audio = tree.AddComponent(CreateComponent(1106));
+    audio->SetEnumValue(0, 3);
+    root->Connect(0, kWholeProperty, image->OutputAddress());
+    root->Connect(1, kWholeProperty, audio->OutputAddress());
+    ASSERT_TRUE(tree.Link(image, root));
+    ASSERT_TRUE(tree.Link(audio, root));
+    tree.SetRoot(root);
+    ASSERT_TRUE(SaveShaderFile(folder / "media.xrb", "XR" + tree.WriteTree()).ok);
+
+    Registry().ClearAll();
+    const int32_t material = host::CreateMaterial();
+    host::SetTextParameter(material, kDataParameter, (folder / "media.xrb").string());
+    host::SetTextParameter(material, kFirstFileParameter + 1,
+                           "I:" + (folder / "strip.ppm").string());
+    host::SetTextParameter(material, kFirstFileParameter + 3,
+                           "A:" + (folder / "tone.wav").string());
+    tsxShadingRecord h{};
+    h.uv[0] = 0.5f;  // pixel 1 of 3
+    h.uv[1] = 0.5f;
+    Shade(Registry(), kColor, material, &h);
+    EXPECT_EQ(h.colorOut[0], 10 / 255.0f);
+    EXPECT_EQ(h.colorOut[1], 200 / 255.0f);
+    EXPECT_EQ(h.colorOut[2], 30 / 255.0f);
+    Shade(Registry(), kTransparency, material, &h);
+    // 0.5 · 16384 · 65536 / (2^31 - 1) + 0.5
+    EXPECT_FLOAT_EQ(h.alpha, static_cast<float>(0.5 * 16384 * 65536 / 2147483647.0 + 0.5));
+    Registry().ClearAll();
+    PluginMediaCache().ReleaseAll();
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
 }
 
 class HostTextures : public ::testing::Test {

@@ -7,6 +7,7 @@ VANDREL_PACKAGES=(
   cmake ninja-build g++ clang
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libopenimageio-dev openimageio-tools libopencv-core-dev
+  qt6-base-dev fonts-dejavu-core
 )
 
 install_missing_packages() {

@@ -29,6 +29,7 @@ using test::Fresh;
 using test::Outputs;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr int32_t kVarURayX = 34, kVarColorInWhole = 5, kVarWorldWhole = 58;
 const double kS = std::sqrt(0.5);                   // cos 45°
 const double kC8 = std::cos(std::numbers::pi / 8);  // N · H with the light at 45° above the viewer
 
@@ -87,59 +88,6 @@ TEST(Illumination, EveryReflectanceClassIsRegistered) {
     EXPECT_EQ(listed, tab);
     EXPECT_EQ(IlluminationClasses().size(), size_t{15});
     for (const int32_t id : tab) EXPECT_EQ(CreateComponent(id)->TypeId, id);
-}
-
-TEST(Illumination, PropertyTables) {
-    using test::ExpectPropertyTable;
-    ExpectPropertyTable(801, {{"Intensity", kNumerical, {0.1f}}});
-    ExpectPropertyTable(802, {{"Intensity", kNumerical, {0.9f}}});
-    for (const int32_t id : {803, 804}) {
-        ExpectPropertyTable(id,
-                            {{"Intensity", kNumerical, {0.1f}}, {"Sharpness", kNumerical, {0}}});
-    }
-    ExpectPropertyTable(805, {{"Intensity", kNumerical, {0.1f}},
-                              {"RefractionIndex", kVector, {0, 0, 0}},
-                              {"Extinction", kVector, {0, 0, 0}},
-                              {"Sharpness", kNumerical, {0}}});
-    for (const int32_t id : {806, 807}) {
-        ExpectPropertyTable(id, {{"Intensity", kNumerical, {0.1f}},
-                                 {"RefractionIndex", kNumerical, {1.5f}},
-                                 {"Sharpness", kNumerical, {0}}});
-    }
-    ExpectPropertyTable(808, {{"Intensity", kNumerical, {0.2f}},
-                              {"Origin", kVector, {0, 0, 0}},
-                              {"RayDirection", kVector, {0, 0, 0}},
-                              {"RayParameter", kNumerical, {0}}});
-    ExpectPropertyTable(809, {{"Incident", kVector, {0, 0, 0}}, {"Normal", kVector, {0, 0, 0}}});
-    ExpectPropertyTable(817, {{"Incident", kVector, {0, 0, 0}},
-                              {"ShadingNormal", kVector, {0, 0, 0}},
-                              {"GeometricNormal", kVector, {0, 0, 0}},
-                              {"UpperEdge", kNumerical, {0.25f}},
-                              {"LowerEdge", kNumerical, {0.15f}}});
-    ExpectPropertyTable(810, {{"Incident", kVector, {0, 0, 0}},
-                              {"Normal", kVector, {0, 0, 0}},
-                              {"RefractionIndex", kNumerical, {1.5f}}});
-    ExpectPropertyTable(
-        811, {{"RefractionIndex", kVector, {1, 1, 1}}, {"Extinction", kVector, {0, 0, 0}}});
-    ExpectPropertyTable(812, {{"RefractionIndex", kNumerical, {1}}});
-    ExpectPropertyTable(815, {{"Ambient", kNumerical, {0.1f}},
-                              {"Diffuse", kNumerical, {0.9f}},
-                              {"Color", kVector, {1, 1, 1}},
-                              {"Specular", kNumerical, {0.1f}},
-                              {"Sharpness", kNumerical, {0}},
-                              {"SpecularModel", kEnumeration, {0}}});
-    ExpectPropertyTable(816, {{"Ambient", kNumerical, {0.1f}},
-                              {"Diffuse", kNumerical, {0.9f}},
-                              {"Color", kVector, {1, 1, 1}},
-                              {"Specular", kNumerical, {0.1f}},
-                              {"Sharpness", kNumerical, {0}},
-                              {"SpecularColor", kVector, {1, 1, 1}},
-                              {"SpecularModel", kEnumeration, {0}},
-                              {"Reflection", kNumerical, {0}},
-                              {"ReflectionParameter", kNumerical, {0}},
-                              {"Transmission", kNumerical, {0}},
-                              {"TransmissionParameter", kNumerical, {0}},
-                              {"RefractionIndex", kNumerical, {1.5f}}});
 }
 
 TEST(Illumination, PreviewSubstitutes) {
@@ -328,7 +276,7 @@ TEST_F(LitSample, ReflectanceTracesOnlyWhenAskedAndPossible) {
         Fresh c(816);
         std::memcpy(c.record.Variables.data(), &sample, sizeof sample);
         if (row.ray != nullptr) {
-            std::memcpy(VariableAddress(&c.record, 34), row.ray, 3 * sizeof(float));  // URay
+            std::memcpy(VariableAddress(&c.record, kVarURayX), row.ray, 3 * sizeof(float));
         }
         Set(*c, {{0.5f},
                  {0.8f},
@@ -471,7 +419,7 @@ TEST_F(LitSample, InputsReadThroughReferences) {
                          if (prop == 10) c.SetConstant(7, -1, 0);
                          // Leaving the inside at 60°, the index decides whether anything is.
                          if (prop == 11) {
-                             float* ray = VariableAddress(c.Context, 34);
+                             float* ray = VariableAddress(c.Context, kVarURayX);
                              ray[0] = 0.866025f, ray[1] = 0.5f;
                          }
                      },
@@ -491,8 +439,8 @@ class Guard : public ::testing::Test {
         auto* sine = tree.AddComponent(CreateComponent(101));
         sine->Connect(3, -1, VariableAddress(r, kVarWorld));
         auto* add = tree.AddComponent(CreateComponent(701));
-        add->Connect(0, -1, VariableAddress(r, 58));
-        add->Connect(1, -1, VariableAddress(r, 5));
+        add->Connect(0, -1, VariableAddress(r, kVarWorldWhole));
+        add->Connect(1, -1, VariableAddress(r, kVarColorInWhole));
         auto* mul = tree.AddComponent(CreateComponent(903));
         mul->Connect(0, -1, sine->OutputAddress());
         mul->Connect(1, -1, VariableAddress(r, kVarTrigger1));
@@ -511,8 +459,8 @@ class Guard : public ::testing::Test {
     static void Shade(TXRTree& tree, float x, float trigger) {
         float* vars = tree.Context->Variables.data();
         for (int k = 0; k < 3; ++k) {
-            VariableAddress(tree.Context, 58)[k] = x + static_cast<float>(k);
-            VariableAddress(tree.Context, 5)[k] = 0.25f * static_cast<float>(k);
+            VariableAddress(tree.Context, kVarWorldWhole)[k] = x + static_cast<float>(k);
+            VariableAddress(tree.Context, kVarColorInWhole)[k] = 0.25f * static_cast<float>(k);
         }
         vars[kSrfRevIndex] = x > 0 ? 1.0f : 0.0f;
         *VariableAddress(tree.Context, kVarTrigger1) = trigger;

@@ -26,7 +26,7 @@ using test::Set;
 constexpr double kHalfDiagonal = std::numbers::sqrt2 / 2;  // 0.7071…
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-// The feature points of the Part written out once more, step by step, for a 2D neighbourhood:
+// The feature points written out once more, independently, step by step, for a 2D neighbourhood:
 // offsets -1, 0, +1 with U outermost, one seed per cell, then one draw per axis (and one for the
 // radius).
 struct TReferencePoint {
@@ -98,7 +98,7 @@ TEST(Cellular, EqualDistancesFillF1AndF2) {
     CheckRows(rows);
 }
 
-// With full jitter the points are those of the Part's draws: the nearest three of the 9.
+// With full jitter the points are those of the documented draws: the nearest three of the 9.
 TEST(Cellular, JitteredPointsFollowTheDrawOrder) {
     TThreadRecord record;
     for (const std::array<float, 2> at :

@@ -92,6 +92,7 @@ std::optional<TCustomProperty> ParseDescriptor(std::string_view text) {
         const auto value = ExactHex(f[4], 4);
         if (!value) return std::nullopt;
         p.Defaults[0] = static_cast<float>(*value);
+        if (f[3].empty()) return p;
         // An enumeration has at most as many items as its text has characters.
         const auto items = SplitEscaped(f[3], ';', f[3].size() + 1);
         for (const std::string_view item : *items) p.Items.push_back(UnescapeText(item));

@@ -334,6 +334,39 @@ std::string FractalNoise() {
     return b.Stream("FFTT");
 }
 
+// Reflectance: clear glass that traces its mirror reflection and its refraction, tinted blue.
+std::string Glass() {
+    TSampleBuilder b;
+    auto* glass = b.Add(816);
+    b.Set(glass, 0, {0.02f});               // Ambient
+    b.Set(glass, 1, {0.08f});               // Diffuse
+    b.Set(glass, 2, {0.85f, 0.93f, 1.0f});  // Color
+    b.Set(glass, 3, {0.9f});                // Specular
+    b.Set(glass, 4, {0.85f});               // Sharpness
+    b.Set(glass, 7, {0.12f});               // Reflection
+    b.Set(glass, 8, {0.5f});                // ReflectionParameter
+    b.Set(glass, 9, {0.88f});               // Transmission
+    b.Set(glass, 10, {0.8f});               // TransmissionParameter
+    b.Set(glass, 11, {1.45f});              // RefractionIndex
+    b.Feed(glass, b.Root(), kRootColor);
+    return b.Stream("FFFT");
+}
+
+// Colour: fractal noise read as a temperature and glowing as a black body from 1000 K up.
+std::string BlackBodyGlow() {
+    TSampleBuilder b;
+    auto* noise = b.Add(302);
+    b.Set(noise, 0, {12.0f});  // Amplitude
+    b.Set(noise, 1, {1.8f});   // Frequency
+    b.Set(noise, 2, {-3.6f});  // Offset
+    b.Var(noise, 3, kWholeProperty, kVarWorld);
+    b.Set(noise, 5, {5.0f});  // Octaves
+    auto* glow = b.Add(1005);
+    b.Feed(noise, glow, 0);
+    b.Feed(glow, b.Root(), kRootColor);
+    return b.Stream("FFTT");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -343,10 +376,16 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path folder = argv[1];
     const std::vector<std::pair<const char*, Sample>> samples = {
-        {"Sine Gradient.xrb", SineGradient},     {"Banded Noise.xrb", BandedNoise},
-        {"Ripple Normal.xrb", RippleNormal},     {"Noisy Bricks.xrb", NoisyBricks},
-        {"Cellular Stone.xrb", CellularStone},   {"Checker Polka.xrb", CheckerPolka},
-        {"Mandelbrot Ramp.xrb", MandelbrotRamp}, {"Fractal Noise.xrb", FractalNoise},
+        {"Sine Gradient.xrb", SineGradient},
+        {"Banded Noise.xrb", BandedNoise},
+        {"Ripple Normal.xrb", RippleNormal},
+        {"Noisy Bricks.xrb", NoisyBricks},
+        {"Cellular Stone.xrb", CellularStone},
+        {"Checker Polka.xrb", CheckerPolka},
+        {"Mandelbrot Ramp.xrb", MandelbrotRamp},
+        {"Fractal Noise.xrb", FractalNoise},
+        {"Glass.xrb", Glass},
+        {"Black Body Glow.xrb", BlackBodyGlow},
     };
     int status = 0;
     for (const auto& [name, make] : samples) {

@@ -34,6 +34,8 @@ TEST(SampleRender, EverySampleMatchesItsReference) {
         {"Checker Polka", "checker_polka", ""},
         {"Mandelbrot Ramp", "mandelbrot_ramp", ""},
         {"Fractal Noise", "fractal_noise", ""},
+        {"Glass", "glass", "--reflectance"},
+        {"Black Body Glow", "black_body_glow", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.sample);

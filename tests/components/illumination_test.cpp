@@ -161,7 +161,7 @@ TEST(Illumination, ReflectAndRefractDirections) {
 
 // A sample at the origin facing up, seen from straight above, with ambient light and a point light
 // of colour C at 45° (or straight above, head on).
-class LitSample : public ::testing::Test {
+class LitComponent : public ::testing::Test {
   protected:
     void SetUp() override {
         scene.lights.push_back({host::LightKind::kAmbient, {0.2f, 0.3f, 0.4f}, {}, {}});
@@ -187,7 +187,7 @@ class LitSample : public ::testing::Test {
     tsxShadingRecord sample{};
 };
 
-TEST_F(LitSample, LightTermsAndTheirExponents) {
+TEST_F(LitComponent, LightTermsAndTheirExponents) {
     const Case rows[] = {
         {"ambient times intensity", 801, {{2}}, {0.4, 0.6, 0.8}},
         {"diffuse falls with the cosine", 802, {}, C(0.9 * kS)},
@@ -211,7 +211,7 @@ TEST_F(LitSample, LightTermsAndTheirExponents) {
 
 // Head on, L · H = 1: a conductor reflects ((n - 1)² + k²) / ((n + 1)² + k²), a dielectric
 // ((n - 1) / (n + 1))².
-TEST_F(LitSample, FresnelTermsHeadOn) {
+TEST_F(LitComponent, FresnelTermsHeadOn) {
     HeadOn();
     const Case rows[] = {
         // The host receives ten times the extinction: k = 1 in the red.
@@ -225,7 +225,7 @@ TEST_F(LitSample, FresnelTermsHeadOn) {
     for (const Case& row : rows) ExpectOutputs(Run(row.id, row.props), row.expected, row.what);
 }
 
-TEST_F(LitSample, SimpleReflectanceByModel) {
+TEST_F(LitComponent, SimpleReflectanceByModel) {
     // Ambient 0.5, Diffuse 0.8, Color (1, 0.5, 0.25), Specular 0.4, Sharpness 0.
     const double color[3] = {1, 0.5, 0.25}, light[3] = {0.5, 0.6, 0.7},
                  ambient[3] = {0.2, 0.3, 0.4};
@@ -248,7 +248,7 @@ TEST_F(LitSample, SimpleReflectanceByModel) {
     }
 }
 
-TEST_F(LitSample, ReflectanceTracesOnlyWhenAskedAndPossible) {
+TEST_F(LitComponent, ReflectanceTracesOnlyWhenAskedAndPossible) {
     const double color[3] = {1, 0.5, 0.25}, light[3] = {0.5, 0.6, 0.7},
                  ambient[3] = {0.2, 0.3, 0.4};
     const double specularColor[3] = {0.5, 1, 2};
@@ -311,7 +311,7 @@ void CountingShader(int32_t, tsxShadingRecord* r, int32_t) {
     r->colorOut[0] = r->colorOut[1] = r->colorOut[2] = 1;
 }
 
-TEST_F(LitSample, RaytraceCallsTheHostOnlyWithIntensityAndAPositiveParameter) {
+TEST_F(LitComponent, RaytraceCallsTheHostOnlyWithIntensityAndAPositiveParameter) {
     const float* b = scene.background.data();
     ExpectOutputs(Run(808, {{0.5f}, {0, 0, 0}, {0, 1, 0}, {1}}),
                   {0.5 * b[0], 0.5 * b[1], 0.5 * b[2]}, "background seen");
@@ -347,7 +347,7 @@ TEST_F(LitSample, RaytraceCallsTheHostOnlyWithIntensityAndAPositiveParameter) {
 
 // A conductor highlight asked for while another one of the same tree is in its host call gives
 // grey Intensity; a computed one leaves the tree's counters as it found them.
-TEST_F(LitSample, NestedConductorHighlightIsNotComputed) {
+TEST_F(LitComponent, NestedConductorHighlightIsNotComputed) {
     HeadOn();
     TThreadRecord record;
     TShaderInstance instance(record, "conductor");
@@ -369,7 +369,7 @@ TEST_F(LitSample, NestedConductorHighlightIsNotComputed) {
 }
 
 // Every property is read through its input reference, at a lit sample in the host.
-TEST_F(LitSample, InputsReadThroughReferences) {
+TEST_F(LitComponent, InputsReadThroughReferences) {
     const auto withSample = [this](TXRComponent& c) {
         std::memcpy(c.Context->Variables.data(), &sample, sizeof sample);
     };

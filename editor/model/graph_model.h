@@ -180,6 +180,9 @@ class TGraphObserver {
     virtual void PreviewUpdate(TXRComponentContainer& /*container*/) {}
     virtual void ShaderUpdate() {}
     virtual void ClipToolsChange() {}
+    // Rebuild progress: "Creating components...", "Connecting components..." with the 1-based
+    // entry; an empty text when done.
+    virtual void Progress(std::string_view /*text*/, int32_t /*position*/, int32_t /*total*/) {}
 };
 
 // The model of the canvas.
@@ -294,8 +297,10 @@ class TXRGraphModel {
     void FillContainer(TXRComponentContainer& c);
     void ApplyCode(TXRComponentContainer& c, TPropertyState& p, const TPropertyCode& code);
     void AimAtVariable(TXRComponentContainer& c, TPropertyState& p, int32_t part, int32_t variable);
-    void ReleaseVariable(TPropertyState& p, TPropertyInput& input);
+    bool VariableFits(const TPropertyState& p, int32_t part, int32_t variable) const;
+    void ReleaseVariable(const TPropertyState& p, int32_t part);
     void RegisterVariable(const TPropertyState& p, int32_t part, int32_t variable);
+    float TriggerValue(int32_t trigger) const;
     void AimAtConstant(TXRComponentContainer& c, int32_t prop, int32_t part);
     void RemoveConnection(TXRComponentConnection* connection, bool restore);
     void PropertyEdited(TXRComponentContainer& c, int32_t prop);

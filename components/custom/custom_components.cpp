@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <fstream>
 
 #include "core/catalogue.h"
 #include "core/context.h"
@@ -301,12 +302,41 @@ int32_t InsertCustomDefinition(TXRTree& tree, std::string_view definition) {
     return id;
 }
 
+namespace {
+
+// The file's first line, when the file is "SC" and a definition on one line (as component files
+// are stored elsewhere) or those two lines with the checksum line that this program writes.
+std::optional<std::string> ComponentFileLine(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text;
+    std::array<char, 64 << 10> block;
+    while (in && text.size() <= kMaxStreamBytes + 64) {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        text.append(block.data(), static_cast<size_t>(in.gcount()));
+    }
+    if (in.bad() || text.size() > kMaxStreamBytes + 64) return std::nullopt;
+    const size_t eol = text.find('\n');
+    const bool oneLine =
+        eol == std::string::npos || text.find_first_not_of(" \t\r\n", eol) == std::string::npos;
+    if (oneLine) {
+        std::string line = text.substr(0, eol);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return line;
+    }
+    // A checksum line must match.
+    const TLoadedShader loaded = ReadShaderText(text);
+    if (loaded.status != ShaderFileStatus::kCurrent && loaded.status != ShaderFileStatus::kOlder)
+        return std::nullopt;
+    return loaded.stream;
+}
+
+}  // namespace
+
 std::optional<std::string> ReadCustomComponentFile(const std::filesystem::path& path) {
-    const TLoadedShader loaded = LoadShaderFile(path.string(), TSearchPath{});
-    const std::string_view text = loaded.stream;
-    const bool intact =
-        loaded.status == ShaderFileStatus::kCurrent || loaded.status == ShaderFileStatus::kOlder;
-    if (!intact || !text.starts_with(kComponentFileMagic) ||
+    const std::optional<std::string> line = ComponentFileLine(path);
+    const std::string_view text = line ? std::string_view(*line) : std::string_view();
+    if (!line || !text.starts_with(kComponentFileMagic) ||
         !ParseDefinition(text.substr(kComponentFileMagic.size()), nullptr)) {
         ShowError(kComponentFileCorrupted);
         return std::nullopt;

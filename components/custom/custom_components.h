@@ -6,8 +6,9 @@
 // 4 Vector, 6 Enumeration), an extra text ("I" for a whole count, "UV", the part letters, or the
 // escaped enumeration items separated by ";") and the defaults (one, two or three floats, or the
 // enumeration value as hex(4)). In a shader's custom table a definition is prefixed with its type
-// id as hex(4) and "%"; a component file (".xrc") holds "SC" and the definition on its first line
-// and the checksum of that line on its second, as a shader file does.
+// id as hex(4) and "%"; a component file (".xrc") holds "SC" and the definition on its first line.
+// Files written here add the checksum of that line on a second line, as a shader file does; files
+// with just the one line, as they come from elsewhere, are read too.
 //
 // Definitions are untrusted. One is usable only when every piece is complete, it has at most 16
 // descriptors of the four kinds, its inner tree section is complete and names only built-in
@@ -104,8 +105,8 @@ std::optional<std::string> MakeCustomDefinition(const TCustomDefinitionParts& pa
 int32_t InsertCustomDefinition(TXRTree& tree, std::string_view definition);
 
 // The definition of a component file; "Component file corrupted." is shown and nothing returned
-// when the file cannot be read, fails its checksum, does not begin with "SC" or holds no usable
-// definition.
+// when the file cannot be read, has a second line that is not its checksum, does not begin with
+// "SC" or holds no usable definition.
 std::optional<std::string> ReadCustomComponentFile(const std::filesystem::path& path);
 // Writes "SC" + definition and its checksum line, through a temporary file and a rename. A
 // definition that is not usable is refused.

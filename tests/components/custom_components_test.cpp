@@ -423,6 +423,17 @@ TEST_F(ComponentFile, RoundTripThroughAFile) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// Component files from elsewhere hold the one line only.
+TEST_F(ComponentFile, AFileOfOneLineReads) {
+    test::RecordingMessages messages;
+    for (const std::string ending : {"", "\n", "\r\n"}) {
+        const fs::path path = folder_ / "plain.xrc";
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << "SC" + kMixed + ending;
+        EXPECT_EQ(ReadCustomComponentFile(path), kMixed) << ending.size();
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(ComponentFile, UnusableFilesAreReportedAsCorrupted) {
     const fs::path altered = folder_ / "altered.xrc";
     ASSERT_TRUE(WriteCustomComponentFile(altered, kMixed).ok);

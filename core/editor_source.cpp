@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "core/catalogue.h"
+#include "core/component.h"
+#include "core/factory.h"
 #include "core/root.h"
 #include "core/stream_codec.h"
 
@@ -92,6 +94,18 @@ std::vector<ValueKind> BuiltinPropertyKinds(int32_t typeId) {
         for (const SignatureProperty& p : ParseSignature(row->signature)) kinds.push_back(p.kind);
     }
     return kinds;
+}
+
+PropertyKindsFn PropertyKindsWith(TCustomComponentSource& customs) {
+    return [&customs](int32_t typeId) {
+        std::vector<ValueKind> kinds = BuiltinPropertyKinds(typeId);
+        if (!kinds.empty() || typeId == 0) return kinds;
+        if (const auto custom = customs.CreateCustomComponent(typeId)) {
+            for (int32_t p = 0; p < custom->PropertyCount(); ++p)
+                kinds.push_back(static_cast<ValueKind>(custom->PropertyKind(p)));
+        }
+        return kinds;
+    };
 }
 
 namespace {

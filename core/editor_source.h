@@ -111,6 +111,9 @@ using PropertyKindsFn = std::function<std::vector<ValueKind>(int32_t typeId)>;
 
 // Kinds of the built-in types: the root (id 1) and every catalogue row.
 std::vector<ValueKind> BuiltinPropertyKinds(int32_t typeId);
+class TCustomComponentSource;
+// Those, and the kinds of the custom types that the source (a shader's tree) can create.
+PropertyKindsFn PropertyKindsWith(TCustomComponentSource& customs);
 
 TEditorSource ParseEditorSource(std::string_view section);
 TEditorSource ParseEditorSource(std::string_view section, const PropertyKindsFn& kinds);

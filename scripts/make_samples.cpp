@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "components/custom/custom_components.h"
 #include "core/context.h"
 #include "core/editor_source.h"
 #include "core/factory.h"
@@ -37,7 +38,11 @@ class TSampleBuilder {
 
     TXRComponent* Root() const { return root_; }
 
-    TXRComponent* Add(int32_t id) { return tree_.AddComponent(CreateComponent(id)); }
+    TXRComponent* Add(int32_t id) { return tree_.AddComponent(CreateComponent(id, &tree_)); }
+    // Enters a custom component's definition into the shader; its type id.
+    int32_t Define(const std::string& definition) {
+        return InsertCustomDefinition(tree_, definition);
+    }
 
     void Set(TXRComponent* c, int32_t prop, std::initializer_list<float> values) {
         if (values.size() == 1) {
@@ -58,8 +63,8 @@ class TSampleBuilder {
     std::string Stream(std::string_view categories) {
         tree_.SetRoot(root_, true);
         const std::string treeSection = "XR" + tree_.WriteTree();
-        return JoinSections(
-            {treeSection, WriteEditorSource(Layout()), interface_.Serialise(), categories, "", ""});
+        return JoinSections({treeSection, WriteEditorSource(Layout()), interface_.Serialise(),
+                             categories, "", tree_.UsedCustomText()});
     }
 
   private:
@@ -89,7 +94,7 @@ class TSampleBuilder {
             const int32_t column = deepest - kept[w]->Distance;
             window.left = 8 + 240 * column;
             window.top = 8 + 190 * rowsInColumn[column]++;
-            const auto fresh = CreateComponent(c.TypeId);
+            const auto fresh = CreateComponent(c.TypeId, &tree_);
             const auto scalar = [&](int32_t prop, int32_t part) {
                 const int32_t k = part < 0 ? 0 : part;
                 const float* ref = c.InputAddress(prop, part);
@@ -367,6 +372,57 @@ std::string BlackBodyGlow() {
     return b.Stream("FFTT");
 }
 
+// The inner tree of the "Marble" custom component: bands of a sine over fractal noise of the
+// world point mix the vein and stone colours. Trigger 1 is the noise frequency, triggers 2 and 3
+// the two colours.
+std::string MarbleDefinition() {
+    TThreadRecord record;
+    TXRTree tree;
+    tree.Context = &record;
+    const auto add = [&](int32_t id) { return tree.AddComponent(CreateComponent(id)); };
+    const auto trigger = [&](int32_t n) { return VariableAddress(&record, kVarTrigger1 + n - 1); };
+    auto* noise = add(302);
+    noise->SetConstant(0, kWholeProperty, 6.0f);  // Amplitude
+    noise->Connect(1, kWholeProperty, trigger(1));
+    noise->Connect(3, kWholeProperty, VariableAddress(&record, kVarWorld));
+    noise->SetConstant(5, kWholeProperty, 5.0f);  // Octaves
+    auto* bands = add(101);
+    bands->Connect(3, kWholeProperty, noise->OutputAddress());
+    tree.Link(noise, bands);
+    auto* mix = add(601);
+    mix->Connect(0, kWholeProperty, trigger(2));
+    mix->Connect(1, kWholeProperty, trigger(3));
+    mix->Connect(2, kWholeProperty, bands->OutputAddress());
+    tree.Link(bands, mix);
+    tree.SetRoot(mix, true);
+
+    TCustomDefinitionParts parts;
+    parts.Title = "Marble";
+    parts.Hint = "Veins of one colour through stone of another";
+    TCustomProperty scale{"Scale", "Frequency of the veins' noise", kNumerical};
+    scale.Defaults = {2.0f, 0, 0};
+    TCustomProperty vein{"Vein", "Colour of the veins", kVector};
+    vein.PartLetters = "RGB";
+    vein.Defaults = {0.25f, 0.22f, 0.2f};
+    TCustomProperty stone{"Stone", "Colour of the stone", kVector};
+    stone.PartLetters = "RGB";
+    stone.Defaults = {0.92f, 0.9f, 0.86f};
+    parts.Properties = {scale, vein, stone};
+    parts.InnerTree = tree.WriteTree();
+    return MakeCustomDefinition(parts).value_or("");
+}
+
+// Colour: green marble through the "Marble" custom component.
+std::string CustomMarble() {
+    TSampleBuilder b;
+    auto* marble = b.Add(b.Define(MarbleDefinition()));
+    b.Set(marble, 0, {1.6f});
+    b.Set(marble, 1, {0.05f, 0.2f, 0.12f});
+    b.Set(marble, 2, {0.55f, 0.75f, 0.6f});
+    b.Feed(marble, b.Root(), kRootColor);
+    return b.Stream("FFTT");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -386,6 +442,7 @@ int main(int argc, char** argv) {
         {"Fractal Noise.xrb", FractalNoise},
         {"Glass.xrb", Glass},
         {"Black Body Glow.xrb", BlackBodyGlow},
+        {"Custom Marble.xrb", CustomMarble},
     };
     int status = 0;
     for (const auto& [name, make] : samples) {

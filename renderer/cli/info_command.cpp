@@ -12,6 +12,8 @@
 #include "core/shader_file.h"
 #include "core/stream_codec.h"
 #include "core/stream_sections.h"
+#include "core/thread_record.h"
+#include "core/tree.h"
 #include "core/tree_section.h"
 #include "interface/interface_string.h"
 #include "renderer/cli/cli_support.h"
@@ -89,7 +91,14 @@ const char* KindName(int32_t kind) {
 std::string Describe(const TTreeInstruction& in, const TXRComponent* c) {
     std::string prop = c != nullptr ? c->GetPropertyName(in.Prop) : "Error";
     if (prop == "Error") prop = "property " + std::to_string(in.Prop);
-    if (in.Part >= 0) prop += "." + std::to_string(in.Part);
+    if (in.Part >= 0) {
+        // By its letter where the property names its parts ("Color.G"), else by number.
+        const std::string letters = c != nullptr ? c->GetPartLetters(in.Prop) : std::string();
+        prop += '.';
+        prop += static_cast<size_t>(in.Part) < letters.size() && letters != "Error"
+                    ? std::string(1, letters[static_cast<size_t>(in.Part)])
+                    : std::to_string(in.Part);
+    }
     char number[32];
     switch (in.Letter) {
         case 'C':
@@ -164,20 +173,26 @@ int Run(const InfoOptions& o) {
         line("checksum: " + std::string(StatusName(loaded.status)));
     if (!json) line("components (evaluation order):");
     if (section) {
+        // Custom components are made from the shader's own definitions, for their texts.
+        TThreadRecord record;
+        TXRTree customs;
+        customs.Context = &record;
+        customs.SetCustomTable(StreamSection(stream, 5));
         for (size_t i = 0; i < section->Entries.size(); ++i) {
             const TTreeSectionEntry& e = section->Entries[i];
-            const CatalogueRow* row = FindCatalogueRow(e.TypeId);
-            const std::string name = e.TypeId == 1    ? "Shader Output"
-                                     : row != nullptr ? row->name
-                                                      : "custom or unknown";
             Messages* previous = InstallMessages(nullptr);
             class Quiet final : public Messages {
                 void Show(std::string_view, MessageIcon, std::string_view) override {}
                 bool Ask(std::string_view, std::string_view) override { return false; }
             } quiet;
             InstallMessages(&quiet);
-            const auto component = CreateComponent(e.TypeId);
+            const auto component = CreateComponent(e.TypeId, &customs);
             InstallMessages(previous);
+            const CatalogueRow* row = FindCatalogueRow(e.TypeId);
+            const std::string name = e.TypeId == 1          ? "Shader Output"
+                                     : row != nullptr       ? row->name
+                                     : component != nullptr ? component->GetTitle() + " (custom)"
+                                                            : "unknown";
             char mask[8];
             std::snprintf(mask, sizeof mask, "%04X", static_cast<unsigned>(e.Mask));
             if (json) {

@@ -141,6 +141,17 @@ TEST_F(CliTest, InfoDescribesTheShader) {
     EXPECT_NE(json.out.find("\"protected\": false"), std::string::npos);
 }
 
+// Custom components are named by their own definitions; parts by their letters.
+TEST_F(CliTest, InfoNamesCustomComponentsAndParts) {
+    const std::string marble =
+        "'" + (fs::path(VANDREL_SOURCE_DIR) / "resources/samples/Custom Marble.xrb").string() + "'";
+    const Result text = Run("info " + marble);
+    EXPECT_EQ(text.status, 0);
+    EXPECT_NE(text.out.find(": 32769 Marble (custom)"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Vein.G = 0.2"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("custom components: 32769"), std::string::npos) << text.out;
+}
+
 TEST_F(CliTest, EverySubcommandHasHelp) {
     for (const char* command : {"", "catalogue", "eval", "info"}) {
         const Result r = Run(std::string(command) + " --help");

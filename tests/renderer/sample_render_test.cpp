@@ -36,6 +36,7 @@ TEST(SampleRender, EverySampleMatchesItsReference) {
         {"Fractal Noise", "fractal_noise", ""},
         {"Glass", "glass", "--reflectance"},
         {"Black Body Glow", "black_body_glow", ""},
+        {"Custom Marble", "custom_marble", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.sample);

@@ -31,7 +31,7 @@ TEST(Samples, EveryShippedShaderIsValid) {
         ASSERT_TRUE(tree.BuildFromStream(loaded.stream));
         EXPECT_EQ("XR" + tree.WriteTree(), StreamSection(loaded.stream, 0));
         const std::string_view layout = StreamSection(loaded.stream, 1);
-        const TEditorSource source = ParseEditorSource(layout);
+        const TEditorSource source = ParseEditorSource(layout, PropertyKindsWith(tree));
         EXPECT_EQ(WriteEditorSource(source), layout);
         EXPECT_EQ(source.windows.size(), tree.Entries.size());
         EXPECT_EQ(source.rootWindow, static_cast<int32_t>(source.windows.size()) - 1);

@@ -1,0 +1,596 @@
+#include "editor/component_window.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+
+#include "editor/controls/control_fonts.h"
+#include "editor/cursors.h"
+#include "editor/input_menu_widget.h"
+
+namespace vandrel {
+
+namespace {
+
+QColor ToQColor(TRgb c) { return {c.r, c.g, c.b}; }
+
+QColor KindQColor(int32_t kind, bool integer = false) {
+    const auto c = KindColor(kind, integer);
+    return c ? ToQColor(*c) : QApplication::palette().color(QPalette::Button);
+}
+
+QRect ToQRect(const TRect& r) { return {r.left, r.top, r.Width(), r.Height()}; }
+
+// The source container a drag carries; only compared with the model's containers, never
+// dereferenced before it is found there.
+const TXRComponentContainer* DraggedSource(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasFormat(kDragDotMime)) return nullptr;
+    bool ok = false;
+    const quintptr value = mime->data(kDragDotMime).toULongLong(&ok, 16);
+    return ok ? reinterpret_cast<const TXRComponentContainer*>(value) : nullptr;
+}
+
+// The bar drawn until a property bar is plugged in: the input editor's colours, the name and the
+// value text.
+class TPlaceholderRow final : public QWidget {
+  public:
+    TPlaceholderRow(TXRGraphModel& model, TXRComponentContainer& container, int32_t prop,
+                    QWidget* parent)
+        : QWidget(parent), model_(model), container_(container), prop_(prop) {
+        setFont(ControlFont(8));
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        const TPropertyState* p = container_.Property(prop_);
+        if (p == nullptr) return;
+        QPainter painter(this);
+        const QColor kind = KindQColor(p->Kind, p->IsInteger);
+        const int rows = p->Split ? p->PartCount : 1;
+        for (int row = 0; row < rows; ++row) {
+            const int part = p->Split ? row : kWholeProperty;
+            const int y = row * kBarRowHeight;
+            const QRect editor(14, y, 103, 16);  // x 15 in the container
+            painter.fillRect(editor, kind);
+            painter.fillRect(QRect(14 + 54, y + 1, 103 - 55, 14), palette().color(QPalette::Base));
+            painter.setPen(Qt::white);
+            QString name = QString::fromStdString(p->Name);
+            if (p->Split && row < static_cast<int>(p->PartLetters.size())) {
+                name = QString(QChar(p->PartLetters[static_cast<size_t>(row)]));
+            }
+            painter.drawText(QRect(15, y + 1, 52, 15), Qt::AlignLeft | Qt::AlignVCenter, name);
+            std::string value = model_.ValueText(&container_, prop_, part);
+            if (value.empty() && p->PartCount > 0) {
+                value = QString::number(model_.Constant(&container_, prop_, part), 'g', 4)
+                            .toStdString();
+            }
+            painter.setPen(palette().color(QPalette::Text));
+            painter.drawText(QRect(14 + 55, y + 1, 46, 15), Qt::AlignLeft | Qt::AlignVCenter,
+                             QString::fromStdString(value));
+        }
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        const TPropertyState* p = container_.Property(prop_);
+        if (event->button() != Qt::RightButton || p == nullptr) {
+            event->ignore();  // moves and selection belong to the container
+            return;
+        }
+        const int part = p->Split ? std::clamp(event->position().toPoint().y() / kBarRowHeight, 0,
+                                               p->PartCount - 1)
+                                  : kWholeProperty;
+        ExecInputMenu(this, event->globalPosition().toPoint(), model_, &container_, prop_, part);
+    }
+
+  private:
+    TXRGraphModel& model_;
+    TXRComponentContainer& container_;
+    int32_t prop_;
+};
+
+class TPlaceholderBar final : public TPropertyBarSlot {
+  public:
+    TPlaceholderBar(QWidget* parent, TXRGraphModel& model, TXRComponentContainer& c, int32_t prop)
+        : row_(new TPlaceholderRow(model, c, prop, parent)) {}
+    void Place(int32_t top, int32_t height) override {
+        row_->setGeometry(kBarLeft, top, kBarWidth, height);
+    }
+    void SetVisible(bool visible) override { row_->setVisible(visible); }
+    void Refresh() override { row_->update(); }
+
+  private:
+    QPointer<TPlaceholderRow> row_;  // owned by the container widget
+};
+
+class TOverlay final : public QWidget {
+  public:
+    TOverlay(TXRComponentWindow& window, QWidget* parent) : QWidget(parent), window_(window) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        window_.PaintOverlay(painter);
+    }
+
+  private:
+    TXRComponentWindow& window_;
+};
+
+}  // namespace
+
+void DrawConnection(QPainter& painter, const TXRComponentConnection& connection) {
+    const TPath points = connection.CanvasPoints();
+    if (points.size() < 2) return;
+    QPolygon line;
+    for (const TPoint& p : points) line << QPoint(p.x, p.y);
+    const QColor color = ToQColor(connection.Color);
+    const QColor light = ToQColor(LighterColor(connection.Color));
+    const QColor grey(128, 128, 128);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    // The shadow darkens what lies beneath it.
+    painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    painter.setPen(QPen(grey, 1));
+    painter.drawPolyline(line.translated(2, 2));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(QPen(color, 1));
+    painter.drawPolyline(line.translated(1, 1));
+    painter.setPen(QPen(light, 1));
+    painter.drawPolyline(line);
+    static constexpr const char* kArrow[7] = {"0010", "0113", "1111", "2222",
+                                              "0223", "0023", "0003"};
+    const TPoint end = points.front();
+    for (int row = 0; row < 7; ++row) {
+        for (int col = 0; col < 4; ++col) {
+            const char code = kArrow[row][col];
+            if (code == '0') continue;
+            painter.setPen(code == '1' ? light : code == '2' ? color : grey);
+            painter.drawPoint(end.x + 3 + col, end.y - 2 + row);
+        }
+    }
+    painter.restore();
+}
+
+// ---- output dot -------------------------------------------------------------------------------
+
+TXROutputDotWidget::TXROutputDotWidget(TXRComponentWindow& window, TXRComponentContainer& container,
+                                       QWidget* parent)
+    : QWidget(parent), window_(window), container_(container) {
+    setGeometry(ToQRect(container.OutputDot.Bounds));
+    setToolTip(QString::fromUtf8(container.OutputDot.Hint().data(),
+                                 static_cast<qsizetype>(container.OutputDot.Hint().size())));
+    setVisible(container.OutputDot.Visible);
+}
+
+void TXROutputDotWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.setBrush(KindQColor(container_.OutputDot.Kind));
+    painter.drawEllipse(QRectF(0.5, 0.5, 11, 11));
+}
+
+void TXROutputDotWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    window_.CancelPlacement();
+    if (!dragDot_) {
+        dragDot_ = std::make_unique<TXRDragDot>();
+        dragDot_->OutputKind = container_.Component->OutputKind();
+        dragDot_->OutputAddress = container_.Component->OutputAddress();
+        dragDot_->Source = &container_;
+    }
+    auto* mime = new QMimeData;
+    mime->setData(kDragDotMime,
+                  QByteArray::number(reinterpret_cast<quintptr>(dragDot_->Source), 16));
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    QPixmap image(12, 12);
+    image.fill(Qt::transparent);
+    render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    drag->setPixmap(image);
+    drag->setHotSpot(QPoint(kDragHotSpot.x, kDragHotSpot.y));
+    const auto [ok, no] = DragCursorPair(dragDot_->OutputKind);
+    if (ok >= 0) {
+        drag->setDragCursor(EditorCursorPixmap(ok), Qt::LinkAction);
+        drag->setDragCursor(EditorCursorPixmap(no), Qt::IgnoreAction);
+    }
+    drag->exec(Qt::LinkAction);
+}
+
+// ---- collapse button --------------------------------------------------------------------------
+
+TXRCollapseButton::TXRCollapseButton(QWidget* parent) : QWidget(parent) {
+    setGeometry(ToQRect(kCollapseButtonRect));
+    setCursor(Qt::ArrowCursor);
+}
+
+void TXRCollapseButton::SetCollapsed(bool collapsed) {
+    collapsed_ = collapsed;
+    update();
+}
+
+void TXRCollapseButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Button));
+    // Up while open (fold away), down while folded (open again).
+    DrawTriangleGlyph(painter, rect().adjusted(1, 2, -1, -2), !collapsed_, Qt::black);
+}
+
+void TXRCollapseButton::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit clicked();
+}
+
+// ---- container --------------------------------------------------------------------------------
+
+TXRContainerWidget::TXRContainerWidget(TXRComponentWindow& window, TXRComponentContainer& container,
+                                       QWidget* parent)
+    : QWidget(parent), window_(window), container_(container) {
+    setFont(ControlFont(8));
+    setAcceptDrops(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    dot_ = new TXROutputDotWidget(window, container, this);
+    collapse_ = new TXRCollapseButton(this);
+    connect(collapse_, &TXRCollapseButton::clicked, this, [this] {
+        window_.CancelPlacement();
+        window_.Model().SetCollapsed(&container_, !container_.Collapsed);
+    });
+    const TPropertyBarFactory& factory = PropertyBarFactory();
+    for (size_t i = 0; i < container.Properties.size(); ++i) {
+        const auto prop = static_cast<int32_t>(i);
+        std::unique_ptr<TPropertyBarSlot> bar;
+        if (factory) bar = factory(this, window.Model(), container, prop);
+        if (!bar) bar = std::make_unique<TPlaceholderBar>(this, window.Model(), container, prop);
+        bars_.push_back(std::move(bar));
+    }
+    SyncFromModel();
+}
+
+TXRContainerWidget::~TXRContainerWidget() { bars_.clear(); }
+
+void TXRContainerWidget::SyncFromModel() {
+    setGeometry(container_.Left, container_.Top, container_.Width, container_.Height);
+    dot_->setVisible(container_.OutputDot.Visible);
+    collapse_->setVisible(container_.CollapseButton);
+    collapse_->SetCollapsed(container_.Collapsed);
+    for (size_t i = 0; i < bars_.size(); ++i) {
+        const TPropertyState& p = container_.Properties[i];
+        bars_[i]->Place(p.Top, p.Height());
+        bars_[i]->SetVisible(!container_.Collapsed);
+        bars_[i]->Refresh();
+    }
+    update();
+}
+
+void TXRContainerWidget::RefreshProperty(int32_t prop) {
+    if (prop >= 0 && static_cast<size_t>(prop) < bars_.size()) {
+        bars_[static_cast<size_t>(prop)]->Refresh();
+    }
+    update();
+}
+
+bool TXRContainerWidget::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QPoint p = help->pos();
+        if (p.x() >= 2 && p.x() <= width() - 2 && p.y() < 16) {
+            QToolTip::showText(help->globalPos(), QString::fromStdString(container_.TitleHint()),
+                               this);
+            container_.HintShown = true;
+        } else {
+            QToolTip::hideText();
+            container_.HintShown = false;
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TXRContainerWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QPalette pal = palette();
+    painter.fillRect(rect(), pal.color(QPalette::Button));
+    DrawBevel(painter, rect(), true);
+    const QRect title(2, 2, width() - 4, 14);
+    painter.fillRect(title,
+                     container_.Selected ? pal.color(QPalette::Highlight) : QColor(128, 128, 128));
+    QFont bold = ControlFont(8, true);
+    painter.setFont(bold);
+    painter.setPen(Qt::white);
+    const int x = container_.OutputDot.Visible ? 16 : 3;
+    const int right = container_.CollapseButton ? kCollapseButtonRect.left - 1 : width() - 3;
+    painter.drawText(QRect(x, 2, right - x, 14), Qt::AlignLeft | Qt::AlignVCenter,
+                     QString::fromStdString(container_.Title()));
+    if (container_.Collapsed) return;
+    for (const TPropertyState& p : container_.Properties) {
+        painter.fillRect(QRect(kBarLeft, p.Top, kInputLaneWidth, p.Height()),
+                         KindQColor(p.Kind, p.IsInteger));
+    }
+}
+
+void TXRContainerWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    TXRGraphModel& model = window_.Model();
+    if (model.PendingType >= 0) {
+        // Placement clicks land on the canvas even over a container.
+        const QPoint at = mapTo(window_.Canvas(), event->position().toPoint());
+        model.Place(at.x(), at.y());
+        window_.CancelPlacement();
+        return;
+    }
+    if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) {
+        model.ToggleSelection(&container_);
+        return;
+    }
+    model.PressSelect(&container_);
+    setFocus();
+    moving_ = true;
+    container_.Moving = true;
+    pressPoint_ = mapTo(window_.Canvas(), event->position().toPoint());
+}
+
+void TXRContainerWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!moving_) return;
+    const QPoint at = window_.ClampToClient(mapTo(window_.Canvas(), event->position().toPoint()));
+    window_.SetMoveOffset(true, at - pressPoint_);
+}
+
+void TXRContainerWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (!moving_ || event->button() != Qt::LeftButton) return;
+    moving_ = false;
+    container_.Moving = false;
+    const QPoint at = window_.ClampToClient(mapTo(window_.Canvas(), event->position().toPoint()));
+    const QPoint offset = at - pressPoint_;
+    window_.SetMoveOffset(false, {});
+    if (!offset.isNull()) window_.Model().MoveSelected(offset.x(), offset.y());
+    window_.UpdateExtents();
+}
+
+TLinkCheck TXRContainerWidget::CheckDrop(const QMimeData* mime, QPoint local, int32_t* prop,
+                                         int32_t* part) const {
+    TXRGraphModel& model = window_.Model();
+    const TXRComponentContainer* source = DraggedSource(mime);
+    if (source == nullptr) return TLinkCheck::kNoOutput;
+    int32_t p = 0;
+    int32_t k = kWholeProperty;
+    if (!model.InputAt(&container_, {local.x(), local.y()}, p, k)) return TLinkCheck::kNoSuchInput;
+    if (prop != nullptr) *prop = p;
+    if (part != nullptr) *part = k;
+    // CheckLink finds the source among the containers before it reads it.
+    return model.CheckLink(source, &container_, p, k);
+}
+
+void TXRContainerWidget::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasFormat(kDragDotMime)) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TXRContainerWidget::dragMoveEvent(QDragMoveEvent* event) {
+    const bool ok =
+        CheckDrop(event->mimeData(), event->position().toPoint()) == TLinkCheck::kAccepted;
+    if (ok) {
+        event->setDropAction(Qt::LinkAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TXRContainerWidget::dropEvent(QDropEvent* event) {
+    int32_t prop = 0;
+    int32_t part = kWholeProperty;
+    if (CheckDrop(event->mimeData(), event->position().toPoint(), &prop, &part) !=
+        TLinkCheck::kAccepted) {
+        event->ignore();
+        return;
+    }
+    TXRGraphModel& model = window_.Model();
+    const TXRComponentContainer* dragged = DraggedSource(event->mimeData());
+    for (const auto& c : model.Containers()) {
+        if (c.get() == dragged && model.Connect(c.get(), &container_, prop, part) != nullptr) {
+            event->setDropAction(Qt::LinkAction);
+            event->accept();
+            return;
+        }
+    }
+    event->ignore();
+}
+
+// ---- canvas -----------------------------------------------------------------------------------
+
+TXRCanvas::TXRCanvas(TXRComponentWindow& window) : window_(window) {
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Base));
+    setPalette(pal);
+}
+
+void TXRCanvas::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    TXRGraphModel& model = window_.Model();
+    if (model.RootContainer() != nullptr) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(192, 192, 192));
+        painter.drawRoundedRect(ToQRect(model.RootMarkerBounds()), 10, 10);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+    }
+    for (const auto& conn : model.Connections()) {
+        if (conn->Visible) DrawConnection(painter, *conn);
+    }
+}
+
+void TXRCanvas::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    TXRGraphModel& model = window_.Model();
+    if (model.PendingType >= 0) {
+        const QPoint at = event->position().toPoint();
+        model.Place(at.x(), at.y());
+        window_.CancelPlacement();
+        window_.UpdateExtents();
+        return;
+    }
+    model.ClearSelection();
+    setFocus();
+}
+
+// ---- window -----------------------------------------------------------------------------------
+
+TXRComponentWindow::TXRComponentWindow(TXRGraphModel& model, QWidget* parent)
+    : QScrollArea(parent), model_(model) {
+    setFont(ControlFont(8));
+    setFocusPolicy(Qt::StrongFocus);
+    canvas_ = new TXRCanvas(*this);
+    canvas_->setFocusPolicy(Qt::ClickFocus);
+    overlay_ = new TOverlay(*this, canvas_);
+    setWidget(canvas_);
+    setWidgetResizable(false);
+    model_.AddObserver(this);
+    for (const auto& c : model_.Containers()) ContainerAdded(*c);
+    UpdateExtents();
+}
+
+TXRComponentWindow::~TXRComponentWindow() { model_.RemoveObserver(this); }
+
+TXRContainerWidget* TXRComponentWindow::WidgetOf(const TXRComponentContainer* container) const {
+    const auto it = widgets_.find(container);
+    return it != widgets_.end() ? it->second : nullptr;
+}
+
+void TXRComponentWindow::BeginPlacement(int32_t typeId) {
+    model_.BeginPlacement(typeId);
+    canvas_->setCursor(EditorCursor(kCursorNewComponent));
+}
+
+void TXRComponentWindow::CancelPlacement() {
+    model_.CancelPlacement();
+    canvas_->unsetCursor();
+}
+
+void TXRComponentWindow::SetHiliteTree(bool on) {
+    hilite_ = on;
+    overlay_->raise();
+    overlay_->update();
+}
+
+void TXRComponentWindow::SetMoveOffset(bool moving, QPoint offset) {
+    moving_ = moving;
+    moveOffset_ = offset;
+    overlay_->raise();
+    overlay_->update();
+}
+
+QPoint TXRComponentWindow::ClampToClient(QPoint canvasPoint) const {
+    const QRect client(-canvas_->pos(), viewport()->size());
+    return {std::clamp(canvasPoint.x(), client.left(), client.right()),
+            std::clamp(canvasPoint.y(), client.top(), client.bottom())};
+}
+
+void TXRComponentWindow::UpdateExtents() {
+    int right = viewport()->width();
+    int bottom = viewport()->height();
+    for (const auto& c : model_.Containers()) {
+        right = std::max(right, c->Left + c->Width + 40);
+        bottom = std::max(bottom, c->Top + c->Height + 40);
+    }
+    canvas_->resize(right, bottom);
+    overlay_->setGeometry(canvas_->rect());
+    overlay_->raise();
+}
+
+void TXRComponentWindow::PaintOverlay(QPainter& painter) {
+    if (moving_) {
+        // Double dotted outlines at the moved places.
+        QPen pen(Qt::black, 1, Qt::DotLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        for (const auto& c : model_.Containers()) {
+            if (!c->Selected) continue;
+            const QRect r = ToQRect(c->Bounds()).translated(moveOffset_);
+            painter.drawRect(r.adjusted(0, 0, -1, -1));
+            painter.drawRect(r.adjusted(1, 1, -2, -2));
+        }
+    }
+    if (hilite_ && model_.ActiveComponent() != nullptr) {
+        painter.setPen(QPen(Qt::white, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        for (const TXRComponentContainer* c : model_.Subtree(model_.ActiveComponent())) {
+            const TRect r = c->Bounds().Inflated(3);
+            painter.drawRect(QRect(r.left, r.top, r.Width() + 1, r.Height() + 1));
+        }
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+}
+
+void TXRComponentWindow::ContainerAdded(TXRComponentContainer& container) {
+    auto* widget = new TXRContainerWidget(*this, container, canvas_);
+    widgets_[&container] = widget;
+    widget->setVisible(!model_.Rebuilding());
+    overlay_->raise();
+    UpdateExtents();
+}
+
+void TXRComponentWindow::ContainerRemoving(TXRComponentContainer& container) {
+    const auto it = widgets_.find(&container);
+    if (it == widgets_.end()) return;
+    // Deleted later: the removal may come from inside one of its own handlers.
+    it->second->hide();
+    it->second->deleteLater();
+    widgets_.erase(it);
+    canvas_->update();
+}
+
+void TXRComponentWindow::ContainerChanged(TXRComponentContainer& container) {
+    if (TXRContainerWidget* w = WidgetOf(&container)) {
+        w->SyncFromModel();
+        if (!model_.Rebuilding()) w->show();
+    }
+    canvas_->update();
+}
+
+void TXRComponentWindow::PropertyChanged(TXRComponentContainer& container, int32_t prop) {
+    if (TXRContainerWidget* w = WidgetOf(&container)) w->RefreshProperty(prop);
+}
+
+void TXRComponentWindow::ConnectionsChanged() { canvas_->update(); }
+
+void TXRComponentWindow::PreviewUpdate(TXRComponentContainer& container) {
+    emit previewUpdate(&container);
+}
+
+void TXRComponentWindow::ShaderUpdate() { emit shaderUpdate(); }
+
+void TXRComponentWindow::ClipToolsChange() { emit clipToolsChange(); }
+
+void TXRComponentWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        CancelPlacement();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete) {
+        CancelPlacement();
+        if (model_.SelectedCount() <= 1 && model_.ActiveComponent() != nullptr) {
+            model_.DeleteContainer(model_.ActiveComponent());
+        }
+        return;
+    }
+    QScrollArea::keyPressEvent(event);
+}
+
+void TXRComponentWindow::resizeEvent(QResizeEvent* event) {
+    QScrollArea::resizeEvent(event);
+    UpdateExtents();
+}
+
+}  // namespace vandrel

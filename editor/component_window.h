@@ -1,0 +1,173 @@
+// The graph canvas: a scrolling area that draws a TXRGraphModel and turns mouse and keyboard
+// input into model operations.
+//
+// Each container is a child widget (so that property bars can sit inside it); connections and the
+// root marker are painted on the canvas beneath them; the move outlines and the subtree marks are
+// painted on a transparent overlay above them.
+#pragma once
+
+// The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
+#include "editor/model/graph_model.h"
+// (keep this order)
+#include <QMimeData>
+#include <QPointer>
+#include <QScrollArea>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "editor/bar_slot.h"
+
+namespace vandrel {
+
+class TXRComponentWindow;
+class TXRContainerWidget;
+
+inline constexpr const char* kDragDotMime = "application/x-vandrel-output-dot";
+
+// The output handle: starts the drag that connects its container's output.
+class TXROutputDotWidget final : public QWidget {
+    Q_OBJECT
+  public:
+    TXROutputDotWidget(TXRComponentWindow& window, TXRComponentContainer& container,
+                       QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    TXRComponentWindow& window_;
+    TXRComponentContainer& container_;
+    std::unique_ptr<TXRDragDot> dragDot_;  // created on the first drag
+};
+
+// The collapse button: an 11 × 11 flat button with an arrow glyph.
+class TXRCollapseButton final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TXRCollapseButton(QWidget* parent);
+    void SetCollapsed(bool collapsed);
+
+  signals:
+    void clicked();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    bool collapsed_ = false;
+};
+
+// One container's box.
+class TXRContainerWidget final : public QWidget {
+    Q_OBJECT
+  public:
+    TXRContainerWidget(TXRComponentWindow& window, TXRComponentContainer& container,
+                       QWidget* parent);
+    ~TXRContainerWidget() override;
+
+    TXRComponentContainer& Container() { return container_; }
+    // Geometry, bar placement and visibility from the model.
+    void SyncFromModel();
+    void RefreshProperty(int32_t prop);
+    // The link check for a drop at a point local to this widget.
+    TLinkCheck CheckDrop(const QMimeData* mime, QPoint local, int32_t* prop = nullptr,
+                         int32_t* part = nullptr) const;
+
+  protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    TXRComponentWindow& window_;
+    TXRComponentContainer& container_;
+    TXROutputDotWidget* dot_;
+    TXRCollapseButton* collapse_;
+    std::vector<std::unique_ptr<TPropertyBarSlot>> bars_;
+    bool moving_ = false;
+    QPoint pressPoint_;  // canvas coordinates
+};
+
+// The canvas inside the scroll area.
+class TXRCanvas final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TXRCanvas(TXRComponentWindow& window);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    TXRComponentWindow& window_;
+};
+
+class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
+    Q_OBJECT
+  public:
+    explicit TXRComponentWindow(TXRGraphModel& model, QWidget* parent = nullptr);
+    ~TXRComponentWindow() override;
+
+    TXRGraphModel& Model() { return model_; }
+    TXRCanvas* Canvas() { return canvas_; }
+    TXRContainerWidget* WidgetOf(const TXRComponentContainer* container) const;
+
+    // Placement mode: the "NEWCOMPONENT" cursor until the next click or a cancel.
+    void BeginPlacement(int32_t typeId);
+    void CancelPlacement();
+    // While held, the subtree of the active container is marked.
+    void SetHiliteTree(bool on);
+    bool HiliteTree() const { return hilite_; }
+
+    // The move in progress, for the outlines: offset of every selected container.
+    void SetMoveOffset(bool moving, QPoint offset);
+    // Clamps a canvas point to the visible client area.
+    QPoint ClampToClient(QPoint canvasPoint) const;
+    // Grows the canvas to hold every container.
+    void UpdateExtents();
+
+    // Model notifications.
+    void ContainerAdded(TXRComponentContainer& container) override;
+    void ContainerRemoving(TXRComponentContainer& container) override;
+    void ContainerChanged(TXRComponentContainer& container) override;
+    void PropertyChanged(TXRComponentContainer& container, int32_t prop) override;
+    void ConnectionsChanged() override;
+    void PreviewUpdate(TXRComponentContainer& container) override;
+    void ShaderUpdate() override;
+    void ClipToolsChange() override;
+
+    // Paints the overlay: move outlines and subtree marks.
+    void PaintOverlay(QPainter& painter);
+
+  signals:
+    void previewUpdate(vandrel::TXRComponentContainer* sender);
+    void shaderUpdate();
+    void clipToolsChange();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    TXRGraphModel& model_;
+    TXRCanvas* canvas_;
+    QWidget* overlay_;
+    std::map<const TXRComponentContainer*, TXRContainerWidget*> widgets_;
+    bool moving_ = false;
+    QPoint moveOffset_;
+    bool hilite_ = false;
+};
+
+// Draws one connection: shadow, colour, light line and the arrowhead at the input.
+void DrawConnection(QPainter& painter, const TXRComponentConnection& connection);
+
+}  // namespace vandrel

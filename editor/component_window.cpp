@@ -256,7 +256,8 @@ TXRContainerWidget::TXRContainerWidget(TXRComponentWindow& window, TXRComponentC
 TXRContainerWidget::~TXRContainerWidget() { bars_.clear(); }
 
 void TXRContainerWidget::SyncFromModel() {
-    setGeometry(container_.Left, container_.Top, container_.Width, container_.Height);
+    setGeometry(container_.Left + kViewMargin, container_.Top + kViewMargin, container_.Width,
+                container_.Height);
     dot_->setVisible(container_.OutputDot.Visible);
     collapse_->setVisible(container_.CollapseButton);
     collapse_->SetCollapsed(container_.Collapsed);
@@ -321,8 +322,9 @@ void TXRContainerWidget::mousePressEvent(QMouseEvent* event) {
     if (model.PendingType >= 0) {
         // Placement clicks land on the canvas even over a container.
         const QPoint at = mapTo(window_.Canvas(), event->position().toPoint());
-        model.Place(at.x(), at.y());
+        model.Place(at.x() - kViewMargin, at.y() - kViewMargin);
         window_.CancelPlacement();
+        window_.UpdateExtents();
         return;
     }
     if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) {
@@ -417,6 +419,7 @@ TXRCanvas::TXRCanvas(TXRComponentWindow& window) : window_(window) {
 
 void TXRCanvas::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.translate(kViewMargin, kViewMargin);
     TXRGraphModel& model = window_.Model();
     if (model.RootContainer() != nullptr) {
         painter.setRenderHint(QPainter::Antialiasing);
@@ -435,7 +438,7 @@ void TXRCanvas::mousePressEvent(QMouseEvent* event) {
     TXRGraphModel& model = window_.Model();
     if (model.PendingType >= 0) {
         const QPoint at = event->position().toPoint();
-        model.Place(at.x(), at.y());
+        model.Place(at.x() - kViewMargin, at.y() - kViewMargin);
         window_.CancelPlacement();
         window_.UpdateExtents();
         return;
@@ -500,8 +503,8 @@ void TXRComponentWindow::UpdateExtents() {
     int right = viewport()->width();
     int bottom = viewport()->height();
     for (const auto& c : model_.Containers()) {
-        right = std::max(right, c->Left + c->Width + 40);
-        bottom = std::max(bottom, c->Top + c->Height + 40);
+        right = std::max(right, kViewMargin + c->Left + c->Width + 40);
+        bottom = std::max(bottom, kViewMargin + c->Top + c->Height + 40);
     }
     canvas_->resize(right, bottom);
     overlay_->setGeometry(canvas_->rect());
@@ -509,6 +512,7 @@ void TXRComponentWindow::UpdateExtents() {
 }
 
 void TXRComponentWindow::PaintOverlay(QPainter& painter) {
+    painter.translate(kViewMargin, kViewMargin);
     if (moving_) {
         // Double dotted outlines at the moved places.
         QPen pen(Qt::black, 1, Qt::DotLine);

@@ -25,6 +25,9 @@ class TXRComponentWindow;
 class TXRContainerWidget;
 
 inline constexpr const char* kDragDotMime = "application/x-vandrel-output-dot";
+// The canvas shows model coordinates shifted by this margin, so that routes running above or left
+// of containers near the origin stay visible.
+inline constexpr int kViewMargin = 24;
 
 // The output handle: starts the drag that connects its container's output.
 class TXROutputDotWidget final : public QWidget {

@@ -1,0 +1,150 @@
+// The canvas widgets, offscreen: drops of dragged outputs, the drag cursors, the drawn connection
+// and screenshots of the sample shaders for a person to look at.
+#include "editor/component_window.h"
+// (the model before Qt)
+#include <gtest/gtest.h>
+
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QPainter>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/shader_file.h"
+#include "editor/cursors.h"
+#include "interface/interface_model.h"
+#include "qt_test_support.h"
+#include "test_support.h"
+
+namespace vandrel {
+namespace {
+
+constexpr int32_t kAdd = 901;      // Numerical A, B -> Numerical
+constexpr int32_t kScaleUV = 610;  // UV, Scale -> UV
+
+class CanvasTest : public ::testing::Test {
+  protected:
+    void SetUp() override { test::TestApplication(); }
+
+    std::unique_ptr<QMimeData> DragOf(const TXRComponentContainer* source) {
+        auto mime = std::make_unique<QMimeData>();
+        mime->setData(kDragDotMime, QByteArray::number(reinterpret_cast<quintptr>(source), 16));
+        return mime;
+    }
+    // Sends a move and a drop at a point local to the container's widget; true when accepted.
+    bool Drop(TXRComponentWindow& window, TXRComponentContainer* target, QPoint at,
+              const QMimeData& mime) {
+        TXRContainerWidget* w = window.WidgetOf(target);
+        EXPECT_NE(w, nullptr);
+        // Straight to the widget: without a drag in progress the application drops the events.
+        QObject* receiver = w;
+        QDragMoveEvent move(at, Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        receiver->event(&move);
+        QDropEvent drop(QPointF(at), Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        receiver->event(&drop);
+        EXPECT_EQ(move.isAccepted(), drop.isAccepted());
+        return drop.isAccepted();
+    }
+
+    test::RecordingMessages messages{false};
+    TXRInterfaceModel iface;
+    TXRGraphModel model{iface};
+};
+
+TEST_F(CanvasTest, AUVOutputDroppedOnANumericalInputIsRefused) {
+    TXRComponentWindow window(model);
+    window.resize(600, 400);
+    window.show();
+    TXRComponentContainer* add = model.CreateContainer(kAdd, 10, 10);
+    TXRComponentContainer* uv = model.CreateContainer(kScaleUV, 300, 10);
+    TXRComponentContainer* other = model.CreateContainer(kAdd, 300, 200);
+    ASSERT_TRUE(add && uv && other);
+    const QPoint onB(60, add->Properties[1].Top + 5);
+
+    const auto uvDrag = DragOf(uv);
+    EXPECT_FALSE(Drop(window, add, onB, *uvDrag));
+    EXPECT_TRUE(model.Connections().empty());
+    EXPECT_EQ(add->Component->InputAddress(1, 0), add->Component->ConstantAddress(1));
+    EXPECT_EQ(DragCursorPair(kUV), std::make_pair(103, 100));
+    EXPECT_STREQ(EditorCursorName(DragCursorPair(kUV).second), "NODRAGBLUE");
+
+    // The same drop of a numerical output links, and a second one on the fed input is refused.
+    const auto numDrag = DragOf(other);
+    EXPECT_TRUE(Drop(window, add, onB, *numDrag));
+    ASSERT_EQ(model.Connections().size(), 1u);
+    EXPECT_EQ(add->Component->InputAddress(1, 0), other->Component->OutputAddress());
+    EXPECT_FALSE(Drop(window, add, onB, *numDrag));
+    // A drag whose source is not a container of this graph does nothing.
+    int stray = 0;
+    const auto strayDrag = DragOf(reinterpret_cast<TXRComponentContainer*>(&stray));
+    EXPECT_FALSE(Drop(window, add, QPoint(60, add->Properties[0].Top + 5), *strayDrag));
+    EXPECT_EQ(model.Connections().size(), 1u);
+}
+
+TEST_F(CanvasTest, DragCursorsComeInPairsPerOutputKind) {
+    EXPECT_EQ(DragCursorPair(kNumerical), std::make_pair(104, 101));
+    EXPECT_EQ(DragCursorPair(kVector), std::make_pair(105, 102));
+    EXPECT_EQ(DragCursorPair(kEnumeration), std::make_pair(-1, -1));
+    for (int id = 100; id <= 107; ++id) {
+        EXPECT_EQ(EditorCursorPixmap(id).size(), QSize(32, 32)) << id;
+    }
+    EXPECT_TRUE(EditorCursorPixmap(108).isNull());
+    EXPECT_STREQ(EditorCursorName(106), "NEWCOMPONENT");
+}
+
+TEST_F(CanvasTest, ConnectionsAreDrawnWithShadowLineAndArrowhead) {
+    TXRComponentConnection conn;
+    conn.Color = {100, 89, 120};  // a vector output
+    conn.Points = {{10, 20}, {60, 20}};
+    QImage image(80, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        DrawConnection(painter, conn);
+    }
+    const QColor light(200, 178, 240);
+    EXPECT_EQ(image.pixelColor(30, 20), light);
+    EXPECT_EQ(image.pixelColor(30, 21), QColor(100, 89, 120));
+    EXPECT_EQ(image.pixelColor(30, 22), QColor(128, 128, 128));  // grey AND white
+    // Arrowhead rows at y 18 … 24 from x 13: "0010", "1111", "2222", "0003".
+    EXPECT_EQ(image.pixelColor(15, 18), light);
+    EXPECT_EQ(image.pixelColor(13, 18), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(13, 20), light);
+    EXPECT_EQ(image.pixelColor(13, 21), QColor(100, 89, 120));
+    EXPECT_EQ(image.pixelColor(16, 24), QColor(128, 128, 128));
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(CanvasTest, ScreenshotsOfTheSamples) {
+    const QByteArray folder = qgetenv("VANDREL_SCREENSHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "VANDREL_SCREENSHOTS is not set";
+    const std::filesystem::path out(folder.toStdString());
+    std::filesystem::create_directories(out);
+    const std::filesystem::path samples =
+        std::filesystem::path(VANDREL_SOURCE_DIR) / "resources" / "samples";
+    TXRComponentWindow window(model);
+    window.resize(900, 560);
+    for (const auto& entry : std::filesystem::directory_iterator(samples)) {
+        if (entry.path().extension() != ".xrb") continue;
+        const TLoadedShader shader = ReadShaderText(ReadFile(entry.path()));
+        ASSERT_TRUE(model.Rebuild(shader.stream)) << entry.path();
+        model.Select(model.RootContainer());
+        window.UpdateExtents();
+        QApplication::processEvents();
+        const QPixmap shot = window.Canvas()->grab();
+        const std::filesystem::path file = out / (entry.path().stem().string() + ".png");
+        EXPECT_TRUE(shot.save(QString::fromStdString(file.string()), "PNG")) << file;
+    }
+}
+
+}  // namespace
+}  // namespace vandrel

@@ -235,6 +235,7 @@ TXRContainerWidget::TXRContainerWidget(TXRComponentWindow& window, TXRComponentC
     : QWidget(parent), window_(window), container_(container) {
     setFont(ControlFont(8));
     setAcceptDrops(true);
+    setFocusPolicy(Qt::ClickFocus);  // the Delete key reaches the window through it
     setAttribute(Qt::WA_OpaquePaintEvent);
     dot_ = new TXROutputDotWidget(window, container, this);
     collapse_ = new TXRCollapseButton(this);

@@ -1,0 +1,211 @@
+#include "editor/preview/component_preview.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+
+namespace vandrel {
+
+namespace {
+
+std::atomic<bool> gPreviewRunning{false};
+
+// Cleared on every way out of a run, terminated or not.
+struct TRunningFlag {
+    TRunningFlag() { gPreviewRunning.store(true); }
+    ~TRunningFlag() { gPreviewRunning.store(false); }
+};
+
+// Below the user-interface thread, which it waits on anyway; a failure changes nothing.
+void LowerThisThreadsPriority() {
+    const pid_t self = ::gettid();
+    errno = 0;
+    const int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(self));
+    if (errno == 0) ::setpriority(PRIO_PROCESS, static_cast<id_t>(self), std::min(nice + 1, 19));
+}
+
+// The tree is evaluated for every output type at once.
+constexpr int32_t kPreviewMask = 255;
+
+}  // namespace
+
+bool PreviewRunning() { return gPreviewRunning.load(); }
+
+ComponentPreview::ComponentPreview(THandOver& handOver, TXRTree* tree, TXRComponent* component,
+                                   TPreviewDisplay* display, float range, TPreviewShape shape)
+    : handOver_(handOver),
+      range_(range),
+      shape_(shape),
+      tree_(tree),
+      component_(component),
+      display_(display) {
+    if (component_ != nullptr) {
+        outputKind_ = component_->OutputKind();
+        outputAddress_ = component_->OutputAddress();
+    }
+    evaluateCall_ = [this] { EvaluateSample(); };
+    showCall_ = [this] { ShowRows(); };
+}
+
+ComponentPreview::~ComponentPreview() {
+    Terminate();
+    WaitFor();
+}
+
+void ComponentPreview::Resume() {
+    if (thread_.joinable()) return;
+    handOver_.Open();
+    thread_ = std::thread([this] {
+        Run();
+        handOver_.Close();
+    });
+}
+
+void ComponentPreview::WaitFor() {
+    if (thread_.joinable()) thread_.join();
+}
+
+bool ComponentPreview::Evaluate(int x, int y) {
+    if (handOver_.StopRequested()) return false;
+    sampleX_ = x;
+    sampleY_ = y;
+    return handOver_.Call(evaluateCall_);
+}
+
+bool ComponentPreview::Show(int line) {
+    currentLine_ = line;
+    return handOver_.Call(showCall_);
+}
+
+void ComponentPreview::Run() {
+    TRunningFlag running;
+    if (display_ == nullptr || tree_ == nullptr || tree_->Context == nullptr ||
+        component_ == nullptr) {
+        return;
+    }
+    LowerThisThreadsPriority();
+    work_ = std::make_unique<TPreviewBitmap>();
+    struct FreeWork {
+        std::unique_ptr<TPreviewBitmap>& work;
+        ~FreeWork() { work.reset(); }
+    } freeWork{work_};
+
+    // Coarse pass: one evaluation per 2 × 2 block.
+    for (int r = 0; r < kPreviewSize / 2; ++r) {
+        for (int c = 0; c < kPreviewSize / 2; ++c) {
+            if (!Evaluate(2 * c, 2 * r)) return;
+            for (int dx = 0; dx < 2; ++dx) {
+                for (int dy = 0; dy < 2; ++dy) pixels_[2 * c + dx][2 * r + dy] = sampleColor_;
+            }
+        }
+        if (r % 8 == 7 && !Show(2 * r)) return;
+    }
+    if (!Show(kPreviewSize)) return;
+
+    // Refinement: the pixels the coarse pass did not evaluate, where a neighbour differs.
+    static constexpr int kNeighbours[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
+    for (int y = 0; y < kPreviewSize; ++y) {
+        for (int x = 0; x < kPreviewSize; ++x) {
+            if (handOver_.StopRequested()) return;
+            if (x % 2 == 0 && y % 2 == 0) continue;
+            const TPixelColor own = pixels_[x][y];
+            bool edge = false;
+            for (const auto& n : kNeighbours) {
+                const int nx = x + n[0];
+                const int ny = y + n[1];
+                if (nx < 0 || ny < 0 || nx >= kPreviewSize || ny >= kPreviewSize) continue;
+                if (ColorDistance(own, pixels_[nx][ny]) > kRefinementThreshold) {
+                    edge = true;
+                    break;
+                }
+            }
+            if (!edge) continue;
+            if (!Evaluate(x, y)) return;
+            pixels_[x][y] = sampleColor_;
+        }
+        if (y % 16 == 15 && !Show(y)) return;
+    }
+    Show(kPreviewSize);
+}
+
+void ComponentPreview::EvaluateSample() {
+    TThreadRecord& context = *tree_->Context;
+    const double coverage = SynthesiseSample(shape_, sampleX_, sampleY_, range_, context);
+    const TPixelColor background = PreviewBackground(sampleX_, sampleY_);
+    if (coverage == 0) {
+        sampleColor_ = background;
+        return;
+    }
+    tree_->Evaluate(kPreviewMask);
+    sampleColor_ = PreviewColor(outputKind_, outputAddress_, background, coverage);
+}
+
+void ComponentPreview::ShowRows() {
+    const int first = std::max(currentLine_ - 16, 0);
+    const int last = std::min(currentLine_, kPreviewSize - 1);
+    for (int y = first; y <= last; ++y) {
+        for (int x = 0; x < kPreviewSize; ++x) work_->At(x, y) = pixels_[x][y];
+    }
+    display_->ShowRows(*work_, first, last, currentLine_ < kPreviewSize ? currentLine_ : -1);
+}
+
+TPreviewController::TPreviewController(THandOver& handOver, TPreviewDisplay* display)
+    : handOver_(handOver), display_(display) {}
+
+TPreviewController::~TPreviewController() { Stop(); }
+
+void TPreviewController::Start(TXRTree& tree, TXRComponent* component,
+                               const TLocalKeyframes* keyframes) {
+    Stop();
+    tree_ = &tree;
+    component_ = component;
+    keyframes_ = keyframes;
+    if (component == nullptr || tree.FindEntry(component) == nullptr) {
+        tree_ = nullptr;
+        component_ = nullptr;
+        return;
+    }
+    tree.SetRoot(component, true);
+    if (keyframes != nullptr && tree.Context != nullptr) {
+        for (int t = 0; t < kTriggerCount; ++t) {
+            for (int k = 0; k < 3; ++k) {
+                tree.Context->Variables[static_cast<size_t>(kTriggerAreaIndex + 3 * t + k)] =
+                    keyframes->Triggers[static_cast<size_t>(t)][static_cast<size_t>(k)];
+            }
+        }
+    }
+    preview_ =
+        std::make_unique<ComponentPreview>(handOver_, &tree, component, display_, range_, shape_);
+    preview_->Resume();
+}
+
+void TPreviewController::Stop() {
+    if (preview_ == nullptr) return;
+    preview_->Terminate();
+    preview_->WaitFor();
+    preview_.reset();
+}
+
+bool TPreviewController::Restart() {
+    if (tree_ == nullptr) return false;
+    Start(*tree_, component_, keyframes_);
+    return preview_ != nullptr;
+}
+
+bool TPreviewController::SetShape(TPreviewShape shape) {
+    if (shape == shape_) return false;
+    shape_ = shape;
+    return Restart();
+}
+
+bool TPreviewController::SetRange(float range) {
+    range_ = std::isnan(range) ? kPreviewRangeDefault
+                               : std::clamp(range, kPreviewRangeMin, kPreviewRangeMax);
+    return Restart();
+}
+
+}  // namespace vandrel

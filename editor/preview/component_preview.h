@@ -1,0 +1,138 @@
+// The component preview: a 64 × 64 picture of what the selected component computes, on a plane,
+// a sphere or a cube, drawn progressively by a background thread.
+//
+// The thread only steps through the pixels and writes its pixel buffer. Every evaluation of the
+// editor's tree and every display update is handed over to the user-interface thread through a
+// THandOver and waited for, so the tree is never evaluated while the user edits it and needs no
+// lock. A coarse pass evaluates one pixel of every 2 × 2 block (1024 evaluations); a refinement
+// pass then evaluates, on its own, every other pixel that differs from a neighbour by more than
+// kRefinementThreshold. The display is refreshed in bands of 16 rows.
+//
+// Threads: everything here is called on the user-interface thread, which owns the tree, its
+// context and the display.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "core/tree.h"
+#include "editor/preview/hand_over.h"
+#include "editor/preview/preview_scene.h"
+#include "interface/interface_model.h"
+
+namespace vandrel {
+
+// Row-major RGB, the layout of a display image.
+struct TPreviewBitmap {
+    std::array<TPixelColor, kPreviewSize * kPreviewSize> pixels{};
+    TPixelColor& At(int x, int y) { return pixels[static_cast<size_t>(y * kPreviewSize + x)]; }
+    const TPixelColor& At(int x, int y) const {
+        return pixels[static_cast<size_t>(y * kPreviewSize + x)];
+    }
+};
+
+// The target image, on the user-interface thread.
+class TPreviewDisplay {
+  public:
+    virtual ~TPreviewDisplay() = default;
+    // Rows first … last of the bitmap are to be copied onto the image; while the preview is not
+    // finished, progressLine (≥ 0) is the row across which a line marks how far it got.
+    virtual void ShowRows(const TPreviewBitmap& bitmap, int first, int last, int progressLine) = 0;
+};
+
+// True while a preview thread is inside its run.
+bool PreviewRunning();
+
+class ComponentPreview {
+  public:
+    // The component's output is taken now. Nothing runs until Resume.
+    ComponentPreview(THandOver& handOver, TXRTree* tree, TXRComponent* component,
+                     TPreviewDisplay* display, float range, TPreviewShape shape);
+    ComponentPreview(const ComponentPreview&) = delete;
+    ComponentPreview& operator=(const ComponentPreview&) = delete;
+    // Requests termination and waits.
+    ~ComponentPreview();
+
+    void Resume();
+    void Terminate() { handOver_.RequestStop(); }
+    // Waits for the thread to end; never from inside a handed-over call.
+    void WaitFor();
+
+    // Read after WaitFor (or from a handed-over call).
+    TPixelColor Pixel(int x, int y) const {
+        return pixels_[static_cast<size_t>(x)][static_cast<size_t>(y)];
+    }
+    int CurrentLine() const { return currentLine_; }
+
+  private:
+    void Run();
+    bool Evaluate(int x, int y);  // false when terminated first
+    bool Show(int line);
+    void EvaluateSample();  // user-interface thread
+    void ShowRows();        // user-interface thread
+
+    THandOver& handOver_;
+    // Indexed by column, then row.
+    std::array<std::array<TPixelColor, kPreviewSize>, kPreviewSize> pixels_{};
+    int currentLine_ = 0;
+    float* outputAddress_ = nullptr;
+    int32_t outputKind_ = kUndefined;
+    std::unique_ptr<TPreviewBitmap> work_;
+    int sampleX_ = 0;
+    int sampleY_ = 0;
+    TPixelColor sampleColor_;
+    float range_;
+    TPreviewShape shape_;
+    TXRTree* tree_;
+    TXRComponent* component_;
+    TPreviewDisplay* display_;
+    std::function<void()> evaluateCall_;
+    std::function<void()> showCall_;
+    std::thread thread_;
+};
+
+// Starts and stops the one preview of the editor; keeps the shape and the range.
+class TPreviewController {
+  public:
+    // Neither is owned; both must outlive the controller.
+    TPreviewController(THandOver& handOver, TPreviewDisplay* display);
+    ~TPreviewController();
+    TPreviewController(const TPreviewController&) = delete;
+    TPreviewController& operator=(const TPreviewController&) = delete;
+
+    // Stops any running preview, prepares the tree's evaluation order up to the component (the
+    // tree's root becomes the component: whoever writes the shader's stream sets the root back),
+    // copies the trigger values of the keyframes (when given) into the tree's context and starts a
+    // new preview. Nothing starts for a component that is not in the tree.
+    void Start(TXRTree& tree, TXRComponent* component, const TLocalKeyframes* keyframes);
+    // Requests termination and waits; the image keeps what was drawn.
+    void Stop();
+    // The shape buttons: another shape restarts the last preview; the shape already chosen starts
+    // nothing. True when a preview started.
+    bool SetShape(TPreviewShape shape);
+    // Held to kPreviewRangeMin … kPreviewRangeMax (NaN gives the default); restarts the last
+    // preview. True when a preview started.
+    bool SetRange(float range);
+    // The last preview again ("Click to update"). True when a preview started.
+    bool Restart();
+
+    TPreviewShape Shape() const { return shape_; }
+    float Range() const { return range_; }
+    // Null when none was started since the last Stop.
+    const ComponentPreview* Preview() const { return preview_.get(); }
+
+  private:
+    THandOver& handOver_;
+    TPreviewDisplay* display_;
+    TPreviewShape shape_ = TPreviewShape::kSphere;
+    float range_ = kPreviewRangeDefault;
+    std::unique_ptr<ComponentPreview> preview_;
+    TXRTree* tree_ = nullptr;
+    TXRComponent* component_ = nullptr;
+    const TLocalKeyframes* keyframes_ = nullptr;
+};
+
+}  // namespace vandrel

@@ -1,0 +1,60 @@
+#include "editor/preview_widget.h"
+
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace vandrel {
+
+namespace {
+
+// Marks how far the preview got.
+constexpr QRgb kProgressLine = qRgb(255, 255, 255);
+
+}  // namespace
+
+void TPreviewWidget::TEventLoopHandOver::Wake() {
+    // Queued, so that it runs on the widget's thread; dropped when the widget is gone.
+    QMetaObject::invokeMethod(
+        context_, [this] { ProcessPending(); }, Qt::QueuedConnection);
+}
+
+TPreviewWidget::TPreviewWidget(QWidget* parent)
+    : QWidget(parent),
+      image_(kPreviewSize, kPreviewSize, QImage::Format_RGB32),
+      handOver_(this),
+      controller_(handOver_, this) {
+    image_.fill(qRgb(kStripeLight.r, kStripeLight.g, kStripeLight.b));
+    setFixedSize(kPreviewSize, kPreviewSize);
+    setToolTip(QStringLiteral("Click to update"));
+}
+
+TPreviewWidget::~TPreviewWidget() { controller_.Stop(); }
+
+void TPreviewWidget::ShowRows(const TPreviewBitmap& bitmap, int first, int last, int progressLine) {
+    for (int y = std::max(first, 0); y <= std::min(last, kPreviewSize - 1); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        for (int x = 0; x < kPreviewSize; ++x) {
+            const TPixelColor& c = bitmap.At(x, y);
+            line[x] = qRgb(c.r, c.g, c.b);
+        }
+    }
+    if (progressLine >= 0 && progressLine < kPreviewSize) {
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(progressLine));
+        std::fill(line, line + kPreviewSize, kProgressLine);
+    }
+    update();
+}
+
+void TPreviewWidget::paintEvent(QPaintEvent* event) {
+    (void)event;
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+}
+
+void TPreviewWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit clicked();
+    QWidget::mousePressEvent(event);
+}
+
+}  // namespace vandrel

@@ -1,0 +1,53 @@
+// The editor's 64 × 64 preview image: shows what the preview thread draws and runs its handed-over
+// calls from Qt's event loop. A click asks for an update ("Click to update").
+#pragma once
+
+// The core's headers come first: Qt defines "slots" as a macro.
+// clang-format off
+#include "editor/preview/component_preview.h"
+
+#include <QImage>
+#include <QWidget>
+// clang-format on
+
+namespace vandrel {
+
+class TPreviewWidget final : public QWidget, public TPreviewDisplay {
+    Q_OBJECT
+
+  public:
+    explicit TPreviewWidget(QWidget* parent = nullptr);
+    ~TPreviewWidget() override;
+
+    TPreviewController& Controller() { return controller_; }
+    THandOver& HandOver() { return handOver_; }
+    const QImage& Image() const { return image_; }
+
+    void ShowRows(const TPreviewBitmap& bitmap, int first, int last, int progressLine) override;
+
+  signals:
+    void clicked();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    // Wakes the event loop of the widget's thread, which then runs the waiting call.
+    class TEventLoopHandOver final : public THandOver {
+      public:
+        explicit TEventLoopHandOver(QObject* context) : context_(context) {}
+
+      protected:
+        void Wake() override;
+
+      private:
+        QObject* context_;
+    };
+
+    QImage image_;
+    TEventLoopHandOver handOver_;
+    TPreviewController controller_;
+};
+
+}  // namespace vandrel

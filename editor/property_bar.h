@@ -1,0 +1,152 @@
+// The property bars of a container: one per property, with its input editors, the lock button
+// of UV and Vector properties and the "Edit as color" button of Vector properties.
+//
+// A bar is a view of one TPropertyState of the graph model (editor/model/graph_model.h): the
+// model owns the sources, the split state, the questions of locking and unlocking and the
+// trigger and file-slot registrations; the bar shows them and forwards what the user does. Its
+// controls are children of the container widget, not of the bar, so that Tab walks through the
+// spin fields of every property of the container. Drops of an output dot land on the container,
+// which hit-tests the bars.
+//
+// Layout inside the container: the bar at x 1, width 118; the editors (103 x 16) at x 15, one per
+// row of 17 pixels; the lock button (11 x 12) at (3, top + 2); the "Edit as color" button
+// (11 x 30) at (3, top + 18), shown only while a Vector property is split.
+#pragma once
+
+// The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
+#include "editor/model/graph_model.h"
+// (keep this order)
+#include <QAbstractButton>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "editor/bar_slot.h"
+
+namespace vandrel {
+
+class TtsxSpinEdit2;
+class TXRPropertyBar;
+
+inline constexpr int kEditorLeft = 15;
+inline constexpr int kEditorWidth = 103;
+inline constexpr int kEditorHeight = 16;
+inline constexpr int kValueLeft = 54;
+inline constexpr int kValueTextWidth = 48;
+inline constexpr int kConnectedValueTextWidth = 36;
+
+// The lock button: down while the property is split into parts.
+class TXRPropertyLockButton final : public QAbstractButton {
+    Q_OBJECT
+
+  public:
+    explicit TXRPropertyLockButton(QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The "Edit as color" button.
+class TXRColorButton final : public QAbstractButton {
+    Q_OBJECT
+
+  public:
+    explicit TXRColorButton(QWidget* parent);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// One input field: the whole property (part -1) or one part of a split one.
+class TXRPropertyEditor final : public QWidget {
+    Q_OBJECT
+
+  public:
+    TXRPropertyEditor(TXRGraphModel& model, TXRComponentContainer& container, int32_t prop,
+                      int32_t part, QWidget* parent);
+
+    int32_t Part() const { return part_; }
+    // The kind this editor edits: a part is Numerical.
+    int32_t Kind() const;
+    // The name at the left: the property's name, or the part's letter.
+    QString NameText() const;
+    // The value text at the right; empty while the spin field shows the constant.
+    QString ValueText() const { return valueText_; }
+    int ValueTextWidth() const { return valueWidth_; }
+    bool ComponentConnected() const;
+    // Null for kinds without a constant.
+    TtsxSpinEdit2* SpinField() const { return spin_; }
+    bool ShowsSpinField() const;
+
+    void Place(int top);
+    void SetShown(bool shown);
+    void Refresh();
+    // Opens the input menu as a right click does.
+    void OpenMenu(const QPoint& globalPos);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    TXRGraphModel& model_;
+    TXRComponentContainer& container_;
+    int32_t prop_;
+    int32_t part_;
+    QString valueText_;
+    int valueWidth_ = kValueTextWidth;
+    bool shown_ = true;
+    QPointer<TtsxSpinEdit2> spin_;
+    bool refreshing_ = false;
+};
+
+// Opens the colour picker; true and the new colour after OK. Tests replace it.
+using TColorPickerFn =
+    std::function<bool(QWidget* parent, const QString& title, std::array<double, 3>& rgb)>;
+
+class TXRPropertyBar final : public QObject, public TPropertyBarSlot {
+    Q_OBJECT
+
+  public:
+    TXRPropertyBar(QWidget* container, TXRGraphModel& model, TXRComponentContainer& component,
+                   int32_t prop);
+    ~TXRPropertyBar() override;
+
+    void Place(int32_t top, int32_t height) override;
+    void SetVisible(bool visible) override;
+    void Refresh() override;
+
+    int32_t Top() const { return top_; }
+    int32_t Height() const;
+    const TPropertyState& State() const;
+    TXRPropertyEditor* WholeEditor() const { return whole_; }
+    // Null beyond the property's parts.
+    TXRPropertyEditor* PartEditor(int32_t part) const;
+    TXRPropertyLockButton* LockButton() const { return lock_; }
+    TXRColorButton* ColorButton() const { return color_; }
+
+    // What the buttons do.
+    void ToggleLock();
+    void EditAsColor();
+
+    static void SetColorPicker(TColorPickerFn picker);
+
+  private:
+    QWidget* container_;
+    TXRGraphModel& model_;
+    TXRComponentContainer& component_;
+    int32_t prop_;
+    int32_t top_ = kFirstBarTop;
+    bool visible_ = true;
+    QPointer<TXRPropertyEditor> whole_;
+    std::array<QPointer<TXRPropertyEditor>, 3> parts_;
+    QPointer<TXRPropertyLockButton> lock_;
+    QPointer<TXRColorButton> color_;
+};
+
+// Makes every container created from now on use property bars.
+void InstallPropertyBars();
+
+}  // namespace vandrel

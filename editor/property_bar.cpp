@@ -114,6 +114,9 @@ TXRPropertyEditor::TXRPropertyEditor(TXRGraphModel& model, TXRComponentContainer
     });
 }
 
+// The spin field belongs to the container widget; it goes with its editor.
+TXRPropertyEditor::~TXRPropertyEditor() { delete spin_.data(); }
+
 int32_t TXRPropertyEditor::Kind() const {
     if (part_ >= 0) return kNumerical;
     const TPropertyState* p = container_.Property(prop_);

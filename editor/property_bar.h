@@ -66,6 +66,7 @@ class TXRPropertyEditor final : public QWidget {
   public:
     TXRPropertyEditor(TXRGraphModel& model, TXRComponentContainer& container, int32_t prop,
                       int32_t part, QWidget* parent);
+    ~TXRPropertyEditor() override;
 
     int32_t Part() const { return part_; }
     // The kind this editor edits: a part is Numerical.

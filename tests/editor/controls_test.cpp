@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QInputDevice>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -23,6 +24,23 @@
 
 namespace vandrel {
 namespace {
+
+// Qt makes its default mouse and keyboard on first use, as children of the application object.
+// The tests' application is a static that outlives Qt's registry of devices, so those children
+// would unregister from a destroyed list at exit; they go while the registry still exists.
+class TQtDevicesEnvironment final : public ::testing::Environment {
+  public:
+    void TearDown() override {
+        QObject* app = QCoreApplication::instance();
+        if (app == nullptr) return;
+        const QList<const QInputDevice*> devices = QInputDevice::devices();
+        for (const QInputDevice* device : devices) {
+            if (device->parent() == app) delete device;
+        }
+    }
+};
+[[maybe_unused]] ::testing::Environment* const kQtDevices =
+    ::testing::AddGlobalTestEnvironment(new TQtDevicesEnvironment);
 
 void Click(QWidget& widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
     const QPointF global = widget.mapToGlobal(QPointF(at));

@@ -14,9 +14,10 @@ constexpr QRgb kProgressLine = qRgb(255, 255, 255);
 }  // namespace
 
 void TPreviewWidget::TEventLoopHandOver::Wake() {
-    // Queued, so that it runs on the widget's thread; dropped when the widget is gone.
-    QMetaObject::invokeMethod(
-        context_, [this] { ProcessPending(); }, Qt::QueuedConnection);
+    // Queued, so that it runs on the widget's thread; dropped when the widget is gone. By name:
+    // the whole request then lives inside Qt, and only the hand-over's own lock orders the two
+    // threads' data.
+    QMetaObject::invokeMethod(widget_, "ProcessHandOver", Qt::QueuedConnection);
 }
 
 TPreviewWidget::TPreviewWidget(QWidget* parent)

@@ -25,6 +25,9 @@ class TPreviewWidget final : public QWidget, public TPreviewDisplay {
 
     void ShowRows(const TPreviewBitmap& bitmap, int first, int last, int progressLine) override;
 
+    // Runs the waiting handed-over call, if any; queued by the preview thread.
+    Q_INVOKABLE void ProcessHandOver() { handOver_.ProcessPending(); }
+
   signals:
     void clicked();
 
@@ -36,13 +39,13 @@ class TPreviewWidget final : public QWidget, public TPreviewDisplay {
     // Wakes the event loop of the widget's thread, which then runs the waiting call.
     class TEventLoopHandOver final : public THandOver {
       public:
-        explicit TEventLoopHandOver(QObject* context) : context_(context) {}
+        explicit TEventLoopHandOver(TPreviewWidget* widget) : widget_(widget) {}
 
       protected:
         void Wake() override;
 
       private:
-        QObject* context_;
+        TPreviewWidget* widget_;
     };
 
     QImage image_;

@@ -204,7 +204,10 @@ bool WriteEditorSettings(const std::filesystem::path& file, const TEditorSetting
         std::snprintf(suffix, sizeof suffix, ".%08X.tmp",
                       static_cast<unsigned>(ticks ^ (serial.fetch_add(1) * 0x9E3779B9u)));
         temporary = file;
-        temporary.replace_filename("." + file.filename().string() + suffix);
+        std::string name(1, '.');
+        name += file.filename().string();
+        name += suffix;
+        temporary.replace_filename(name);
         out.reset(std::fopen(temporary.c_str(), "wbx"));
         if (!out && errno != EEXIST) break;
     }

@@ -7,10 +7,14 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <optional>
+#include <string>
 
+#include "components/custom/custom_components.h"
 #include "core/context.h"
 #include "core/instance.h"
 #include "core/shader_file.h"
+#include "core/stream_sections.h"
 #include "core/tree.h"
 #include "host/tsxapi.h"
 #include "renderer/host/host_state.h"
@@ -29,11 +33,8 @@ constexpr int32_t kVarURay = 37, kVarSNormWhole = 46, kVarWorldWhole = 58;
 // Colour = (mirror(URay, SNorm) + World + 0 · Raytrace(World, mirror)) · Trigger1.X. The mirror
 // direction is computed before the trace and read after it, World and the trigger are read after
 // it: a nested shade that leaves any of them changed shows in the result.
-std::string TracingStream() {
-    TThreadRecord record;
-    TXRTree tree;
-    tree.Context = &record;
-    auto* root = tree.AddComponent(CreateComponent(1));
+// Builds the tracing subtree in the tree; its last component, the scaled sum.
+TXRComponent* AddTracing(TXRTree& tree, TThreadRecord& record) {
     auto* mirror = tree.AddComponent(CreateComponent(809));
     mirror->Connect(0, -1, VariableAddress(&record, kVarURay));
     mirror->Connect(1, -1, VariableAddress(&record, kVarSNormWhole));
@@ -54,18 +55,63 @@ std::string TracingStream() {
     auto* scaled = tree.AddComponent(CreateComponent(709));
     scaled->Connect(0, -1, placed->OutputAddress());
     scaled->Connect(1, -1, VariableAddress(&record, kVarTrigger1));
-    root->Connect(0, -1, scaled->OutputAddress());
     for (auto [p, c] : {std::pair{mirror, trace},
                         {mirror, sum},
                         {trace, nothing},
                         {nothing, sum},
                         {sum, placed},
-                        {placed, scaled},
-                        {scaled, root}}) {
+                        {placed, scaled}}) {
         EXPECT_TRUE(tree.Link(p, c));
     }
+    return scaled;
+}
+
+std::string TracingStream() {
+    TThreadRecord record;
+    TXRTree tree;
+    tree.Context = &record;
+    auto* root = tree.AddComponent(CreateComponent(1));
+    auto* scaled = AddTracing(tree, record);
+    root->Connect(0, -1, scaled->OutputAddress());
+    EXPECT_TRUE(tree.Link(scaled, root));
     tree.SetRoot(root);
     return "XR" + tree.WriteTree();
+}
+
+// The same subtree inside a custom component: its one property, fed by the shader's Trigger1.X,
+// is the inner tree's Trigger1; World is added once more outside. The nested shade runs the inner
+// tree too.
+std::string CustomTracingStream() {
+    TThreadRecord innerRecord;
+    TXRTree inner;
+    inner.Context = &innerRecord;
+    inner.SetRoot(AddTracing(inner, innerRecord));
+    TCustomDefinitionParts parts;
+    parts.Title = "Tracer";
+    parts.Hint = "Traces its mirror direction";
+    parts.Properties = {TCustomProperty{"Scale", "Scale", kNumerical}};
+    parts.InnerTree = inner.WriteTree();
+    const std::optional<std::string> definition = MakeCustomDefinition(parts);
+    EXPECT_TRUE(definition.has_value());
+
+    TThreadRecord record;
+    TXRTree tree;
+    tree.Context = &record;
+    auto* root = tree.AddComponent(CreateComponent(1));
+    const int32_t id = InsertCustomDefinition(tree, definition.value_or(""));
+    auto* custom = tree.AddComponent(CreateComponent(id, &tree));
+    EXPECT_NE(custom, nullptr);
+    if (custom == nullptr) return {};
+    custom->Connect(0, -1, VariableAddress(&record, kVarTrigger1));
+    // World read once more after the custom component: the outer record must be restored too.
+    auto* again = tree.AddComponent(CreateComponent(701));
+    again->Connect(0, -1, custom->OutputAddress());
+    again->Connect(1, -1, VariableAddress(&record, kVarWorldWhole));
+    EXPECT_TRUE(tree.Link(custom, again));
+    root->Connect(0, -1, again->OutputAddress());
+    EXPECT_TRUE(tree.Link(again, root));
+    tree.SetRoot(root);
+    return JoinSections({"XR" + tree.WriteTree(), "", "", "", "", tree.UsedCustomText()});
 }
 
 tsxShadeCallback gPluginColor = nullptr;
@@ -84,19 +130,24 @@ void RecordingColor(int32_t info, tsxShadingRecord* r, int32_t kind) {
     if (tDepth == 0) tOuterOut = {r->colorOut[0], r->colorOut[1], r->colorOut[2]};
 }
 
-TEST(ReentrantShading, TracingIntoItsOwnMaterialLeavesTheOuterSampleAsItWas) {
+// Through the plug-in, whose four shaders are registered once for the tests below.
+// worldsAdded: how many times the tree adds World to the mirror direction.
+void ExpectTracingLeavesTheOuterSample(const std::string& name, const std::string& stream,
+                                       int worldsAdded) {
+    static std::array<tsxShaderDescriptor, 4> d{};
+    static int32_t counter = 0;
+    if (gPluginColor == nullptr) {
+        for (int i = 0; i < 4; ++i)
+            tsxShaderInitialize(&d[static_cast<size_t>(i)], 300 + i, &counter);
+        ASSERT_EQ(d[0].category, 1);
+        gPluginColor = d[0].shade;
+    }
     test::RecordingMessages messages;
     const fs::path folder =
         fs::temp_directory_path() / ("vandrel_reentry_" + std::to_string(getpid()));
     fs::create_directories(folder);
-    const fs::path shader = folder / "tracer.xrb";
-    ASSERT_TRUE(SaveShaderFile(shader, TracingStream()).ok);
-
-    std::array<tsxShaderDescriptor, 4> d{};
-    int32_t counter = 0;
-    for (int i = 0; i < 4; ++i) tsxShaderInitialize(&d[static_cast<size_t>(i)], 300 + i, &counter);
-    ASSERT_EQ(d[0].category, 1);
-    gPluginColor = d[0].shade;
+    const fs::path shader = folder / name;
+    ASSERT_TRUE(SaveShaderFile(shader, stream).ok);
 
     // Two materials of the same shader with different trigger values: the sphere's and the
     // mirror's.
@@ -130,16 +181,25 @@ TEST(ReentrantShading, TracingIntoItsOwnMaterialLeavesTheOuterSampleAsItWas) {
     for (int32_t t = 0; t < 4; ++t) d[static_cast<size_t>(t)].shade(0, nullptr, 1);
 
     EXPECT_EQ(traced, alone);
-    // And it is what the tree computes: (I - 2 (I · N) N + P) · 1 at the sphere's point.
+    // And it is what the tree computes: I - 2 (I · N) N + P (+ P) at the sphere's point.
     const float* i = in.unitRay;
     const float* n = in.shadingNormal;
     const double dot = double{i[0]} * n[0] + double{i[1]} * n[1] + double{i[2]} * n[2];
     for (size_t k = 0; k < 3; ++k) {
-        EXPECT_NEAR(alone[k], i[k] - 2 * dot * n[k] + in.worldPoint[k], 1e-5) << k;
+        EXPECT_NEAR(alone[k], i[k] - 2 * dot * n[k] + worldsAdded * in.worldPoint[k], 1e-5) << k;
     }
     EXPECT_GT(in.worldPoint[2], 0.9f);  // the sphere's front, not the ground
     EXPECT_TRUE(messages.shown.empty());
     fs::remove_all(folder);
+}
+
+TEST(ReentrantShading, TracingIntoItsOwnMaterialLeavesTheOuterSampleAsItWas) {
+    ExpectTracingLeavesTheOuterSample("tracer.xrb", TracingStream(), 1);
+}
+
+// The guard restores the tree the custom component sits in as well as its inner tree.
+TEST(ReentrantShading, TracingInsideACustomComponentLeavesBothTrees) {
+    ExpectTracingLeavesTheOuterSample("custom_tracer.xrb", CustomTracingStream(), 2);
 }
 
 }  // namespace

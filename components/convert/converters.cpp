@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstring>
 #include <numbers>
+#include <optional>
 
 #include "components/families.h"
 #include "components/shared/catmull_rom.h"
 #include "components/shared/hsv.h"
+#include "components/shared/reduction.h"
 #include "core/thread_record.h"
 #include "host/tsxapi.h"
 
@@ -277,39 +279,7 @@ double ClampLow(double v, double low, double high) {
 }  // namespace
 
 void TXRC3Dto1D::Evaluate(bool) {
-    const int32_t reduction = Enum(1);
-    const TVec3 v = Vec(0);
-    switch (reduction) {
-        case 0:
-            SetOut((v.x + v.y + v.z) / 3);
-            break;
-        case 1:
-            SetOut(0.299 * v.x + 0.587 * v.y + 0.114 * v.z);
-            break;
-        case 2:
-            SetOut(v.x + v.y + v.z);
-            break;
-        case 3:
-            SetOut(RgbToHsv(v).h);
-            break;
-        case 4:
-            SetOut(RgbToHsv(v).s);
-            break;
-        case 5:
-            SetOut(RgbToHsv(v).v);
-            break;
-        case 6:
-            SetOut(v.x);
-            break;
-        case 7:
-            SetOut(v.y);
-            break;
-        case 8:
-            SetOut(v.z);
-            break;
-        default:
-            break;
-    }
+    if (const std::optional<double> v = ReduceVector(Vec(0), Enum(1))) SetOut(*v);
 }
 
 void TXRC2Dto1D::Evaluate(bool) {

@@ -8,7 +8,7 @@
 #include "components/media/audio.h"
 #include "components/media/preview_picture.h"
 #include "components/shared/catmull_rom.h"
-#include "components/shared/hsv.h"
+#include "components/shared/reduction.h"
 #include "core/instance.h"
 #include "host/tsxapi.h"
 
@@ -33,32 +33,6 @@ int32_t HostHandle(const TShaderInstance* instance, int32_t file) {
 }
 
 TVec3 Float3(const float* f) { return {f[0], f[1], f[2]}; }
-
-// What TXRC3Dto1D makes of a colour; nothing for a Reduction outside 0 … 8.
-std::optional<double> Reduce(const TVec3& c, int32_t reduction) {
-    switch (reduction) {
-        case 0:
-            return (c.x + c.y + c.z) / 3.0;
-        case 1:
-            return 0.299 * c.x + 0.587 * c.y + 0.114 * c.z;
-        case 2:
-            return c.x + c.y + c.z;
-        case 3:
-            return RgbToHsv(c).h;
-        case 4:
-            return RgbToHsv(c).s;
-        case 5:
-            return RgbToHsv(c).v;
-        case 6:
-            return c.x;
-        case 7:
-            return c.y;
-        case 8:
-            return c.z;
-        default:
-            return std::nullopt;
-    }
-}
 
 TVec3 FromRgb8(uint32_t r, uint32_t g, uint32_t b) { return {r / 255.0, g / 255.0, b / 255.0}; }
 
@@ -195,7 +169,7 @@ void TXRCTexValue::Evaluate(bool inHost) {
     const int32_t sampling = Enum(1), reduction = Enum(2);
     float colour[3] = {0, 0, 0};
     TextureColor(*this, inHost, FileIndex(0), sampling, colour);
-    if (const std::optional<double> v = Reduce(Float3(colour), reduction)) SetOut(*v);
+    if (const std::optional<double> v = ReduceVector(Float3(colour), reduction)) SetOut(*v);
 }
 
 void TXRCBump::Evaluate(bool inHost) {
@@ -225,7 +199,8 @@ void TXRCImageValue::Evaluate(bool inHost) {
     const std::optional<TVec3> colour = LookUpImage(Instance, inHost, q);
     if (!colour) return;
     // Reduced as the image component's stored colour would be.
-    if (const std::optional<double> v = Reduce(RoundedToFloats(*colour), reduction)) SetOut(*v);
+    if (const std::optional<double> v = ReduceVector(RoundedToFloats(*colour), reduction))
+        SetOut(*v);
 }
 
 namespace {

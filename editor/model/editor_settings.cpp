@@ -1,9 +1,6 @@
 #include "editor/model/editor_settings.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +8,7 @@
 #include <system_error>
 
 #include "core/language.h"
+#include "core/whole_file.h"
 
 namespace vandrel {
 
@@ -193,35 +191,8 @@ bool WriteEditorSettings(const std::filesystem::path& file, const TEditorSetting
     if (error) return false;
     const std::string text = EditorSettingsText(settings);
 
-    // A fresh name beside the target ("x": never one that exists), so the rename is atomic.
-    static std::atomic<uint32_t> serial{0};
-    const auto ticks =
-        static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    std::filesystem::path temporary;
-    TFile out;
-    for (int attempt = 0; attempt < 16 && !out; ++attempt) {
-        char suffix[24];
-        std::snprintf(suffix, sizeof suffix, ".%08X.tmp",
-                      static_cast<unsigned>(ticks ^ (serial.fetch_add(1) * 0x9E3779B9u)));
-        temporary = file;
-        std::string name(1, '.');
-        name += file.filename().string();
-        name += suffix;
-        temporary.replace_filename(name);
-        out.reset(std::fopen(temporary.c_str(), "wbx"));
-        if (!out && errno != EEXIST) break;
-    }
-    if (!out) return false;
-    bool written = std::fwrite(text.data(), 1, text.size(), out.get()) == text.size();
-    written = std::fflush(out.get()) == 0 && written;
-    written = std::fclose(out.release()) == 0 && written;
-    if (written) std::filesystem::rename(temporary, file, error);
-    if (!written || error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
+    std::string reason;
+    return WriteWholeFile(file, text, reason);
 }
 
 TEditorSettings& EditorSettings() { return Global(); }

@@ -1,0 +1,246 @@
+// Writes the component reference of the HTML help: one page per palette tab with every component's
+// properties (kind, default, hint) and an alphabetical index whose anchors are the keywords the
+// help router opens. Texts come from the language file, signatures and defaults from the classes
+// themselves, so the pages cannot drift from the components.
+//
+//   vandrel_make_help LANGUAGE_FILE OUTPUT_FOLDER     (writes OUTPUT_FOLDER/reference/)
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/catalogue.h"
+#include "core/component.h"
+#include "core/factory.h"
+#include "core/language.h"
+#include "core/whole_file.h"
+
+namespace {
+
+using namespace vandrel;
+namespace fs = std::filesystem;
+
+std::string Html(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+// Must match the router's anchors: lower-case letters and digits, other runs one "-".
+std::string Anchor(std::string_view key) {
+    std::string anchor;
+    bool gap = false;
+    for (const char c : key) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u) && u < 128) {
+            if (gap && !anchor.empty()) anchor += '-';
+            anchor += static_cast<char>(std::tolower(u));
+            gap = false;
+        } else {
+            gap = true;
+        }
+    }
+    return anchor;
+}
+
+std::string TabPage(int32_t tab) { return "tab" + std::to_string(tab) + ".html"; }
+
+std::string Number(float v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(v));
+    return text;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    while (true) {
+        const size_t at = text.find(separator, start);
+        items.push_back(text.substr(start, at - start));
+        if (at == std::string::npos) break;
+        start = at + 1;
+    }
+    return items;
+}
+
+struct TPropertyText {
+    std::string name, kind, defaults, hint;
+};
+
+std::vector<TPropertyText> Properties(TXRComponent& c) {
+    std::vector<TPropertyText> rows;
+    for (int32_t p = 0; p < c.PropertyCount(); ++p) {
+        TPropertyText row;
+        row.name = c.GetPropertyName(p);
+        row.hint = c.GetPropertyHint(p);
+        const float* constants = c.ConstantAddress(p);
+        const std::string letters = c.GetPartLetters(p);
+        switch (c.PropertyKind(p)) {
+            case kNumerical:
+                row.kind = c.IsIntegerProperty(p) ? "Numerical (whole)" : "Numerical";
+                if (constants != nullptr) row.defaults = Number(constants[0]);
+                break;
+            case kUV:
+                row.kind = "UV";
+                if (constants != nullptr)
+                    row.defaults = "U " + Number(constants[0]) + ", V " + Number(constants[1]);
+                break;
+            case kVector:
+                row.kind = "Vector (" + letters + ")";
+                if (constants != nullptr) {
+                    for (size_t k = 0; k < 3; ++k) {
+                        if (k > 0) row.defaults += ", ";
+                        row.defaults += (k < letters.size() ? std::string(1, letters[k]) : "") +
+                                        " " + Number(constants[k]);
+                    }
+                }
+                break;
+            case kEnumeration: {
+                row.kind = "Enumeration";
+                const std::vector<std::string> items = Split(c.GetEnumItems(p), ';');
+                const int32_t value = c.GetEnumValue(p);
+                row.defaults = value >= 0 && static_cast<size_t>(value) < items.size()
+                                   ? items[static_cast<size_t>(value)]
+                                   : std::to_string(value);
+                std::string list;
+                for (const std::string& item : items) list += (list.empty() ? "" : ", ") + item;
+                row.hint += " (choices: " + list + ")";
+                break;
+            }
+            case kFile:
+                row.kind = "File";
+                row.defaults = "none";
+                break;
+            default:
+                row.kind = "?";
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+const char* kKindNames[] = {"None", "Undefined",   "Numerical", "UV",  "Vector",
+                            "",     "Enumeration", "Trigger",   "File"};
+
+std::string OutputName(int32_t kind) { return kind >= 0 && kind <= 8 ? kKindNames[kind] : "?"; }
+
+std::string Page(std::string_view title, std::string_view body) {
+    return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+           Html(title) +
+           " - Vandrel</title>\n<link rel=\"stylesheet\" href=\"../style.css\">\n</head>\n<body>\n"
+           "<p class=\"nav\"><a href=\"../index.html\">Contents</a> | <a "
+           "href=\"index.html\">Component index</a></p>\n" +
+           std::string(body) + "</body>\n</html>\n";
+}
+
+struct TIndexEntry {
+    std::string title;
+    std::string link;
+};
+
+bool Write(const fs::path& path, const std::string& text) {
+    std::string error;
+    if (!WriteWholeFile(path, text, error)) {
+        std::fprintf(stderr, "vandrel_make_help ERROR: \"%s\" : %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: vandrel_make_help LANGUAGE_FILE OUTPUT_FOLDER\n");
+        return 1;
+    }
+    if (!LoadLanguage(argv[1])) {
+        std::fprintf(stderr, "vandrel_make_help ERROR: \"%s\" : cannot read the language file\n",
+                     argv[1]);
+        return 1;
+    }
+    const fs::path folder = fs::path(argv[2]) / "reference";
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) {
+        std::fprintf(stderr, "vandrel_make_help ERROR: \"%s\" : %s\n", folder.c_str(),
+                     error.message().c_str());
+        return 1;
+    }
+
+    std::vector<TIndexEntry> index;
+    std::string tabList;
+    for (int32_t tab = 0; tab < kCatalogueTabCount; ++tab) {
+        const std::string caption(CatalogueTabCaption(tab));
+        std::string contents, sections;
+        for (const CatalogueRow& row : Catalogue()) {
+            if (row.tab != tab) continue;
+            const auto component = CreateComponent(row.id);
+            if (component == nullptr) continue;
+            const std::string id = "c" + std::to_string(row.id);
+            const std::string title = component->GetTitle();
+            contents += "<li><a href=\"#" + id + "\">" + Html(title) + "</a></li>\n";
+            index.push_back({title, TabPage(tab) + "#" + id});
+            sections += "<h2 id=\"" + id + "\">" + Html(title) + "</h2>\n";
+            const std::string hint = component->GetTitleHint();
+            if (hint != title) sections += "<p>" + Html(hint) + "</p>\n";
+            sections += "<p class=\"output\">Output: " + OutputName(row.output) + "</p>\n";
+            const std::vector<TPropertyText> properties = Properties(*component);
+            if (properties.empty()) {
+                sections += "<p>This component has no properties.</p>\n";
+                continue;
+            }
+            sections +=
+                "<table>\n<tr><th>Property</th><th>Kind</th><th>Default</th>"
+                "<th>Description</th></tr>\n";
+            for (const TPropertyText& p : properties) {
+                sections += "<tr><td>" + Html(p.name) + "</td><td>" + Html(p.kind) + "</td><td>" +
+                            Html(p.defaults) + "</td><td>" + Html(p.hint) + "</td></tr>\n";
+            }
+            sections += "</table>\n";
+        }
+        const std::string body = "<h1>" + Html(caption) + " components</h1>\n<ul class=\"toc\">\n" +
+                                 contents + "</ul>\n" + sections;
+        if (!Write(folder / TabPage(tab), Page(caption + " components", body))) return 1;
+        tabList += "<li><a href=\"" + TabPage(tab) + "\">" + Html(caption) + "</a></li>\n";
+    }
+
+    std::sort(index.begin(), index.end(), [](const TIndexEntry& a, const TIndexEntry& b) {
+        return Anchor(a.title) < Anchor(b.title);
+    });
+    std::string entries;
+    std::map<std::string, int> anchors;
+    for (const TIndexEntry& e : index) {
+        const std::string anchor = Anchor(e.title);
+        // The first of equal keywords owns the anchor; the others still get their line.
+        const bool fresh = anchors[anchor]++ == 0;
+        entries += std::string("<li") + (fresh ? " id=\"" + anchor + "\"" : "") + "><a href=\"" +
+                   e.link + "\">" + Html(e.title) + "</a></li>\n";
+    }
+    const std::string body =
+        "<h1>Component index</h1>\n<p>The palette's tabs:</p>\n<ul class=\"toc\">\n" + tabList +
+        "</ul>\n<h2>All components</h2>\n<ul class=\"index\">\n" + entries + "</ul>\n";
+    if (!Write(folder / "index.html", Page("Component index", body))) return 1;
+    return 0;
+}

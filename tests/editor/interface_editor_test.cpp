@@ -1,0 +1,681 @@
+// The interface editor window: entry names, sign insertion, text decoding, page conversions, and
+// the window over a model whose triggers and file slots the tests register: the hint page, labels
+// kept across entries and reverted, the column options, the signs, enumerations and colours
+// through Apply and Parse, default files, the observer hand-over and screenshots of every page.
+#include "editor/interface_editor.h"
+
+#include "editor/interface_panel.h"
+#include "editor/model/dialogs.h"
+#include "editor/model/editor_settings.h"
+// (the model's headers before Qt's)
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QInputDevice>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <cstring>
+#include <deque>
+
+#include "core/stream_codec.h"
+#include "editor/controls/gcheckbox.h"
+#include "editor/controls/spin_edit.h"
+#include "qt_test_support.h"
+
+namespace vandrel {
+namespace {
+
+// Qt's default mouse and keyboard are children of the static application, which outlives Qt's
+// registry of devices; they go while the registry still exists.
+class TQtDevicesEnvironment final : public ::testing::Environment {
+  public:
+    void TearDown() override {
+        QObject* app = QCoreApplication::instance();
+        if (app == nullptr) return;
+        const QList<const QInputDevice*> devices = QInputDevice::devices();
+        for (const QInputDevice* device : devices) {
+            if (device->parent() == app) delete device;
+        }
+    }
+};
+[[maybe_unused]] ::testing::Environment* const kQtDevices =
+    ::testing::AddGlobalTestEnvironment(new TQtDevicesEnvironment);
+
+void Screenshot(QWidget& widget, const char* name) {
+    const QString folder = qEnvironmentVariable("VANDREL_SCREENSHOTS");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    EXPECT_TRUE(widget.grab().save(folder + "/" + name + ".png"));
+}
+
+// Answers the dialogs from a script and records what they were asked.
+class ScriptedDialogs final : public TDialogs {
+  public:
+    ScriptedDialogs() { previous_ = InstallDialogs(this); }
+    ~ScriptedDialogs() override { InstallDialogs(previous_); }
+
+    std::optional<std::string> SaveFile(const TFileRequest&) override { return std::nullopt; }
+    std::optional<std::string> OpenFile(const TFileRequest& request) override {
+        opened.push_back(request);
+        return Next(files);
+    }
+    std::optional<std::array<double, 3>> PickColor(std::string_view title,
+                                                   const std::array<double, 3>& initial,
+                                                   bool ownPicker) override {
+        colorTitles.emplace_back(title);
+        colorInitials.push_back(initial);
+        ownPickers.push_back(ownPicker);
+        return Next(colors);
+    }
+
+    std::deque<std::optional<std::string>> files;
+    std::deque<std::optional<std::array<double, 3>>> colors;
+    std::vector<TFileRequest> opened;
+    std::vector<std::string> colorTitles;
+    std::vector<std::array<double, 3>> colorInitials;
+    std::vector<bool> ownPickers;
+
+  private:
+    template <class T>
+    static T Next(std::deque<T>& script) {
+        if (script.empty()) return T{};
+        T answer = script.front();
+        script.pop_front();
+        return answer;
+    }
+    TDialogs* previous_ = nullptr;
+};
+
+// ---- plain rules -------------------------------------------------------------------------------
+
+TEST(InterfaceEntryNames, ReadAndWriteTheListTexts) {
+    struct Case {
+        const char* text;
+        std::optional<TInterfaceEntry> entry;
+    };
+    const Case cases[] = {
+        {"File 1", TInterfaceEntry{true, 0}},
+        {"File 5", TInterfaceEntry{true, 4}},
+        {"Trigger 1", TInterfaceEntry{false, 0}},
+        {"Trigger 12", TInterfaceEntry{false, 11}},
+        {"Trigger 20", TInterfaceEntry{false, 19}},
+        {"File 0", std::nullopt},
+        {"File 6", std::nullopt},
+        {"Trigger 21", std::nullopt},
+        {"Trigger 01", std::nullopt},
+        {"Trigger 1x", std::nullopt},
+        {"Trigger ", std::nullopt},
+        {"trigger 3", std::nullopt},
+        {"Trigger1", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseInterfaceEntryName(c.text), c.entry) << c.text;
+        if (c.entry) {
+            EXPECT_EQ(InterfaceEntryName(*c.entry), c.text);
+        }
+    }
+}
+
+TEST(InterfaceEntryNames, FilesComeBeforeTriggersInIndexOrder) {
+    TUsageTable usage;
+    usage.Triggers[13].Count = 1;
+    usage.Triggers[2].Count = 4;
+    usage.Files[3].Count = 1;
+    usage.Files[0].Count = 2;
+    const std::vector<TInterfaceEntry> expected = {{true, 0}, {true, 3}, {false, 2}, {false, 13}};
+    EXPECT_EQ(UsedInterfaceEntries(usage), expected);
+    EXPECT_TRUE(UsedInterfaceEntries(TUsageTable{}).empty());
+}
+
+TEST(InterfaceSigns, ReplaceTheSelectionOrGoInAtTheCaret) {
+    struct Case {
+        const char* text;
+        int caret, selectionStart, selectionLength;
+        const char* result;
+        int caretAfter;
+    };
+    const Case cases[] = {
+        {"", 0, -1, 0, "#", 1},
+        {"ab", 1, -1, 0, "a#b", 2},
+        {"ab", 2, -1, 0, "ab#", 3},
+        {"ab", 9, -1, 0, "ab#", 3},  // a caret past the end stays at the end
+        {"(R) 2024", 3, 0, 3, "# 2024", 1},
+        {"Me (R)", 6, 3, 3, "Me #", 4},
+        {"abc", 1, 1, 0, "a#bc", 2},  // an empty selection is none
+        {"abc", 3, 1, 40, "a#", 2},   // a selection past the end is cut at it
+    };
+    for (const Case& c : cases) {
+        const TCaretText r = InsertAtCaret(QString::fromUtf8(c.text), c.caret, c.selectionStart,
+                                           c.selectionLength, QStringLiteral("#"));
+        EXPECT_EQ(r.Text, QString::fromUtf8(c.result)) << c.text;
+        EXPECT_EQ(r.Caret, c.caretAfter) << c.text;
+    }
+}
+
+TEST(InterfaceTexts, DecodeUtf8OrTheOldCodePage) {
+    EXPECT_EQ(ModelTextToQt("\xC2\xA9 Ferrow"), QStringLiteral("\u00A9 Ferrow"));
+    // Single bytes of Windows-1252: the copyright and trade mark signs, an e acute.
+    EXPECT_EQ(ModelTextToQt("\xA9 Ferrow\x99"), QStringLiteral("\u00A9 Ferrow\u2122"));
+    EXPECT_EQ(ModelTextToQt("caf\xE9"), QStringLiteral("caf\u00E9"));
+    EXPECT_EQ(UnescapedText("Red&'GBall"), QStringLiteral("Red Ball"));
+    EXPECT_EQ(EscapedText(QStringLiteral("Red Ball")), "Red&'GBall");
+}
+
+TEST(InterfaceTexts, NoticeFitsIn255BytesOfUtf8) {
+    EXPECT_TRUE(NoticeFits(QString(255, QChar('a'))));
+    EXPECT_FALSE(NoticeFits(QString(256, QChar('a'))));
+    // "©" takes two bytes: 127 of them and one letter make 255.
+    EXPECT_TRUE(NoticeFits(QString(127, QChar(0xA9)) + 'a'));
+    EXPECT_FALSE(NoticeFits(QString(128, QChar(0xA9))));
+}
+
+TEST(InterfaceItemNames, EscapesNeverSplitTheList) {
+    struct Case {
+        const char* name;
+        const char* escaped;
+    };
+    const Case cases[] = {
+        {"Saw", "Saw"},
+        {"Zig zag", "Zig&'Gzag"},
+        {"a;b", "a&'bb"},
+        // "ü" is C3 BC; the plain escape of BC would be "&);".
+        {"Gr\xC3\xBCn", "Gr&)B&,?n"},
+        {"\x14", "&*?"},
+    };
+    for (const Case& c : cases) {
+        const std::string escaped = EscapeItemName(c.name);
+        EXPECT_EQ(escaped, c.escaped) << c.name;
+        EXPECT_EQ(escaped.find(';'), std::string::npos) << c.name;
+        EXPECT_EQ(UnescapeText(escaped), c.name) << c.name;
+    }
+}
+
+TEST(InterfacePages, ColourChannelsGoThroughWholeBytes) {
+    TTriggerSettings s;
+    s.Label = "Tint";
+    s.Values = {0.5f, 0.2f, 1.5f, 0, 0, 0, 0, 0};
+    s.SetPickerChoice(kSystemPicker);
+    TTriggerPage page = LoadTriggerPage(s, kVector);
+    // 127.5 rounds to the even 128; 0.2 x 255 = 51; above 1 gives 255.
+    EXPECT_EQ(page.Color, (std::array<int, 3>{128, 51, 255}));
+    EXPECT_TRUE(page.SystemPicker);
+    page.Color = {255, 128, 0};
+    page.SystemPicker = false;
+    page.Label = QStringLiteral("Base tint");
+    StoreTriggerPage(page, kVector, s);
+    EXPECT_EQ(s.Label, "Base&'Gtint");
+    EXPECT_FLOAT_EQ(s.Values[0], 1.0f);
+    EXPECT_FLOAT_EQ(s.Values[1], 128.0f / 255.0f);
+    EXPECT_FLOAT_EQ(s.Values[2], 0.0f);
+    EXPECT_EQ(s.PickerChoice(), kOwnPicker);
+}
+
+TEST(InterfacePages, UVFieldsInterleaveIntoTheValues) {
+    TTriggerSettings s;
+    s.Label = "Trigger5.U";
+    s.SecondText = "Trigger5.V";
+    s.Values = {1, 2, 3, 4, 5, 6, 7, 8};
+    TTriggerPage page = LoadTriggerPage(s, kUV);
+    EXPECT_EQ(page.Label, QStringLiteral("Trigger5.U"));
+    EXPECT_EQ(page.VLabel, QStringLiteral("Trigger5.V"));
+    EXPECT_EQ(page.U, (std::array<float, 4>{1, 3, 5, 7}));
+    EXPECT_EQ(page.V, (std::array<float, 4>{2, 4, 6, 8}));
+    page.U = {-1, 1, 0.25f, 0.01f};
+    page.V = {-2, 2, 0.5f, 0.02f};
+    page.VLabel = QStringLiteral("Height v");
+    StoreTriggerPage(page, kUV, s);
+    EXPECT_EQ(s.Values, (std::array<float, 8>{-1, -2, 1, 2, 0.25f, 0.5f, 0.01f, 0.02f}));
+    EXPECT_EQ(s.SecondText, "Height&'Gv");
+}
+
+TEST(InterfacePages, EnumerationKeepsItsListAndTakesTheMarkedItem) {
+    TTriggerSettings s;
+    s.SecondText = "Sine;Saw;Square@Sine;Saw&'Gwave;Square";
+    s.SetDefaultItem(1);
+    TTriggerPage page = LoadTriggerPage(s, kEnumeration);
+    EXPECT_EQ(page.Items, (QStringList{"Sine", "Saw wave", "Square"}));
+    EXPECT_EQ(page.DefaultItem, 1);
+    page.Items[2] = QStringLiteral("Box");
+    page.DefaultItem = 2;
+    StoreTriggerPage(page, kEnumeration, s);
+    EXPECT_EQ(s.SecondText, "Sine;Saw;Square@Sine;Saw&'Gwave;Box");
+    EXPECT_EQ(s.DefaultItem(), 2);
+
+    // A stored default outside the list marks nothing, and storing keeps it.
+    s.SetDefaultItem(7);
+    page = LoadTriggerPage(s, kEnumeration);
+    EXPECT_EQ(page.DefaultItem, -1);
+    StoreTriggerPage(page, kEnumeration, s);
+    EXPECT_EQ(s.DefaultItem(), 7);
+}
+
+TEST(InterfacePages, NumericalStoresItsFourFieldsAndNoSecondText) {
+    TTriggerSettings s;
+    s.Label = "Trigger1";
+    s.SecondText = "left over";
+    TTriggerPage page = LoadTriggerPage(s, kNumerical);
+    page.Label = QStringLiteral("Speed");
+    page.U = {1, 10, 2.5f, 0.5f};
+    StoreTriggerPage(page, kNumerical, s);
+    EXPECT_EQ(s.Label, "Speed");
+    EXPECT_TRUE(s.SecondText.empty());
+    EXPECT_EQ(s.Values, (std::array<float, 8>{1, 10, 2.5f, 0.5f, 0, 0, 0, 0}));
+}
+
+// ---- the window --------------------------------------------------------------------------------
+
+class InterfaceEditorTest : public ::testing::Test {
+  protected:
+    void SetUp() override { test::TestApplication(); }
+    void TearDown() override {
+        delete window.data();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    TInterfaceEditor& Open() {
+        window = new TInterfaceEditor(model);
+        return *window;
+    }
+    // Applies once so that an interface string exists for Revert.
+    void ApplyOnce() {
+        window->Apply();
+        ASSERT_FALSE(model.InterfaceString().empty());
+    }
+    QStringList ListTexts() const {
+        QStringList texts;
+        for (int i = 0; i < window->EntryList()->count(); ++i) {
+            texts << window->EntryList()->itemText(i);
+        }
+        return texts;
+    }
+
+    TXRInterfaceModel model;
+    QPointer<TInterfaceEditor> window;
+};
+
+TEST_F(InterfaceEditorTest, OpensWithItsCaptionSizeAndTheHintWhenNothingIsUsed) {
+    TInterfaceEditor& w = Open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Shader Interface"));
+    EXPECT_EQ(w.size(), QSize(202, 289));
+    EXPECT_EQ(w.EntryList()->count(), 0);
+    EXPECT_EQ(w.PageIndex(), 0);
+    EXPECT_EQ(w.HintLabel()->text(), QStringLiteral("Select a trigger from the drop-down\nlist "
+                                                    "above to access it' s properties."));
+    EXPECT_TRUE(w.TwoColumnsBox()->Checked());
+    EXPECT_TRUE(w.DownThenOverButton()->isChecked());
+    EXPECT_TRUE(w.DownThenOverButton()->isEnabled());
+    EXPECT_FALSE(w.ApplyButton()->isEnabled());
+    EXPECT_FALSE(w.RevertButton()->isEnabled());
+    Screenshot(w, "interface_editor_empty");
+}
+
+TEST_F(InterfaceEditorTest, ListsFilesThenTriggersAndFollowsRegistrations) {
+    model.RegisterTrigger(6, kNumerical);
+    model.RegisterFileSlot(2, 'A');
+    model.RegisterTrigger(1, kUV);
+    TInterfaceEditor& w = Open();
+    EXPECT_EQ(ListTexts(), (QStringList{"File 3", "Trigger 2", "Trigger 7"}));
+
+    ASSERT_TRUE(w.SelectEntry({false, 6}));
+    EXPECT_EQ(w.PageIndex(), 1);
+    EXPECT_EQ(w.LabelEdit()->text(), QStringLiteral("Trigger7"));
+    // A new registration extends the list and keeps the selection and its typed label.
+    w.LabelEdit()->setText(QStringLiteral("Speed"));
+    model.RegisterTrigger(3, kVector);
+    EXPECT_EQ(ListTexts(), (QStringList{"File 3", "Trigger 2", "Trigger 4", "Trigger 7"}));
+    EXPECT_EQ(w.EntryList()->currentText(), QStringLiteral("Trigger 7"));
+    EXPECT_EQ(w.LabelEdit()->text(), QStringLiteral("Speed"));
+
+    // Freeing the shown trigger clears the selection and shows the hint.
+    model.ReleaseTrigger(6);
+    EXPECT_EQ(ListTexts(), (QStringList{"File 3", "Trigger 2", "Trigger 4"}));
+    EXPECT_EQ(w.SelectedTrigger(), -1);
+    EXPECT_EQ(w.PageIndex(), 0);
+    EXPECT_EQ(w.EntryList()->currentIndex(), -1);
+}
+
+TEST_F(InterfaceEditorTest, ALabelSurvivesChoosingAnotherEntryButNotRevert) {
+    model.RegisterTrigger(0, kNumerical);
+    model.RegisterTrigger(2, kVector);
+    TInterfaceEditor& w = Open();
+    ApplyOnce();
+    const std::string applied = model.InterfaceString();
+
+    ASSERT_TRUE(w.SelectEntry({false, 0}));
+    EXPECT_FALSE(w.ApplyButton()->isEnabled());
+    w.LabelEdit()->setText(QStringLiteral("Wave speed"));
+    EXPECT_TRUE(w.ApplyButton()->isEnabled());
+    EXPECT_TRUE(w.RevertButton()->isEnabled());
+
+    ASSERT_TRUE(w.SelectEntry({false, 2}));
+    EXPECT_EQ(model.Settings().Triggers[0].Label, "Wave&'Gspeed");
+    EXPECT_EQ(model.InterfaceString(), applied);
+
+    w.Revert();
+    EXPECT_EQ(model.Settings().Triggers[0].Label, "Trigger1");
+    EXPECT_FALSE(w.ApplyButton()->isEnabled());
+    EXPECT_FALSE(w.RevertButton()->isEnabled());
+    // The selection stays, and the first entry shows the applied label again.
+    EXPECT_EQ(w.SelectedTrigger(), 2);
+    ASSERT_TRUE(w.SelectEntry({false, 0}));
+    EXPECT_EQ(w.LabelEdit()->text(), QStringLiteral("Trigger1"));
+}
+
+TEST_F(InterfaceEditorTest, RevertStaysOffUntilAnInterfaceStringExists) {
+    model.RegisterTrigger(0, kNumerical);
+    TInterfaceEditor& w = Open();
+    ASSERT_TRUE(w.SelectEntry({false, 0}));
+    w.LabelEdit()->setText(QStringLiteral("Speed"));
+    EXPECT_TRUE(w.ApplyButton()->isEnabled());
+    EXPECT_FALSE(w.RevertButton()->isEnabled());
+}
+
+TEST_F(InterfaceEditorTest, OneColumnDisablesTheOrderAndAppliesAs01) {
+    model.RegisterTrigger(0, kNumerical);
+    TInterfaceEditor& w = Open();
+    w.TwoColumnsBox()->SetChecked(false);
+    EXPECT_FALSE(w.DownThenOverButton()->isEnabled());
+    EXPECT_FALSE(w.OverThenDownButton()->isEnabled());
+    EXPECT_TRUE(w.ApplyButton()->isEnabled());
+    w.Apply();
+    EXPECT_EQ(model.InterfaceString().substr(0, 4), "01D%");
+    EXPECT_EQ(model.Options().Columns, 1);
+
+    w.TwoColumnsBox()->SetChecked(true);
+    EXPECT_TRUE(w.OverThenDownButton()->isEnabled());
+    w.OverThenDownButton()->setChecked(true);
+    w.Apply();
+    EXPECT_EQ(model.InterfaceString().substr(0, 4), "02O%");
+}
+
+TEST_F(InterfaceEditorTest, ASignReplacesTheSelectedText) {
+    TInterfaceEditor& w = Open();
+    QLineEdit* notice = w.NoticeEdit();
+    notice->setText(QStringLiteral("Ferrow (R) 2024"));
+    notice->setSelection(7, 3);
+    w.SignButtons()[1]->click();
+    EXPECT_EQ(notice->text(), QStringLiteral("Ferrow \u00AE 2024"));
+    EXPECT_EQ(notice->cursorPosition(), 8);
+    // At the caret, without a selection.
+    notice->setCursorPosition(0);
+    w.SignButtons()[0]->click();
+    EXPECT_EQ(notice->text(), QStringLiteral("\u00A9Ferrow \u00AE 2024"));
+    w.Apply();
+    // Blank "&'G", "©" C2 A9 "&)A&)(", "®" C2 AE "&)A&)-".
+    EXPECT_EQ(model.InterfaceString(), "02D&)A&)(Ferrow&'G&)A&)-&'G2024%%");
+}
+
+TEST_F(InterfaceEditorTest, TheNoticeRefusesTextBeyondWhatTheModelKeeps) {
+    TInterfaceEditor& w = Open();
+    const QString full(127, QChar(0xA9));  // 254 bytes
+    w.NoticeEdit()->setText(full);
+    w.SignButtons()[2]->click();  // "™" takes three bytes
+    EXPECT_EQ(w.NoticeEdit()->text(), full);
+    w.NoticeEdit()->insert(QStringLiteral("x"));
+    EXPECT_EQ(w.NoticeEdit()->text(), full + 'x');
+    w.NoticeEdit()->insert(QStringLiteral("y"));
+    EXPECT_EQ(w.NoticeEdit()->text(), full + 'x');
+}
+
+TEST_F(InterfaceEditorTest, RenamedItemsAndTheMarkedDefaultComeBackThroughParse) {
+    const std::string list = "Sine;Saw;Square";
+    model.RegisterTrigger(4, kEnumeration, false, list);
+    TInterfaceEditor& w = Open();
+    ASSERT_TRUE(w.SelectEntry({false, 4}));
+    QListWidget* items = w.ItemList();
+    ASSERT_EQ(items->count(), 3);
+    EXPECT_EQ(items->item(0)->checkState(), Qt::Checked);
+    items->item(0)->setText(QStringLiteral("Gr\u00FCn"));
+    items->item(1)->setText(QStringLiteral("Zig zag"));
+    items->item(2)->setCheckState(Qt::Checked);
+    EXPECT_EQ(items->item(0)->checkState(), Qt::Unchecked);
+    // The mark cannot be taken off the only marked item.
+    items->item(2)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(items->item(2)->checkState(), Qt::Checked);
+    w.Apply();
+    EXPECT_EQ(model.Serialise(), model.InterfaceString());
+    EXPECT_EQ(model.InterfaceString(),
+              "02D%0406$Trigger5$Sine;Saw;Square@Gr&)B&,?n;Zig&'Gzag;Square$02%");
+
+    TXRInterfaceModel reread;
+    reread.RegisterTrigger(4, kEnumeration, false, list);
+    reread.Parse(model.InterfaceString());
+    EXPECT_EQ(reread.Settings().Triggers[4].DefaultItem(), 2);
+    EXPECT_EQ(reread.Working().Triggers[4][0], 2.0f);
+    QPointer<TInterfaceEditor> second = new TInterfaceEditor(reread);
+    ASSERT_TRUE(second->SelectEntry({false, 4}));
+    ASSERT_EQ(second->ItemList()->count(), 3);
+    EXPECT_EQ(second->ItemList()->item(0)->text(), QStringLiteral("Gr\u00FCn"));
+    EXPECT_EQ(second->ItemList()->item(1)->text(), QStringLiteral("Zig zag"));
+    EXPECT_EQ(second->ItemList()->item(2)->checkState(), Qt::Checked);
+    delete second.data();
+}
+
+TEST_F(InterfaceEditorTest, AColourChosenInTheDialogBecomesTheDefault) {
+    ScriptedDialogs dialogs;
+    dialogs.colors = {std::array<double, 3>{1.0, 0.5, 0.0}, std::nullopt,
+                      std::array<double, 3>{0.0, 0.0, 1.0}};
+    model.RegisterTrigger(1, kVector);
+    TInterfaceEditor& w = Open();
+    ASSERT_TRUE(w.SelectEntry({false, 1}));
+    EXPECT_EQ(w.PageIndex(), 3);
+    EXPECT_TRUE(w.OwnPickerButton()->isChecked());
+
+    w.PickDefaultColor();
+    ASSERT_EQ(dialogs.colorTitles.size(), 1u);
+    EXPECT_EQ(dialogs.colorTitles[0], "Trigger2 (Default)");
+    EXPECT_EQ(dialogs.colorInitials[0], (std::array<double, 3>{0, 0, 0}));
+    EXPECT_TRUE(dialogs.ownPickers[0]);
+    EXPECT_EQ(w.Swatch()->Color(), QColor(255, 128, 0));
+    EXPECT_TRUE(w.ApplyButton()->isEnabled());
+    w.Apply();
+    const TTriggerSettings& s = model.Settings().Triggers[1];
+    EXPECT_FLOAT_EQ(s.Values[0], 1.0f);
+    EXPECT_FLOAT_EQ(s.Values[1], 128.0f / 255.0f);
+    EXPECT_FLOAT_EQ(s.Values[2], 0.0f);
+    EXPECT_EQ(s.PickerChoice(), kOwnPicker);
+    EXPECT_EQ(model.Working().Triggers[1], (std::array<float, 3>{1.0f, 128.0f / 255.0f, 0.0f}));
+
+    // Cancel changes nothing; the system dialog is asked with the swatch's colour.
+    w.SystemPickerButton()->setChecked(true);
+    w.PickDefaultColor();
+    EXPECT_EQ(w.Swatch()->Color(), QColor(255, 128, 0));
+    w.LabelEdit()->setText(QStringLiteral("Glow"));
+    w.PickDefaultColor();
+    ASSERT_EQ(dialogs.colorTitles.size(), 3u);
+    EXPECT_EQ(dialogs.colorTitles[2], "Glow (Default)");
+    EXPECT_FALSE(dialogs.ownPickers[2]);
+    EXPECT_DOUBLE_EQ(dialogs.colorInitials[1][1], 128.0 / 255.0);
+    w.Apply();
+    EXPECT_EQ(model.Settings().Triggers[1].PickerChoice(), kSystemPicker);
+    // Trigger 1, kind 4, R G B 0 0 1, "W".
+    EXPECT_EQ(model.InterfaceString(), "02D%0104$Glow$$00000000000000003F800000W%");
+}
+
+TEST_F(InterfaceEditorTest, APressReleasedOutsideTheSwatchOpensNothing) {
+    ScriptedDialogs dialogs;
+    model.RegisterTrigger(0, kVector);
+    TInterfaceEditor& w = Open();
+    ASSERT_TRUE(w.SelectEntry({false, 0}));
+    QWidget* swatch = w.Swatch();
+    const QPointF inside(3, 3), outside(200, 3);
+    QMouseEvent press(QEvent::MouseButtonPress, inside, swatch->mapToGlobal(inside), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent away(QEvent::MouseButtonRelease, outside, swatch->mapToGlobal(outside),
+                     Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(swatch, &press);
+    QCoreApplication::sendEvent(swatch, &away);
+    EXPECT_TRUE(dialogs.colorTitles.empty());
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, swatch->mapToGlobal(inside),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(swatch, &press);
+    QCoreApplication::sendEvent(swatch, &release);
+    EXPECT_EQ(dialogs.colorTitles.size(), 1u);
+}
+
+TEST_F(InterfaceEditorTest, NumericalDefaultsBecomeTheWorkingValue) {
+    model.RegisterTrigger(0, kNumerical);
+    model.RegisterTrigger(1, kNumerical, true);
+    TInterfaceEditor& w = Open();
+    ASSERT_TRUE(w.SelectEntry({false, 0}));
+    w.NumericalFields()[0]->SetValueF(-1);
+    w.NumericalFields()[1]->SetValueF(4);
+    w.NumericalFields()[2]->SetValueF(2.5f);
+    w.Apply();
+    EXPECT_EQ(model.Settings().Triggers[0].Values,
+              (std::array<float, 8>{-1, 4, 2.5f, 0.001f, 0, 0, 0, 0}));
+    EXPECT_EQ(model.Working().Triggers[0][0], 2.5f);
+
+    // An integer trigger shows and stores whole numbers.
+    ASSERT_TRUE(w.SelectEntry({false, 1}));
+    EXPECT_EQ(w.NumericalFields()[1]->DisplayText(), QStringLiteral("10000"));
+    w.NumericalFields()[2]->SetValueF(7.4f);
+    w.Apply();
+    EXPECT_EQ(model.Settings().Triggers[1].Values[2], 7.0f);
+    EXPECT_EQ(model.Working().Triggers[1][0], 7.0f);
+}
+
+TEST_F(InterfaceEditorTest, UVLabelsAndBothHalvesAreStored) {
+    model.RegisterTrigger(4, kUV);
+    TInterfaceEditor& w = Open();
+    ASSERT_TRUE(w.SelectEntry({false, 4}));
+    EXPECT_EQ(w.PageIndex(), 2);
+    EXPECT_EQ(w.LabelEdit()->text(), QStringLiteral("Trigger5.U"));
+    EXPECT_EQ(w.VLabelEdit()->text(), QStringLiteral("Trigger5.V"));
+    w.VLabelEdit()->setText(QStringLiteral("Tilt"));
+    w.UVFields()[2]->SetValueF(0.25f);  // default U
+    w.UVFields()[6]->SetValueF(0.75f);  // default V
+    w.Apply();
+    EXPECT_EQ(model.Settings().Triggers[4].SecondText, "Tilt");
+    EXPECT_EQ(model.Settings().Triggers[4].Values[4], 0.25f);
+    EXPECT_EQ(model.Settings().Triggers[4].Values[5], 0.75f);
+    EXPECT_EQ(model.Working().Triggers[4], (std::array<float, 3>{0.25f, 0.75f, 0}));
+}
+
+TEST_F(InterfaceEditorTest, BrowsingGivesTheBareNameAndRemembersTheFolder) {
+    ScriptedDialogs dialogs;
+    const std::string lastTexture = EditorSettings().LastTexture;
+    EditorSettings().LastTexture = "/data/start";
+    dialogs.files = {std::string("/data/wood/oak.png"), std::string("/snd/ding2.wav")};
+    model.RegisterFileSlot(0, 'T');
+    model.RegisterFileSlot(3, 'A');
+    TInterfaceEditor& w = Open();
+    ASSERT_TRUE(w.SelectEntry({true, 0}));
+    EXPECT_EQ(w.PageIndex(), 5);
+    EXPECT_EQ(w.DefaultFileEdit()->text(), QStringLiteral("Caligari.jpg"));
+    w.BrowseButton()->click();
+    ASSERT_EQ(dialogs.opened.size(), 1u);
+    EXPECT_EQ(dialogs.opened[0].Filter, kTextureFileFilter);
+    EXPECT_EQ(dialogs.opened[0].Folder, "/data/start");
+    EXPECT_EQ(w.DefaultFileEdit()->text(), QStringLiteral("oak.png"));
+    EXPECT_EQ(EditorSettings().LastTexture, "/data/wood");
+    w.LabelEdit()->setText(QStringLiteral("Wood"));
+
+    ASSERT_TRUE(w.SelectEntry({true, 3}));
+    w.BrowseButton()->click();
+    ASSERT_EQ(dialogs.opened.size(), 2u);
+    EXPECT_EQ(dialogs.opened[1].Filter, "Sounds (*.wav)|*.wav");
+    EXPECT_EQ(dialogs.opened[1].Folder, "/data/wood");
+    w.Apply();
+    EXPECT_EQ(model.InterfaceString(), "02D%%0008T$Wood$oak.png|0308A$File 4$ding2.wav");
+    EditorSettings().LastTexture = lastTexture;
+}
+
+TEST_F(InterfaceEditorTest, ApplyMarksModifiedAndRaisesTheChangeHandlerOnce) {
+    model.RegisterTrigger(0, kNumerical);
+    TInterfaceEditor& w = Open();
+    int changes = 0, modified = 0;
+    w.SetChangeHandler([&] { ++changes; });
+    w.SetModifiedHandler([&] { ++modified; });
+    w.Apply();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(modified, 1);
+    w.Revert();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(modified, 1);
+}
+
+TEST_F(InterfaceEditorTest, EditsWhileTheModelUpdatesAreIgnored) {
+    model.RegisterTrigger(0, kNumerical);
+    model.RegisterTrigger(1, kNumerical);
+    TInterfaceEditor& w = Open();
+    ASSERT_TRUE(w.SelectEntry({false, 0}));
+    model.BeginUpdate();
+    w.LabelEdit()->setText(QStringLiteral("Ignored"));
+    w.TwoColumnsBox()->SetChecked(false);
+    model.EndUpdate();
+    EXPECT_FALSE(w.ApplyButton()->isEnabled());
+    // The order buttons still follow the box.
+    EXPECT_FALSE(w.DownThenOverButton()->isEnabled());
+    ASSERT_TRUE(w.SelectEntry({false, 1}));
+    EXPECT_EQ(model.Settings().Triggers[0].Label, "Trigger1");
+}
+
+TEST_F(InterfaceEditorTest, ReloadTakesAParsedStringsOptionsAndNotice) {
+    model.RegisterTrigger(0, kNumerical);
+    TInterfaceEditor& w = Open();
+    model.Parse("01OMade&'Gby&'GMe%0002$Speed$$F00000000000000003F8000003A83126F%");
+    EXPECT_FALSE(w.TwoColumnsBox()->Checked());
+    EXPECT_TRUE(w.OverThenDownButton()->isChecked());
+    EXPECT_FALSE(w.OverThenDownButton()->isEnabled());
+    EXPECT_EQ(w.NoticeEdit()->text(), QStringLiteral("Made by Me"));
+    ASSERT_TRUE(w.SelectEntry({false, 0}));
+    EXPECT_EQ(w.LabelEdit()->text(), QStringLiteral("Speed"));
+    EXPECT_EQ(w.NumericalFields()[2]->ValueF(), 1.0f);
+    EXPECT_FALSE(w.ApplyButton()->isEnabled());
+}
+
+TEST_F(InterfaceEditorTest, ClosingIsReportedAndTheModelForgetsTheWindow) {
+    model.RegisterTrigger(0, kNumerical);
+    TInterfaceEditor& w = Open();
+    bool reported = false;
+    QObject::connect(&w, &TInterfaceEditor::WindowClosed, [&] { reported = true; });
+    w.show();
+    w.close();
+    EXPECT_TRUE(reported);
+    EXPECT_TRUE(window->Closed());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    // The model no longer calls the freed window.
+    model.RegisterTrigger(1, kNumerical);
+    model.Parse(model.Serialise());
+
+    // A window freed after its successor opened leaves the successor installed.
+    QPointer<TInterfaceEditor> first = new TInterfaceEditor(model);
+    window = new TInterfaceEditor(model);
+    delete first.data();
+    model.RegisterTrigger(2, kNumerical);
+    EXPECT_EQ(ListTexts(), (QStringList{"Trigger 1", "Trigger 2", "Trigger 3"}));
+}
+
+TEST_F(InterfaceEditorTest, ScreenshotsOfEveryPage) {
+    if (qEnvironmentVariableIsEmpty("VANDREL_SCREENSHOTS")) GTEST_SKIP() << "no folder given";
+    model.RegisterFileSlot(0, 'T');
+    model.RegisterTrigger(0, kNumerical);
+    model.RegisterTrigger(1, kUV);
+    model.RegisterTrigger(2, kVector);
+    model.RegisterTrigger(3, kEnumeration, false, "Sine;Saw;Square");
+    model.Settings().Triggers[2].Values = {0.9f, 0.45f, 0.1f, 0, 0, 0, 0, 0};
+    TInterfaceEditor& w = Open();
+    w.NoticeEdit()->setText(QStringLiteral("\u00A9 Ferrow Software"));
+    const std::pair<TInterfaceEntry, const char*> pages[] = {
+        {{true, 0}, "interface_editor_file"},         {{false, 0}, "interface_editor_numerical"},
+        {{false, 1}, "interface_editor_uv"},          {{false, 2}, "interface_editor_color"},
+        {{false, 3}, "interface_editor_enumeration"},
+    };
+    for (const auto& [entry, name] : pages) {
+        ASSERT_TRUE(w.SelectEntry(entry)) << name;
+        Screenshot(w, name);
+    }
+}
+
+}  // namespace
+}  // namespace vandrel

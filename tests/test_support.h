@@ -26,6 +26,8 @@ class RecordingMessages final : public Messages {
         return answer_;
     }
 
+    void SetAnswer(bool answer) { answer_ = answer; }
+
     std::vector<std::string> shown;
     std::vector<std::string> asked;
 

@@ -899,6 +899,37 @@ void TXRGraphModel::ApplyCode(TXRComponentContainer& c, TPropertyState& p,
     }
 }
 
+std::vector<TXRComponentContainer*> TXRGraphModel::Insert(const TEditorSource& part, int32_t dx,
+                                                          int32_t dy) {
+    std::vector<TXRComponentContainer*> created;
+    for (const TEditorWindow& w : part.windows) {
+        TXRComponentContainer* c = w.typeId == kUnreadWindow || w.typeId == kRootTypeId
+                                       ? nullptr
+                                       : CreateContainer(w.typeId, w.left + dx, w.top + dy);
+        created.push_back(c);
+        if (c == nullptr) continue;
+        for (size_t k = 0; k < w.codes.size() && k < c->Properties.size(); ++k) {
+            ApplyCode(*c, c->Properties[k], w.codes[k]);
+            Notify([&](TGraphObserver& o) { o.PropertyChanged(*c, static_cast<int32_t>(k)); });
+        }
+        c->UnreadLayout = w.unread;
+        c->Relayout();
+    }
+    for (const TEditorConnection& e : part.connections) {
+        if (e.source >= created.size() || e.consumer >= created.size()) continue;
+        Connect(created[e.source], created[e.consumer], e.property, e.part);
+    }
+    for (size_t i = 0; i < part.folds.size() && i < created.size(); ++i) {
+        if (created[i] == nullptr) continue;
+        created[i]->FoldState = part.folds[i];
+        created[i]->Collapsed = part.folds[i] != 0;
+        created[i]->Relayout();
+        Notify([&](TGraphObserver& o) { o.ContainerChanged(*created[i]); });
+    }
+    RerouteAll();
+    return created;
+}
+
 void TXRGraphModel::Clear() {
     for (const auto& c : containers_) {
         Notify([&](TGraphObserver& o) { o.ContainerRemoving(*c); });

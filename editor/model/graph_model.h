@@ -289,6 +289,10 @@ class TXRGraphModel {
     TEditorSource Layout() const;
     std::string LayoutText() const { return WriteEditorSource(Layout()); }
     bool Rebuild(std::string_view stream);
+    // Adds the layout's windows as new containers moved by (dx, dy), with their codes, folds and
+    // the connections among them; root windows are skipped. The new containers in window order
+    // (null where one could not be created).
+    std::vector<TXRComponentContainer*> Insert(const TEditorSource& part, int32_t dx, int32_t dy);
     // Removes every container and connection and clears the tree.
     void Clear();
 

@@ -320,6 +320,7 @@ void TXRContainerWidget::paintEvent(QPaintEvent*) {
 void TXRContainerWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     TXRGraphModel& model = window_.Model();
+    if (window_.TakePasteClick(mapTo(window_.Canvas(), event->position().toPoint()))) return;
     if (model.PendingType >= 0) {
         // Placement clicks land on the canvas even over a container.
         const QPoint at = mapTo(window_.Canvas(), event->position().toPoint());
@@ -437,6 +438,7 @@ void TXRCanvas::paintEvent(QPaintEvent*) {
 void TXRCanvas::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     TXRGraphModel& model = window_.Model();
+    if (window_.TakePasteClick(event->position().toPoint())) return;
     if (model.PendingType >= 0) {
         const QPoint at = event->position().toPoint();
         model.Place(at.x() - kViewMargin, at.y() - kViewMargin);
@@ -478,7 +480,24 @@ void TXRComponentWindow::BeginPlacement(int32_t typeId) {
 
 void TXRComponentWindow::CancelPlacement() {
     model_.CancelPlacement();
+    paste_ = nullptr;
     canvas_->unsetCursor();
+}
+
+void TXRComponentWindow::BeginPaste(std::function<void(QPoint)> handler) {
+    model_.CancelPlacement();
+    paste_ = std::move(handler);
+    canvas_->setCursor(EditorCursor(kCursorPaste));
+}
+
+bool TXRComponentWindow::TakePasteClick(QPoint canvasPoint) {
+    if (!paste_) return false;
+    const std::function<void(QPoint)> handler = std::move(paste_);
+    paste_ = nullptr;
+    canvas_->unsetCursor();
+    handler(QPoint(canvasPoint.x() - kViewMargin, canvasPoint.y() - kViewMargin));
+    UpdateExtents();
+    return true;
 }
 
 void TXRComponentWindow::SetHiliteTree(bool on) {

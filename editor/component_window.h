@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -127,6 +128,12 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     // Placement mode: the "NEWCOMPONENT" cursor until the next click or a cancel.
     void BeginPlacement(int32_t typeId);
     void CancelPlacement();
+    // Paste mode: the "PASTE" cursor; the next click on the canvas goes to the handler (canvas
+    // coordinates without the margin) and ends the mode. CancelPlacement ends it too.
+    void BeginPaste(std::function<void(QPoint)> handler);
+    bool Pasting() const { return static_cast<bool>(paste_); }
+    // Takes the pending paste click, if any; true when it was taken.
+    bool TakePasteClick(QPoint canvasPoint);
     // While held, the subtree of the active container is marked.
     void SetHiliteTree(bool on);
     bool HiliteTree() const { return hilite_; }
@@ -168,6 +175,7 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     bool moving_ = false;
     QPoint moveOffset_;
     bool hilite_ = false;
+    std::function<void(QPoint)> paste_;
 };
 
 // Draws one connection: shadow, colour, light line and the arrowhead at the input.

@@ -1,0 +1,221 @@
+// The editor window, offscreen: its buttons drive the session's commands with the enabled-state
+// rules, the category boxes, paste mode, the palette, and a screenshot of each sample shader.
+// clang-format off
+#include "editor/editor_form.h"
+#include "editor/component_window.h"
+#include "editor/controls/image_grid_select.h"
+#include "editor/palette_icons.h"
+#include "editor/preview_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <filesystem>
+#include <set>
+// clang-format on
+
+#include "core/catalogue.h"
+#include "core/shader_file.h"
+#include "core/stream_sections.h"
+#include "editor/model/editor_settings.h"
+#include "editor_test_support.h"
+#include "interface/interface_model.h"
+#include "qt_test_support.h"
+#include "test_support.h"
+
+namespace vandrel {
+namespace {
+
+constexpr int32_t kAdd = 901;
+constexpr std::string_view kNoSource = "Unable to rebuild shader; source data not found.";
+
+class EditorFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::TestApplication();
+        shader = folder.File("form.xrb");
+        ASSERT_TRUE(SaveShaderFile(shader, kDefaultStream).ok);
+        form = std::make_unique<TEditorForm>(iface);
+        form->EditShader(shader);
+    }
+    void TearDown() override { form.reset(); }
+
+    TXRComponentContainer* Place(int32_t type, int x, int y) {
+        form->BeginPlacement(type);
+        return form->Graph().Place(x, y);
+    }
+    bool Enabled(const char* name) { return form->Button(name)->isEnabled(); }
+
+    test::ScratchFolder folder;
+    test::RecordingMessages messages{false};
+    test::ScriptedDialogs dialogs;
+    TXRInterfaceModel iface;
+    std::unique_ptr<TEditorForm> form;
+    std::string shader;
+};
+
+TEST_F(EditorFormTest, CaptionAndButtonsFollowTheEdits) {
+    EXPECT_EQ(form->windowTitle().toStdString(), "Vandrel Editor [" + shader + "]");
+    EXPECT_FALSE(Enabled("BtnUndo"));
+    EXPECT_FALSE(Enabled("BtnSave"));
+    EXPECT_FALSE(Enabled("BtnFetch"));
+    EXPECT_FALSE(Enabled("BtnClipPaste") && TEditorSession::Clipboard().empty());
+    // The root alone is selected: no subtree tools.
+    for (const char* name : {"BtnClipCut", "BtnClipCopy", "BtnHiliteTree", "BtnCreateCustom"}) {
+        EXPECT_FALSE(Enabled(name)) << name;
+    }
+
+    ASSERT_NE(Place(kAdd, 200, 40), nullptr);
+    EXPECT_EQ(form->windowTitle().toStdString(), "Vandrel Editor [" + shader + "] *");
+    EXPECT_TRUE(Enabled("BtnUndo"));
+    EXPECT_EQ(form->Button("BtnUndo")->toolTip(), "Undo Editing (Ctrl+Z)");
+    EXPECT_TRUE(Enabled("BtnSave"));
+    EXPECT_TRUE(Enabled("BtnClipCopy"));
+    EXPECT_EQ(LoadShaderFile(shader).stream, form->Session().CurrentStream());
+
+    form->Button("BtnUndo")->click();
+    EXPECT_FALSE(Enabled("BtnUndo"));
+    EXPECT_EQ(form->Button("BtnUndo")->toolTip(), "Undo (Ctrl+Z)");
+    EXPECT_EQ(form->Graph().Containers().size(), 1u);
+    form->Button("BtnUndo")->click();  // disabled: nothing happens
+    EXPECT_EQ(form->Graph().Containers().size(), 1u);
+
+    form->Button("BtnSave")->click();
+    EXPECT_FALSE(Enabled("BtnSave"));
+    EXPECT_EQ(form->windowTitle().toStdString(), "Vandrel Editor [" + shader + "]");
+}
+
+TEST_F(EditorFormTest, UpdateNowOnlyWithoutAutomaticUpdate) {
+    form->Check("CheckAutoUpdate")->setChecked(false);
+    Place(kAdd, 200, 40);
+    EXPECT_TRUE(Enabled("BtnRefreshShader"));
+    EXPECT_EQ(LoadShaderFile(shader).stream, kDefaultStream);
+    form->Button("BtnRefreshShader")->click();
+    EXPECT_FALSE(Enabled("BtnRefreshShader"));
+    EXPECT_EQ(LoadShaderFile(shader).stream, form->Session().CurrentStream());
+}
+
+TEST_F(EditorFormTest, CategoryBoxesKeepOneTicked) {
+    // With Auto-class the boxes are disabled and show the derived flags.
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4"}) {
+        EXPECT_FALSE(form->Check(box)->isEnabled()) << box;
+    }
+    form->Check("CheckBox5")->setChecked(false);
+    for (const char* box : {"CheckBox1", "CheckBox2", "CheckBox3", "CheckBox4"}) {
+        ASSERT_TRUE(form->Check(box)->isEnabled()) << box;
+        form->Check(box)->setChecked(false);
+    }
+    // "Displacement" (CheckBox4) was the last one unticked: it ticks itself again.
+    EXPECT_TRUE(form->Check("CheckBox4")->isChecked());
+    EXPECT_FALSE(form->Check("CheckBox1")->isChecked());
+    EXPECT_EQ(StreamSection(LoadShaderFile(shader).stream, kCategoriesSection), "TFFF");
+}
+
+TEST_F(EditorFormTest, EncryptingTheOpenFileClosesTheWindow) {
+    form->show();
+    messages.SetAnswer(true);
+    dialogs.saves.push_back(shader);
+    form->Button("BtnEncryptShader")->click();
+    EXPECT_FALSE(form->isVisible());
+    form->EditShader(shader);
+    EXPECT_EQ(messages.shown.back(), kNoSource);
+}
+
+TEST_F(EditorFormTest, PasteModeTakesTheNextCanvasClick) {
+    TXRComponentContainer* add = Place(kAdd, 100, 100);
+    form->Graph().Select(add);
+    form->Button("BtnClipCopy")->click();
+    ASSERT_TRUE(Enabled("BtnClipPaste"));
+    form->Button("BtnClipPaste")->click();
+    EXPECT_TRUE(form->Canvas()->Pasting());
+    EXPECT_EQ(form->Graph().Containers().size(), 2u);
+    form->Canvas()->TakePasteClick(QPoint(400, 300));
+    EXPECT_FALSE(form->Canvas()->Pasting());
+    ASSERT_EQ(form->Graph().Containers().size(), 3u);
+    EXPECT_GT(form->Graph().Containers().back()->Left, 300);
+    // Esc (Cancel) leaves paste mode without pasting.
+    form->Button("BtnClipPaste")->click();
+    form->CancelTool();
+    EXPECT_FALSE(form->Canvas()->Pasting());
+    EXPECT_EQ(form->Graph().Containers().size(), 3u);
+    TEditorSession::Clipboard().clear();
+}
+
+TEST_F(EditorFormTest, CustomComponentListFollowsTheComponentsFolder) {
+    EditorSettings().ComponentsFolder = folder.Path().string();
+    form->RefillPresets();
+    EXPECT_EQ(form->Presets()->count(), 0);
+    EXPECT_FALSE(Enabled("BtnInsertCustom"));
+    EXPECT_EQ(form->Presets()->toolTip(), "No custom component selected.");
+
+    TXRComponentContainer* add = Place(kAdd, 100, 100);
+    form->Graph().Select(add);
+    form->ComponentDialog = [](TCustomDefinitionParts& parts) {
+        parts.Title = "Plain Add";
+        return true;
+    };
+    dialogs.saves.push_back(folder.File("Plain Add.xrc"));
+    form->Button("BtnCreateCustom")->click();
+    ASSERT_EQ(form->Presets()->count(), 1);
+    form->Presets()->setCurrentIndex(0);
+    EXPECT_TRUE(Enabled("BtnInsertCustom"));
+    form->Button("BtnInsertCustom")->click();
+    EXPECT_GE(form->Graph().PendingType, 32769);
+}
+
+TEST(Palette, OneTabPerCategoryWithAnIconPerComponent) {
+    test::TestApplication();
+    const std::vector<QImage>& strips = PaletteStrips();
+    ASSERT_EQ(strips.size(), static_cast<size_t>(kCatalogueTabCount));
+    size_t total = 0;
+    for (int tab = 0; tab < kCatalogueTabCount; ++tab) {
+        EXPECT_EQ(strips[static_cast<size_t>(tab)].width(),
+                  std::max(PaletteTabCount(tab), 1) * kPaletteIconSize);
+        total += static_cast<size_t>(PaletteTabCount(tab));
+    }
+    EXPECT_EQ(total, Catalogue().size());
+    // Icons tell components apart.
+    std::set<QByteArray> distinct;
+    for (const CatalogueRow& row : Catalogue()) {
+        const QImage icon = ComponentIcon(row.id);
+        distinct.insert(QByteArray(reinterpret_cast<const char*>(icon.constBits()),
+                                   static_cast<qsizetype>(icon.sizeInBytes())));
+    }
+    EXPECT_EQ(distinct.size(), Catalogue().size());
+
+    TXRInterfaceModel iface;
+    TEditorForm form(iface);
+    EXPECT_EQ(form.PaletteTabs()->count(), kCatalogueTabCount);
+    form.PaletteTabs()->setCurrentIndex(3);
+    EXPECT_EQ(form.Palette()->ActiveRow(), 3);
+}
+
+TEST(EditorScreenshots, WholeWindowForEachSample) {
+    const QByteArray out = qgetenv("VANDREL_SCREENSHOTS");
+    if (out.isEmpty()) GTEST_SKIP() << "VANDREL_SCREENSHOTS is not set";
+    test::TestApplication();
+    std::filesystem::create_directories(out.toStdString());
+    test::RecordingMessages messages{false};
+    TXRInterfaceModel iface;
+    TEditorForm form(iface);
+    form.Check("CheckAutoUpdate")->setChecked(false);  // never write the samples
+    form.resize(900, 620);
+    const std::filesystem::path samples =
+        std::filesystem::path(VANDREL_SOURCE_DIR) / "resources" / "samples";
+    for (const auto& entry : std::filesystem::directory_iterator(samples)) {
+        if (entry.path().extension() != ".xrb") continue;
+        form.EditShader(entry.path().string());
+        form.Preview()->Controller().Stop();
+        QApplication::processEvents();
+        const QImage shot = form.grab().toImage();
+        EXPECT_FALSE(shot.isNull());
+        shot.save(QString::fromStdString((std::filesystem::path(out.toStdString()) /
+                                          ("editor-" + entry.path().stem().string() + ".png"))
+                                             .string()));
+        form.Session().SavePrompt();  // nothing is modified; keeps the samples untouched
+    }
+}
+
+}  // namespace
+}  // namespace vandrel

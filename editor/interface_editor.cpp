@@ -533,6 +533,10 @@ void TInterfaceEditor::Revert() {
     revert_->setEnabled(false);
     pageEdited_ = false;
     const std::string applied = model_.InterfaceString();
+    if (applied.empty()) {
+        ShowSelectedPage();
+        return;
+    }
     model_.Parse(applied);
     // The model tells its observer; a window that is not it reloads by itself.
     const auto it = InstalledEditors().find(&model_);

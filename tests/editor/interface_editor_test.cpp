@@ -257,19 +257,6 @@ TEST(InterfacePages, EnumerationKeepsItsListAndTakesTheMarkedItem) {
     EXPECT_EQ(s.DefaultItem(), 7);
 }
 
-TEST(InterfacePages, NumericalStoresItsFourFieldsAndNoSecondText) {
-    TTriggerSettings s;
-    s.Label = "Trigger1";
-    s.SecondText = "left over";
-    TTriggerPage page = LoadTriggerPage(s, kNumerical);
-    page.Label = QStringLiteral("Speed");
-    page.U = {1, 10, 2.5f, 0.5f};
-    StoreTriggerPage(page, kNumerical, s);
-    EXPECT_EQ(s.Label, "Speed");
-    EXPECT_TRUE(s.SecondText.empty());
-    EXPECT_EQ(s.Values, (std::array<float, 8>{1, 10, 2.5f, 0.5f, 0, 0, 0, 0}));
-}
-
 // ---- the window --------------------------------------------------------------------------------
 
 class InterfaceEditorTest : public ::testing::Test {

@@ -329,6 +329,7 @@ __attribute__((constructor)) void Attach() {
     Registry();
     PluginMediaCache();
     CurrentSearchPath();
+    if (VandrelPluginWindows != nullptr) p.Windows = VandrelPluginWindows();
     std::atexit(&Detach);
 }
 
@@ -337,6 +338,7 @@ void Detach() {
     for (int32_t t = 0; t < kOutputTypeCount; ++t) {
         if (p.Windows != nullptr) p.Windows->ClosePanel(t);
     }
+    if (p.Windows != nullptr) p.Windows->Unloading();
     Registry().ClearAll();
     PluginMediaCache().ReleaseAll();
     ResetLanguage();

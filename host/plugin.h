@@ -27,7 +27,12 @@ class TPluginWindows {
     virtual void ValuesChanged(int32_t outputType) = 0;
     // Run once per process at the first begin of render (editor settings, cursors, menus).
     virtual void InitialiseOnce() = 0;
+    // The plug-in unloads: store the settings.
+    virtual void Unloading() {}
 };
+
+// Defined where the plug-in is linked with its windows; absent (null) elsewhere.
+TPluginWindows* VandrelPluginWindows() __attribute__((weak));
 
 struct TPluginState {
     int32_t HostVersion = 0;

@@ -1,0 +1,128 @@
+// clang-format off
+#include "editor/plugin_windows.h"
+#include "editor/model/editor_settings.h"
+#include "editor/model/window_links.h"
+#include "editor/editor_form.h"
+#include "editor/about_box.h"
+#include "editor/help_router.h"
+#include "editor/main_form.h"
+#include "editor/qt_dialogs.h"
+#include "editor/qt_messages.h"
+
+#include <QApplication>
+#include <QPointer>
+// clang-format on
+
+#include <dlfcn.h>
+
+#include <filesystem>
+
+namespace vandrel {
+namespace {
+
+// The folder of the module holding this code: the plug-in's, where its samples, components and
+// help lie.
+std::filesystem::path ModuleFolder() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&ModuleFolder), &info) == 0 || info.dli_fname == nullptr) {
+        return std::filesystem::current_path();
+    }
+    return std::filesystem::absolute(info.dli_fname).parent_path();
+}
+
+}  // namespace
+
+struct TQtPluginWindows::TState {
+    std::array<QPointer<TMainForm>, kOutputTypeCount> panels;
+    QPointer<TEditorForm> editor;
+    TQtMessages messages;
+    bool sharedInstalled = false;
+};
+
+TQtPluginWindows::TQtPluginWindows() : state_(std::make_unique<TState>()) {}
+
+TQtPluginWindows::~TQtPluginWindows() = default;
+
+bool TQtPluginWindows::WindowsPossible() const {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+void TQtPluginWindows::InstallShared() {
+    if (state_->sharedInstalled) return;
+    state_->sharedInstalled = true;
+    InstallMessages(&state_->messages);
+    InstallQtDialogsOnce();
+    InstallHelpRouter();
+    InstallPanelObserver();
+    WindowLinks().About = [] {
+        TAboutBox box(QApplication::activeWindow());
+        box.exec();
+    };
+    // Panels may be opened before the first render.
+    LoadEditorSettingsOnce(ModuleFolder());
+}
+
+void TQtPluginWindows::InitialiseOnce() { LoadEditorSettingsOnce(ModuleFolder()); }
+
+TMainForm* TQtPluginWindows::Panel(int32_t outputType) const {
+    if (outputType < 0 || outputType >= kOutputTypeCount) return nullptr;
+    return state_->panels[static_cast<size_t>(outputType)].data();
+}
+
+TEditorForm& TQtPluginWindows::Editor() {
+    if (state_->editor == nullptr) state_->editor = new TEditorForm(Plugin().Interface);
+    return *state_->editor;
+}
+
+void TQtPluginWindows::OpenPanel(int32_t outputType) {
+    if (outputType < 0 || outputType >= kOutputTypeCount || !WindowsPossible()) return;
+    InstallShared();
+    if (state_->editor == nullptr) Editor().hide();  // the panels' Edit reaches it
+    QPointer<TMainForm>& panel = state_->panels[static_cast<size_t>(outputType)];
+    if (panel == nullptr) panel = new TMainForm(outputType);
+    panel->SelectShaderFile(Plugin().CurrentShader[static_cast<size_t>(outputType)]);
+    panel->show();
+    panel->raise();
+}
+
+void TQtPluginWindows::ClosePanel(int32_t outputType) {
+    TMainForm* panel = Panel(outputType);
+    if (panel == nullptr || !WindowsPossible()) return;
+    panel->hide();
+    panel->deleteLater();
+    state_->panels[static_cast<size_t>(outputType)] = nullptr;
+}
+
+void TQtPluginWindows::RefreshPanel(int32_t outputType) {
+    if (TMainForm* panel = Panel(outputType); panel != nullptr && panel->isVisible()) {
+        panel->RefreshShaderList();
+        panel->SelectShaderFile(Plugin().CurrentShader[static_cast<size_t>(outputType)]);
+    }
+}
+
+void TQtPluginWindows::ShaderChosen(int32_t outputType) {
+    if (TMainForm* panel = Panel(outputType); panel != nullptr && panel->isVisible()) {
+        panel->SelectShaderFile(Plugin().CurrentShader[static_cast<size_t>(outputType)]);
+    }
+}
+
+void TQtPluginWindows::ValuesChanged(int32_t outputType) {
+    if (TMainForm* panel = Panel(outputType); panel != nullptr && panel->isVisible()) {
+        panel->ReloadControls();
+    }
+}
+
+void TQtPluginWindows::Unloading() {
+    if (state_->editor != nullptr) {
+        EditorSettings().EditNew = state_->editor->Session().AutoEdit;
+    }
+    SaveEditorSettingsIfLoaded();
+    if (state_->sharedInstalled) InstallMessages(nullptr);
+}
+
+TQtPluginWindows& QtPluginWindows() {
+    static TQtPluginWindows* windows = new TQtPluginWindows;  // lives to the end of the process
+    return *windows;
+}
+
+}  // namespace vandrel

@@ -42,5 +42,6 @@ void AddCatalogueCommand(CLI::App& app);
 void AddEvalCommand(CLI::App& app);
 void AddRenderCommand(CLI::App& app);
 void AddInfoCommand(CLI::App& app);
+void AddStudioCommand(CLI::App& app);
 
 }  // namespace vandrel::cli

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
     vandrel::cli::AddEvalCommand(app);
     vandrel::cli::AddRenderCommand(app);
     vandrel::cli::AddInfoCommand(app);
+    vandrel::cli::AddStudioCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

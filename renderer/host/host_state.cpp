@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <shared_mutex>
 #include <utility>
@@ -45,6 +46,7 @@ struct State {
     int32_t version = 430;
     std::string dataFolder = ".";
     std::vector<int32_t> updates;
+    std::shared_ptr<const ShaderUpdateListener> updateListener;
     std::atomic<int64_t> transformFetches{0};
 };
 
@@ -167,6 +169,15 @@ std::vector<int32_t> TakeShaderUpdates() {
     return std::exchange(s.updates, {});
 }
 
+ShaderUpdateListener SetShaderUpdateListener(ShaderUpdateListener listener) {
+    State& s = S();
+    std::unique_lock lock(s.mutex);
+    auto previous = std::exchange(
+        s.updateListener,
+        listener ? std::make_shared<const ShaderUpdateListener>(std::move(listener)) : nullptr);
+    return previous ? *previous : ShaderUpdateListener{};
+}
+
 }  // namespace vandrel::host
 
 using namespace vandrel::host;
@@ -190,8 +201,13 @@ const void* tsxParameterValueGetData(int32_t value) {
 
 void tsxShaderUpdate(int32_t shaderHandle) {
     State& s = S();
-    std::unique_lock lock(s.mutex);
-    s.updates.push_back(shaderHandle);
+    std::shared_ptr<const ShaderUpdateListener> listener;
+    {
+        std::unique_lock lock(s.mutex);
+        s.updates.push_back(shaderHandle);
+        listener = s.updateListener;
+    }
+    if (listener) (*listener)(shaderHandle);
 }
 
 void tssCustomShaderSetBitmapID(int32_t, int32_t) {}

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,5 +64,10 @@ uint64_t CurrentSampleSerial();
 
 // The shader handles passed to tsxShaderUpdate, in order; Take empties the list.
 std::vector<int32_t> TakeShaderUpdates();
+
+// Told of every tsxShaderUpdate after it is recorded, on the thread that called it, with no lock
+// held (so it may call the host again). An empty function removes it; the previous one is returned.
+using ShaderUpdateListener = std::function<void(int32_t shaderHandle)>;
+ShaderUpdateListener SetShaderUpdateListener(ShaderUpdateListener listener);
 
 }  // namespace vandrel::host

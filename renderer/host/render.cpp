@@ -134,6 +134,9 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
         const TTraceState outer = state;
         state = {&scene, 0, 1, 2 * frame.tanHalf / static_cast<float>(height), inverses.data()};
         for (int tile = next++; tile < tiles; tile = next++) {
+            if (settings.cancel != nullptr && settings.cancel->load(std::memory_order_relaxed)) {
+                break;
+            }
             const int x0 = (tile % tilesX) * kTile, y0 = (tile / tilesX) * kTile;
             for (int y = y0; y < std::min(y0 + kTile, height); ++y) {
                 for (int x = x0; x < std::min(x0 + kTile, width); ++x) {
@@ -167,7 +170,10 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
     pool.reserve(static_cast<size_t>(threads));
     for (int t = 0; t < threads; ++t) pool.emplace_back(work);
     if (settings.progress) {
-        while (done.load() < tiles) {
+        const auto cancelled = [&] {
+            return settings.cancel != nullptr && settings.cancel->load(std::memory_order_relaxed);
+        };
+        while (done.load() < tiles && !cancelled()) {
             settings.progress(done.load(), tiles);
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }

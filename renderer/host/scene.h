@@ -77,6 +77,9 @@ struct TRenderSettings {
     int threads = 0;  // 0: all cores
     // Called on the calling thread now and then with the finished and total tile counts.
     std::function<void(int, int)> progress;
+    // When it turns true the tiles not yet begun are skipped and Render returns early with an
+    // incomplete image; another thread may set it.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Renders the scene into linear RGB floats, row by row from the top. The result depends only on

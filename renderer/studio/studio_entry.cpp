@@ -1,0 +1,117 @@
+// The studio module's one entry: a Qt application around the studio window, with the plug-in
+// loaded from beside the program as a host loads it.
+#include "renderer/studio/studio_entry.h"
+
+// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
+// clang-format off
+#include "core/messages.h"
+#include "editor/model/dialogs.h"
+#include "renderer/plugin_host.h"
+#include "renderer/studio/studio_window.h"
+// clang-format on
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using namespace vandrel;
+
+// Messages as message boxes over the studio window.
+class TBoxMessages final : public Messages {
+  public:
+    void Show(std::string_view text, MessageIcon icon, std::string_view caption) override {
+        const QMessageBox::Icon kind = icon == MessageIcon::Error ? QMessageBox::Critical
+                                       : icon == MessageIcon::Exclamation
+                                           ? QMessageBox::Warning
+                                           : QMessageBox::Information;
+        QMessageBox box(kind, QString::fromUtf8(caption.data(), static_cast<int>(caption.size())),
+                        QString::fromUtf8(text.data(), static_cast<int>(text.size())),
+                        QMessageBox::Ok, QApplication::activeWindow());
+        box.exec();
+    }
+    bool Ask(std::string_view text, std::string_view caption) override {
+        return QMessageBox::question(
+                   QApplication::activeWindow(),
+                   QString::fromUtf8(caption.data(), static_cast<int>(caption.size())),
+                   QString::fromUtf8(text.data(), static_cast<int>(text.size()))) ==
+               QMessageBox::Yes;
+    }
+};
+
+// File dialogs of Qt's own; the studio has no colour to pick.
+class TStudioDialogs final : public TDialogs {
+  public:
+    std::optional<std::string> SaveFile(const TFileRequest& request) override {
+        return Run(request, QFileDialog::AcceptSave);
+    }
+    std::optional<std::string> OpenFile(const TFileRequest& request) override {
+        return Run(request, QFileDialog::AcceptOpen);
+    }
+    std::optional<std::array<double, 3>> PickColor(std::string_view, const std::array<double, 3>&,
+                                                   bool) override {
+        return std::nullopt;
+    }
+
+  private:
+    static std::optional<std::string> Run(const TFileRequest& request,
+                                          QFileDialog::AcceptMode mode) {
+        QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.Title),
+                           QString::fromStdString(request.Folder));
+        dialog.setAcceptMode(mode);
+        dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                           : QFileDialog::ExistingFile);
+        QStringList filters;
+        for (const TFilterPair& pair : ParseDialogFilter(request.Filter)) {
+            filters << QString::fromStdString(pair.Description) + " (" +
+                           QString::fromStdString(pair.Patterns).replace(';', ' ') + ")";
+        }
+        dialog.setNameFilters(filters);
+        if (!request.DefaultSuffix.empty()) {
+            dialog.setDefaultSuffix(QString::fromStdString(request.DefaultSuffix).remove(0, 1));
+        }
+        if (!request.ProposedName.empty())
+            dialog.selectFile(QString::fromStdString(request.ProposedName));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return dialog.selectedFiles().front().toStdString();
+    }
+};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int vandrel_studio_main(int argc, char** argv,
+                                                                          const char* shader) {
+    static int arguments = 0;
+    arguments = argc;
+    QApplication application(arguments, argv);
+    TPluginHost plugin;
+    std::string error;
+    const auto path = DefaultPluginPath();
+    if (!plugin.Load(path, error)) {
+        std::fprintf(stderr, "vandrel ERROR: \"%s\" : %s\n", path.c_str(), error.c_str());
+        return 1;
+    }
+    TBoxMessages messages;
+    Messages* previous = InstallMessages(&messages);
+    TStudioDialogs dialogs;
+    TDialogs* previousDialogs = InstallDialogs(&dialogs);
+    studio::TPluginShaders shaders{};
+    for (int32_t type = 0; type < 4; ++type)
+        shaders[static_cast<size_t>(type)] = plugin.Shader(type);
+    int status = 0;
+    {
+        studio::TStudioWindow window(shaders);
+        window.show();
+        if (shader != nullptr && *shader != '\0' && !window.SetSlotShader(kColor, shader, error)) {
+            std::fprintf(stderr, "vandrel ERROR: \"%s\" : %s\n", shader, error.c_str());
+        }
+        window.RestartPreview();
+        status = application.exec();
+    }
+    InstallDialogs(previousDialogs);
+    InstallMessages(previous);
+    return status;
+}

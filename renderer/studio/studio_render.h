@@ -1,0 +1,100 @@
+// The studio's renders: the material-preview scene rendered through the plug-in's shade callbacks
+// on background threads, coarse to fine, one render at a time.
+//
+// Start, Stop and the destructor belong to the user-interface thread, and so do the callbacks:
+// every pass is handed over through that thread's event loop, never by waiting on it. A new Start
+// while a render runs cancels it (tiles not yet begun are skipped) and begins the new one as soon
+// as the old one has stopped; the plug-in's begin- and end-of-render calls also run on the
+// user-interface thread, around each render, as a host makes them.
+#pragma once
+
+// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
+#include "renderer/host/scene.h"
+#include "renderer/studio/studio_material.h"
+// (keep this order)
+#include <QObject>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vandrel::studio {
+
+struct TStudioView {
+    host::ShapeKind Shape = host::ShapeKind::kSphere;
+    int Width = 256;
+    int Height = 256;
+    int Threads = 0;  // 0: all cores
+};
+
+// One finished pass: linear RGB floats, row by row from the top.
+struct TStudioPass {
+    uint64_t Render = 0;  // the render it belongs to, counted from 1
+    int Index = 0;
+    int Count = 0;
+    int Width = 0;
+    int Height = 0;
+    std::vector<float> Rgb;
+    bool Final() const { return Index + 1 == Count; }
+};
+
+struct TStudioOutcome {
+    uint64_t Render = 0;
+    bool Completed = false;  // false: cancelled
+    std::string OutputFile;  // where the final image went, when asked for
+    std::string Error;       // why writing it failed; empty otherwise
+};
+
+// The passes of a preview of that size: an eighth, a quarter, half the size with one sample per
+// pixel, then the full size with four; sizes that repeat are left out.
+std::vector<std::array<int, 3>> PreviewPasses(int width, int height);
+
+class TStudioRenderer {
+  public:
+    explicit TStudioRenderer(const TPluginShaders& shaders);
+    ~TStudioRenderer();
+    TStudioRenderer(const TStudioRenderer&) = delete;
+    TStudioRenderer& operator=(const TStudioRenderer&) = delete;
+
+    // Renders the material progressively; with an output file, only the final pass, written there.
+    void Start(const TStudioMaterial& material, const TStudioView& view,
+               const std::string& outputFile = {});
+    // Cancels the running render and drops a waiting one.
+    void Stop();
+
+    bool Busy() const { return running_ || pending_.has_value(); }
+    uint64_t StartedRenders() const { return started_; }
+
+    std::function<void(const TStudioPass&)> OnPass;
+    std::function<void(const TStudioOutcome&)> OnFinished;
+
+  private:
+    struct TJob {
+        TStudioMaterial Material;
+        TStudioView View;
+        std::string OutputFile;
+    };
+
+    void Launch(TJob job);
+    void Stopped(TStudioOutcome outcome);
+    const host::TScene& SceneFor(host::ShapeKind shape);
+
+    TPluginShaders shaders_;
+    std::array<int32_t, 4> hostMaterials_{};
+    std::map<host::ShapeKind, host::TScene> scenes_;
+    // Queued calls to a deleted receiver are dropped, so none outlives the renderer.
+    std::unique_ptr<QObject> receiver_;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    bool running_ = false;
+    std::optional<TJob> pending_;
+    uint64_t started_ = 0;
+};
+
+}  // namespace vandrel::studio

@@ -1,0 +1,349 @@
+// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
+// clang-format off
+#include "core/context.h"
+#include "core/messages.h"
+#include "core/search_path.h"
+#include "core/shader_file.h"
+#include "renderer/plugin_host.h"
+#include "renderer/studio/studio_window.h"
+// clang-format on
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace vandrel::studio {
+
+namespace {
+
+constexpr int32_t kSlotRows[4] = {kColor, kTransparency, kReflectance, kDisplacement};
+constexpr int kSizes[] = {128, 256, 384, 512};
+constexpr int kDefaultSize = 256;
+constexpr const char* kShaderFilter = "Vandrel Bytecode (.xrb)|*.xrb";
+constexpr const char* kMaterialFilter = "Vandrel Material (.json)|*.json";
+constexpr const char* kImageFilter = "PNG image (.png)|*.png|OpenEXR image (.exr)|*.exr";
+
+struct TShapeChoice {
+    const char* name;
+    host::ShapeKind shape;
+};
+constexpr TShapeChoice kShapes[] = {{"Sphere", host::ShapeKind::kSphere},
+                                    {"Cube", host::ShapeKind::kCube},
+                                    {"Plane", host::ShapeKind::kPlane},
+                                    {"Torus", host::ShapeKind::kTorus}};
+
+uint8_t Srgb8(float linear) {
+    if (!std::isfinite(linear)) return 0;
+    const float v = std::clamp(linear, 0.0f, 1.0f);
+    const float encoded = v <= 0.0031308f ? 12.92f * v : 1.055f * std::pow(v, 1 / 2.4f) - 0.055f;
+    return static_cast<uint8_t>(std::lround(encoded * 255));
+}
+
+void ShowError(const std::string& context, const std::string& error) {
+    CurrentMessages().Show(context + ": " + error, MessageIcon::Error, "Vandrel Studio");
+}
+
+}  // namespace
+
+QImage PassImage(int width, int height, const std::vector<float>& rgb) {
+    if (width <= 0 || height <= 0 ||
+        rgb.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 3) {
+        return {};
+    }
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y) {
+        uchar* line = image.scanLine(y);
+        const float* row = rgb.data() + static_cast<size_t>(y) * static_cast<size_t>(width) * 3;
+        for (int k = 0; k < width * 3; ++k) line[k] = Srgb8(row[k]);
+    }
+    return image;
+}
+
+TStudioWindow::TStudioWindow(const TPluginShaders& shaders, QWidget* parent)
+    : QMainWindow(parent),
+      shaders_(shaders),
+      renderer_(shaders),
+      updateReceiver_(std::make_unique<QObject>()) {
+    setWindowTitle("Vandrel Studio");
+    BuildWidgets();
+    renderer_.OnPass = [this](const TStudioPass& pass) { ShowPass(pass); };
+    renderer_.OnFinished = [this](const TStudioOutcome& outcome) { RenderFinished(outcome); };
+    // The plug-in may ask for an update from inside one of its callbacks: the restart waits for
+    // the event loop rather than re-entering it.
+    QObject* receiver = updateReceiver_.get();
+    previousListener_ =
+        host::SetShaderUpdateListener([this, receiver, queued = restartQueued_](int32_t) {
+            if (queued->exchange(true)) return;
+            QMetaObject::invokeMethod(
+                receiver,
+                [this, queued] {
+                    queued->store(false);
+                    RestartPreview();
+                },
+                Qt::QueuedConnection);
+        });
+    RefreshSlots();
+}
+
+TStudioWindow::~TStudioWindow() {
+    host::SetShaderUpdateListener(previousListener_);
+    updateReceiver_.reset();
+}
+
+void TStudioWindow::BuildWidgets() {
+    auto* central = new QWidget(this);
+    auto* columns = new QHBoxLayout(central);
+
+    auto* left = new QVBoxLayout;
+    auto* slotsBox = new QGroupBox("Material", central);
+    auto* grid = new QGridLayout(slotsBox);
+    for (int row = 0; row < 4; ++row) {
+        const int32_t type = kSlotRows[row];
+        const std::string_view name = SlotName(type);
+        grid->addWidget(new QLabel(QString::fromUtf8(name.data(), name.size()), slotsBox), row, 0);
+        auto* shader = new QLabel(slotsBox);
+        shader->setMinimumWidth(140);
+        shaderLabels_[static_cast<size_t>(type)] = shader;
+        grid->addWidget(shader, row, 1);
+        auto* panel = new QPushButton("Panel", slotsBox);
+        panel->setToolTip("Open the manager panel of this slot");
+        connect(panel, &QPushButton::clicked, this, [this, type] { OpenPanelCommand(type); });
+        grid->addWidget(panel, row, 2);
+        auto* choose = new QPushButton("Shader...", slotsBox);
+        choose->setToolTip("Choose the shader file of this slot");
+        connect(choose, &QPushButton::clicked, this, [this, type] { ChooseShaderCommand(type); });
+        grid->addWidget(choose, row, 3);
+        auto* clear = new QPushButton("Clear", slotsBox);
+        clear->setToolTip("Leave this slot to the host's default");
+        connect(clear, &QPushButton::clicked, this, [this, type] {
+            std::string error;
+            SetSlotShader(type, {}, error);
+        });
+        grid->addWidget(clear, row, 4);
+    }
+    left->addWidget(slotsBox);
+
+    auto* viewBox = new QGroupBox("View", central);
+    auto* viewRow = new QHBoxLayout(viewBox);
+    viewRow->addWidget(new QLabel("Shape", viewBox));
+    shapeBox_ = new QComboBox(viewBox);
+    for (const TShapeChoice& choice : kShapes) shapeBox_->addItem(choice.name);
+    viewRow->addWidget(shapeBox_);
+    viewRow->addWidget(new QLabel("Size", viewBox));
+    sizeBox_ = new QComboBox(viewBox);
+    for (const int size : kSizes) sizeBox_->addItem(QString("%1 x %1").arg(size), size);
+    sizeBox_->setCurrentIndex(sizeBox_->findData(kDefaultSize));
+    viewRow->addWidget(sizeBox_);
+    viewRow->addStretch();
+    connect(shapeBox_, &QComboBox::currentIndexChanged, this, [this] { RestartPreview(); });
+    connect(sizeBox_, &QComboBox::currentIndexChanged, this, [this] { RestartPreview(); });
+    left->addWidget(viewBox);
+
+    auto* commands = new QGridLayout;
+    const auto button = [&](const char* text, const char* tip, int row, int column, auto action) {
+        auto* b = new QPushButton(text, central);
+        b->setToolTip(tip);
+        connect(b, &QPushButton::clicked, this, action);
+        commands->addWidget(b, row, column);
+        return b;
+    };
+    button("Open Material...", "Read a material file", 0, 0, [this] { OpenMaterialCommand(); });
+    button("Save Material...", "Write the four slots to a material file", 0, 1,
+           [this] { SaveMaterialCommand(); });
+    button("Render to File...", "Render the material to a PNG or EXR image", 1, 0,
+           [this] { RenderToFileCommand(); });
+    stopButton_ = button("Stop", "Cancel the render", 1, 1, [this] { StopRender(); });
+    stopButton_->setEnabled(false);
+    left->addLayout(commands);
+    left->addStretch();
+    columns->addLayout(left);
+
+    preview_ = new QLabel(central);
+    preview_->setFixedSize(kSizes[std::size(kSizes) - 1], kSizes[std::size(kSizes) - 1]);
+    preview_->setAlignment(Qt::AlignCenter);
+    preview_->setStyleSheet("background: rgb(40, 40, 40);");
+    columns->addWidget(preview_);
+    setCentralWidget(central);
+    statusBar()->showMessage("Ready");
+}
+
+TStudioView TStudioWindow::View() const {
+    TStudioView view;
+    const int shape =
+        std::clamp(shapeBox_->currentIndex(), 0, static_cast<int>(std::size(kShapes)) - 1);
+    view.Shape = kShapes[shape].shape;
+    view.Width = view.Height =
+        sizeBox_->currentData().toInt() > 0 ? sizeBox_->currentData().toInt() : kDefaultSize;
+    return view;
+}
+
+void TStudioWindow::SetView(host::ShapeKind shape, int size) {
+    // One restart for both changes.
+    const QSignalBlocker blockShape(shapeBox_), blockSize(sizeBox_);
+    for (int i = 0; i < static_cast<int>(std::size(kShapes)); ++i) {
+        if (kShapes[i].shape == shape) shapeBox_->setCurrentIndex(i);
+    }
+    int index = sizeBox_->findData(size);
+    if (index < 0) {
+        sizeBox_->addItem(QString("%1 x %1").arg(size), size);
+        index = sizeBox_->count() - 1;
+    }
+    sizeBox_->setCurrentIndex(index);
+    RestartPreview();
+}
+
+void TStudioWindow::RefreshSlots() {
+    const TStudioMaterial material = ReadMaterial(shaders_);
+    for (const int32_t type : kSlotRows) {
+        QLabel* label = shaderLabels_[static_cast<size_t>(type)];
+        const std::string& shader = material[static_cast<size_t>(type)].Shader;
+        const QString path = QString::fromStdString(shader);
+        label->setText(shader.empty() ? QString("(default)") : QFileInfo(path).completeBaseName());
+        label->setToolTip(shader.empty() ? QString("No shader: the host's default") : path);
+    }
+}
+
+void TStudioWindow::RestartPreview() {
+    RefreshSlots();
+    renderer_.Start(ReadMaterial(shaders_), View());
+    stopButton_->setEnabled(true);
+    statusBar()->showMessage("Rendering...");
+}
+
+void TStudioWindow::StopRender() {
+    renderer_.Stop();
+    statusBar()->showMessage("Stopping...");
+}
+
+void TStudioWindow::ShowPass(const TStudioPass& pass) {
+    // A pass of a render that was replaced meanwhile is stale.
+    if (pass.Render != renderer_.StartedRenders()) return;
+    const QImage image = PassImage(pass.Width, pass.Height, pass.Rgb);
+    const int side = std::max(View().Width, 1);
+    preview_->setPixmap(QPixmap::fromImage(
+        image.scaled(side, side * pass.Height / std::max(pass.Width, 1), Qt::KeepAspectRatio,
+                     pass.Final() ? Qt::SmoothTransformation : Qt::FastTransformation)));
+    if (pass.Final()) {
+        finished_ = pass;
+    } else {
+        statusBar()->showMessage(
+            QString("Rendering... pass %1 of %2").arg(pass.Index + 1).arg(pass.Count));
+    }
+}
+
+void TStudioWindow::RenderFinished(const TStudioOutcome& outcome) {
+    outcome_ = outcome;
+    if (renderer_.Busy()) return;  // the next render already runs
+    stopButton_->setEnabled(false);
+    if (!outcome.Completed) {
+        statusBar()->showMessage("Stopped");
+    } else if (!outcome.Error.empty()) {
+        ShowError(outcome.OutputFile, outcome.Error);
+        statusBar()->showMessage(QString::fromStdString("Not written: " + outcome.Error));
+    } else if (!outcome.OutputFile.empty()) {
+        statusBar()->showMessage(QString::fromStdString("Written to " + outcome.OutputFile));
+    } else {
+        statusBar()->showMessage("Done");
+    }
+}
+
+std::string TStudioWindow::StatusText() const {
+    return statusBar()->currentMessage().toStdString();
+}
+
+bool TStudioWindow::SetSlotShader(int32_t outputType, const std::string& file, std::string& error) {
+    if (outputType < 0 || outputType >= kOutputTypeCount) return false;
+    TStudioSlot slot;
+    if (!file.empty()) {
+        std::error_code failure;
+        const std::filesystem::path path = std::filesystem::absolute(file, failure);
+        if (failure || !std::filesystem::is_regular_file(path, failure)) {
+            error = "no such shader file";
+            return false;
+        }
+        const TLoadedShader loaded = LoadShaderFile(path.string(), TSearchPath{});
+        if (loaded.status == ShaderFileStatus::kUnreadable) {
+            error = "cannot read the shader file";
+            return false;
+        }
+        slot.Shader = path.string();
+        slot.Values = InterfaceDefaults(loaded.stream);
+    }
+    WriteSlot(shaders_, outputType, slot);
+    RestartPreview();
+    return true;
+}
+
+bool TStudioWindow::SaveMaterial(const std::string& path, std::string& error) const {
+    return SaveMaterialFile(path, ReadMaterial(shaders_), error);
+}
+
+bool TStudioWindow::LoadMaterial(const std::string& path, std::string& error) {
+    const std::optional<TStudioMaterial> material = LoadMaterialFile(path, error);
+    if (!material) return false;
+    WriteMaterial(shaders_, *material);
+    RestartPreview();
+    return true;
+}
+
+void TStudioWindow::RenderToFile(const std::string& path) {
+    RefreshSlots();
+    renderer_.Start(ReadMaterial(shaders_), View(), path);
+    stopButton_->setEnabled(true);
+    statusBar()->showMessage(QString::fromStdString("Rendering to " + path + "..."));
+}
+
+void TStudioWindow::OpenPanelCommand(int32_t outputType) {
+    const tsxPanelCallback panel = shaders_[static_cast<size_t>(outputType)].panel;
+    if (panel != nullptr) panel(1);
+    // A panel may have chosen another shader without asking for an update.
+    RefreshSlots();
+}
+
+void TStudioWindow::ChooseShaderCommand(int32_t outputType) {
+    TFileRequest request{"Choose Shader", kShaderFilter, lastFolder_, {}, ".xrb"};
+    const std::optional<std::string> file = CurrentDialogs().OpenFile(request);
+    if (!file) return;
+    lastFolder_ = std::filesystem::path(*file).parent_path().string();
+    std::string error;
+    if (!SetSlotShader(outputType, *file, error)) ShowError(*file, error);
+}
+
+void TStudioWindow::OpenMaterialCommand() {
+    TFileRequest request{"Open Material", kMaterialFilter, lastFolder_, {}, ".json"};
+    const std::optional<std::string> file = CurrentDialogs().OpenFile(request);
+    if (!file) return;
+    lastFolder_ = std::filesystem::path(*file).parent_path().string();
+    std::string error;
+    if (!LoadMaterial(*file, error)) ShowError(*file, error);
+}
+
+void TStudioWindow::SaveMaterialCommand() {
+    TFileRequest request{"Save Material", kMaterialFilter, lastFolder_, "material.json", ".json"};
+    const std::optional<std::string> file = CurrentDialogs().SaveFile(request);
+    if (!file) return;
+    lastFolder_ = std::filesystem::path(*file).parent_path().string();
+    std::string error;
+    if (!SaveMaterial(*file, error)) ShowError(*file, error);
+}
+
+void TStudioWindow::RenderToFileCommand() {
+    TFileRequest request{"Render to File", kImageFilter, lastFolder_, "material.png", ".png"};
+    const std::optional<std::string> file = CurrentDialogs().SaveFile(request);
+    if (!file) return;
+    lastFolder_ = std::filesystem::path(*file).parent_path().string();
+    RenderToFile(*file);
+}
+
+}  // namespace vandrel::studio

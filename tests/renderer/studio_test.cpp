@@ -1,0 +1,323 @@
+// The studio window, headless: update requests from the plug-in restart the preview with the new
+// values, materials survive a save and a load, damaged material files change nothing.
+// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
+// clang-format off
+#include "core/context.h"
+#include "core/factory.h"
+#include "core/shader_file.h"
+#include "core/thread_record.h"
+#include "core/tree.h"
+#include "host/plugin.h"
+#include "renderer/studio/studio_window.h"
+#include "test_support.h"
+#include "editor/qt_test_support.h"
+// clang-format on
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+extern "C" void tsxShaderInitialize(tsxShaderDescriptor*, int32_t, int32_t*);
+
+namespace vandrel::studio {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The in-process plug-in, registered as a host registers it.
+TPluginShaders RegisterPlugin() {
+    TPluginShaders shaders{};
+    int32_t counter = 0;
+    for (int32_t handle = 301; counter >= 0 && handle <= 304; ++handle) {
+        tsxShaderDescriptor d{};
+        tsxShaderInitialize(&d, handle, &counter);
+        const int32_t type = d.category == 1   ? kColor
+                             : d.category == 2 ? kTransparency
+                             : d.category == 3 ? kReflectance
+                                               : kDisplacement;
+        shaders[static_cast<size_t>(type)] = d;
+    }
+    return shaders;
+}
+
+// A colour shader whose colour is Trigger1.
+std::string TriggerColourStream() {
+    TThreadRecord record;
+    TXRTree tree;
+    tree.Context = &record;
+    auto* root = tree.AddComponent(CreateComponent(1));
+    root->Connect(0, -1, VariableAddress(&record, kVarTrigger1));
+    tree.SetRoot(root);
+    return "XR" + tree.WriteTree();
+}
+
+class Studio : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::TestApplication();
+        folder = fs::temp_directory_path() / ("vandrel_studio_" + std::to_string(getpid()));
+        fs::create_directories(folder);
+        shader = folder / "trigger_colour.xrb";
+        ASSERT_TRUE(SaveShaderFile(shader, TriggerColourStream()).ok);
+        shaders = RegisterPlugin();
+        Plugin().Rendering = false;
+        window = std::make_unique<TStudioWindow>(shaders);
+        window->SetView(host::ShapeKind::kSphere, 32);
+        std::string error;
+        ASSERT_TRUE(window->SetSlotShader(kColor, shader.string(), error)) << error;
+    }
+    void TearDown() override {
+        window.reset();
+        for (const int32_t type : {kColor, kTransparency, kReflectance, kDisplacement}) {
+            WriteSlot(shaders, type, TStudioSlot{});
+        }
+        fs::remove_all(folder);
+    }
+
+    // Runs the event loop until no render runs or waits; false after a generous deadline.
+    bool WaitIdle() {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 60000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (!window->Busy()) {
+                // A request delivered at the end of the render restarts it from the event loop.
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+                if (!window->Busy()) return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        return false;
+    }
+
+    void SetTrigger(int32_t type, const char* name, std::array<float, 3> value) {
+        shaders[static_cast<size_t>(type)].setParameter(name, value.data());
+    }
+
+    // The centre of the finished image: the middle of the sphere.
+    std::array<float, 3> Centre() const {
+        const TStudioPass& pass = window->FinishedPass();
+        const size_t at = (static_cast<size_t>(pass.Height / 2) * static_cast<size_t>(pass.Width) +
+                           static_cast<size_t>(pass.Width / 2)) *
+                          3;
+        return {pass.Rgb.at(at), pass.Rgb.at(at + 1), pass.Rgb.at(at + 2)};
+    }
+
+    fs::path folder, shader;
+    TPluginShaders shaders{};
+    std::unique_ptr<TStudioWindow> window;
+};
+
+TEST_F(Studio, AnUpdateRequestRestartsThePreviewWithTheNewValue) {
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_EQ(window->FinishedRender(), window->StartedRenders());
+    EXPECT_EQ(window->FinishedPass().Width, 32);
+    EXPECT_EQ(window->StatusText(), "Done");
+
+    // Between renders the request reaches the host at once.
+    SetTrigger(kColor, "00", {1, 0, 0});
+    const uint64_t before = window->StartedRenders();
+    (void)host::TakeShaderUpdates();
+    RequestUpdate(kColor);
+    // The colour shader registered first, with handle 301.
+    EXPECT_EQ(host::TakeShaderUpdates(), std::vector<int32_t>{301});
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(window->StartedRenders(), before + 1);
+    // Lit red: the diffuse term carries only red; ambient and the white highlight add at most
+    // 0.1 each to the other channels.
+    auto c = Centre();
+    EXPECT_GT(c[0], c[1] + 0.15f);
+    EXPECT_GT(c[0], c[2] + 0.15f);
+
+    // During a render the plug-in holds the request until the render ends; the preview then
+    // starts over and shows the value set meanwhile.
+    window->RestartPreview();
+    ASSERT_TRUE(window->Busy());
+    SetTrigger(kColor, "00", {0, 0, 1});
+    RequestUpdate(kColor);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_GE(window->StartedRenders(), before + 3);
+    EXPECT_EQ(window->FinishedRender(), window->StartedRenders());
+    c = Centre();
+    EXPECT_GT(c[2], c[0] + 0.15f);
+    EXPECT_GT(c[2], c[1] + 0.15f);
+}
+
+TEST_F(Studio, StoppingCancelsTheRender) {
+    ASSERT_TRUE(WaitIdle());
+    window->SetView(host::ShapeKind::kCube, 512);
+    window->StopRender();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_FALSE(window->LastOutcome().Completed);
+    EXPECT_EQ(window->StatusText(), "Stopped");
+    EXPECT_LT(window->FinishedRender(), window->StartedRenders());
+}
+
+TEST_F(Studio, ASavedMaterialLoadsBackToTheSameImage) {
+    SetTrigger(kColor, "00", {0.2f, 0.7f, 0.3f});
+    SetTrigger(kColor, "19", {-1.5f, 1e-7f, 3e38f});
+    shaders[kColor].setParameter("S0", "T:/textures/wood \"oak\".png");
+    window->RestartPreview();
+    ASSERT_TRUE(WaitIdle());
+    const std::vector<float> saved = window->FinishedPass().Rgb;
+    const TStudioMaterial before = ReadMaterial(shaders);
+    const fs::path file = folder / "material.json";
+    std::string error;
+    ASSERT_TRUE(window->SaveMaterial(file.string(), error)) << error;
+    EXPECT_FALSE(fs::exists(file.string() + ".tmp"));
+
+    SetTrigger(kColor, "00", {1, 0, 0});
+    shaders[kColor].setParameter("S0", "N:*.*");
+    RequestUpdate(kColor);
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_NE(window->FinishedPass().Rgb, saved);
+
+    ASSERT_TRUE(window->LoadMaterial(file.string(), error)) << error;
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(ReadMaterial(shaders), before);
+    EXPECT_EQ(window->FinishedPass().Rgb, saved);
+}
+
+TEST_F(Studio, RendersTheMaterialToAnImageFile) {
+    ASSERT_TRUE(WaitIdle());
+    const fs::path image = folder / "material.png";
+    window->RenderToFile(image.string());
+    ASSERT_TRUE(WaitIdle());
+    ASSERT_TRUE(window->LastOutcome().Completed);
+    EXPECT_EQ(window->LastOutcome().Error, "");
+    const int32_t handle = tssImageRead(image.c_str());
+    ASSERT_NE(handle, 0);
+    EXPECT_EQ(tssImageGetWidth(handle), 32);
+    tssImageDestroy(handle);
+
+    test::RecordingMessages messages;
+    window->RenderToFile((folder / "material.tiff").string());
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(window->LastOutcome().Error, "the output must end in .png or .exr");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_FALSE(fs::exists(folder / "material.tiff"));
+}
+
+std::string SlotJson(const std::string& shader, const std::string& triggers,
+                     const std::string& files) {
+    return "{\"shader\": " + shader + ", \"triggers\": " + triggers + ", \"files\": " + files + "}";
+}
+
+std::string Triggers(int count, const std::string& item = "[0, 0, 0]") {
+    std::string text = "[";
+    for (int i = 0; i < count; ++i) text += (i > 0 ? ", " : "") + item;
+    return text + "]";
+}
+
+const std::string kFiles = R"(["N:*.*", "N:*.*", "N:*.*", "N:*.*", "N:*.*"])";
+
+std::string MaterialText(const std::string& colour,
+                         const std::string& head = R"("format": "vandrel-material", "version": 1)",
+                         const std::string& extraSlot = "") {
+    const std::string plain = SlotJson("\"\"", Triggers(20), kFiles);
+    return "{" + head + ", \"slots\": {\"Color\": " + colour + ", \"Transparency\": " + plain +
+           ", \"Reflectance\": " + plain + ", \"Displacement\": " + plain + extraSlot + "}}";
+}
+
+TEST_F(Studio, DamagedMaterialFilesAreRefusedAndChangeNothing) {
+    ASSERT_TRUE(WaitIdle());
+    SetTrigger(kColor, "00", {0.25f, 0.5f, 0.75f});
+    const TStudioMaterial before = ReadMaterial(shaders);
+    const uint64_t renders = window->StartedRenders();
+    const std::string good = SlotJson("\"x.xrb\"", Triggers(20), kFiles);
+    // The well-formed text itself loads; each case below breaks one thing of it.
+    {
+        std::string error;
+        ASSERT_TRUE(ParseMaterialJson(MaterialText(good), error).has_value()) << error;
+    }
+    struct Case {
+        std::string text;
+        const char* error;  // part of the message
+    };
+    const Case cases[] = {
+        {"", "not a material file"},
+        {"{\"format\": ", "not a material file"},
+        {"[1, 2]", "not an object"},
+        {MaterialText(good, R"("format": "something else", "version": 1)"), "\"format\""},
+        {MaterialText(good, R"("format": "vandrel-material", "version": 2)"), "version"},
+        {MaterialText(good, R"("format": "vandrel-material")"), "version"},
+        {MaterialText(good, R"("format": "vandrel-material", "version": 1)",
+                      ", \"Colour\": " + good),
+         "unknown slot \"Colour\""},
+        {R"({"format": "vandrel-material", "version": 1, "slots": {}})", "no slot \"Color\""},
+        {R"({"format": "vandrel-material", "version": 1, "slots": []})", "\"slots\""},
+        {MaterialText("7"), "slot \"Color\" must be an object"},
+        {MaterialText(SlotJson("3", Triggers(20), kFiles)), "\"shader\" must be a text"},
+        {MaterialText(SlotJson("\"a\\u0000b\"", Triggers(20), kFiles)), "NUL"},
+        {MaterialText(SlotJson("\"" + std::string(5000, 'a') + "\"", Triggers(20), kFiles)),
+         "longer than"},
+        {MaterialText(SlotJson("\"x\"", Triggers(19), kFiles)), "list of 20 values"},
+        {MaterialText(SlotJson("\"x\"", Triggers(21), kFiles)), "list of 20 values"},
+        {MaterialText(SlotJson("\"x\"", Triggers(20, "[0, 0]"), kFiles)), "trigger 1 must be"},
+        {MaterialText(SlotJson("\"x\"", Triggers(20, "[0, \"1\", 0]"), kFiles)),
+         "trigger 1 must be"},
+        {MaterialText(SlotJson("\"x\"", Triggers(20, "[0, 1e39, 0]"), kFiles)), "out of range"},
+        {MaterialText(SlotJson("\"x\"", Triggers(20), R"(["", "", "", ""])")), "list of 5 texts"},
+        {MaterialText(SlotJson("\"x\"", Triggers(20), R"(["", "", "", "", 5])")),
+         "file 5 must be a text"},
+        {MaterialText(R"({"shader": "x", "files": [], "triggers": [], "extra": 1})"),
+         "unknown field \"extra\""},
+        {MaterialText(good).append(kMaxMaterialFileBytes, ' '), "larger than 1 MiB"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 200));
+        const fs::path file = folder / ("damaged" + std::to_string(n++) + ".json");
+        std::ofstream(file, std::ios::binary) << c.text;
+        std::string error;
+        EXPECT_FALSE(window->LoadMaterial(file.string(), error));
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_EQ(ReadMaterial(shaders), before);
+    }
+    std::string error;
+    EXPECT_FALSE(window->LoadMaterial((folder / "missing.json").string(), error));
+    EXPECT_EQ(error, "cannot read the material file");
+    EXPECT_EQ(window->StartedRenders(), renders);
+
+    // Through the command, the message names the file and the fault.
+    const fs::path damaged = folder / "damaged0.json";
+    struct OpenScript final : TDialogs {
+        std::string path;
+        std::optional<std::string> SaveFile(const TFileRequest&) override { return {}; }
+        std::optional<std::string> OpenFile(const TFileRequest&) override { return path; }
+        std::optional<std::array<double, 3>> PickColor(std::string_view,
+                                                       const std::array<double, 3>&,
+                                                       bool) override {
+            return {};
+        }
+    } script;
+    script.path = damaged.string();
+    TDialogs* previous = InstallDialogs(&script);
+    test::RecordingMessages messages;
+    window->OpenMaterialCommand();
+    InstallDialogs(previous);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].starts_with(damaged.string() + ": not a material file"))
+        << messages.shown[0];
+    EXPECT_EQ(ReadMaterial(shaders), before);
+}
+
+TEST_F(Studio, Screenshot) {
+    const QString shots = qEnvironmentVariable("VANDREL_SCREENSHOTS");
+    if (shots.isEmpty()) GTEST_SKIP() << "VANDREL_SCREENSHOTS is not set";
+    SetTrigger(kColor, "00", {0.8f, 0.45f, 0.2f});
+    window->SetView(host::ShapeKind::kSphere, 256);
+    window->show();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_TRUE(window->grab().save(shots + "/studio_window.png"));
+}
+
+}  // namespace
+}  // namespace vandrel::studio

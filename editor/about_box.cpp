@@ -24,7 +24,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setFixedSize(kWidth, kHeight);
     setFont(ControlFont());
     names_ = {"The noise and fractal pioneers of computer graphics",
-              "The open shading language community", "Everyone who tested the early shaders",
+              "The authors of the shading literature", "Everyone who tested the early shaders",
               "The users who sent their materials and ideas"};
     auto* ok = new QPushButton("OK", this);
     ok->setDefault(true);

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
+#include <cmath>
 
 #include "editor/controls/control_fonts.h"
 #include "editor/controls/cool_slider.h"
@@ -175,7 +176,9 @@ void TXRInterfaceComponent::SetColor(const std::array<float, 3>& color) {
     color_ = color;
     const bool wasLoading = loading_;
     loading_ = true;  // the sliders' own change signals are not user input
-    for (size_t c = 0; c < 3; ++c) sliders_[c]->SetPosition(color_[c]);
+    for (size_t c = 0; c < 3; ++c) {
+        sliders_[c]->SetPosition(std::isfinite(color_[c]) ? color_[c] : 0.0);
+    }
     loading_ = wasLoading;
     update();
 }
@@ -249,7 +252,10 @@ void TXRInterfaceComponent::paintEvent(QPaintEvent*) {
     if (kind_ == kVector) {
         labelRect.setRight(sliders_[0]->x() - 3);
         const QRect swatch = SwatchRect();
-        p.fillRect(swatch, QColor::fromRgbF(color_[0], color_[1], color_[2]));
+        // Values set by the host may lie outside 0 … 1.
+        p.fillRect(swatch, QColor::fromRgbF(static_cast<float>(QuantiseColor(color_[0])),
+                                            static_cast<float>(QuantiseColor(color_[1])),
+                                            static_cast<float>(QuantiseColor(color_[2]))));
         DrawBevel(p, swatch, false);
     } else if (kind_ == kEnumeration) {
         labelRect.setRight(items_->x() - 3);
@@ -287,7 +293,12 @@ TXRInterfaceContainer::TXRInterfaceContainer(int32_t outputType, QWidget* parent
 }
 
 void TXRInterfaceContainer::Build(const TInterfaceData& data) {
-    for (TXRInterfaceComponent* c : components_) delete c;
+    // A rebuild can be reached from inside a control's own change signal (an update request the
+    // host answers with a refresh), so the old controls go once that signal has returned.
+    for (TXRInterfaceComponent* c : components_) {
+        c->hide();
+        c->deleteLater();
+    }
     components_.clear();
     const TInterfaceLayout layout = LayoutInterface(data);
     columns_ = layout.Columns;

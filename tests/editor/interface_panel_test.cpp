@@ -316,10 +316,15 @@ TEST_F(InterfacePanelTest, LoadingShowsValuesWithoutWritingThemBack) {
     EXPECT_TRUE(observer.updates.empty());
     EXPECT_TRUE(observer.pending.empty());
 
-    // No file chosen, and an item index the list does not have.
+    // No file chosen, an item index the list does not have, a colour the host set out of range.
     values.Files[2] = "N:*.*";
     values.Triggers[8] = {9, 0, 0};
+    values.Triggers[5] = {1.5f, std::numeric_limits<float>::quiet_NaN(), -1};
     panel.LoadValues();
+    EXPECT_EQ(Find(panel, kVector)->Slider(0)->Position(), 1);
+    EXPECT_EQ(Find(panel, kVector)->Slider(1)->Position(), 0);
+    EXPECT_EQ(Find(panel, kVector)->Slider(2)->Position(), 0);
+    Find(panel, kVector)->grab();  // draws the swatch without an invalid colour
     EXPECT_EQ(Find(panel, kFile)->FileName(), "");
     EXPECT_EQ(Find(panel, kEnumeration)->ItemList()->currentIndex(), -1);
 }

@@ -65,7 +65,7 @@ void TXRPropertyComponent::SetStorage(const Storage& storage) {
 
 void TXRPropertyComponent::Create() {
     for (int32_t p = 0; p < layout_->propertyCount; ++p) {
-        const PropertySlot& slot = layout_->slots[p];
+        const PropertySlot& slot = layout_->properties[p];
         if (slot.kind == kEnumeration || slot.kind == kFile) {
             enums_[slot.first] = ToInt32(specs_[p].defaults[0]);
             enumRefs_[slot.first] = nullptr;

@@ -126,7 +126,7 @@ struct ComponentLayout {
     int32_t enumCount = 0;
     int32_t outputKind = kUndefined;
     int32_t outputCount = 0;
-    std::array<PropertySlot, kMaxProperties> slots{};
+    std::array<PropertySlot, kMaxProperties> properties{};
 };
 
 constexpr ComponentLayout MakeLayout(std::span<const PropertySpec> props, int32_t outputKind) {
@@ -135,7 +135,7 @@ constexpr ComponentLayout MakeLayout(std::span<const PropertySpec> props, int32_
     layout.outputKind = outputKind;
     layout.outputCount = FloatCount(outputKind);
     for (size_t i = 0; i < props.size(); ++i) {
-        PropertySlot& slot = layout.slots[i];
+        PropertySlot& slot = layout.properties[i];
         slot.kind = props[i].kind;
         slot.whole = props[i].whole;
         if (props[i].kind == kEnumeration || props[i].kind == kFile) {
@@ -190,7 +190,7 @@ class TXRPropertyComponent : public TXRComponent {
 
   private:
     const PropertySlot* SlotOf(int32_t prop) const {
-        return prop >= 0 && prop < layout_->propertyCount ? &layout_->slots[prop] : nullptr;
+        return prop >= 0 && prop < layout_->propertyCount ? &layout_->properties[prop] : nullptr;
     }
 
     const PropertySpec* specs_;
@@ -219,22 +219,22 @@ class TXRTableComponent : public TXRPropertyComponent {
 
   protected:
     // Value of a Numerical property.
-    double Num(int p) const { return *inputs_[kLayout.slots[p].first]; }
+    double Num(int p) const { return *inputs_[kLayout.properties[p].first]; }
     TVec2 Uv(int p) const {
-        const int f = kLayout.slots[p].first;
+        const int f = kLayout.properties[p].first;
         return {*inputs_[f], *inputs_[f + 1]};
     }
     TVec3 Vec(int p) const {
-        const int f = kLayout.slots[p].first;
+        const int f = kLayout.properties[p].first;
         return {*inputs_[f], *inputs_[f + 1], *inputs_[f + 2]};
     }
     // Value of an Enumeration property, refreshed from its reference first.
     int32_t Enum(int p) {
-        const int e = kLayout.slots[p].first;
+        const int e = kLayout.properties[p].first;
         if (enumRefs_[e] != nullptr) enums_[e] = RoundHalfEven(*enumRefs_[e]);
         return enums_[e];
     }
-    int32_t FileIndex(int p) const { return enums_[kLayout.slots[p].first]; }
+    int32_t FileIndex(int p) const { return enums_[kLayout.properties[p].first]; }
 
     void SetOut(double v) { output_[0] = static_cast<float>(v); }
     void SetOut(const TVec2& v) {

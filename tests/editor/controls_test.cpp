@@ -25,23 +25,6 @@
 namespace vandrel {
 namespace {
 
-// Qt makes its default mouse and keyboard on first use, as children of the application object.
-// The tests' application is a static that outlives Qt's registry of devices, so those children
-// would unregister from a destroyed list at exit; they go while the registry still exists.
-class TQtDevicesEnvironment final : public ::testing::Environment {
-  public:
-    void TearDown() override {
-        QObject* app = QCoreApplication::instance();
-        if (app == nullptr) return;
-        const QList<const QInputDevice*> devices = QInputDevice::devices();
-        for (const QInputDevice* device : devices) {
-            if (device->parent() == app) delete device;
-        }
-    }
-};
-[[maybe_unused]] ::testing::Environment* const kQtDevices =
-    ::testing::AddGlobalTestEnvironment(new TQtDevicesEnvironment);
-
 void Click(QWidget& widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
     const QPointF global = widget.mapToGlobal(QPointF(at));
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, button, button,
@@ -55,14 +38,6 @@ void Click(QWidget& widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) 
 void Key(QWidget* widget, int key, const QString& text = {}) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QApplication::sendEvent(widget, &press);
-}
-
-// Writes a picture of the widget when VANDREL_SCREENSHOTS names a folder.
-void Screenshot(QWidget& widget, const char* name) {
-    const QString folder = qEnvironmentVariable("VANDREL_SCREENSHOTS");
-    if (folder.isEmpty()) return;
-    QDir().mkpath(folder);
-    EXPECT_TRUE(widget.grab().save(folder + "/" + name + ".png"));
 }
 
 class ControlsTest : public ::testing::Test {
@@ -414,7 +389,7 @@ TEST_F(ControlsTest, ColorPickerSwatchesCloseTheDialog) {
     EXPECT_EQ(picker.Bar(kRedBar)->Params().Color1, (TGradColor{0, 0.4, 1, 1}));
     picker.ClickNewSwatch();
     EXPECT_EQ(picker.result(), QDialog::Accepted);
-    Screenshot(picker, "color_picker");
+    test::Screenshot(picker, "color_picker");
 
     picker.RestoreOld();
     EXPECT_EQ(picker.result(), QDialog::Rejected);
@@ -446,7 +421,7 @@ TEST_F(ControlsTest, CoolSliderFollowsThePointer) {
     EXPECT_EQ(changes, 1);
     slider.SetMax(50);
     EXPECT_EQ(slider.Position(), 50);
-    Screenshot(slider, "cool_slider");
+    test::Screenshot(slider, "cool_slider");
 }
 
 TEST(ExpanderPanel, GlyphsAndHints) {
@@ -478,13 +453,13 @@ TEST_F(ControlsTest, ExpanderCollapsesAndExpandsItsControl) {
     panel->SetAttachedControl(tools);
     EXPECT_EQ(tools->height(), 80);
     EXPECT_EQ(panel->toolTip(), "Click to hide tools & options");
-    Screenshot(*panel, "expander_expanded");
+    test::Screenshot(*panel, "expander_expanded");
 
     Click(*panel, QPoint(50, 9));
     EXPECT_FALSE(panel->Expanded());
     EXPECT_EQ(tools->height(), 0);
     EXPECT_EQ(panel->toolTip(), "Click to show tools & options");
-    Screenshot(*panel, "expander_collapsed");
+    test::Screenshot(*panel, "expander_collapsed");
     Click(*panel, QPoint(50, 9));
     EXPECT_TRUE(panel->Expanded());
     EXPECT_EQ(tools->height(), 80);
@@ -498,7 +473,7 @@ TEST_F(ControlsTest, CheckBoxRaisesOnlyOnChange) {
     box.SetChecked(true);
     box.SetChecked(true);
     EXPECT_EQ(changes, 1);
-    Screenshot(box, "check_box");
+    test::Screenshot(box, "check_box");
     Click(box, QPoint(5, 8));
     EXPECT_FALSE(box.Checked());
     EXPECT_EQ(changes, 2);
@@ -562,7 +537,7 @@ TEST_F(ControlsTest, ImageGridClickSetsIndexAndTag) {
     EXPECT_EQ(grid.Tag(), 202);
     EXPECT_EQ(grid.HintAt(QPoint(50, 3)), "C");
     EXPECT_EQ(grid.HintAt(QPoint(80, 3)), "");
-    Screenshot(grid, "image_grid");
+    test::Screenshot(grid, "image_grid");
     grid.SetItemIndex(-7);
     EXPECT_EQ(grid.ItemIndex(), -1);
     EXPECT_EQ(grid.Tag(), 0);
@@ -589,7 +564,7 @@ TEST_F(ControlsTest, ProgressBoxShowsAndHides) {
     form.SetProgress(kConnectingComponentsText, 150);
     EXPECT_EQ(form.Message(), "Connecting components...");
     EXPECT_EQ(form.Position(), 100);
-    Screenshot(form, "progress");
+    test::Screenshot(form, "progress");
     form.SetProgress("", 0);
     EXPECT_FALSE(form.isVisible());
 }
@@ -621,7 +596,7 @@ TEST_F(ControlsTest, Screenshots) {
         bar->SetSlideOn(i == 3);
         bar->SetSlidePos(0.3);
     }
-    Screenshot(panel, "spin_and_gradients");
+    test::Screenshot(panel, "spin_and_gradients");
     SUCCEED();
 }
 

@@ -115,7 +115,7 @@ TEST_F(EditorFormTest, CategoryBoxesKeepOneTicked) {
 TEST_F(EditorFormTest, EncryptingTheOpenFileClosesTheWindow) {
     form->show();
     messages.SetAnswer(true);
-    dialogs.saves.push_back(shader);
+    dialogs.files.push_back(shader);
     form->Button("BtnEncryptShader")->click();
     EXPECT_FALSE(form->isVisible());
     form->EditShader(shader);
@@ -155,7 +155,7 @@ TEST_F(EditorFormTest, CustomComponentListFollowsTheComponentsFolder) {
         parts.Title = "Plain Add";
         return true;
     };
-    dialogs.saves.push_back(folder.File("Plain Add.xrc"));
+    dialogs.files.push_back(folder.File("Plain Add.xrc"));
     form->Button("BtnCreateCustom")->click();
     ASSERT_EQ(form->Presets()->count(), 1);
     form->Presets()->setCurrentIndex(0);
@@ -206,7 +206,8 @@ TEST(EditorScreenshots, WholeWindowForEachSample) {
     for (const auto& entry : std::filesystem::directory_iterator(samples)) {
         if (entry.path().extension() != ".xrb") continue;
         form.EditShader(entry.path().string());
-        form.Preview()->Controller().Stop();
+        // The preview draws through the event loop.
+        for (int i = 0; i < 2000 && PreviewRunning(); ++i) QApplication::processEvents();
         QApplication::processEvents();
         const QImage shot = form.grab().toImage();
         EXPECT_FALSE(shot.isNull());

@@ -217,7 +217,7 @@ TEST_F(EditorSessionTest, SaveClearsTheModifiedMark) {
 
 TEST_F(EditorSessionTest, EncryptingOverTheOpenFileClosesTheEditor) {
     // Declined: nothing is written.
-    dialogs.saves.push_back(shader);
+    dialogs.files.push_back(shader);
     session.EncryptedSave();
     ASSERT_EQ(messages.asked.size(), 1u);
     EXPECT_EQ(messages.asked[0], std::string(kEncryptQuestion));
@@ -225,7 +225,7 @@ TEST_F(EditorSessionTest, EncryptingOverTheOpenFileClosesTheEditor) {
     EXPECT_EQ(host.closed, 0);
 
     messages.SetAnswer(true);
-    dialogs.saves.push_back(shader);
+    dialogs.files.push_back(shader);
     session.EncryptedSave();
     EXPECT_EQ(host.closed, 1);
     EXPECT_TRUE(session.FileName().empty());
@@ -243,7 +243,7 @@ TEST_F(EditorSessionTest, EncryptingOverTheOpenFileClosesTheEditor) {
 
 TEST_F(EditorSessionTest, EncryptingToAnotherFileKeepsTheEditorOpen) {
     const std::string other = folder.File("locked.xrb");
-    dialogs.saves.push_back(other);
+    dialogs.files.push_back(other);
     session.EncryptedSave();
     EXPECT_TRUE(messages.asked.empty());
     EXPECT_EQ(host.closed, 0);
@@ -254,10 +254,10 @@ TEST_F(EditorSessionTest, EncryptingToAnotherFileKeepsTheEditorOpen) {
 
 TEST_F(EditorSessionTest, NewAndCloneWriteFilesAndOpenThemWhenAsked) {
     const std::string fresh = folder.File("fresh.xrb");
-    dialogs.saves.push_back(fresh);
+    dialogs.files.push_back(fresh);
     session.NewShader();
-    EXPECT_EQ(dialogs.requests.back().Title, "Create New Shader");
-    EXPECT_EQ(dialogs.requests.back().Filter, "Vandrel Bytecode (.xrb)|*.xrb");
+    EXPECT_EQ(dialogs.saves.back().Title, "Create New Shader");
+    EXPECT_EQ(dialogs.saves.back().Filter, "Vandrel Bytecode (.xrb)|*.xrb");
     EXPECT_EQ(FileStream(fresh), kDefaultStream);
     EXPECT_EQ(session.FileName(), fresh);
     EXPECT_EQ(panel.listChanges, 1);
@@ -265,10 +265,10 @@ TEST_F(EditorSessionTest, NewAndCloneWriteFilesAndOpenThemWhenAsked) {
     Place(kAdd);
     session.AutoEdit = false;
     const std::string clone = folder.File("clone.xrb");
-    dialogs.saves.push_back(clone);
+    dialogs.files.push_back(clone);
     session.CloneShader();
-    EXPECT_EQ(dialogs.requests.back().Title, "Clone Shader");
-    EXPECT_EQ(dialogs.requests.back().ProposedName, "fresh.xrb");
+    EXPECT_EQ(dialogs.saves.back().Title, "Clone Shader");
+    EXPECT_EQ(dialogs.saves.back().ProposedName, "fresh.xrb");
     EXPECT_EQ(FileStream(clone), session.CurrentStream());
     EXPECT_EQ(session.FileName(), fresh);  // not opened
     EXPECT_EQ(panel.listChanges, 2);
@@ -444,13 +444,13 @@ TEST_F(CustomFromSubtreeTest, ACreatedComponentEvaluatesLikeItsSubtree) {
     graph.Select(blend);
 
     const std::string file = folder.File("Offset.xrc");
-    dialogs.saves.push_back(file);
+    dialogs.files.push_back(file);
     session.CreateComponentFromSubtree();
     ASSERT_EQ(host.asked.Properties.size(), 2u);
     EXPECT_EQ(host.asked.Properties[0].Name, "Trigger4");
     EXPECT_EQ(host.asked.Properties[1].Name, "Trigger9");
-    EXPECT_EQ(dialogs.requests.back().Title, "Save Custom Component");
-    EXPECT_EQ(dialogs.requests.back().Folder, folder.Path().string());
+    EXPECT_EQ(dialogs.saves.back().Title, "Save Custom Component");
+    EXPECT_EQ(dialogs.saves.back().Folder, folder.Path().string());
     ASSERT_TRUE(std::filesystem::exists(file));
     EXPECT_EQ(session.CustomComponentNames(), std::vector<std::string>{"Offset"});
 
@@ -491,7 +491,7 @@ TEST_F(CustomFromSubtreeTest, CorruptComponentFilesAreReported) {
 }
 
 TEST_F(EditorSessionTest, InformationFileMarksTheShaderModified) {
-    dialogs.opens.push_back("/somewhere/notes.txt");
+    dialogs.files.push_back("/somewhere/notes.txt");
     session.AttachInfoFile();
     EXPECT_EQ(session.InfoFile(), "notes.txt");
     EXPECT_TRUE(session.Modified());

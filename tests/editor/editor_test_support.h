@@ -1,4 +1,4 @@
-// Scripted dialogs and a scratch folder for the editor's command tests.
+// Scripted dialogs and a scratch folder for the editor windows' tests.
 #pragma once
 
 #include <stdlib.h>
@@ -13,39 +13,44 @@
 
 namespace vandrel::test {
 
-// Answers file dialogs from queues (an empty queue cancels) and records every request.
+// Answers file dialogs and colour pickers from queues (an empty queue cancels) and records what
+// was asked.
 class ScriptedDialogs final : public TDialogs {
   public:
     ScriptedDialogs() { previous_ = InstallDialogs(this); }
     ~ScriptedDialogs() override { InstallDialogs(previous_); }
 
     std::optional<std::string> SaveFile(const TFileRequest& request) override {
-        requests.push_back(request);
-        return Next(saves);
+        saves.push_back(request);
+        return Next(files);
     }
     std::optional<std::string> OpenFile(const TFileRequest& request) override {
-        requests.push_back(request);
-        return Next(opens);
+        opens.push_back(request);
+        return Next(files);
     }
-    std::optional<std::array<double, 3>> PickColor(std::string_view, const std::array<double, 3>&,
-                                                   bool) override {
-        if (colors.empty()) return std::nullopt;
-        const auto c = colors.front();
-        colors.pop_front();
-        return c;
+    std::optional<std::array<double, 3>> PickColor(std::string_view title,
+                                                   const std::array<double, 3>& initial,
+                                                   bool ownPicker) override {
+        pickTitles.emplace_back(title);
+        pickInitial.push_back(initial);
+        pickOwn.push_back(ownPicker);
+        return Next(colors);
     }
 
-    std::deque<std::string> saves;
-    std::deque<std::string> opens;
-    std::deque<std::array<double, 3>> colors;
-    std::vector<TFileRequest> requests;
+    std::deque<std::optional<std::string>> files;
+    std::deque<std::optional<std::array<double, 3>>> colors;
+    std::vector<TFileRequest> saves, opens;
+    std::vector<std::string> pickTitles;
+    std::vector<std::array<double, 3>> pickInitial;
+    std::vector<bool> pickOwn;
 
   private:
-    static std::optional<std::string> Next(std::deque<std::string>& queue) {
-        if (queue.empty()) return std::nullopt;
-        std::string next = queue.front();
+    template <class T>
+    static T Next(std::deque<T>& queue) {
+        if (queue.empty()) return T{};
+        T answer = queue.front();
         queue.pop_front();
-        return next;
+        return answer;
     }
     TDialogs* previous_ = nullptr;
 };

@@ -27,71 +27,11 @@
 #include "core/stream_codec.h"
 #include "editor/controls/gcheckbox.h"
 #include "editor/controls/spin_edit.h"
+#include "editor_test_support.h"
 #include "qt_test_support.h"
 
 namespace vandrel {
 namespace {
-
-// Qt's default mouse and keyboard are children of the static application, which outlives Qt's
-// registry of devices; they go while the registry still exists.
-class TQtDevicesEnvironment final : public ::testing::Environment {
-  public:
-    void TearDown() override {
-        QObject* app = QCoreApplication::instance();
-        if (app == nullptr) return;
-        const QList<const QInputDevice*> devices = QInputDevice::devices();
-        for (const QInputDevice* device : devices) {
-            if (device->parent() == app) delete device;
-        }
-    }
-};
-[[maybe_unused]] ::testing::Environment* const kQtDevices =
-    ::testing::AddGlobalTestEnvironment(new TQtDevicesEnvironment);
-
-void Screenshot(QWidget& widget, const char* name) {
-    const QString folder = qEnvironmentVariable("VANDREL_SCREENSHOTS");
-    if (folder.isEmpty()) return;
-    QDir().mkpath(folder);
-    EXPECT_TRUE(widget.grab().save(folder + "/" + name + ".png"));
-}
-
-// Answers the dialogs from a script and records what they were asked.
-class ScriptedDialogs final : public TDialogs {
-  public:
-    ScriptedDialogs() { previous_ = InstallDialogs(this); }
-    ~ScriptedDialogs() override { InstallDialogs(previous_); }
-
-    std::optional<std::string> SaveFile(const TFileRequest&) override { return std::nullopt; }
-    std::optional<std::string> OpenFile(const TFileRequest& request) override {
-        opened.push_back(request);
-        return Next(files);
-    }
-    std::optional<std::array<double, 3>> PickColor(std::string_view title,
-                                                   const std::array<double, 3>& initial,
-                                                   bool ownPicker) override {
-        colorTitles.emplace_back(title);
-        colorInitials.push_back(initial);
-        ownPickers.push_back(ownPicker);
-        return Next(colors);
-    }
-
-    std::deque<std::optional<std::string>> files;
-    std::deque<std::optional<std::array<double, 3>>> colors;
-    std::vector<TFileRequest> opened;
-    std::vector<std::string> colorTitles;
-    std::vector<std::array<double, 3>> colorInitials;
-    std::vector<bool> ownPickers;
-
-  private:
-    template <class T>
-    static T Next(std::deque<T>& script) {
-        if (script.empty()) return T{};
-        T answer = script.front();
-        script.pop_front();
-        return answer;
-    }
-    TDialogs* previous_ = nullptr;
-};
 
 // ---- plain rules -------------------------------------------------------------------------------
 
@@ -301,7 +241,7 @@ TEST_F(InterfaceEditorTest, OpensWithItsCaptionSizeAndTheHintWhenNothingIsUsed) 
     EXPECT_TRUE(w.DownThenOverButton()->isEnabled());
     EXPECT_FALSE(w.ApplyButton()->isEnabled());
     EXPECT_FALSE(w.RevertButton()->isEnabled());
-    Screenshot(w, "interface_editor_empty");
+    test::Screenshot(w, "interface_editor_empty");
 }
 
 TEST_F(InterfaceEditorTest, ListsFilesThenTriggersAndFollowsRegistrations) {
@@ -447,7 +387,7 @@ TEST_F(InterfaceEditorTest, RenamedItemsAndTheMarkedDefaultComeBackThroughParse)
 }
 
 TEST_F(InterfaceEditorTest, AColourChosenInTheDialogBecomesTheDefault) {
-    ScriptedDialogs dialogs;
+    test::ScriptedDialogs dialogs;
     dialogs.colors = {std::array<double, 3>{1.0, 0.5, 0.0}, std::nullopt,
                       std::array<double, 3>{0.0, 0.0, 1.0}};
     model.RegisterTrigger(1, kVector);
@@ -457,10 +397,10 @@ TEST_F(InterfaceEditorTest, AColourChosenInTheDialogBecomesTheDefault) {
     EXPECT_TRUE(w.OwnPickerButton()->isChecked());
 
     w.PickDefaultColor();
-    ASSERT_EQ(dialogs.colorTitles.size(), 1u);
-    EXPECT_EQ(dialogs.colorTitles[0], "Trigger2 (Default)");
-    EXPECT_EQ(dialogs.colorInitials[0], (std::array<double, 3>{0, 0, 0}));
-    EXPECT_TRUE(dialogs.ownPickers[0]);
+    ASSERT_EQ(dialogs.pickTitles.size(), 1u);
+    EXPECT_EQ(dialogs.pickTitles[0], "Trigger2 (Default)");
+    EXPECT_EQ(dialogs.pickInitial[0], (std::array<double, 3>{0, 0, 0}));
+    EXPECT_TRUE(dialogs.pickOwn[0]);
     EXPECT_EQ(w.Swatch()->Color(), QColor(255, 128, 0));
     EXPECT_TRUE(w.ApplyButton()->isEnabled());
     w.Apply();
@@ -477,10 +417,10 @@ TEST_F(InterfaceEditorTest, AColourChosenInTheDialogBecomesTheDefault) {
     EXPECT_EQ(w.Swatch()->Color(), QColor(255, 128, 0));
     w.LabelEdit()->setText(QStringLiteral("Glow"));
     w.PickDefaultColor();
-    ASSERT_EQ(dialogs.colorTitles.size(), 3u);
-    EXPECT_EQ(dialogs.colorTitles[2], "Glow (Default)");
-    EXPECT_FALSE(dialogs.ownPickers[2]);
-    EXPECT_DOUBLE_EQ(dialogs.colorInitials[1][1], 128.0 / 255.0);
+    ASSERT_EQ(dialogs.pickTitles.size(), 3u);
+    EXPECT_EQ(dialogs.pickTitles[2], "Glow (Default)");
+    EXPECT_FALSE(dialogs.pickOwn[2]);
+    EXPECT_DOUBLE_EQ(dialogs.pickInitial[1][1], 128.0 / 255.0);
     w.Apply();
     EXPECT_EQ(model.Settings().Triggers[1].PickerChoice(), kSystemPicker);
     // Trigger 1, kind 4, R G B 0 0 1, "W".
@@ -488,7 +428,7 @@ TEST_F(InterfaceEditorTest, AColourChosenInTheDialogBecomesTheDefault) {
 }
 
 TEST_F(InterfaceEditorTest, APressReleasedOutsideTheSwatchOpensNothing) {
-    ScriptedDialogs dialogs;
+    test::ScriptedDialogs dialogs;
     model.RegisterTrigger(0, kVector);
     TInterfaceEditor& w = Open();
     ASSERT_TRUE(w.SelectEntry({false, 0}));
@@ -500,12 +440,12 @@ TEST_F(InterfaceEditorTest, APressReleasedOutsideTheSwatchOpensNothing) {
                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(swatch, &press);
     QCoreApplication::sendEvent(swatch, &away);
-    EXPECT_TRUE(dialogs.colorTitles.empty());
+    EXPECT_TRUE(dialogs.pickTitles.empty());
     QMouseEvent release(QEvent::MouseButtonRelease, inside, swatch->mapToGlobal(inside),
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(swatch, &press);
     QCoreApplication::sendEvent(swatch, &release);
-    EXPECT_EQ(dialogs.colorTitles.size(), 1u);
+    EXPECT_EQ(dialogs.pickTitles.size(), 1u);
 }
 
 TEST_F(InterfaceEditorTest, NumericalDefaultsBecomeTheWorkingValue) {
@@ -548,7 +488,7 @@ TEST_F(InterfaceEditorTest, UVLabelsAndBothHalvesAreStored) {
 }
 
 TEST_F(InterfaceEditorTest, BrowsingGivesTheBareNameAndRemembersTheFolder) {
-    ScriptedDialogs dialogs;
+    test::ScriptedDialogs dialogs;
     const std::string lastTexture = EditorSettings().LastTexture;
     EditorSettings().LastTexture = "/data/start";
     dialogs.files = {std::string("/data/wood/oak.png"), std::string("/snd/ding2.wav")};
@@ -559,18 +499,18 @@ TEST_F(InterfaceEditorTest, BrowsingGivesTheBareNameAndRemembersTheFolder) {
     EXPECT_EQ(w.PageIndex(), 5);
     EXPECT_EQ(w.DefaultFileEdit()->text(), QStringLiteral("Caligari.jpg"));
     w.BrowseButton()->click();
-    ASSERT_EQ(dialogs.opened.size(), 1u);
-    EXPECT_EQ(dialogs.opened[0].Filter, kTextureFileFilter);
-    EXPECT_EQ(dialogs.opened[0].Folder, "/data/start");
+    ASSERT_EQ(dialogs.opens.size(), 1u);
+    EXPECT_EQ(dialogs.opens[0].Filter, kTextureFileFilter);
+    EXPECT_EQ(dialogs.opens[0].Folder, "/data/start");
     EXPECT_EQ(w.DefaultFileEdit()->text(), QStringLiteral("oak.png"));
     EXPECT_EQ(EditorSettings().LastTexture, "/data/wood");
     w.LabelEdit()->setText(QStringLiteral("Wood"));
 
     ASSERT_TRUE(w.SelectEntry({true, 3}));
     w.BrowseButton()->click();
-    ASSERT_EQ(dialogs.opened.size(), 2u);
-    EXPECT_EQ(dialogs.opened[1].Filter, "Sounds (*.wav)|*.wav");
-    EXPECT_EQ(dialogs.opened[1].Folder, "/data/wood");
+    ASSERT_EQ(dialogs.opens.size(), 2u);
+    EXPECT_EQ(dialogs.opens[1].Filter, "Sounds (*.wav)|*.wav");
+    EXPECT_EQ(dialogs.opens[1].Folder, "/data/wood");
     w.Apply();
     EXPECT_EQ(model.InterfaceString(), "02D%%0008T$Wood$oak.png|0308A$File 4$ding2.wav");
     EditorSettings().LastTexture = lastTexture;
@@ -660,7 +600,7 @@ TEST_F(InterfaceEditorTest, ScreenshotsOfEveryPage) {
     };
     for (const auto& [entry, name] : pages) {
         ASSERT_TRUE(w.SelectEntry(entry)) << name;
-        Screenshot(w, name);
+        test::Screenshot(w, name);
     }
 }
 

@@ -1,5 +1,4 @@
-// What the manager panel tests share: scripted dialogs, a stand-in editor, a fresh plug-in state
-// and screenshots.
+// What the manager panel tests share: a stand-in editor and a fresh plug-in state.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,51 +14,12 @@
 
 #include "editor/model/dialogs.h"
 #include "editor/model/window_links.h"
+#include "editor_test_support.h"
 #include "host/plugin.h"
+#include "qt_test_support.h"
 #include "renderer/host/host_state.h"
 
 namespace vandrel::test {
-
-// Answers file dialogs and colour pickers from queues and records what was asked.
-class ScriptedDialogs final : public TDialogs {
-  public:
-    ScriptedDialogs() { previous_ = InstallDialogs(this); }
-    ~ScriptedDialogs() override { InstallDialogs(previous_); }
-
-    std::optional<std::string> SaveFile(const TFileRequest& request) override {
-        saves.push_back(request);
-        return Next(files);
-    }
-    std::optional<std::string> OpenFile(const TFileRequest& request) override {
-        opens.push_back(request);
-        return Next(files);
-    }
-    std::optional<std::array<double, 3>> PickColor(std::string_view title,
-                                                   const std::array<double, 3>& initial,
-                                                   bool ownPicker) override {
-        pickTitles.emplace_back(title);
-        pickInitial.push_back(initial);
-        pickOwn.push_back(ownPicker);
-        return Next(colors);
-    }
-
-    std::deque<std::optional<std::string>> files;
-    std::deque<std::optional<std::array<double, 3>>> colors;
-    std::vector<TFileRequest> saves, opens;
-    std::vector<std::string> pickTitles;
-    std::vector<std::array<double, 3>> pickInitial;
-    std::vector<bool> pickOwn;
-
-  private:
-    template <class T>
-    static T Next(std::deque<T>& queue) {
-        if (queue.empty()) return T{};
-        T answer = queue.front();
-        queue.pop_front();
-        return answer;
-    }
-    TDialogs* previous_ = nullptr;
-};
 
 // An editor as the panels see it; registered in WindowLinks() for its lifetime.
 class FakeEditor final : public TEditorLink {
@@ -88,29 +48,5 @@ inline void ResetPluginState() {
     p.UpdateCounter = 0;
     host::TakeShaderUpdates();
 }
-
-// Writes a picture of the widget when VANDREL_SCREENSHOTS names a folder.
-inline void Screenshot(QWidget& widget, const char* name) {
-    const QString folder = qEnvironmentVariable("VANDREL_SCREENSHOTS");
-    if (folder.isEmpty()) return;
-    QDir().mkpath(folder);
-    EXPECT_TRUE(widget.grab().save(folder + "/" + name + ".png"));
-}
-
-// Qt makes its default input devices as children of the application, which is a static here and
-// outlives Qt's registry of devices; they go while the registry still exists.
-class QtDevicesEnvironment final : public ::testing::Environment {
-  public:
-    void TearDown() override {
-        QObject* app = QCoreApplication::instance();
-        if (app == nullptr) return;
-        const QList<const QInputDevice*> devices = QInputDevice::devices();
-        for (const QInputDevice* device : devices) {
-            if (device->parent() == app) delete device;
-        }
-    }
-};
-inline ::testing::Environment* const kPanelQtDevices =
-    ::testing::AddGlobalTestEnvironment(new QtDevicesEnvironment);
 
 }  // namespace vandrel::test

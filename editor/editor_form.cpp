@@ -187,15 +187,20 @@ void TEditorForm::BuildTools(QWidget* area) {
     range_->SetMax(kPreviewRangeMax);
     range_->SetIncrement(0.1f);
     range_->SetValueF(kPreviewRangeDefault);
-    range_->setFixedWidth(90);
+    range_->setFixedWidth(110);
+    range_->SetEditorWidth(52);
     connect(range_, &TtsxSpinEdit2::OnChange, this,
             [this] { preview_->Controller().SetRange(range_->ValueF()); });
     previewColumn->addWidget(range_);
     row->addLayout(previewColumn);
 
+    // Three rows of tools: files and history, the subtree and the shader's extras, custom
+    // components.
     auto* grid = new QVBoxLayout;
+    grid->setSpacing(0);
     auto* top = new QHBoxLayout;
     auto* bottom = new QHBoxLayout;
+    auto* third = new QHBoxLayout;
     top->addWidget(AddButton(area, "BtnNewShader", "New", "Create a new shader (Ctrl+N)",
                              [this] { session_.NewShader(); }));
     top->addWidget(AddButton(area, "BtnOpenShader", "Open", "Open existing shader (Ctrl+O)",
@@ -227,22 +232,22 @@ void TEditorForm::BuildTools(QWidget* area) {
     connect(hilite, &QToolButton::pressed, this, [this] { canvas_->SetHiliteTree(true); });
     connect(hilite, &QToolButton::released, this, [this] { canvas_->SetHiliteTree(false); });
     bottom->addWidget(hilite);
-    bottom->addSpacing(6);
-    bottom->addWidget(AddButton(area, "BtnCreateCustom", "Make", "Create component from subtree",
-                                [this] { CreateFromSubtree(); }));
+    third->addWidget(AddButton(area, "BtnCreateCustom", "Make", "Create component from subtree",
+                               [this] { CreateFromSubtree(); }));
     presets_ = new QComboBox(area);
     presets_->setObjectName("ComboPreset");
-    presets_->setMinimumWidth(110);
+    presets_->setMinimumWidth(120);
     connect(presets_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (refreshing_) return;
         session_.ChosenCustom = index >= 0 ? presets_->itemText(index).toStdString() : "";
         StateChanged();
     });
-    bottom->addWidget(presets_);
-    bottom->addWidget(AddButton(area, "BtnInsertCustom", "Insert", "Create selected component",
-                                [this] { InsertChosen(); }));
-    bottom->addWidget(
+    third->addWidget(presets_);
+    third->addWidget(AddButton(area, "BtnInsertCustom", "Insert", "Create selected component",
+                               [this] { InsertChosen(); }));
+    third->addWidget(
         AddButton(area, "BtnOpenCustom", "Load", "Open component", [this] { OpenCustom(); }));
+    third->addStretch(1);
     bottom->addSpacing(6);
     bottom->addWidget(AddButton(area, "BtnEditInterface", "Interface", "Show interface editor",
                                 [this] { ShowInterfaceEditor(); }));
@@ -254,6 +259,7 @@ void TEditorForm::BuildTools(QWidget* area) {
     bottom->addStretch(1);
     grid->addLayout(top);
     grid->addLayout(bottom);
+    grid->addLayout(third);
     row->addLayout(grid, 1);
 
     auto* checks = new QVBoxLayout;

@@ -120,6 +120,8 @@ void TQtPluginWindows::Unloading() {
     if (state_->sharedInstalled) InstallMessages(nullptr);
 }
 
+TRecentFolders TQtPluginWindows::RecentFolders() { return EditorSettings().Search; }
+
 TQtPluginWindows& QtPluginWindows() {
     static TQtPluginWindows* windows = new TQtPluginWindows;  // lives to the end of the process
     return *windows;

@@ -29,6 +29,7 @@ class TQtPluginWindows final : public TPluginWindows {
     void ValuesChanged(int32_t outputType) override;
     void InitialiseOnce() override;
     void Unloading() override;
+    TRecentFolders RecentFolders() override;
 
     // The panel of an output type, null when none is open.
     TMainForm* Panel(int32_t outputType) const;

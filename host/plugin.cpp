@@ -201,8 +201,10 @@ void BeginRender() {
         p.Windows->InitialiseOnce();
         initialised = true;
     }
-    // The recent folders come with the editor's settings; until then the path has none.
-    PublishSearchPath(TSearchPath::Build(HostFolder(), PluginFolder().string(), TRecentFolders{}));
+    // The recent folders come with the editor's settings; without windows the path has none.
+    const TRecentFolders recent =
+        p.Windows != nullptr ? p.Windows->RecentFolders() : TRecentFolders{};
+    PublishSearchPath(TSearchPath::Build(HostFolder(), PluginFolder().string(), recent));
     p.Rendering = true;
 }
 

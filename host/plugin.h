@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/search_path.h"
 #include "interface/interface_model.h"
 
 namespace vandrel {
@@ -29,6 +30,8 @@ class TPluginWindows {
     virtual void InitialiseOnce() = 0;
     // The plug-in unloads: store the settings.
     virtual void Unloading() {}
+    // The recent folders of the file search path, from the settings.
+    virtual TRecentFolders RecentFolders() { return {}; }
 };
 
 // Defined where the plug-in is linked with its windows; absent (null) elsewhere.

@@ -2,11 +2,10 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-
-#include <cctype>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>

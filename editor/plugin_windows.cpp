@@ -50,7 +50,10 @@ bool TQtPluginWindows::WindowsPossible() const {
 void TQtPluginWindows::InstallShared() {
     if (state_->sharedInstalled) return;
     state_->sharedInstalled = true;
-    InstallMessages(&state_->messages);
+    // A sink installed before (a test's) stays.
+    if (Messages* previous = InstallMessages(&state_->messages); previous != nullptr) {
+        InstallMessages(previous);
+    }
     InstallQtDialogsOnce();
     InstallHelpRouter();
     InstallPanelObserver();
@@ -117,7 +120,7 @@ void TQtPluginWindows::Unloading() {
         EditorSettings().EditNew = state_->editor->Session().AutoEdit;
     }
     SaveEditorSettingsIfLoaded();
-    if (state_->sharedInstalled) InstallMessages(nullptr);
+    if (&CurrentMessages() == &state_->messages) InstallMessages(nullptr);
 }
 
 TRecentFolders TQtPluginWindows::RecentFolders() { return EditorSettings().Search; }

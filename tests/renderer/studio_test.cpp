@@ -10,6 +10,12 @@
 #include "host/plugin.h"
 #include "renderer/studio/studio_window.h"
 #include "test_support.h"
+#include "core/stream_sections.h"
+#include "interface/interface_model.h"
+#include "editor/plugin_windows.h"
+#include "editor/main_form.h"
+#include "editor/interface_panel.h"
+#include "editor/editor_test_support.h"
 #include "editor/qt_test_support.h"
 // clang-format on
 #include <gtest/gtest.h>
@@ -317,6 +323,42 @@ TEST_F(Studio, Screenshot) {
     window->show();
     ASSERT_TRUE(WaitIdle());
     EXPECT_TRUE(window->grab().save(shots + "/studio_window.png"));
+}
+
+// The host's side as a user works it: the slot's button opens the plug-in's manager panel, and a
+// colour picked there reaches the preview through the plug-in's update request.
+TEST_F(Studio, AValueChangedInTheSlotsPanelRestartsThePreview) {
+    TXRInterfaceModel exposed;
+    exposed.RegisterTrigger(0, kVector);
+    const std::string stream = JoinSections({TriggerColourStream(), "", exposed.Serialise()});
+    ASSERT_TRUE(SaveShaderFile(shader, stream).ok);
+    std::string error;
+    ASSERT_TRUE(window->SetSlotShader(kColor, shader.string(), error)) << error;
+    ASSERT_TRUE(WaitIdle());
+
+    test::RecordingMessages messages{false};
+    test::ScriptedDialogs dialogs;
+    dialogs.colors.push_back(std::array<double, 3>{0, 0, 1});
+    TPluginWindows* const previous = Plugin().Windows;
+    Plugin().Windows = &QtPluginWindows();
+    window->OpenPanelCommand(kColor);
+    TMainForm* panel = QtPluginWindows().Panel(kColor);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->windowTitle().toStdString(), "Vandrel [Color]");
+    EXPECT_EQ(panel->ShaderFile(), shader.string());
+    ASSERT_EQ(panel->InterfacePanel()->Components().size(), 1u);
+
+    const uint64_t before = window->StartedRenders();
+    panel->InterfacePanel()->Components()[0]->PickColor();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_GT(window->StartedRenders(), before);
+    const auto c = Centre();
+    EXPECT_GT(c[2], c[0] + 0.15f);
+    EXPECT_GT(c[2], c[1] + 0.15f);
+
+    QtPluginWindows().ClosePanel(kColor);
+    EXPECT_EQ(QtPluginWindows().Panel(kColor), nullptr);
+    Plugin().Windows = previous;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "editor/controls/expander_panel.h"
 #include "editor/controls/image_grid_select.h"
 #include "editor/controls/spin_edit.h"
+#include "editor/help_router.h"
 #include "editor/interface_editor.h"
 #include "editor/model/editor_settings.h"
 #include "editor/palette_icons.h"
@@ -114,6 +115,9 @@ TEditorForm::TEditorForm(TXRInterfaceModel& interfaceModel, QWidget* parent)
     shortcut(Qt::Key_X, "BtnClipCut", [this] { session_.Cut(); });
     shortcut(Qt::Key_Z, "BtnUndo", [this] { session_.Undo(); });
 
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [] { RouteHelp(kHelpContext, kHelpTopicEditor); });
+
     WindowLinks().Editor = this;
     RefillPresets();
     StateChanged();
@@ -124,6 +128,8 @@ TEditorForm::~TEditorForm() {
     preview_->Controller().Stop();
     graph_->RemoveObserver(this);
     delete interfaceEditor_.data();
+    // The canvas observes the graph, which goes with the members, before the children would.
+    delete canvas_;
 }
 
 QToolButton* TEditorForm::AddButton(QWidget* parent, const char* name, const QString& caption,

@@ -121,7 +121,9 @@ std::filesystem::path HelpFolder() {
     if (dladdr(reinterpret_cast<void*>(&HelpFolder), &info) == 0 || info.dli_fname == nullptr) {
         return std::filesystem::current_path() / "help";
     }
-    return std::filesystem::absolute(info.dli_fname).parent_path() / "help";
+    std::error_code ec;
+    const std::filesystem::path module = std::filesystem::weakly_canonical(info.dli_fname, ec);
+    return (ec ? std::filesystem::absolute(info.dli_fname) : module).parent_path() / "help";
 }
 
 THelpOpener SetHelpOpener(THelpOpener opener) { return std::exchange(Opener(), std::move(opener)); }

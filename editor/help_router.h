@@ -1,10 +1,14 @@
 // The help router: the plug-in's help requests mapped onto the HTML help folder that ships next to
 // the plug-in ("help/" beside libvandrel.so), opened in the system browser.
 //
+// clang-format off
 // Commands and what they open (the data is a context number or a keyword):
-//   1, 8    context   the topic page of the context number (HelpContextPage), missing pages
-//   unhandled 257     key       the component index at the keyword's anchor 3, 11   contents
-//   index.html 2       quit      nothing: the browser's windows are not the plug-in's to close
+//   1, 8   context   the topic page of the context number (HelpContextPage); missing pages are
+//                    not handled
+//   257    key       the component index at the keyword's anchor
+//   3, 11  contents  index.html
+//   2      quit      nothing: the browser's windows are not the plug-in's to close
+// clang-format on
 // A request is handled only when its file exists and the browser accepted it.
 //
 // User-interface thread only.

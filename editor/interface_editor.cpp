@@ -1,6 +1,7 @@
 // The models before any Qt header (see interface_editor.h).
 #include "editor/interface_editor.h"
 
+#include "editor/help_router.h"
 #include "editor/model/dialogs.h"
 #include "editor/model/editor_settings.h"
 // (keep this order)
@@ -16,6 +17,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QValidator>
@@ -327,6 +329,9 @@ TInterfaceEditor::TInterfaceEditor(TXRInterfaceModel& model, QWidget* parent)
     setWindowTitle(QStringLiteral("Shader Interface"));
     setFont(ControlFont(8));
     setFixedSize(kClientWidth, kClientHeight);
+    // F1 asks the help for this window's topic.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [] { RouteHelp(kHelpContext, kHelpTopicInterface); });
 
     BuildGlobalOptions();
 

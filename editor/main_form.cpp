@@ -9,6 +9,7 @@
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "core/tree_section.h"
+#include "editor/help_router.h"
 #include "editor/model/dialogs.h"
 #include "editor/model/editor_settings.h"
 #include "editor/model/shader_list.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -146,6 +148,9 @@ TMainForm::TMainForm(int32_t outputType, QWidget* parent)
     : QWidget(parent), outputType_(ValidOutputType(outputType) ? outputType : kColor) {
     setWindowTitle(Q(MainFormCaption(outputType_)));
     setFont(ControlFont());
+    // F1 asks the help for this window's topic.
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [] { RouteHelp(kHelpContext, kHelpTopicManager); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);

@@ -115,11 +115,23 @@ void TQtPluginWindows::ValuesChanged(int32_t outputType) {
     }
 }
 
+void TQtPluginWindows::CloseAll() {
+    for (QPointer<TMainForm>& panel : state_->panels) {
+        delete panel.data();
+        panel = nullptr;
+    }
+    delete state_->editor.data();
+    state_->editor = nullptr;
+}
+
 void TQtPluginWindows::Unloading() {
     if (state_->editor != nullptr) {
         EditorSettings().EditNew = state_->editor->Session().AutoEdit;
     }
     SaveEditorSettingsIfLoaded();
+    // Windows left when the application is gone are Qt's to free; freeing them after it would
+    // touch a dead window system.
+    if (WindowsPossible()) CloseAll();
     if (&CurrentMessages() == &state_->messages) InstallMessages(nullptr);
 }
 

@@ -35,6 +35,8 @@ class TQtPluginWindows final : public TPluginWindows {
     TMainForm* Panel(int32_t outputType) const;
     // The editor, created on first use (it serves every panel).
     TEditorForm& Editor();
+    // Frees every window now (the application must still exist).
+    void CloseAll();
 
   private:
     bool WindowsPossible() const;

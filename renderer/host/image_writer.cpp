@@ -1,5 +1,10 @@
-// Writes rendered images through the image module: 8-bit sRGB PNG or half-float linear EXR.
+// Writes rendered images: 8-bit sRGB PNG through libpng, half-float linear EXR through the image
+// module. PNG, the common case, goes to libpng directly: OpenImageIO's library tree takes longer to
+// load than a preview takes to render.
+#include <png.h>
+
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <filesystem>
@@ -11,10 +16,64 @@ namespace vandrel::host {
 
 namespace {
 
-float EncodeSrgb(float linear) {
-    if (!std::isfinite(linear)) return 0;
-    const float v = std::clamp(linear, 0.0f, 1.0f);
-    return v <= 0.0031308f ? 12.92f * v : 1.055f * std::pow(v, 1 / 2.4f) - 0.055f;
+// The linear value at which the sRGB byte goes from k - 1 to k (k = 1 … 255): a byte is then the
+// count of thresholds at or below the value, the sRGB curve rounded to 8 bits without a power per
+// channel.
+const std::array<float, 255>& ByteThresholds() {
+    static const std::array<float, 255> thresholds = [] {
+        std::array<float, 255> t{};
+        for (int k = 1; k <= 255; ++k) {
+            const double s = (k - 0.5) / 255.0;
+            t[static_cast<size_t>(k - 1)] =
+                static_cast<float>(s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4));
+        }
+        return t;
+    }();
+    return thresholds;
+}
+
+// A first guess from the value's 12-bit bucket, then at most a step or two up the thresholds.
+constexpr int kBuckets = 4096;
+const std::array<uint8_t, kBuckets + 1>& BucketBytes() {
+    static const std::array<uint8_t, kBuckets + 1> bytes = [] {
+        std::array<uint8_t, kBuckets + 1> b{};
+        const std::array<float, 255>& t = ByteThresholds();
+        for (int i = 0; i <= kBuckets; ++i) {
+            const float v = static_cast<float>(i) / kBuckets;
+            b[static_cast<size_t>(i)] =
+                static_cast<uint8_t>(std::upper_bound(t.begin(), t.end(), v) - t.begin());
+        }
+        return b;
+    }();
+    return bytes;
+}
+
+png_byte SrgbByte(float linear) {
+    if (!(linear > 0)) return 0;  // NaN too
+    if (linear >= 1) return 255;
+    const std::array<float, 255>& t = ByteThresholds();
+    unsigned byte = BucketBytes()[static_cast<size_t>(linear * kBuckets)];
+    while (byte < 255 && linear >= t[byte]) ++byte;
+    return static_cast<png_byte>(byte);
+}
+
+bool WritePng(const std::string& file, int width, int height, const std::vector<float>& rgb,
+              std::string& error) {
+    std::vector<png_byte> bytes(rgb.size());
+    std::transform(rgb.begin(), rgb.end(), bytes.begin(), SrgbByte);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    // Speed over size: a render is written once.
+    image.flags = PNG_IMAGE_FLAG_FAST;
+    if (png_image_write_to_file(&image, file.c_str(), 0, bytes.data(), 0, nullptr) == 0) {
+        error = std::string("cannot write the PNG image: ") + image.message;
+        png_image_free(&image);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -35,12 +94,18 @@ bool WriteImage(const std::string& path, int width, int height, const std::vecto
             error = "no image to write";
             return false;
         }
-        std::vector<float> pixels = rgb;
-        for (float& v : pixels) v = exr ? (std::isfinite(v) ? v : 0.0f) : EncodeSrgb(v);
-        const TImageIo* io = ImageIo(&error);
-        if (io == nullptr) return false;
         const std::string temporary = path + ".tmp";
-        if (!io->write(temporary, width, height, exr, pixels, error)) {
+        bool written = false;
+        if (exr) {
+            std::vector<float> pixels = rgb;
+            for (float& v : pixels) v = std::isfinite(v) ? v : 0.0f;
+            const TImageIo* io = ImageIo(&error);
+            if (io == nullptr) return false;
+            written = io->write(temporary, width, height, exr, pixels, error);
+        } else {
+            written = WritePng(temporary, width, height, rgb, error);
+        }
+        if (!written) {
             std::error_code ignored;
             std::filesystem::remove(temporary, ignored);
             return false;

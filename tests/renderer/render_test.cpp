@@ -1,9 +1,13 @@
 // The stand-in host's renderer: thread-count independence and re-entrant ray tracing through the
 // shade callbacks, with callbacks written here so that the expected results are known.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "host/tsxapi.h"
 #include "renderer/host/host_state.h"
@@ -101,6 +105,33 @@ TEST(Render, NestingIsBoundedBetweenFacingMirrors) {
     tNestedShades = 0;
     RenderPoint(scene, 0.5f, 0.5f, 1);
     EXPECT_EQ(tNestedShades, scene.maxDepth);  // then the background ends the chain
+}
+
+// Rendered colours are linear; a PNG holds them sRGB-encoded and rounded to bytes. The expected
+// bytes are the sRGB curve by hand: 1.055 · v^(1/2.4) − 0.055 above 0.0031308, 12.92 · v below.
+TEST(Render, PngBytesAreTheRoundedSrgbCurve) {
+    const std::vector<std::pair<float, uint32_t>> cases = {
+        {0.0f, 0},    {-1.0f, 0},  {NAN, 0},    {0.0031308f, 10}, {0.05f, 63},
+        {0.18f, 118}, {1.0f, 255}, {2.0f, 255}, {INFINITY, 255},
+    };
+    std::vector<float> rgb;
+    for (const auto& c : cases) rgb.insert(rgb.end(), {c.first, c.first, c.first});
+    const std::string file = (std::filesystem::temp_directory_path() /
+                              ("vandrel-srgb-" + std::to_string(::getpid()) + ".png"))
+                                 .string();
+    std::string error;
+    ASSERT_TRUE(WriteImage(file, static_cast<int>(cases.size()), 1, rgb, error)) << error;
+    const int32_t image = tssImageRead(file.c_str());
+    ASSERT_NE(image, 0);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const uint32_t b = cases[i].second;
+        EXPECT_EQ(tssImageGetPixel(image, static_cast<int32_t>(i), 0), b | b << 8 | b << 16)
+            << cases[i].first;
+    }
+    tssImageDestroy(image);
+    std::filesystem::remove(file);
+    // Neither the temporary nor a half-written file stays behind.
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
 }
 
 }  // namespace

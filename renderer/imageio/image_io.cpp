@@ -57,9 +57,6 @@ bool Write(const std::string& file, int32_t width, int32_t height, bool exr,
             return false;
         }
         OIIO::ImageSpec spec(width, height, 3, exr ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::UINT8);
-        // The fastest deflate level: a render's picture is written once and read rarely, and the
-        // default level spends more time packing a large image than its lighting takes.
-        if (!exr) spec.attribute("png:compressionLevel", 1);
         if (!out->open(file, spec) || !out->write_image(OIIO::TypeDesc::FLOAT, rgb.data()) ||
             !out->close()) {
             error = out->geterror();

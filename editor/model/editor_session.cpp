@@ -139,6 +139,13 @@ bool TEditorSession::OpenShader(const std::string& file) {
         ShowError("Unable to read the shader file \"" + file + "\".");
         return false;
     }
+    // The reader gives the default stream for a damaged file; editing that with automatic update
+    // would write it over the file and lose what is left of the shader.
+    if (loaded.status == ShaderFileStatus::kMismatch) {
+        ShowError("The shader file \"" + file +
+                  "\" is damaged (its checksum does not match) and was not opened.");
+        return false;
+    }
     if (StreamSection(loaded.stream, kEditorSourceSection).empty()) {
         ShowError(kNoSource);
         return false;

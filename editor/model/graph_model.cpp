@@ -711,6 +711,8 @@ void TXRGraphModel::SetCollapsed(TXRComponentContainer* container, bool collapse
     Changed();
     Notify([&](TGraphObserver& o) { o.ContainerChanged(*container); });
     RerouteAll();
+    // The fold digit is part of the stored layout.
+    Notify([](TGraphObserver& o) { o.ShaderUpdate(); });
 }
 
 TXRComponentContainer* TXRGraphModel::Place(int32_t x, int32_t y) {

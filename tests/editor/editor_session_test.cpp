@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 #include "components/custom/custom_components.h"
 #include "core/context.h"
+#include "core/editor_source.h"
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "editor/model/editor_settings.h"
@@ -62,6 +65,11 @@ class PanelRecorder final : public TShaderPanelLink {
 };
 
 std::string FileStream(const std::string& file) { return LoadShaderFile(file).stream; }
+
+TEditorWindow LayoutOf(const std::string& stream, size_t window) {
+    const TEditorSource layout = ParseEditorSource(StreamSection(stream, kEditorSourceSection));
+    return window < layout.windows.size() ? layout.windows[window] : TEditorWindow{};
+}
 
 class EditorSessionTest : public ::testing::Test {
   protected:
@@ -199,6 +207,32 @@ TEST_F(EditorSessionTest, FetchReturnsToTheHeldStream) {
     // Undo of the fetch brings both containers back.
     session.Undo();
     EXPECT_EQ(graph.Containers().size(), 3u);
+}
+
+TEST_F(EditorSessionTest, MovingAndFoldingAreEditsOfTheLayout) {
+    TXRComponentContainer* add = Place(kAdd, 200, 40);
+    graph.Select(add);
+    graph.MoveSelected(30, 10);
+    EXPECT_EQ(LayoutOf(FileStream(shader), 1).left, 230);
+    graph.SetCollapsed(add, true);
+    EXPECT_EQ(ParseEditorSource(StreamSection(FileStream(shader), kEditorSourceSection)).folds,
+              (std::vector<uint8_t>{0, 1}));
+}
+
+TEST_F(EditorSessionTest, DamagedFilesAreNotOpenedNorOverwritten) {
+    const std::string damaged = folder.File("damaged.xrb");
+    const std::string text = std::string(kDefaultStream) + "\n00000000\n";
+    {
+        std::ofstream out(damaged, std::ios::binary);
+        out << text;
+    }
+    EXPECT_FALSE(session.OpenShader(damaged));
+    EXPECT_EQ(session.FileName(), shader);
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_NE(messages.shown.back().find("damaged"), std::string::npos);
+    Place(kAdd);  // an edit of the open shader writes only that file
+    std::ifstream in(damaged, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
 }
 
 TEST_F(EditorSessionTest, SaveClearsTheModifiedMark) {

@@ -10,6 +10,7 @@
 #include "editor/qt_messages.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QPointer>
 // clang-format on
 
@@ -122,6 +123,8 @@ void TQtPluginWindows::CloseAll() {
     }
     delete state_->editor.data();
     state_->editor = nullptr;
+    // Panels closed by the host wait for the event loop; the plug-in's code may not outlast it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void TQtPluginWindows::Unloading() {

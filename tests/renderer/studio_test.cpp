@@ -359,7 +359,6 @@ TEST_F(Studio, AValueChangedInTheSlotsPanelRestartsThePreview) {
     QtPluginWindows().ClosePanel(kColor);
     EXPECT_EQ(QtPluginWindows().Panel(kColor), nullptr);
     QtPluginWindows().CloseAll();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Plugin().Windows = previous;
 }
 

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImage>
 #include <filesystem>
 #include <set>
@@ -207,8 +209,12 @@ TEST(EditorScreenshots, WholeWindowForEachSample) {
         if (entry.path().extension() != ".xrb") continue;
         form.EditShader(entry.path().string());
         // The preview draws through the event loop.
-        for (int i = 0; i < 2000 && PreviewRunning(); ++i) QApplication::processEvents();
-        QApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 1500) {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (timer.elapsed() > 200 && !PreviewRunning()) break;
+        }
         const QImage shot = form.grab().toImage();
         EXPECT_FALSE(shot.isNull());
         shot.save(QString::fromStdString((std::filesystem::path(out.toStdString()) /

@@ -50,6 +50,13 @@ bool DrawComputed(int32_t typeId, QImage& image) {
     if (component == nullptr || component->OutputAddress() == nullptr) return false;
     TThreadRecord record;
     component->Bind(&record, nullptr);
+    // A numerical input left at its constant would draw every pixel alike: it follows U instead,
+    // so that a curve shows as a ramp.
+    for (int32_t i = 0; i < component->PropertyCount(); ++i) {
+        if (component->PropertyKind(i) == kNumerical && component->GetPropertyName(i) == "Input") {
+            component->Connect(i, kWholeProperty, VariableAddress(&record, kVarUV));
+        }
+    }
     const int32_t kind = component->OutputKind();
     const int size = image.width();
     bool flat = true;

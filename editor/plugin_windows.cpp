@@ -10,6 +10,7 @@
 #include "editor/qt_messages.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QEvent>
 #include <QPointer>
 // clang-format on
@@ -31,6 +32,20 @@ std::filesystem::path ModuleFolder() {
     return std::filesystem::absolute(info.dli_fname).parent_path();
 }
 
+// Qt cannot be unloaded once it has run: its globals and exit handlers outlive a dlclose of the
+// plug-in that brought it in. The plug-in keeps Qt's libraries loaded for the life of the process.
+void PinLibraryOf(const void* address) {
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr) return;
+    (void)dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
+void PinQt() {
+    PinLibraryOf(reinterpret_cast<const void*>(&qVersion));
+    PinLibraryOf(&QGuiApplication::staticMetaObject);
+    PinLibraryOf(&QApplication::staticMetaObject);
+}
+
 }  // namespace
 
 struct TQtPluginWindows::TState {
@@ -40,7 +55,15 @@ struct TQtPluginWindows::TState {
     bool sharedInstalled = false;
 };
 
-TQtPluginWindows::TQtPluginWindows() : state_(std::make_unique<TState>()) {}
+TQtPluginWindows::TQtPluginWindows() : state_(std::make_unique<TState>()) {
+    // The plug-in makes its windows before it registers its exit handler, which writes the
+    // settings and closes the windows: what that handler uses must exist now, so that it is
+    // destroyed after the handler has run (at exit and at unload alike).
+    (void)EditorSettings();
+    (void)WindowLinks();
+    (void)CurrentMessages();
+    PinQt();
+}
 
 TQtPluginWindows::~TQtPluginWindows() = default;
 
@@ -141,8 +164,8 @@ void TQtPluginWindows::Unloading() {
 TRecentFolders TQtPluginWindows::RecentFolders() { return EditorSettings().Search; }
 
 TQtPluginWindows& QtPluginWindows() {
-    static TQtPluginWindows* windows = new TQtPluginWindows;  // lives to the end of the process
-    return *windows;
+    static TQtPluginWindows windows;
+    return windows;
 }
 
 }  // namespace vandrel

@@ -5,11 +5,26 @@
 #include "renderer/host/host_state.h"
 #include "renderer/studio/studio_render.h"
 // clang-format on
-#include <QMetaObject>
+#include <QCoreApplication>
+#include <QEvent>
 #include <algorithm>
 #include <utility>
 
 namespace vandrel::studio {
+
+// Each posted event stands for one piece of mail. The event itself carries nothing: the mail goes
+// through the renderer's own lock, so the two threads' data is ordered by a lock the thread
+// checkers can see, not by Qt's event queue.
+class TStudioRenderer::TReceiver final : public QObject {
+  public:
+    explicit TReceiver(TStudioRenderer& owner) : owner_(owner) {}
+
+  protected:
+    void customEvent(QEvent*) override { owner_.Deliver(); }
+
+  private:
+    TStudioRenderer& owner_;
+};
 
 std::vector<std::array<int, 3>> PreviewPasses(int width, int height) {
     std::vector<std::array<int, 3>> passes;
@@ -23,7 +38,7 @@ std::vector<std::array<int, 3>> PreviewPasses(int width, int height) {
 }
 
 TStudioRenderer::TStudioRenderer(const TPluginShaders& shaders)
-    : shaders_(shaders), receiver_(std::make_unique<QObject>()) {
+    : shaders_(shaders), receiver_(std::make_unique<TReceiver>(*this)) {
     for (int32_t& material : hostMaterials_) material = host::CreateMaterial();
 }
 
@@ -31,7 +46,7 @@ TStudioRenderer::~TStudioRenderer() {
     pending_.reset();
     cancel_ = true;
     if (worker_.joinable()) worker_.join();
-    receiver_.reset();  // drops the finished render's queued hand-over
+    receiver_.reset();  // drops the events of mail never delivered
     if (running_) {
         for (const tsxShaderDescriptor& d : shaders_) {
             if (d.shade != nullptr) d.shade(0, nullptr, 1);
@@ -98,9 +113,8 @@ void TStudioRenderer::Launch(TJob job) {
     running_ = true;
     if (shaders_[kColor].shade != nullptr) shaders_[kColor].shade(0, nullptr, 0);
 
-    QObject* receiver = receiver_.get();
-    worker_ = std::thread([this, receiver, render, scene = std::move(scene),
-                           passes = std::move(passes), view = job.View, output = job.OutputFile] {
+    worker_ = std::thread([this, render, scene = std::move(scene), passes = std::move(passes),
+                           view = job.View, output = job.OutputFile] {
         TStudioOutcome outcome{render, false, output, {}};
         const int count = static_cast<int>(passes.size());
         for (int i = 0; i < count && !cancel_; ++i) {
@@ -120,18 +134,38 @@ void TStudioRenderer::Launch(TJob job) {
                 }
             }
             outcome.Completed = pass.Final();
-            QMetaObject::invokeMethod(
-                receiver,
-                [this, pass = std::move(pass)] {
-                    if (OnPass) OnPass(pass);
-                },
-                Qt::QueuedConnection);
+            Post(std::move(pass));
         }
         // The last thing this thread does: Stopped joins it.
-        QMetaObject::invokeMethod(
-            receiver, [this, outcome = std::move(outcome)] { Stopped(outcome); },
-            Qt::QueuedConnection);
+        Post(std::move(outcome));
     });
+}
+
+void TStudioRenderer::Post(TMail mail) {
+    // The event is made under the lock too: the user-interface thread frees it, and only the lock
+    // orders that after its making.
+    QEvent* event = nullptr;
+    {
+        const std::lock_guard<std::mutex> lock(mailLock_);
+        mail_.push_back(std::move(mail));
+        event = new QEvent(QEvent::User);
+    }
+    QCoreApplication::postEvent(receiver_.get(), event);
+}
+
+void TStudioRenderer::Deliver() {
+    std::optional<TMail> mail;
+    {
+        const std::lock_guard<std::mutex> lock(mailLock_);
+        if (mail_.empty()) return;
+        mail = std::move(mail_.front());
+        mail_.pop_front();
+    }
+    if (auto* pass = std::get_if<TStudioPass>(&*mail)) {
+        if (OnPass) OnPass(*pass);
+    } else {
+        Stopped(std::get<TStudioOutcome>(std::move(*mail)));
+    }
 }
 
 void TStudioRenderer::Stopped(TStudioOutcome outcome) {

@@ -16,12 +16,15 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 namespace vandrel::studio {
@@ -81,15 +84,23 @@ class TStudioRenderer {
         std::string OutputFile;
     };
 
+    // What the render thread leaves for the user-interface thread, in the order it was left.
+    using TMail = std::variant<TStudioPass, TStudioOutcome>;
+    class TReceiver;
+
     void Launch(TJob job);
+    void Post(TMail mail);
+    void Deliver();
     void Stopped(TStudioOutcome outcome);
     const host::TScene& SceneFor(host::ShapeKind shape);
 
     TPluginShaders shaders_;
     std::array<int32_t, 4> hostMaterials_{};
     std::map<host::ShapeKind, host::TScene> scenes_;
-    // Queued calls to a deleted receiver are dropped, so none outlives the renderer.
+    // Events posted to a deleted receiver are dropped, so none outlives the renderer.
     std::unique_ptr<QObject> receiver_;
+    std::mutex mailLock_;
+    std::deque<TMail> mail_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
     bool running_ = false;

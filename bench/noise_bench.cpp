@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <random>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace {
 
@@ -68,28 +68,28 @@ void Turbulence3(benchmark::State& state, double (*turbulence)(const float*, int
 }  // namespace
 
 // One line per noise type and dimension.
-BENCHMARK_CAPTURE(Noise1, Default, tssNoise1);
-BENCHMARK_CAPTURE(Noise1, Classic, tssNoise1Classic);
-BENCHMARK_CAPTURE(Noise1, Perlin, tssNoise1Perlin);
-BENCHMARK_CAPTURE(Noise1, SparseConv, tssNoise1SparseConv);
-BENCHMARK_CAPTURE(Noise2, Default, tssNoise2);
-BENCHMARK_CAPTURE(Noise2, Classic, tssNoise2Classic);
-BENCHMARK_CAPTURE(Noise2, Perlin, tssNoise2Perlin);
-BENCHMARK_CAPTURE(Noise2, SparseConv, tssNoise2SparseConv);
-BENCHMARK_CAPTURE(Noise3, Default, tssNoise3);
-BENCHMARK_CAPTURE(Noise3, Classic, tssNoise3Classic);
-BENCHMARK_CAPTURE(Noise3, Perlin, tssNoise3Perlin);
-BENCHMARK_CAPTURE(Noise3, SparseConv, tssNoise3SparseConv);
+BENCHMARK_CAPTURE(Noise1, Default, hsNoise1);
+BENCHMARK_CAPTURE(Noise1, Classic, hsNoise1Classic);
+BENCHMARK_CAPTURE(Noise1, Perlin, hsNoise1Perlin);
+BENCHMARK_CAPTURE(Noise1, SparseConv, hsNoise1SparseConv);
+BENCHMARK_CAPTURE(Noise2, Default, hsNoise2);
+BENCHMARK_CAPTURE(Noise2, Classic, hsNoise2Classic);
+BENCHMARK_CAPTURE(Noise2, Perlin, hsNoise2Perlin);
+BENCHMARK_CAPTURE(Noise2, SparseConv, hsNoise2SparseConv);
+BENCHMARK_CAPTURE(Noise3, Default, hsNoise3);
+BENCHMARK_CAPTURE(Noise3, Classic, hsNoise3Classic);
+BENCHMARK_CAPTURE(Noise3, Perlin, hsNoise3Perlin);
+BENCHMARK_CAPTURE(Noise3, SparseConv, hsNoise3SparseConv);
 
-BENCHMARK_CAPTURE(Turbulence1, Default, tssTurbulence1)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence1, Classic, tssTurbulence1Classic)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence1, Perlin, tssTurbulence1Perlin)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence1, SparseConv, tssTurbulence1SparseConv)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence2, Default, tssTurbulence2)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence2, Classic, tssTurbulence2Classic)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence2, Perlin, tssTurbulence2Perlin)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence2, SparseConv, tssTurbulence2SparseConv)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence3, Default, tssTurbulence3)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence3, Classic, tssTurbulence3Classic)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence3, Perlin, tssTurbulence3Perlin)->Arg(6);
-BENCHMARK_CAPTURE(Turbulence3, SparseConv, tssTurbulence3SparseConv)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence1, Default, hsTurbulence1)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence1, Classic, hsTurbulence1Classic)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence1, Perlin, hsTurbulence1Perlin)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence1, SparseConv, hsTurbulence1SparseConv)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence2, Default, hsTurbulence2)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence2, Classic, hsTurbulence2Classic)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence2, Perlin, hsTurbulence2Perlin)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence2, SparseConv, hsTurbulence2SparseConv)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence3, Default, hsTurbulence3)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence3, Classic, hsTurbulence3Classic)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence3, Perlin, hsTurbulence3Perlin)->Arg(6);
+BENCHMARK_CAPTURE(Turbulence3, SparseConv, hsTurbulence3SparseConv)->Arg(6);

@@ -10,7 +10,7 @@
 #include "core/instance.h"
 #include "core/shader_file.h"
 #include "core/stream_codec.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 
 namespace {
@@ -45,7 +45,7 @@ int32_t MaterialFor(const std::string& stream, const std::string& name) {
 
 void ShadeLoop(benchmark::State& state, const std::string& stream, const char* name) {
     const int32_t material = MaterialFor(stream, name);
-    tsxShadingRecord h{};
+    hxShadingRecord h{};
     h.worldPoint[0] = 0.25f;
     Shade(Registry(), kColor, material, &h);  // first sample: builds the instance
     for (auto _ : state) {
@@ -58,7 +58,7 @@ void ShadeLoop(benchmark::State& state, const std::string& stream, const char* n
 
 void PassLoop(benchmark::State& state, const std::string& stream, const char* name) {
     const int32_t material = MaterialFor(stream, name);
-    tsxShadingRecord h{};
+    hxShadingRecord h{};
     Shade(Registry(), kColor, material, &h);
     TThreadRecord& record = Registry().RecordForThisThread();
     TXRTree& tree = record.Current[kColor]->Tree;

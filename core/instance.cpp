@@ -7,7 +7,7 @@
 #include "core/context.h"
 #include "core/root.h"
 #include "core/shader_file.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -22,7 +22,7 @@ TXRCRoot* RootOf(TXRTree& tree) {
 }
 
 std::string TextParameter(int32_t info, int32_t index) {
-    const void* data = tsxParameterValueGetData(tsxShaderInfoGetParameterValue(info, index));
+    const void* data = hxParameterValueGetData(hxShaderInfoGetParameterValue(info, index));
     return data != nullptr ? std::string(static_cast<const char*>(data)) : std::string();
 }
 
@@ -59,7 +59,7 @@ float HeightSampler(const float* point, void* data) {
     float* object = VariableAddress(&r, kVarObject);
     const auto& inverse = instance->InverseTransforms[static_cast<size_t>(instance->CurrentInfo)];
     if (inverse) {
-        tsxTransformVect3f(object, point, inverse->data());
+        hxTransformVect3f(object, point, inverse->data());
     } else {
         std::memcpy(object, point, 3 * sizeof(float));
     }
@@ -102,8 +102,8 @@ int32_t TShaderInstance::IndexOfInfo(int32_t info) const {
 void TShaderInstance::AddInfo(int32_t info) {
     TMaterialParameters parameters;
     for (int32_t t = 0; t < kTriggerCount; ++t) {
-        const void* data = tsxParameterValueGetData(
-            tsxShaderInfoGetParameterValue(info, kFirstTriggerParameter + t));
+        const void* data = hxParameterValueGetData(
+            hxShaderInfoGetParameterValue(info, kFirstTriggerParameter + t));
         if (data != nullptr) std::memcpy(&parameters.Triggers[3 * t], data, 3 * sizeof(float));
     }
     std::array<TMediaHandle, kFileSlots> handles{};
@@ -145,9 +145,9 @@ TThreadRecord& TRecordRegistry::RecordForThisThread() {
         auto record = std::make_unique<TThreadRecord>();
         record->ThreadId = id;
         float* vars = record->Variables.data();
-        vars[kFrameIndex] = tsxAnimGetActiveTime();
-        tsxAnimGetPlayRanges(&vars[kStartFrameIndex], &vars[kEndFrameIndex]);
-        vars[kFrameRateIndex] = tsxAnimGetBaseFramerate();
+        vars[kFrameIndex] = hxAnimGetActiveTime();
+        hxAnimGetPlayRanges(&vars[kStartFrameIndex], &vars[kEndFrameIndex]);
+        vars[kFrameRateIndex] = hxAnimGetBaseFramerate();
         found = record.get();
         records_.push_back(std::move(record));
     }
@@ -225,23 +225,23 @@ bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
     std::memcpy(&node, &r.Variables[kNodeHandleWord], sizeof node);
     if (!inverse && node != 0) {
         TTransform transform{};
-        if (tsxGNodeGetTransform(node, transform.data()) != 0) {
+        if (hxGNodeGetTransform(node, transform.data()) != 0) {
             TTransform inverted{};
-            tsxInvertMx3f(inverted.data(), transform.data());
+            hxInvertMx3f(inverted.data(), transform.data());
             inverse = inverted;
         }
     }
     float* normal = VariableAddress(&r, kVarSNorm);
     const float* uv = VariableAddress(&r, kVarUV);
     i->UVSampleCount = 0;
-    tssCalculateNormal2D(normal, uv[0], uv[1], &UVSampler, i);
+    hsCalculateNormal2D(normal, uv[0], uv[1], &UVSampler, i);
     i->UVSampleCount = 0;
     const std::array<float, 3> point = {world[0], world[1], world[2]};
-    tssCalculateNormal3D(normal, point.data(), &HeightSampler, i);
+    hsCalculateNormal3D(normal, point.data(), &HeightSampler, i);
     return true;
 }
 
-void Shade(TRecordRegistry& registry, int32_t t, int32_t info, tsxShadingRecord* h) {
+void Shade(TRecordRegistry& registry, int32_t t, int32_t info, hxShadingRecord* h) {
     if (h == nullptr || t < 0 || t >= kOutputTypeCount) return;
     TThreadRecord& r = registry.RecordForThisThread();
     const auto slot = static_cast<size_t>(t);
@@ -249,8 +249,8 @@ void Shade(TRecordRegistry& registry, int32_t t, int32_t info, tsxShadingRecord*
         r.LastInfo[slot] = info;
         r.Current[slot] = FindOrCreateInstance(r, TextParameter(info, kDataParameter), info);
     }
-    static_assert(sizeof(tsxShadingRecord) == kHostBlockWords * sizeof(float));
-    std::memcpy(r.Variables.data(), h, sizeof(tsxShadingRecord));
+    static_assert(sizeof(hxShadingRecord) == kHostBlockWords * sizeof(float));
+    std::memcpy(r.Variables.data(), h, sizeof(hxShadingRecord));
     r.Variables[kSrfRevIndex] = h->reversed != 0 ? 1.0f : 0.0f;
     if (!EvaluateForOutputType(r, t, info)) return;
     const float* vars = r.Variables.data();

@@ -21,7 +21,7 @@
 #include "core/thread_record.h"
 #include "core/tree.h"
 
-struct tsxShadingRecord;
+struct hxShadingRecord;
 
 namespace vandrel {
 class TXRCRoot;
@@ -98,7 +98,7 @@ TRecordRegistry& Registry();
 TShaderInstance* FindOrCreateInstance(TThreadRecord& record, std::string_view name, int32_t info);
 
 // One sample for output type t: the work behind the shading callbacks.
-void Shade(TRecordRegistry& registry, int32_t outputType, int32_t info, tsxShadingRecord* host);
+void Shade(TRecordRegistry& registry, int32_t outputType, int32_t info, hxShadingRecord* host);
 // False when the output type has no usable instance: the host record is then left untouched.
 bool EvaluateForOutputType(TThreadRecord& record, int32_t outputType, int32_t info);
 

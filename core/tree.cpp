@@ -36,7 +36,7 @@ bool SameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_
 
 // A whole UV or Vector property reads two or three adjacent floats from its source; a source with
 // fewer would be read past its end. The editor never makes such a connection, a stream may.
-bool FitsSource(const TXRComponent& consumer, int32_t prop, int32_t part,
+bool SourceFits(const TXRComponent& consumer, int32_t prop, int32_t part,
                 const TXRComponent& producer) {
     if (part != kWholeProperty) return true;
     const int32_t kind = consumer.PropertyKind(prop);
@@ -354,7 +354,7 @@ bool TXRTree::BuildFromStream(std::string_view stream) {
                 case 'S':
                     if (in.Value < i) {
                         TXRTreeEntry* producer = Entries[in.Value].get();
-                        if (!FitsSource(*c, in.Prop, in.Part, *producer->Component)) break;
+                        if (!SourceFits(*c, in.Prop, in.Part, *producer->Component)) break;
                         c->Connect(in.Prop, in.Part, producer->Component->OutputAddress());
                         if (producer->Component->OutputAddress() != nullptr) {
                             producer->Consumers.push_back(Entries[i].get());
@@ -389,7 +389,7 @@ bool TXRTree::BuildFromStream(std::string_view stream) {
         TXRTreeEntry* producer = Entries[p.instruction.Value].get();
         TXRTreeEntry* consumer = Entries[p.consumer].get();
         if (producer == consumer || producer->Component->OutputAddress() == nullptr ||
-            !FitsSource(*consumer->Component, p.instruction.Prop, p.instruction.Part,
+            !SourceFits(*consumer->Component, p.instruction.Prop, p.instruction.Part,
                         *producer->Component) ||
             Feeds(consumer, producer)) {
             continue;

@@ -186,7 +186,7 @@ void TEditorForm::BuildTools(QWidget* area) {
     }
     shapes_[1]->setChecked(true);  // the sphere is down by default
     previewColumn->addLayout(shapeRow);
-    range_ = new TtsxSpinEdit2(area);
+    range_ = new THostSpinEdit2(area);
     range_->setObjectName("EditRange");
     range_->SetCaption("Range ±");
     range_->SetMin(kPreviewRangeMin);
@@ -195,7 +195,7 @@ void TEditorForm::BuildTools(QWidget* area) {
     range_->SetValueF(kPreviewRangeDefault);
     range_->setFixedWidth(110);
     range_->SetEditorWidth(52);
-    connect(range_, &TtsxSpinEdit2::OnChange, this,
+    connect(range_, &THostSpinEdit2::OnChange, this,
             [this] { preview_->Controller().SetRange(range_->ValueF()); });
     previewColumn->addWidget(range_);
     row->addLayout(previewColumn);

@@ -28,7 +28,7 @@ namespace vandrel {
 class TExpanderPanel;
 class TImageGridSelect;
 class TPreviewWidget;
-class TtsxSpinEdit2;
+class THostSpinEdit2;
 class TXRComponentWindow;
 class TInterfaceEditor;
 
@@ -115,7 +115,7 @@ class TEditorForm final : public QWidget,
     TExpanderPanel* expander_ = nullptr;
     TPreviewWidget* preview_ = nullptr;
     std::array<QToolButton*, 3> shapes_{};
-    TtsxSpinEdit2* range_ = nullptr;
+    THostSpinEdit2* range_ = nullptr;
     QTabBar* tabs_ = nullptr;
     TImageGridSelect* palette_ = nullptr;
     QPushButton* delete_ = nullptr;

@@ -110,8 +110,8 @@ QLineEdit* Edit(QWidget* parent, const QRect& at) {
     return edit;
 }
 
-TtsxSpinEdit2* Spin(QWidget* parent, const QString& caption, const QRect& at, int editorWidth) {
-    auto* spin = new TtsxSpinEdit2(parent);
+THostSpinEdit2* Spin(QWidget* parent, const QString& caption, const QRect& at, int editorWidth) {
+    auto* spin = new THostSpinEdit2(parent);
     spin->setGeometry(at);
     spin->SetCaption(caption);
     spin->SetEditorWidth(editorWidth);
@@ -483,9 +483,10 @@ void TInterfaceEditor::BuildPages(QWidget* host) {
     browse_->setGeometry(162, 50, 22, 19);
     connect(browse_, &QToolButton::clicked, this, &TInterfaceEditor::BrowseDefaultFile);
 
-    for (TtsxSpinEdit2* spin : numFields_)
-        connect(spin, &TtsxSpinEdit2::OnChange, this, pageEdited);
-    for (TtsxSpinEdit2* spin : uvFields_) connect(spin, &TtsxSpinEdit2::OnChange, this, pageEdited);
+    for (THostSpinEdit2* spin : numFields_)
+        connect(spin, &THostSpinEdit2::OnChange, this, pageEdited);
+    for (THostSpinEdit2* spin : uvFields_)
+        connect(spin, &THostSpinEdit2::OnChange, this, pageEdited);
 }
 
 // ---- observer ----------------------------------------------------------------------------------

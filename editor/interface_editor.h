@@ -48,7 +48,7 @@ class QToolButton;
 namespace vandrel {
 
 class TGCheckBox;
-class TtsxSpinEdit2;
+class THostSpinEdit2;
 
 // ---- entries of the drop-down ------------------------------------------------------------------
 
@@ -169,9 +169,9 @@ class TInterfaceEditor final : public QWidget, public TInterfaceEditorObserver {
     QLineEdit* LabelEdit() const;  // the page's "Label (friendly name)" or "U Label"; null if none
     QLineEdit* VLabelEdit() const { return uvLabels_[1]; }
     // Numerical: minimum, maximum, default, increment.
-    std::array<TtsxSpinEdit2*, 4> NumericalFields() const { return numFields_; }
+    std::array<THostSpinEdit2*, 4> NumericalFields() const { return numFields_; }
     // UV: U then V, each minimum, maximum, default, increment.
-    std::array<TtsxSpinEdit2*, 8> UVFields() const { return uvFields_; }
+    std::array<THostSpinEdit2*, 8> UVFields() const { return uvFields_; }
     TColorSwatch* Swatch() const { return swatch_; }
     QRadioButton* OwnPickerButton() const { return ownPicker_; }
     QRadioButton* SystemPickerButton() const { return systemPicker_; }
@@ -228,9 +228,9 @@ class TInterfaceEditor final : public QWidget, public TInterfaceEditorObserver {
 
     QLabel* hint_ = nullptr;
     QLineEdit* numLabel_ = nullptr;
-    std::array<TtsxSpinEdit2*, 4> numFields_{};
+    std::array<THostSpinEdit2*, 4> numFields_{};
     std::array<QLineEdit*, 2> uvLabels_{};
-    std::array<TtsxSpinEdit2*, 8> uvFields_{};
+    std::array<THostSpinEdit2*, 8> uvFields_{};
     QLineEdit* colorLabel_ = nullptr;
     TColorSwatch* swatch_ = nullptr;
     std::array<int, 3> swatchColor_{};

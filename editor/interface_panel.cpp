@@ -88,7 +88,7 @@ TXRInterfaceComponent::TXRInterfaceComponent(TXRInterfaceContainer* owner,
     switch (kind_) {
         case kNumerical:
         case kUV: {
-            spin_ = new TtsxSpinEdit2(this);
+            spin_ = new THostSpinEdit2(this);
             spin_->setGeometry(0, kFieldTop, w, kFieldHeight);
             spin_->SetCaption(label_);
             spin_->SetEditorWidth(qMin(72, w / 2));
@@ -102,7 +102,7 @@ TXRInterfaceComponent::TXRInterfaceComponent(TXRInterfaceContainer* owner,
                 spin_->SetMax(v[static_cast<size_t>(2 + part_)]);
                 spin_->SetIncrement(v[static_cast<size_t>(6 + part_)]);
             }
-            connect(spin_, &TtsxSpinEdit2::OnChange, this, [this] { SpinChanged(); });
+            connect(spin_, &THostSpinEdit2::OnChange, this, [this] { SpinChanged(); });
             break;
         }
         case kVector: {

@@ -28,7 +28,7 @@ class QToolButton;
 
 namespace vandrel {
 
-class TtsxSpinEdit2;
+class THostSpinEdit2;
 class TCoolSlider;
 class TXRInterfaceContainer;
 
@@ -58,7 +58,7 @@ class TXRInterfaceComponent : public QWidget {
     QString Label() const { return label_; }
 
     // The value controls; null where the kind has none of that sort.
-    TtsxSpinEdit2* SpinField() const { return spin_; }
+    THostSpinEdit2* SpinField() const { return spin_; }
     TCoolSlider* Slider(int channel) const;
     QComboBox* ItemList() const { return items_; }
     QToolButton* BrowseButton() const { return browse_; }
@@ -95,7 +95,7 @@ class TXRInterfaceComponent : public QWidget {
     int index_ = 0;
     int32_t kind_ = kNumerical;
     TXRInterfaceContainer* owner_ = nullptr;
-    TtsxSpinEdit2* spin_ = nullptr;
+    THostSpinEdit2* spin_ = nullptr;
     std::array<TCoolSlider*, 3> sliders_{};
     QComboBox* items_ = nullptr;
     QToolButton* browse_ = nullptr;

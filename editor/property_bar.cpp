@@ -91,7 +91,7 @@ TXRPropertyEditor::TXRPropertyEditor(TXRGraphModel& model, TXRComponentContainer
     if (p == nullptr || p->PartCount == 0 || Kind() != kNumerical) return;
     // The spin field is the container's child, beside the other bars' fields, so that Tab moves
     // from one property to the next.
-    spin_ = new TtsxSpinEdit2(parent);
+    spin_ = new THostSpinEdit2(parent);
     spin_->resize(kEditorWidth - kValueLeft - 1, kEditorHeight - 2);
     spin_->SetEditorWidth(kEditorWidth);
     spin_->SetEditorBorderStyle(TSpinBorder::None);
@@ -106,7 +106,7 @@ TXRPropertyEditor::TXRPropertyEditor(TXRGraphModel& model, TXRComponentContainer
         spin_->SetIncrement(0.001f);
     }
     spin_->blockSignals(false);
-    connect(spin_, &TtsxSpinEdit2::OnChange, this, [this] {
+    connect(spin_, &THostSpinEdit2::OnChange, this, [this] {
         if (refreshing_) return;
         if (model_.SetConstant(&container_, prop_, part_, spin_->ValueF())) {
             model_.Select(&container_);

@@ -27,7 +27,7 @@
 
 namespace vandrel {
 
-class TtsxSpinEdit2;
+class THostSpinEdit2;
 class TXRPropertyBar;
 
 inline constexpr int kEditorLeft = 15;
@@ -78,7 +78,7 @@ class TXRPropertyEditor final : public QWidget {
     int ValueTextWidth() const { return valueWidth_; }
     bool ComponentConnected() const;
     // Null for kinds without a constant.
-    TtsxSpinEdit2* SpinField() const { return spin_; }
+    THostSpinEdit2* SpinField() const { return spin_; }
     bool ShowsSpinField() const;
 
     void Place(int top);
@@ -99,7 +99,7 @@ class TXRPropertyEditor final : public QWidget {
     QString valueText_;
     int valueWidth_ = kValueTextWidth;
     bool shown_ = true;
-    QPointer<TtsxSpinEdit2> spin_;
+    QPointer<THostSpinEdit2> spin_;
     bool refreshing_ = false;
 };
 

@@ -17,7 +17,7 @@
 #include "core/language.h"
 #include "core/messages.h"
 #include "core/search_path.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -65,7 +65,7 @@ std::filesystem::path PluginFolder() {
 
 std::string HostFolder() {
     char buffer[4096];
-    const int32_t n = tsxGetTSDir(4, buffer, sizeof buffer);
+    const int32_t n = hxGetHostDir(4, buffer, sizeof buffer);
     return n > 0 ? std::string(buffer) : std::string();
 }
 
@@ -125,7 +125,7 @@ void PanelCallback(int32_t action) {
     switch (action) {
         case 1:
             if (p.Disabled) {
-                CurrentMessages().Show("Vandrel requires trueSpace 4.3 or higher",
+                CurrentMessages().Show("Vandrel requires host version 4.3 or higher",
                                        MessageIcon::Exclamation, "Vandrel");
                 return;
             }
@@ -217,7 +217,7 @@ void EndRender() {
 }
 
 template <int32_t T>
-void ShadeCallback(int32_t shaderInfo, tsxShadingRecord* record, int32_t callKind) {
+void ShadeCallback(int32_t shaderInfo, hxShadingRecord* record, int32_t callKind) {
     if (Plugin().Disabled) return;
     switch (callKind) {
         case 0:
@@ -238,10 +238,10 @@ void ShadeCallback(int32_t shaderInfo, tsxShadingRecord* record, int32_t callKin
 struct CallbackSet {
     int32_t category;
     int32_t outputType;
-    tsxPanelCallback panel;
-    tsxGetParameterCallback get;
-    tsxSetParameterCallback set;
-    tsxShadeCallback shade;
+    hxPanelCallback panel;
+    hxGetParameterCallback get;
+    hxSetParameterCallback set;
+    hxShadeCallback shade;
 };
 
 template <int32_t T>
@@ -261,8 +261,8 @@ void SetShaderIcon(int32_t handle) {
     const TPluginState& p = Plugin();
     if (p.HostVersion < 500) return;
     static SetBitmapFunction function = [] {
-        void* module = dlopen("libtsxapi.so", RTLD_NOW | RTLD_NOLOAD);
-        void* symbol = module != nullptr ? dlsym(module, "tssCustomShaderSetBitmapID") : nullptr;
+        void* module = dlopen("libhostapi.so", RTLD_NOW | RTLD_NOLOAD);
+        void* symbol = module != nullptr ? dlsym(module, "hsCustomShaderSetBitmapID") : nullptr;
         if (module != nullptr) dlclose(module);
         return reinterpret_cast<SetBitmapFunction>(symbol);
     }();
@@ -284,15 +284,15 @@ void RequestUpdate(int32_t outputType) {
         return;
     }
     ++p.UpdateCounter;  // 8 bits: wraps at 256
-    tsxShaderUpdate(p.ShaderHandles[outputType]);
+    hxShaderUpdate(p.ShaderHandles[outputType]);
 }
 
 }  // namespace vandrel
 
 using namespace vandrel;
 
-extern "C" __attribute__((visibility("default"))) void tsxShaderInitialize(
-    tsxShaderDescriptor* descriptor, int32_t shaderHandle, int32_t* counter) {
+extern "C" __attribute__((visibility("default"))) void hxShaderInitialize(
+    hxShaderDescriptor* descriptor, int32_t shaderHandle, int32_t* counter) {
     if (descriptor == nullptr || counter == nullptr) return;
     OpenNamedLock();
     TPluginState& p = Plugin();
@@ -325,8 +325,8 @@ void Detach();
 // before they are destroyed, at exit as at unload.
 __attribute__((constructor)) void Attach() {
     TPluginState& p = Plugin();
-    p.HostVersion = tsxGetTsVersionNbrs();
-    (void)tsxGetMainViewHwnd();  // owner of message boxes: the windows layer asks for it again
+    p.HostVersion = hxGetHostVersionNbrs();
+    (void)hxGetMainViewHwnd();  // owner of message boxes: the windows layer asks for it again
     LoadLanguage(PluginFolder() / std::string(kLanguageFileName));
     Registry();
     PluginMediaCache();

@@ -1,5 +1,5 @@
 // The plug-in's binding to the host: registration, the four callback sets, update requests and the
-// plug-in's lifetime. The one export is tsxShaderInitialize; everything else is reached through the
+// plug-in's lifetime. The one export is hxShaderInitialize; everything else is reached through the
 // callbacks it registers.
 //
 // The manager panels and the editor are not part of this layer: they attach through

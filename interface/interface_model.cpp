@@ -135,7 +135,7 @@ bool TXRInterfaceModel::RegisterFileSlot(int slot, char type) {
         usage = {type, 1};
         TFileSettings& settings = settings_.Files[static_cast<size_t>(slot)];
         settings.Label = "File " + std::to_string(slot + 1);
-        settings.DefaultFile = type == 'A' ? "Ding.wav" : "Caligari.jpg";
+        settings.DefaultFile = type == 'A' ? "Ding.wav" : "Texture.jpg";
         working_.Files[static_cast<size_t>(slot)] = FileChoice(type, settings.DefaultFile);
     } else if (usage.Type == type) {
         CountOneMore(usage.Count);

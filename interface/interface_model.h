@@ -16,7 +16,7 @@
 //     1 … 10000, step 1, default and current value 1), own colour picker, default item 0; an
 //     enumeration keeps its item list, "@", the escaped items. A later registration of the same
 //     kind (and, for an enumeration, the same list) counts one more use; any other is ignored.
-//   - A file slot's first registration gives it "File "n and "Ding.wav" (audio) or "Caligari.jpg",
+//   - A file slot's first registration gives it "File "n and "Ding.wav" (audio) or "Texture.jpg",
 //     and makes type ":" default file its working choice; the same type counts one more use.
 //   - Registrations return whether they counted. Pair a release with a registration that counted;
 //     a release may name the kind or type it registered with and is then ignored when the trigger

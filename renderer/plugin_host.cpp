@@ -22,16 +22,16 @@ bool TPluginHost::Load(const std::filesystem::path& plugin, std::string& error) 
         return false;
     }
     auto* initialize =
-        reinterpret_cast<tsxShaderInitializeFunction>(dlsym(library_, "tsxShaderInitialize"));
+        reinterpret_cast<hxShaderInitializeFunction>(dlsym(library_, "hxShaderInitialize"));
     if (initialize == nullptr) {
-        error = "the plug-in has no tsxShaderInitialize";
+        error = "the plug-in has no hxShaderInitialize";
         return false;
     }
     // Registration order colour, transparency, reflectance, displacement; the counter says when
     // the plug-in has no more shaders.
     int32_t counter = 0;
     for (int32_t handle = 1; counter >= 0 && handle <= 8; ++handle) {
-        tsxShaderDescriptor descriptor{};
+        hxShaderDescriptor descriptor{};
         initialize(&descriptor, handle, &counter);
         const int32_t type = descriptor.category == 1   ? kColor
                              : descriptor.category == 2 ? kTransparency
@@ -40,7 +40,7 @@ bool TPluginHost::Load(const std::filesystem::path& plugin, std::string& error) 
                                                         : -1;
         if (type >= 0) shaders_[static_cast<size_t>(type)] = descriptor;
     }
-    for (const tsxShaderDescriptor& d : shaders_) {
+    for (const hxShaderDescriptor& d : shaders_) {
         if (d.shade == nullptr) {
             error = "the plug-in did not register all four shaders";
             return false;
@@ -52,10 +52,10 @@ bool TPluginHost::Load(const std::filesystem::path& plugin, std::string& error) 
 void TPluginHost::BeginRender() { shaders_[kColor].shade(0, nullptr, 0); }
 
 void TPluginHost::EndRender() {
-    for (const tsxShaderDescriptor& d : shaders_) d.shade(0, nullptr, 1);
+    for (const hxShaderDescriptor& d : shaders_) d.shade(0, nullptr, 1);
 }
 
-void TPluginHost::Shade(int32_t outputType, int32_t material, tsxShadingRecord& record) const {
+void TPluginHost::Shade(int32_t outputType, int32_t material, hxShadingRecord& record) const {
     host::SetCurrentSample(&record);
     shaders_[static_cast<size_t>(outputType)].shade(material, &record, 3);
     host::SetCurrentSample(nullptr);

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "interface/interface_model.h"
 
 namespace vandrel {
@@ -23,16 +23,16 @@ class TPluginHost {
     bool Load(const std::filesystem::path& plugin, std::string& error);
 
     // The descriptor registered for an output type (0 Displacement … 3 Reflectance).
-    const tsxShaderDescriptor& Shader(int32_t outputType) const { return shaders_[outputType]; }
+    const hxShaderDescriptor& Shader(int32_t outputType) const { return shaders_[outputType]; }
 
     void BeginRender();
     void EndRender();
     // One sample of a material; the record is the thread's current sample meanwhile.
-    void Shade(int32_t outputType, int32_t material, tsxShadingRecord& record) const;
+    void Shade(int32_t outputType, int32_t material, hxShadingRecord& record) const;
 
   private:
     void* library_ = nullptr;
-    std::array<tsxShaderDescriptor, 4> shaders_{};
+    std::array<hxShaderDescriptor, 4> shaders_{};
 };
 
 // libvandrel.so next to the running executable.

@@ -12,7 +12,7 @@
 #include "components/shared/hsv.h"
 #include "components/shared/reduction.h"
 #include "core/thread_record.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -230,8 +230,8 @@ constexpr double kHalfMetresPerHostUnit[] = {
     0.0005, 0.005, 0.5, 500, 0.0127, 0.1524, 0.4572, 804.672, 0.00017572990176};
 
 // The object-space point of the sample in the variable block (a copy of the host record).
-constexpr int kObjectWord = offsetof(tsxShadingRecord, objectPoint) / sizeof(float);
-static_assert(offsetof(tsxShadingRecord, node) / sizeof(float) == kNodeHandleWord);
+constexpr int kObjectWord = offsetof(hxShadingRecord, objectPoint) / sizeof(float);
+static_assert(offsetof(hxShadingRecord, node) / sizeof(float) == kNodeHandleWord);
 
 // Azimuth in [0, 2π) of (x, y). x = 0 is decided by the sign of y alone, down to the origin, with
 // the single-precision quarter turn the stored shaders were made with.
@@ -432,43 +432,43 @@ void TXRCObjectData::EvaluateInHost(int32_t parameter, int32_t node) {
     float v[3] = {0, 0, 0};
     switch (parameter) {
         case 0: {
-            tsxGNodeGetSize(node, v);
-            const int32_t units = tsxGNodeGetUnits(node);
+            hxGNodeGetSize(node, v);
+            const int32_t units = hxGNodeGetUnits(node);
             const double half = units >= 0 && units < 9 ? kHalfMetresPerHostUnit[units] : 0.5;
             const float* o = &Context->Variables[kObjectWord];
             SetOut(TVec3{o[0] * v[0] * half, o[1] * v[1] * half, o[2] * v[2] * half});
             return;
         }
         case 1:
-            tsxGNodeGetLocation(node, v);
+            hxGNodeGetLocation(node, v);
             break;
         case 2:
-            tsxGNodeGetRotation(node, v);
+            hxGNodeGetRotation(node, v);
             SetOut(TVec3{v[0] * kDegToRad, v[1] * kDegToRad, v[2] * kDegToRad});
             return;
         case 3: {
-            tsxGNodeGetSize(node, v);
-            const int32_t units = tsxGNodeGetUnits(node);
+            hxGNodeGetSize(node, v);
+            const int32_t units = hxGNodeGetUnits(node);
             const double factor = units >= 0 && units < 9 ? kMetresPerHostUnit[units] : 1.0;
             SetOut(TVec3{v[0] * factor, v[1] * factor, v[2] * factor});
             return;
         }
         case 4:
-            tsxGNodeGetAxesPosition(node, v);
+            hxGNodeGetAxesPosition(node, v);
             break;
         case 5:
         case 6:
         case 7: {
             float axes[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-            tsxGNodeGetAxesOrientation(node, axes);
+            hxGNodeGetAxesOrientation(node, axes);
             std::memcpy(v, &axes[3 * (parameter - 5)], sizeof v);
             break;
         }
         case 8:
         case 9: {
             float box[6];
-            tsxBBoxInit(box);
-            tsxGNodeGetBBox(node, box);
+            hxBBoxInit(box);
+            hxGNodeGetBBox(node, box);
             std::memcpy(v, &box[3 * (parameter - 8)], sizeof v);
             break;
         }

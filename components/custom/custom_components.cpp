@@ -13,7 +13,7 @@
 #include "core/search_path.h"
 #include "core/stream_codec.h"
 #include "core/tree_section.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -365,9 +365,9 @@ void TXRCCustom::Create() {
     InnerContext = std::make_unique<TThreadRecord>();
     // A record reads the animation values once, when it is made.
     float* vars = InnerContext->Variables.data();
-    vars[kFrameIndex] = tsxAnimGetActiveTime();
-    tsxAnimGetPlayRanges(&vars[kStartFrameIndex], &vars[kEndFrameIndex]);
-    vars[kFrameRateIndex] = tsxAnimGetBaseFramerate();
+    vars[kFrameIndex] = hxAnimGetActiveTime();
+    hxAnimGetPlayRanges(&vars[kStartFrameIndex], &vars[kEndFrameIndex]);
+    vars[kFrameRateIndex] = hxAnimGetBaseFramerate();
     InnerInstance = std::make_unique<TShaderInstance>(*InnerContext, std::string());
     InnerTree = &InnerInstance->Tree;
     for (size_t i = 0; i < References.size(); ++i) {

@@ -7,7 +7,7 @@
 #include "components/shared/cell_hash.h"
 #include "components/shared/noise_select.h"
 #include "components/shared/octaves.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -93,7 +93,7 @@ void TXRCSawTooth::Evaluate(bool) {
         return;
     }
     if (t < a) {
-        const double rise = riseShape == 0 ? t / a : tssSmoothStep(0.0, a, t);
+        const double rise = riseShape == 0 ? t / a : hsSmoothStep(0.0, a, t);
         SetOut(base + amplitude * rise);
         return;
     }
@@ -102,7 +102,7 @@ void TXRCSawTooth::Evaluate(bool) {
     if (u >= b) {
         const double u2 = u - b;
         if (u2 < c) {
-            const double fall = fallShape == 0 ? u2 / c : tssSmoothStep(0.0, c, u2);
+            const double fall = fallShape == 0 ? u2 / c : hsSmoothStep(0.0, c, u2);
             out = base + amplitude - amplitude * fall;
         }
     }
@@ -130,7 +130,7 @@ void TXRCClamp::Evaluate(bool) {
 }
 
 void TXRCSmoothStep::Evaluate(bool) {
-    const double s = tssSmoothStep(Num(1), Num(0), Num(4));
+    const double s = hsSmoothStep(Num(1), Num(0), Num(4));
     const double low = Num(3);
     SetOut(s * (Num(2) - low) + low);
 }

@@ -92,7 +92,7 @@ inline constexpr PropertySpec kSawToothProps[] = {
 };
 
 // A trapezoid wave: rise, high, fall, low, from Base to Base + Amplitude; RiseShape/FallShape 0
-// linear, other smooth (tssSmoothStep); Periodic 0 repeats, other draws one period from Shift.
+// linear, other smooth (hsSmoothStep); Periodic 0 repeats, other draws one period from Shift.
 class TXRCSawTooth final : public TXRTableComponent<kSawToothProps, kNumerical> {
   public:
     static constexpr int32_t kTypeId = 106;
@@ -119,7 +119,7 @@ inline constexpr PropertySpec kSmoothStepProps[] = {
     {"LowValue", kNumerical, {0}},  {"Input", kNumerical, {0.5f}},
 };
 
-// LowValue + (HighValue - LowValue) · tssSmoothStep(LowerEdge, UpperEdge, Input).
+// LowValue + (HighValue - LowValue) · hsSmoothStep(LowerEdge, UpperEdge, Input).
 class TXRCSmoothStep final : public TXRTableComponent<kSmoothStepProps, kNumerical> {
   public:
     static constexpr int32_t kTypeId = 108;

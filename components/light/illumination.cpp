@@ -7,7 +7,7 @@
 #include "components/families.h"
 #include "components/shared/host_call_guard.h"
 #include "core/tree.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -30,10 +30,10 @@ double AtLeastOne(double n) { return n >= 1 ? n : 1.0; }
 
 // Where the sample's vectors lie in the copy of the host record.
 constexpr int Word(size_t offset) { return static_cast<int>(offset / sizeof(float)); }
-constexpr int kURayWord = Word(offsetof(tsxShadingRecord, unitRay));
-constexpr int kSNormWord = Word(offsetof(tsxShadingRecord, shadingNormal));
-constexpr int kGNormWord = Word(offsetof(tsxShadingRecord, geometricNormal));
-constexpr int kWorldWord = Word(offsetof(tsxShadingRecord, worldPoint));
+constexpr int kURayWord = Word(offsetof(hxShadingRecord, unitRay));
+constexpr int kSNormWord = Word(offsetof(hxShadingRecord, shadingNormal));
+constexpr int kGNormWord = Word(offsetof(hxShadingRecord, geometricNormal));
+constexpr int kWorldWord = Word(offsetof(hxShadingRecord, worldPoint));
 
 // A host term under the guard, scaled by Intensity; grey Intensity in the preview and without a
 // call when Intensity is 0.
@@ -50,13 +50,13 @@ TFloats Highlight(int32_t model, double sharpness) {
     TFloats s{};
     switch (model) {
         case 0:
-            tssPhongTerm(s.data(), PhongExponent(sharpness));
+            hsPhongTerm(s.data(), PhongExponent(sharpness));
             break;
         case 1:
-            tssSpecularTerm(s.data(), SpecularExponent(sharpness));
+            hsSpecularTerm(s.data(), SpecularExponent(sharpness));
             break;
         case 2:
-            tssSpecularSolidTerm(s.data(), 1.0, SolidExponent(sharpness));
+            hsSpecularSolidTerm(s.data(), 1.0, SolidExponent(sharpness));
             break;
         default:
             break;
@@ -77,22 +77,22 @@ void TXRCAmbient::Evaluate(bool inHost) {
         return;
     }
     TFloats v{};
-    tssAmbientTerm(v.data());
+    hsAmbientTerm(v.data());
     SetOut(Load(v) * intensity);
 }
 
 void TXRCDiffuse::Evaluate(bool inHost) {
-    SetOut(GuardedTerm(*this, inHost, Num(0), [](float* v) { tssDiffuseTerm(v); }));
+    SetOut(GuardedTerm(*this, inHost, Num(0), [](float* v) { hsDiffuseTerm(v); }));
 }
 
 void TXRCPhong::Evaluate(bool inHost) {
     const double e = PhongExponent(Num(1));
-    SetOut(GuardedTerm(*this, inHost, Num(0), [e](float* v) { tssPhongTerm(v, e); }));
+    SetOut(GuardedTerm(*this, inHost, Num(0), [e](float* v) { hsPhongTerm(v, e); }));
 }
 
 void TXRCSpecular::Evaluate(bool inHost) {
     const double e = SpecularExponent(Num(1));
-    SetOut(GuardedTerm(*this, inHost, Num(0), [e](float* v) { tssSpecularTerm(v, e); }));
+    SetOut(GuardedTerm(*this, inHost, Num(0), [e](float* v) { hsSpecularTerm(v, e); }));
 }
 
 void TXRCSpecularFresnel::Evaluate(bool inHost) {
@@ -109,20 +109,20 @@ void TXRCSpecularFresnel::Evaluate(bool inHost) {
     const double e = SolidExponent(Num(3));
     TFloats v{};
     if (tree != nullptr) ++tree->FresnelDepth;
-    GuardedHostCall(*this, [&] { tssSpecularFresnelTerm(v.data(), n.data(), k.data(), e); });
+    GuardedHostCall(*this, [&] { hsSpecularFresnelTerm(v.data(), n.data(), k.data(), e); });
     if (tree != nullptr) --tree->FresnelDepth;
     SetOut(Load(v) * intensity);
 }
 
 void TXRCSpecularSolid::Evaluate(bool inHost) {
     const double n = Num(1), e = SolidExponent(Num(2));
-    SetOut(GuardedTerm(*this, inHost, Num(0), [n, e](float* v) { tssSpecularSolidTerm(v, n, e); }));
+    SetOut(GuardedTerm(*this, inHost, Num(0), [n, e](float* v) { hsSpecularSolidTerm(v, n, e); }));
 }
 
 void TXRCSpecularSolidFresnel::Evaluate(bool inHost) {
     const double n = Num(1), sharpness = Num(2);
     SetOut(GuardedTerm(*this, inHost, Num(0),
-                       [n, sharpness](float* v) { tssSpecularSolidFresnelTerm(v, n, sharpness); }));
+                       [n, sharpness](float* v) { hsSpecularSolidFresnelTerm(v, n, sharpness); }));
 }
 
 void TXRCRaytrace::Evaluate(bool inHost) {
@@ -138,25 +138,25 @@ void TXRCRaytrace::Evaluate(bool inHost) {
     const TFloats origin = Floats(Vec(1)), direction = Floats(Vec(2));
     TFloats v{};
     GuardedHostCall(*this,
-                    [&] { tssRayTrace(v.data(), origin.data(), direction.data(), parameter); });
+                    [&] { hsRayTrace(v.data(), origin.data(), direction.data(), parameter); });
     SetOut(Load(v) * intensity);
 }
 
 void TXRCReflect::Evaluate(bool) {
     const TFloats incident = Floats(Vec(0)), normal = Floats(Vec(1));
     TFloats out{};
-    tssReflect(out.data(), incident.data(), normal.data());
+    hsReflect(out.data(), incident.data(), normal.data());
     SetOut(Load(out));
 }
 
 void TXRCSafeReflect::Evaluate(bool) {
     const TVec3 incident = Vec(0), shading = Vec(1), geometric = Vec(2);
     const double c = -Dot(incident, shading);
-    const double s = tssSmoothStep(Num(4), Num(3), c);
+    const double s = hsSmoothStep(Num(4), Num(3), c);
     const TFloats m = Floats(geometric + (shading - geometric) * s);
     const TFloats i = Floats(incident);
     TFloats out{};
-    tssReflect(out.data(), i.data(), m.data());
+    hsReflect(out.data(), i.data(), m.data());
     SetOut(Load(out));
 }
 
@@ -164,7 +164,7 @@ void TXRCRefract::Evaluate(bool) {
     const TFloats incident = Floats(Vec(0)), normal = Floats(Vec(1));
     const double n = AtLeastOne(Num(2));
     TFloats out{};
-    tssRefract(out.data(), incident.data(), normal.data(), n);
+    hsRefract(out.data(), incident.data(), normal.data(), n);
     SetOut(Load(out));
 }
 
@@ -177,7 +177,7 @@ void TXRCFresnelReflect::Evaluate(bool inHost) {
     const TFloats n = Floats({AtLeastOne(index.x), AtLeastOne(index.y), AtLeastOne(index.z)});
     const TFloats k = Floats(extinction);
     TFloats out{}, scratch{};
-    tssFresnelReflect(out.data(), scratch.data(), n.data(), k.data());
+    hsFresnelReflect(out.data(), scratch.data(), n.data(), k.data());
     SetOut(Load(out));
 }
 
@@ -188,7 +188,7 @@ void TXRCFresnelSolidReflect::Evaluate(bool inHost) {
     }
     float value = 0;
     TFloats scratch1{}, scratch2{};
-    tssFresnelSolidReflect(&value, scratch1.data(), scratch2.data(), AtLeastOne(Num(0)));
+    hsFresnelSolidReflect(&value, scratch1.data(), scratch2.data(), AtLeastOne(Num(0)));
     SetOut(value);
 }
 
@@ -201,8 +201,8 @@ void TXRCSimpleReflectance::Evaluate(bool inHost) {
         return;
     }
     TFloats a{}, d{};
-    tssAmbientTerm(a.data());
-    tssDiffuseTerm(d.data());
+    hsAmbientTerm(a.data());
+    hsDiffuseTerm(d.data());
     const TFloats s = Highlight(model, sharpness);
     SetOut(Load(a) * ambient + Times(Load(d) * diffuse, color) + Load(s) * specular);
 }
@@ -219,8 +219,8 @@ void TXRCReflectance::Evaluate(bool inHost) {
         return;
     }
     TFloats a{}, d{};
-    tssAmbientTerm(a.data());
-    tssDiffuseTerm(d.data());
+    hsAmbientTerm(a.data());
+    hsDiffuseTerm(d.data());
     const TFloats s = Highlight(model, sharpness);
 
     // Copies: the traces below let a nested shade rewrite the record until the guard restores it.
@@ -234,27 +234,27 @@ void TXRCReflectance::Evaluate(bool inHost) {
         world[k] = vars[kWorldWord + k];
     }
     TFloats refracted{};
-    const bool ok = tssRefract(refracted.data(), ray.data(), normal.data(), n) != 0;
+    const bool ok = hsRefract(refracted.data(), ray.data(), normal.data(), n) != 0;
     TFloats rc{}, tc{};
     if (ok && ((transmission != 0 && transmissionParameter > 0) ||
                (reflection != 0 && reflectionParameter > 0))) {
         // Near grazing the shading normal can face away from the ray; leaning towards the
         // geometric normal keeps the mirror ray above the surface.
         const TVec3 r = Load(ray), nn = Load(normal), g = Load(geometric);
-        const double blend = tssSmoothStep(0.15, 0.25, -Dot(r, nn));
+        const double blend = hsSmoothStep(0.15, 0.25, -Dot(r, nn));
         const TFloats m = Floats(g + (nn - g) * blend);
         TFloats mirrored{};
-        tssReflect(mirrored.data(), ray.data(), m.data());
+        hsReflect(mirrored.data(), ray.data(), m.data());
         if (reflection != 0) {
             GuardedHostCall(*this, [&] {
-                tssRayTrace(rc.data(), world.data(), mirrored.data(),
-                            std::fabs(reflectionParameter));
+                hsRayTrace(rc.data(), world.data(), mirrored.data(),
+                           std::fabs(reflectionParameter));
             });
         }
         if (transmission != 0) {
             GuardedHostCall(*this, [&] {
-                tssRayTrace(tc.data(), world.data(), refracted.data(),
-                            std::fabs(transmissionParameter));
+                hsRayTrace(tc.data(), world.data(), refracted.data(),
+                           std::fabs(transmissionParameter));
             });
         }
     }

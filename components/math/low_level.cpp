@@ -7,7 +7,7 @@
 
 #include "components/families.h"
 #include "components/shared/easing.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -156,7 +156,7 @@ void TXRCCompare::Evaluate(bool) {
         SetOut(falseValue);
         return;
     }
-    const double s = tssSmoothStep(0.0, Num(2), std::fabs(a - b));
+    const double s = hsSmoothStep(0.0, Num(2), std::fabs(a - b));
     const auto soft = [s](double p, double q) { return s * (q - p) + p; };
     double out = trueValue;
     switch (relation) {

@@ -5,7 +5,7 @@
 //
 // Contracts shared by the family:
 //   - Evaluate reads every property through its input reference, ignores InHost, never allocates,
-//     never fails; it calls only the standard maths functions and the host's tssSmoothStep.
+//     never fails; it calls only the standard maths functions and the host's hsSmoothStep.
 //   - Degenerate inputs have defined results: division by zero (Divide, Modulo, reciprocal,
 //     cotangent) gives 0, as do square roots and logarithms of non-positive values and arc sine or
 //     arc cosine outside [-1, 1]; an Enumeration value outside its list gives the "any other value"
@@ -67,7 +67,7 @@ inline constexpr PropertySpec kCompareProps[] = {
 };
 
 // Relation 0 =, 1 ≠, 2 ≤, 3 <, 4 >, 5 ≥ between A and B, softened over Tolerance through
-// tssSmoothStep(0, Tolerance, |A - B|); any other Relation gives FalseValue.
+// hsSmoothStep(0, Tolerance, |A - B|); any other Relation gives FalseValue.
 class TXRCCompare final : public TXRTableComponent<kCompareProps, kNumerical> {
   public:
     static constexpr int32_t kTypeId = 909;

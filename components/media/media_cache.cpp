@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 namespace {
@@ -13,9 +13,9 @@ bool IsHostKind(char kind) { return kind == 'T' || kind == 'B' || kind == 'I'; }
 
 }  // namespace
 
-THostFileOperations TsxHostFileOperations() {
-    return {tssTextureRead,    tssBumpRead,    tssImageRead,
-            tssTextureDestroy, tssBumpDestroy, tssImageDestroy};
+THostFileOperations HostApiFileOperations() {
+    return {hsTextureRead,    hsBumpRead,    hsImageRead,
+            hsTextureDestroy, hsBumpDestroy, hsImageDestroy};
 }
 
 TMediaCache::TMediaCache(THostFileOperations host) : host_(host) {}

@@ -54,12 +54,12 @@ struct THostFileOperations {
     void (*imageDestroy)(int32_t image);
 };
 
-// tssTextureRead, tssBumpRead, tssImageRead and their destroy operations.
-THostFileOperations TsxHostFileOperations();
+// hsTextureRead, hsBumpRead, hsImageRead and their destroy operations.
+THostFileOperations HostApiFileOperations();
 
 class TMediaCache {
   public:
-    explicit TMediaCache(THostFileOperations host = TsxHostFileOperations());
+    explicit TMediaCache(THostFileOperations host = HostApiFileOperations());
     ~TMediaCache();  // releases all
     TMediaCache(const TMediaCache&) = delete;
     TMediaCache& operator=(const TMediaCache&) = delete;

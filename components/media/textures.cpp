@@ -10,7 +10,7 @@
 #include "components/shared/catmull_rom.h"
 #include "components/shared/reduction.h"
 #include "core/instance.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 namespace {
@@ -44,9 +44,9 @@ void TextureColor(const TXRComponent& c, bool inHost, int32_t file, int32_t samp
         if (handle == 0) {
             out[0] = out[1] = out[2] = 0.0f;
         } else if (sampling != 0) {
-            tssTextureSamplePoint(out, kTextureSampleMode, handle);
+            hsTextureSamplePoint(out, kTextureSampleMode, handle);
         } else {
-            tssTextureSampleArea(out, kTextureSampleMode, handle);
+            hsTextureSampleArea(out, kTextureSampleMode, handle);
         }
         return;
     }
@@ -83,7 +83,7 @@ struct TPixels {
             return FromRgb8(p.r, p.g, p.b);
         }
         const uint32_t p =
-            tssImageGetPixel(handle, static_cast<int32_t>(x), static_cast<int32_t>(y));
+            hsImageGetPixel(handle, static_cast<int32_t>(x), static_cast<int32_t>(y));
         return FromRgb8(p & 0xFFu, (p >> 8) & 0xFFu, (p >> 16) & 0xFFu);
     }
 };
@@ -112,8 +112,8 @@ std::optional<TVec3> LookUpImage(const TShaderInstance* instance, bool inHost,
     if (inHost) {
         pixels.handle = HostHandle(instance, q.file);
         if (pixels.handle == 0) return q.background;
-        pixels.width = tssImageGetWidth(pixels.handle);
-        pixels.height = tssImageGetHeight(pixels.handle);
+        pixels.width = hsImageGetWidth(pixels.handle);
+        pixels.height = hsImageGetHeight(pixels.handle);
         // An image without pixels has nothing to repeat or clamp to.
         if (pixels.width <= 0 || pixels.height <= 0) return q.background;
     }
@@ -182,9 +182,9 @@ void TXRCBump::Evaluate(bool inHost) {
     const int32_t handle = HostHandle(Instance, FileIndex(0));
     if (handle == 0) return;
     if (sampling != 0) {
-        tssBumpSamplePoint(out.data(), Num(2), handle);
+        hsBumpSamplePoint(out.data(), Num(2), handle);
     } else {
-        tssBumpSampleArea(out.data(), Num(2), handle);
+        hsBumpSampleArea(out.data(), Num(2), handle);
     }
 }
 

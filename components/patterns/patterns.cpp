@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include "components/families.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -17,7 +17,7 @@ double AsFloat(double x) { return static_cast<float>(x); }
 
 // Q below e0, P above e1, the host's smooth step between; stored as a float like every result.
 double Mix(double t, double p, double q, double e0, double e1) {
-    return AsFloat(q + (p - q) * tssSmoothStep(e0, e1, t));
+    return AsFloat(q + (p - q) * hsSmoothStep(e0, e1, t));
 }
 
 // Parity of the cell a floor lands in; out-of-range cells (INT32_MIN) count as even.
@@ -44,11 +44,11 @@ double MortarAxis(double m, double f, double mu, double b) {
     const double outer = (1.0 + b) * mu;
     const double inner = (1.0 - b) * mu;
     if (f < outer) {
-        const double candidate = 1.0 - tssSmoothStep(inner, outer, f);
+        const double candidate = 1.0 - hsSmoothStep(inner, outer, f);
         if (candidate > m) m = candidate;
     }
     if (f > 1.0 - outer) {
-        const double candidate = tssSmoothStep(1.0 - outer, 1.0 - inner, f);
+        const double candidate = hsSmoothStep(1.0 - outer, 1.0 - inner, f);
         if (candidate > m) m = candidate;
     }
     return m;
@@ -77,7 +77,7 @@ double PolkaAxis(double input, double size, double dotSize) {
 
 double PolkaOutput(double background, double dot, double blur, double r) {
     const double b = blur < 0.0 ? 0.0 : blur;
-    return dot + (background - dot) * tssSmoothStep(-b, b, r - 1.0);
+    return dot + (background - dot) * hsSmoothStep(-b, b, r - 1.0);
 }
 
 }  // namespace
@@ -204,7 +204,7 @@ void TXRCStripes::Evaluate(bool) {
     const double d = AsFloat(std::fabs((Frac(a) - 0.5) * 2.0 / width));
     const double b = std::fabs(Num(4));
     const double stripe = Num(1);
-    SetOut(stripe + (background - stripe) * tssSmoothStep(1.0 - b, 1.0 + b, d));
+    SetOut(stripe + (background - stripe) * hsSmoothStep(1.0 - b, 1.0 + b, d));
 }
 
 void TXRCRays::Evaluate(bool) {
@@ -220,7 +220,7 @@ void TXRCRays::Evaluate(bool) {
     const double d = AsFloat(std::fabs((Frac(t) - 0.5) * 2.0 / width));
     const double b = std::fabs(Num(4));
     const double ray = Num(1);
-    SetOut(ray + (background - ray) * tssSmoothStep(1.0 - b, 1.0 + b, d));
+    SetOut(ray + (background - ray) * hsSmoothStep(1.0 - b, 1.0 + b, d));
 }
 
 void TXRCCircles::Evaluate(bool) {
@@ -246,7 +246,7 @@ void TXRCCircles::Evaluate(bool) {
     }
     const double width = Num(3);
     const double circle = Num(1);
-    SetOut(circle + (background - circle) * tssSmoothStep(width - b, width + b, w));
+    SetOut(circle + (background - circle) * hsSmoothStep(width - b, width + b, w));
 }
 
 void TXRCCrossWeave::Evaluate(bool) {

@@ -4,9 +4,9 @@
 // outputs a number; a colour pattern is the number fed into a colour blend or an interpolation.
 //
 // Contracts shared by the family:
-//   - Every soft border goes through the host's tssSmoothStep (lower edge, upper edge, x); with
+//   - Every soft border goes through the host's hsSmoothStep (lower edge, upper edge, x); with
 //     equal edges it acts as a step that is 0 at the edge itself. The common blend is
-//     Mix(t, P, Q, e0, e1) = Q + (P - Q) · tssSmoothStep(e0, e1, t): Q below e0, P above e1.
+//     Mix(t, P, Q, e0, e1) = Q + (P - Q) · hsSmoothStep(e0, e1, t): Q below e0, P above e1.
 //   - Zero sizes, periods and widths never divide: Checker gives the mean of its two values,
 //     Stripes, Rays and Circles the background, Cross-Weave the gap value; bricks and dots drop
 //     the term of that axis.

@@ -5,7 +5,7 @@
 
 #include "components/families.h"
 #include "components/shared/cell_hash.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -185,7 +185,7 @@ double LineOutput(double background, double line, double lineWidth, double blur,
                   double distance) {
     const double hw = std::fabs(lineWidth * 0.5) * scale;
     const double hb = std::fabs(blur * 0.5) * scale;
-    return line + (background - line) * tssSmoothStep(hw - hb, hw + hb, distance);
+    return line + (background - line) * hsSmoothStep(hw - hb, hw + hb, distance);
 }
 
 // |v| capped at 1; NaN counts as no variation.

@@ -2,17 +2,17 @@
 // Grad2C and Interpolate2D):
 //
 //   1. t = Fraction clamped to [0, 1]: above 1 becomes 1; then below 0, or NaN, becomes 0.
-//   2. Easing 1: t = t²;  Easing 2: t = 1 - (1 - t)²;  Easing 3: t = tssSmoothStep(0, 1, t);
+//   2. Easing 1: t = t²;  Easing 2: t = 1 - (1 - t)²;  Easing 3: t = hsSmoothStep(0, 1, t);
 //      Easing 0 and every other value: t unchanged.
 //
 // The interpolated value is then A + (B - A)·t per element (Lerp). EaseFraction always returns a
-// value in [0, 1] when the host's smooth step does; it calls nothing but tssSmoothStep (Easing 3),
+// value in [0, 1] when the host's smooth step does; it calls nothing but hsSmoothStep (Easing 3),
 // which the host allows from every thread.
 #pragma once
 
 #include <cstdint>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -39,7 +39,7 @@ inline double EaseFraction(double fraction, int32_t easing) {
         case kEasingOut:
             return 1.0 - (1.0 - t) * (1.0 - t);
         case kEasingInOut:
-            return tssSmoothStep(0.0, 1.0, t);
+            return hsSmoothStep(0.0, 1.0, t);
         default:
             return t;
     }

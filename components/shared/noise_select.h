@@ -1,7 +1,7 @@
 // Noise-type selection : NoiseType 0, 1, 2, 3 choose the host noise or
 // turbulence of the component's dimension without suffix, with "Classic", with "Perlin" or with
-// "SparseConv" (host/tsxapi.h). Any other value selects nothing: the caller leaves its output as it
-// was.
+// "SparseConv" (host/hostapi.h). Any other value selects nothing: the caller leaves its output as
+// it was.
 //
 // Two ways to call:
 //   - SelectNoise1 … SelectTurbulence3 give the host function itself, or null for another type;
@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 
@@ -46,28 +46,28 @@ constexpr F Pick(int32_t type, F plain, F classic, F perlin, F sparse) {
 }  // namespace detail
 
 inline Noise1Function SelectNoise1(int32_t type) {
-    return detail::Pick<Noise1Function>(type, tssNoise1, tssNoise1Classic, tssNoise1Perlin,
-                                        tssNoise1SparseConv);
+    return detail::Pick<Noise1Function>(type, hsNoise1, hsNoise1Classic, hsNoise1Perlin,
+                                        hsNoise1SparseConv);
 }
 inline Noise2Function SelectNoise2(int32_t type) {
-    return detail::Pick<Noise2Function>(type, tssNoise2, tssNoise2Classic, tssNoise2Perlin,
-                                        tssNoise2SparseConv);
+    return detail::Pick<Noise2Function>(type, hsNoise2, hsNoise2Classic, hsNoise2Perlin,
+                                        hsNoise2SparseConv);
 }
 inline Noise3Function SelectNoise3(int32_t type) {
-    return detail::Pick<Noise3Function>(type, tssNoise3, tssNoise3Classic, tssNoise3Perlin,
-                                        tssNoise3SparseConv);
+    return detail::Pick<Noise3Function>(type, hsNoise3, hsNoise3Classic, hsNoise3Perlin,
+                                        hsNoise3SparseConv);
 }
 inline Turbulence1Function SelectTurbulence1(int32_t type) {
-    return detail::Pick<Turbulence1Function>(type, tssTurbulence1, tssTurbulence1Classic,
-                                             tssTurbulence1Perlin, tssTurbulence1SparseConv);
+    return detail::Pick<Turbulence1Function>(type, hsTurbulence1, hsTurbulence1Classic,
+                                             hsTurbulence1Perlin, hsTurbulence1SparseConv);
 }
 inline Turbulence2Function SelectTurbulence2(int32_t type) {
-    return detail::Pick<Turbulence2Function>(type, tssTurbulence2, tssTurbulence2Classic,
-                                             tssTurbulence2Perlin, tssTurbulence2SparseConv);
+    return detail::Pick<Turbulence2Function>(type, hsTurbulence2, hsTurbulence2Classic,
+                                             hsTurbulence2Perlin, hsTurbulence2SparseConv);
 }
 inline Turbulence3Function SelectTurbulence3(int32_t type) {
-    return detail::Pick<Turbulence3Function>(type, tssTurbulence3, tssTurbulence3Classic,
-                                             tssTurbulence3Perlin, tssTurbulence3SparseConv);
+    return detail::Pick<Turbulence3Function>(type, hsTurbulence3, hsTurbulence3Classic,
+                                             hsTurbulence3Perlin, hsTurbulence3SparseConv);
 }
 
 // Each returns false, leaving *out as it was, when type is not 0 … 3.

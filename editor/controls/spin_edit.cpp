@@ -120,7 +120,7 @@ int WrapSpinIndex(int index, int count, bool forward) {
 // field's commands.
 class TSpinLineEdit final : public QLineEdit {
   public:
-    TSpinLineEdit(TtsxSpinEdit2* owner) : QLineEdit(owner), owner_(owner) {}
+    TSpinLineEdit(THostSpinEdit2* owner) : QLineEdit(owner), owner_(owner) {}
 
   protected:
     bool event(QEvent* event) override {
@@ -128,8 +128,9 @@ class TSpinLineEdit final : public QLineEdit {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-                owner_->FinishEdit(true, key->key() == Qt::Key_Tab ? TtsxSpinEdit2::Move::Next
-                                                                   : TtsxSpinEdit2::Move::Previous);
+                owner_->FinishEdit(true, key->key() == Qt::Key_Tab
+                                             ? THostSpinEdit2::Move::Next
+                                             : THostSpinEdit2::Move::Previous);
                 return true;
             }
         }
@@ -139,16 +140,16 @@ class TSpinLineEdit final : public QLineEdit {
         switch (event->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
-                owner_->FinishEdit(true, TtsxSpinEdit2::Move::Stay);
+                owner_->FinishEdit(true, THostSpinEdit2::Move::Stay);
                 return;
             case Qt::Key_Escape:
-                owner_->FinishEdit(false, TtsxSpinEdit2::Move::Stay);
+                owner_->FinishEdit(false, THostSpinEdit2::Move::Stay);
                 return;
             case Qt::Key_Down:
-                owner_->FinishEdit(true, TtsxSpinEdit2::Move::Next);
+                owner_->FinishEdit(true, THostSpinEdit2::Move::Next);
                 return;
             case Qt::Key_Up:
-                owner_->FinishEdit(true, TtsxSpinEdit2::Move::Previous);
+                owner_->FinishEdit(true, THostSpinEdit2::Move::Previous);
                 return;
             default:
                 break;
@@ -163,14 +164,14 @@ class TSpinLineEdit final : public QLineEdit {
     }
     void focusOutEvent(QFocusEvent* event) override {
         QLineEdit::focusOutEvent(event);
-        owner_->FinishEdit(true, TtsxSpinEdit2::Move::Stay);
+        owner_->FinishEdit(true, THostSpinEdit2::Move::Stay);
     }
 
   private:
-    TtsxSpinEdit2* owner_;
+    THostSpinEdit2* owner_;
 };
 
-TtsxSpinEdit2::TtsxSpinEdit2(QWidget* parent) : QWidget(parent) {
+THostSpinEdit2::THostSpinEdit2(QWidget* parent) : QWidget(parent) {
     setFont(ControlFont(8));
     resize(100, 16);
     setFocusPolicy(Qt::ClickFocus);
@@ -181,77 +182,77 @@ TtsxSpinEdit2::TtsxSpinEdit2(QWidget* parent) : QWidget(parent) {
     });
 }
 
-void TtsxSpinEdit2::SetCaption(const QString& caption) {
+void THostSpinEdit2::SetCaption(const QString& caption) {
     caption_ = caption;
     update();
 }
-void TtsxSpinEdit2::SetCaptionAlign(Qt::Alignment align) {
+void THostSpinEdit2::SetCaptionAlign(Qt::Alignment align) {
     captionAlign_ = align;
     update();
 }
-void TtsxSpinEdit2::SetCaptionColor(const QColor& color) {
+void THostSpinEdit2::SetCaptionColor(const QColor& color) {
     captionColor_ = color;
     update();
 }
-void TtsxSpinEdit2::SetEditorWidth(int width) {
+void THostSpinEdit2::SetEditorWidth(int width) {
     editorWidth_ = qMax(0, width);
     update();
 }
-void TtsxSpinEdit2::SetEditorColor(const QColor& color) {
+void THostSpinEdit2::SetEditorColor(const QColor& color) {
     editorColor_ = color;
     update();
 }
-void TtsxSpinEdit2::SetEditorBorderStyle(TSpinBorder border) {
+void THostSpinEdit2::SetEditorBorderStyle(TSpinBorder border) {
     border_ = border;
     update();
 }
 
-void TtsxSpinEdit2::SetMin(float min) {
+void THostSpinEdit2::SetMin(float min) {
     SetSpinMin(limits_, min);
     SetValueF(value_);
 }
-void TtsxSpinEdit2::SetMax(float max) {
+void THostSpinEdit2::SetMax(float max) {
     SetSpinMax(limits_, max);
     SetValueF(value_);
 }
-void TtsxSpinEdit2::SetPositiveOnly(bool on) {
+void THostSpinEdit2::SetPositiveOnly(bool on) {
     limits_.PositiveOnly = on;
     SetValueF(value_);
 }
 
-void TtsxSpinEdit2::SetValueF(float value) {
+void THostSpinEdit2::SetValueF(float value) {
     value_ = ClampSpinValue(value, limits_);
     valueInt_ = RoundSpinValue(value_);
     update();
     emit OnChange();
 }
 
-void TtsxSpinEdit2::SetShowValue(TSpinShow show) {
+void THostSpinEdit2::SetShowValue(TSpinShow show) {
     show_ = show;
     update();
 }
-void TtsxSpinEdit2::SetLargeSpinButton(bool large) {
+void THostSpinEdit2::SetLargeSpinButton(bool large) {
     largeButton_ = large;
     update();
 }
 
-QString TtsxSpinEdit2::DisplayText() const {
+QString THostSpinEdit2::DisplayText() const {
     if (show_ == TSpinShow::Whole) return QString::number(valueInt_);
     return QString::fromStdString(FormatSpinFloat(value_));
 }
 
-QRect TtsxSpinEdit2::ButtonRect() const {
+QRect THostSpinEdit2::ButtonRect() const {
     const int w = largeButton_ ? 13 : 9;
     return QRect(width() - w, 0, w, height());
 }
 
-QRect TtsxSpinEdit2::ValueRect() const {
+QRect THostSpinEdit2::ValueRect() const {
     const QRect button = ButtonRect();
     const int w = qMin(editorWidth_, button.left());
     return QRect(button.left() - w, 0, w, height());
 }
 
-void TtsxSpinEdit2::paintEvent(QPaintEvent*) {
+void THostSpinEdit2::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect value = ValueRect();
     if (!caption_.isEmpty()) {
@@ -280,7 +281,7 @@ void TtsxSpinEdit2::paintEvent(QPaintEvent*) {
     }
 }
 
-void TtsxSpinEdit2::mousePressEvent(QMouseEvent* event) {
+void THostSpinEdit2::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !isEnabled()) return;
     const QPoint at = event->position().toPoint();
     if (ButtonRect().contains(at)) {
@@ -293,7 +294,7 @@ void TtsxSpinEdit2::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void TtsxSpinEdit2::mouseReleaseEvent(QMouseEvent*) {
+void THostSpinEdit2::mouseReleaseEvent(QMouseEvent*) {
     repeat_->stop();
     if (pressed_ != 0) {
         pressed_ = 0;
@@ -301,21 +302,21 @@ void TtsxSpinEdit2::mouseReleaseEvent(QMouseEvent*) {
     }
 }
 
-void TtsxSpinEdit2::resizeEvent(QResizeEvent*) {
+void THostSpinEdit2::resizeEvent(QResizeEvent*) {
     if (editor_ != nullptr) editor_->setGeometry(ValueRect().adjusted(1, 1, -1, -1));
 }
 
-void TtsxSpinEdit2::changeEvent(QEvent* event) {
+void THostSpinEdit2::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) update();
     QWidget::changeEvent(event);
 }
 
-void TtsxSpinEdit2::Step(int direction) {
+void THostSpinEdit2::Step(int direction) {
     if (direction == 0) return;
     SetValueF(value_ + static_cast<float>(direction) * increment_);
 }
 
-void TtsxSpinEdit2::StartEdit() {
+void THostSpinEdit2::StartEdit() {
     if (editor_ != nullptr || !isEnabled()) return;
     editor_ = new TSpinLineEdit(this);
     editor_->setFrame(false);
@@ -329,7 +330,7 @@ void TtsxSpinEdit2::StartEdit() {
     emit OnEnter();
 }
 
-void TtsxSpinEdit2::FinishEdit(bool commit, Move move) {
+void THostSpinEdit2::FinishEdit(bool commit, Move move) {
     if (editor_ == nullptr || finishing_) return;
     finishing_ = true;
     const std::optional<double> typed =
@@ -343,9 +344,9 @@ void TtsxSpinEdit2::FinishEdit(bool commit, Move move) {
     update();
     emit OnExit();
     if (move == Move::Stay || parentWidget() == nullptr) return;
-    QList<TtsxSpinEdit2*> fields;
-    for (TtsxSpinEdit2* field :
-         parentWidget()->findChildren<TtsxSpinEdit2*>(Qt::FindDirectChildrenOnly)) {
+    QList<THostSpinEdit2*> fields;
+    for (THostSpinEdit2* field :
+         parentWidget()->findChildren<THostSpinEdit2*>(Qt::FindDirectChildrenOnly)) {
         if (field == this || (field->isVisibleTo(parentWidget()) && field->isEnabled())) {
             fields.append(field);
         }

@@ -1,4 +1,4 @@
-// TtsxSpinEdit2: a caption, a value field that opens an inline editor when clicked, and a small
+// THostSpinEdit2: a caption, a value field that opens an inline editor when clicked, and a small
 // up/down button.
 //
 // The text rules live in plain functions so that they can be checked without a window:
@@ -54,11 +54,11 @@ int WrapSpinIndex(int index, int count, bool forward);
 enum class TSpinShow { Float, Whole };
 enum class TSpinBorder { None, Single };
 
-class TtsxSpinEdit2 : public QWidget {
+class THostSpinEdit2 : public QWidget {
     Q_OBJECT
 
   public:
-    explicit TtsxSpinEdit2(QWidget* parent = nullptr);
+    explicit THostSpinEdit2(QWidget* parent = nullptr);
 
     QString Caption() const { return caption_; }
     void SetCaption(const QString& caption);

@@ -28,7 +28,7 @@ int Run() {
     if (!LoadPlugin(plugin)) return 1;
     // No shader file: the plug-in falls back to the default shader, which passes the host through.
     const int32_t material = CreateMaterial("", TLocalKeyframes{});
-    tsxShadingRecord record{};
+    hxShadingRecord record{};
     record.colorIn[0] = 0.8f, record.colorIn[1] = 0.4f, record.colorIn[2] = 0.2f;
     record.filterIn[0] = 0.1f, record.filterIn[1] = 0.2f, record.filterIn[2] = 0.3f;
     record.shadingNormal[2] = 1.0f;

@@ -40,7 +40,7 @@ int Run(const EvalOptions& o) {
     TLocalKeyframes values = InterfaceDefaults(stream);
     if (!o.material.Apply(values)) return 1;
 
-    tsxShadingRecord record{};
+    hxShadingRecord record{};
     record.shadingNormal[2] = 1.0f;
     record.geometricNormal[2] = 1.0f;
     float* words = reinterpret_cast<float*>(&record);

@@ -10,14 +10,14 @@
 #include <shared_mutex>
 #include <utility>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel::host {
 
 namespace {
 
 // A parameter value keeps its data at a stable address until it is next changed, so the pointer
-// tsxParameterValueGetData returns stays valid while the plug-in copies from it.
+// hxParameterValueGetData returns stays valid while the plug-in copies from it.
 struct Value {
     std::string text;
     std::array<float, 3> floats{};
@@ -152,15 +152,15 @@ void SetDataFolder(const std::string& folder) {
 }
 
 namespace {
-thread_local const tsxShadingRecord* tCurrentSample = nullptr;
+thread_local const hxShadingRecord* tCurrentSample = nullptr;
 thread_local uint64_t tSampleSerial = 0;
 }  // namespace
 
-void SetCurrentSample(const tsxShadingRecord* record) {
+void SetCurrentSample(const hxShadingRecord* record) {
     tCurrentSample = record;
     ++tSampleSerial;
 }
-const tsxShadingRecord* CurrentSample() { return tCurrentSample; }
+const hxShadingRecord* CurrentSample() { return tCurrentSample; }
 uint64_t CurrentSampleSerial() { return tSampleSerial; }
 
 std::vector<int32_t> TakeShaderUpdates() {
@@ -184,7 +184,7 @@ using namespace vandrel::host;
 
 extern "C" {
 
-int32_t tsxShaderInfoGetParameterValue(int32_t shaderInfo, int32_t index) {
+int32_t hxShaderInfoGetParameterValue(int32_t shaderInfo, int32_t index) {
     State& s = S();
     std::shared_lock lock(s.mutex);
     const auto m = s.materials.find(shaderInfo);
@@ -192,14 +192,14 @@ int32_t tsxShaderInfoGetParameterValue(int32_t shaderInfo, int32_t index) {
     return m->second[static_cast<size_t>(index)];
 }
 
-const void* tsxParameterValueGetData(int32_t value) {
+const void* hxParameterValueGetData(int32_t value) {
     State& s = S();
     std::shared_lock lock(s.mutex);
     const auto it = s.values.find(value);
     return it != s.values.end() ? it->second.Data() : nullptr;
 }
 
-void tsxShaderUpdate(int32_t shaderHandle) {
+void hxShaderUpdate(int32_t shaderHandle) {
     State& s = S();
     std::shared_ptr<const ShaderUpdateListener> listener;
     {
@@ -210,28 +210,28 @@ void tsxShaderUpdate(int32_t shaderHandle) {
     if (listener) (*listener)(shaderHandle);
 }
 
-void tssCustomShaderSetBitmapID(int32_t, int32_t) {}
+void hsCustomShaderSetBitmapID(int32_t, int32_t) {}
 
-float tsxAnimGetActiveTime(void) {
+float hxAnimGetActiveTime(void) {
     State& s = S();
     std::shared_lock lock(s.mutex);
     return s.animation.activeTime;
 }
 
-void tsxAnimGetPlayRanges(float* start, float* end) {
+void hxAnimGetPlayRanges(float* start, float* end) {
     State& s = S();
     std::shared_lock lock(s.mutex);
     if (start != nullptr) *start = s.animation.playStart;
     if (end != nullptr) *end = s.animation.playEnd;
 }
 
-float tsxAnimGetBaseFramerate(void) {
+float hxAnimGetBaseFramerate(void) {
     State& s = S();
     std::shared_lock lock(s.mutex);
     return s.animation.frameRate;
 }
 
-int32_t tsxGNodeGetTransform(int32_t node, float* matrix) {
+int32_t hxGNodeGetTransform(int32_t node, float* matrix) {
     State& s = S();
     s.transformFetches.fetch_add(1);
     std::shared_lock lock(s.mutex);
@@ -248,14 +248,14 @@ int32_t tsxGNodeGetTransform(int32_t node, float* matrix) {
         const Node* n = NodeFor(s, node);              \
         CopyOut(out, n != nullptr ? n->field : empty); \
     }
-VANDREL_NODE_GETTER(tsxGNodeGetLocation, location, (std::array<float, 3>{}))
-VANDREL_NODE_GETTER(tsxGNodeGetRotation, rotation, (std::array<float, 3>{}))
-VANDREL_NODE_GETTER(tsxGNodeGetSize, size, (std::array<float, 3>{}))
-VANDREL_NODE_GETTER(tsxGNodeGetAxesPosition, axesPosition, (std::array<float, 3>{}))
-VANDREL_NODE_GETTER(tsxGNodeGetAxesOrientation, axesOrientation, (std::array<float, 9>{}))
+VANDREL_NODE_GETTER(hxGNodeGetLocation, location, (std::array<float, 3>{}))
+VANDREL_NODE_GETTER(hxGNodeGetRotation, rotation, (std::array<float, 3>{}))
+VANDREL_NODE_GETTER(hxGNodeGetSize, size, (std::array<float, 3>{}))
+VANDREL_NODE_GETTER(hxGNodeGetAxesPosition, axesPosition, (std::array<float, 3>{}))
+VANDREL_NODE_GETTER(hxGNodeGetAxesOrientation, axesOrientation, (std::array<float, 9>{}))
 #undef VANDREL_NODE_GETTER
 
-void tsxBBoxInit(float* box) {
+void hxBBoxInit(float* box) {
     if (box == nullptr) return;
     for (int k = 0; k < 3; ++k) {
         box[k] = 1e30f;
@@ -263,7 +263,7 @@ void tsxBBoxInit(float* box) {
     }
 }
 
-void tsxGNodeGetBBox(int32_t node, float* box) {
+void hxGNodeGetBBox(int32_t node, float* box) {
     State& s = S();
     std::shared_lock lock(s.mutex);
     const Node* n = NodeFor(s, node);
@@ -271,14 +271,14 @@ void tsxGNodeGetBBox(int32_t node, float* box) {
     CopyOut(box, n->box);
 }
 
-int32_t tsxGNodeGetUnits(int32_t node) {
+int32_t hxGNodeGetUnits(int32_t node) {
     State& s = S();
     std::shared_lock lock(s.mutex);
     const Node* n = NodeFor(s, node);
     return n != nullptr ? n->units : 2;
 }
 
-void tsxInvertMx3f(float* inverse, const float* m) {
+void hxInvertMx3f(float* inverse, const float* m) {
     if (inverse == nullptr || m == nullptr) return;
     // Inverse of an affine 3 x 4 matrix: invert the 3 x 3 part, then carry the translation.
     const double a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9],
@@ -301,7 +301,7 @@ void tsxInvertMx3f(float* inverse, const float* m) {
     }
 }
 
-void tsxTransformVect3f(float* out, const float* p, const float* m) {
+void hxTransformVect3f(float* out, const float* p, const float* m) {
     if (out == nullptr || p == nullptr || m == nullptr) return;
     const double x = p[0], y = p[1], z = p[2];
     for (int row = 0; row < 3; ++row) {
@@ -310,15 +310,15 @@ void tsxTransformVect3f(float* out, const float* p, const float* m) {
     }
 }
 
-int32_t tsxGetTsVersionNbrs(void) {
+int32_t hxGetHostVersionNbrs(void) {
     State& s = S();
     std::shared_lock lock(s.mutex);
     return s.version;
 }
 
-void* tsxGetMainViewHwnd(void) { return nullptr; }
+void* hxGetMainViewHwnd(void) { return nullptr; }
 
-int32_t tsxGetTSDir(int32_t kind, char* buffer, int32_t size) {
+int32_t hxGetHostDir(int32_t kind, char* buffer, int32_t size) {
     State& s = S();
     std::shared_lock lock(s.mutex);
     const std::string folder = kind == 4 ? s.dataFolder : std::string();

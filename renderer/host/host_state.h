@@ -1,7 +1,7 @@
 // The stand-in host's own state behind the host operations: materials and their parameter values,
 // scene nodes and their transforms, animation settings, the version it reports, its folders, and
 // the shader update requests it received. The renderer, the command line and the tests set it up
-// through this C++ interface; the plug-in sees it only through host/tsxapi.h.
+// through this C++ interface; the plug-in sees it only through host/hostapi.h.
 //
 // Setters are meant for the host's user-interface thread between renders; getters may run on every
 // rendering thread at once. Both take a reader-writer lock, so neither needs outside locking.
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-struct tsxShadingRecord;
+struct hxShadingRecord;
 
 namespace vandrel::host {
 
@@ -40,7 +40,7 @@ struct Node {
 };
 int32_t CreateNode(const Node& node);
 void DestroyNodes();
-// Number of tsxGNodeGetTransform calls so far (tests check that it is fetched once per material).
+// Number of hxGNodeGetTransform calls so far (tests check that it is fetched once per material).
 int64_t TransformFetches();
 
 struct Animation {
@@ -56,16 +56,16 @@ void SetDataFolder(const std::string& folder);
 
 // The sample the calling rendering thread is shading: the host operations that work "at the current
 // sample" (normals from samples, lighting, texture sampling) read it. Null when none.
-void SetCurrentSample(const tsxShadingRecord* record);
-const tsxShadingRecord* CurrentSample();
+void SetCurrentSample(const hxShadingRecord* record);
+const hxShadingRecord* CurrentSample();
 // Changes with every SetCurrentSample on the calling thread: what was worked out for one sample is
 // good while it stays the same.
 uint64_t CurrentSampleSerial();
 
-// The shader handles passed to tsxShaderUpdate, in order; Take empties the list.
+// The shader handles passed to hxShaderUpdate, in order; Take empties the list.
 std::vector<int32_t> TakeShaderUpdates();
 
-// Told of every tsxShaderUpdate after it is recorded, on the thread that called it, with no lock
+// Told of every hxShaderUpdate after it is recorded, on the thread that called it, with no lock
 // held (so it may call the host again). An empty function removes it; the previous one is returned.
 using ShaderUpdateListener = std::function<void(int32_t shaderHandle)>;
 ShaderUpdateListener SetShaderUpdateListener(ShaderUpdateListener listener);

@@ -1,5 +1,5 @@
 // The host's file reading: textures, bump maps and images decoded by the image module, and the
-// handle table behind tssTexture*, tssBump* and tssImage*.
+// handle table behind hsTexture*, hsBump* and hsImage*.
 #include "renderer/host/images.h"
 
 #include <array>
@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/image_io_loader.h"
 
 namespace vandrel::host {
@@ -195,31 +195,31 @@ using vandrel::host::ImageKind;
 
 extern "C" {
 
-int32_t tssTextureRead(const char* path, int32_t mode) {
+int32_t hsTextureRead(const char* path, int32_t mode) {
     // The mode does not change what is kept: sampling reads the full RGB either way.
     (void)mode;
     return vandrel::host::Read(path, ImageKind::kTexture);
 }
 
-int32_t tssBumpRead(const char* path) { return vandrel::host::Read(path, ImageKind::kBump); }
+int32_t hsBumpRead(const char* path) { return vandrel::host::Read(path, ImageKind::kBump); }
 
-int32_t tssImageRead(const char* path) { return vandrel::host::Read(path, ImageKind::kImage); }
+int32_t hsImageRead(const char* path) { return vandrel::host::Read(path, ImageKind::kImage); }
 
-void tssTextureDestroy(int32_t texture) { DestroyImage(ImageKind::kTexture, texture); }
-void tssBumpDestroy(int32_t bump) { DestroyImage(ImageKind::kBump, bump); }
-void tssImageDestroy(int32_t image) { DestroyImage(ImageKind::kImage, image); }
+void hsTextureDestroy(int32_t texture) { DestroyImage(ImageKind::kTexture, texture); }
+void hsBumpDestroy(int32_t bump) { DestroyImage(ImageKind::kBump, bump); }
+void hsImageDestroy(int32_t image) { DestroyImage(ImageKind::kImage, image); }
 
-int32_t tssImageGetWidth(int32_t image) {
+int32_t hsImageGetWidth(int32_t image) {
     const vandrel::host::TLoadedImage* record = FindImage(ImageKind::kImage, image);
     return record ? record->width : 0;
 }
 
-int32_t tssImageGetHeight(int32_t image) {
+int32_t hsImageGetHeight(int32_t image) {
     const vandrel::host::TLoadedImage* record = FindImage(ImageKind::kImage, image);
     return record ? record->height : 0;
 }
 
-uint32_t tssImageGetPixel(int32_t image, int32_t x, int32_t y) {
+uint32_t hsImageGetPixel(int32_t image, int32_t x, int32_t y) {
     const vandrel::host::TLoadedImage* record = FindImage(ImageKind::kImage, image);
     if (record == nullptr || !record->Contains(x, y)) return 0;
     const uint8_t* p = record->BytePixel(x, y);

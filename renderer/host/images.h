@@ -1,6 +1,6 @@
 // The stand-in host's decoded textures, bump maps and images, and the table their handles name.
 //
-// tssTextureRead, tssBumpRead and tssImageRead decode a whole file (the first subimage at full
+// hsTextureRead, hsBumpRead and hsImageRead decode a whole file (the first subimage at full
 // resolution) and keep it in memory until its destroy operation:
 //   - texture: RGB floats as the file holds them (no colour-space conversion; NaN and infinities
 //     become 0);

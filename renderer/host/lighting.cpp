@@ -30,7 +30,7 @@ struct TSample {
 };
 
 bool Current(TSample& s) {
-    const tsxShadingRecord* r = CurrentSample();
+    const hxShadingRecord* r = CurrentSample();
     s.scene = ThreadTrace().scene;
     if (r == nullptr || s.scene == nullptr) return false;
     s.point = Load(r->worldPoint);
@@ -117,7 +117,7 @@ using namespace vandrel::host;
 
 extern "C" {
 
-void tssAmbientTerm(float* color) {
+void hsAmbientTerm(float* color) {
     if (color == nullptr) return;
     color[0] = color[1] = color[2] = 0;
     const TScene* scene = ThreadTrace().scene;
@@ -127,7 +127,7 @@ void tssAmbientTerm(float* color) {
     }
 }
 
-void tssDiffuseTerm(float* color) {
+void hsDiffuseTerm(float* color) {
     if (color == nullptr) return;
     color[0] = color[1] = color[2] = 0;
     TSample s{};
@@ -135,7 +135,7 @@ void tssDiffuseTerm(float* color) {
     ForEachLight(s, [&](const Vec3& c, const Vec3& l) { Accumulate(color, c * Dot(s.normal, l)); });
 }
 
-void tssPhongTerm(float* color, double exponent) {
+void hsPhongTerm(float* color, double exponent) {
     if (color == nullptr) return;
     color[0] = color[1] = color[2] = 0;
     TSample s{};
@@ -146,13 +146,13 @@ void tssPhongTerm(float* color, double exponent) {
     });
 }
 
-void tssSpecularTerm(float* color, double exponent) {
+void hsSpecularTerm(float* color, double exponent) {
     Specular(color, [&](const Vec3& c, const Vec3&, const Vec3&, float nh) {
         return c * Power(nh, exponent);
     });
 }
 
-void tssSpecularSolidTerm(float* color, double refractionIndex, double exponent) {
+void hsSpecularSolidTerm(float* color, double refractionIndex, double exponent) {
     const float n = static_cast<float>(refractionIndex);
     const float normal = n > 1 && std::isfinite(n) ? FresnelDielectric(1, n) : 0;
     Specular(color, [&](const Vec3& c, const Vec3& l, const Vec3& h, float nh) {
@@ -161,8 +161,8 @@ void tssSpecularSolidTerm(float* color, double refractionIndex, double exponent)
     });
 }
 
-void tssSpecularFresnelTerm(float* color, const float* refractionIndex, const float* extinction,
-                            double exponent) {
+void hsSpecularFresnelTerm(float* color, const float* refractionIndex, const float* extinction,
+                           double exponent) {
     const Vec3 n = refractionIndex != nullptr ? Load(refractionIndex) : Vec3{1, 1, 1};
     const Vec3 k = extinction != nullptr ? Load(extinction) : Vec3{0, 0, 0};
     Specular(color, [&](const Vec3& c, const Vec3& l, const Vec3& h, float nh) {
@@ -173,7 +173,7 @@ void tssSpecularFresnelTerm(float* color, const float* refractionIndex, const fl
     });
 }
 
-void tssSpecularSolidFresnelTerm(float* color, double refractionIndex, double sharpness) {
+void hsSpecularSolidFresnelTerm(float* color, double refractionIndex, double sharpness) {
     const float n = static_cast<float>(refractionIndex);
     const double exponent = 130 * (std::isfinite(sharpness) ? sharpness : 0.0) + 13;
     Specular(color, [&](const Vec3& c, const Vec3& l, const Vec3& h, float nh) {

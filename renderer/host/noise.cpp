@@ -1,7 +1,7 @@
 // The host's noise and turbulence operations: the kernels of noise_kernels.h mapped to [0, 1].
 #include <array>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/noise_kernels.h"
 
 namespace vandrel::noise {
@@ -97,18 +97,18 @@ double Noise3(const float* point) {
 }  // namespace vandrel::noise
 
 // Six operations per noise type, one line each.
-#define VANDREL_HOST_NOISE(Suffix, Kernel)                                            \
-    double tssNoise1##Suffix(double x) { return ToUnit(Kernel##1(x)); }               \
-    double tssNoise2##Suffix(double x, double y) { return ToUnit(Kernel##2(x, y)); }  \
-    double tssNoise3##Suffix(const float* point) { return Noise3<Kernel##3>(point); } \
-    double tssTurbulence1##Suffix(double x, int octaves) {                            \
-        return Turbulence1<Kernel##1>(x, octaves);                                    \
-    }                                                                                 \
-    double tssTurbulence2##Suffix(double x, double y, int octaves) {                  \
-        return Turbulence2<Kernel##2>(x, y, octaves);                                 \
-    }                                                                                 \
-    double tssTurbulence3##Suffix(const float* point, int octaves) {                  \
-        return Turbulence3<Kernel##3>(point, octaves);                                \
+#define VANDREL_HOST_NOISE(Suffix, Kernel)                                           \
+    double hsNoise1##Suffix(double x) { return ToUnit(Kernel##1(x)); }               \
+    double hsNoise2##Suffix(double x, double y) { return ToUnit(Kernel##2(x, y)); }  \
+    double hsNoise3##Suffix(const float* point) { return Noise3<Kernel##3>(point); } \
+    double hsTurbulence1##Suffix(double x, int octaves) {                            \
+        return Turbulence1<Kernel##1>(x, octaves);                                   \
+    }                                                                                \
+    double hsTurbulence2##Suffix(double x, double y, int octaves) {                  \
+        return Turbulence2<Kernel##2>(x, y, octaves);                                \
+    }                                                                                \
+    double hsTurbulence3##Suffix(const float* point, int octaves) {                  \
+        return Turbulence3<Kernel##3>(point, octaves);                               \
     }
 
 using namespace vandrel::noise;

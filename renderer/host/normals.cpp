@@ -4,7 +4,7 @@
 // and the point itself, in that order; the gradient of the heights bends the shading normal.
 #include <cmath>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 
 namespace {
@@ -22,7 +22,7 @@ void Normalize(double v[3]) {
 
 extern "C" {
 
-void tssCalculateNormal2D(float* normal, double u, double v, tssUVSampler sampler, void* data) {
+void hsCalculateNormal2D(float* normal, double u, double v, hsUVSampler sampler, void* data) {
     (void)normal;  // the UV sampler only records positions; the 3D pass bends the normal
     if (sampler == nullptr) return;
     sampler(u, v, data);
@@ -30,9 +30,9 @@ void tssCalculateNormal2D(float* normal, double u, double v, tssUVSampler sample
     sampler(u, v + kStep, data);
 }
 
-void tssCalculateNormal3D(float* normal, const float* point, tssHeightSampler sampler, void* data) {
+void hsCalculateNormal3D(float* normal, const float* point, hsHeightSampler sampler, void* data) {
     if (normal == nullptr || point == nullptr || sampler == nullptr) return;
-    const tsxShadingRecord* sample = vandrel::host::CurrentSample();
+    const hxShadingRecord* sample = vandrel::host::CurrentSample();
     double du[3] = {1, 0, 0}, dv[3] = {0, 1, 0};
     if (sample != nullptr) {
         for (int k = 0; k < 3; ++k) {

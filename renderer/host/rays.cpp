@@ -1,6 +1,6 @@
 // Reflection, refraction, Fresnel reflection and ray tracing for the plug-in.
 //
-// tssRayTrace's ray parameter is the weight the traced colour carries in the caller's result, in
+// hsRayTrace's ray parameter is the weight the traced colour carries in the caller's result, in
 // (0, 1] (larger values count as 1). The host multiplies the weights along a chain of nested
 // traces and returns the background without tracing once the product falls below 1/256, or once
 // the nesting reaches the scene's maximum depth (5 by default). A parameter not above 0 (or not a
@@ -9,7 +9,7 @@
 //
 // The Fresnel reflections use the cosine between the current sample's viewer direction and its
 // shading normal (1, normal incidence, without a current sample). Their scratch triples receive:
-// tssFresnelReflect's the mirror direction of the unit ray; tssFresnelSolidReflect's the mirror and
+// hsFresnelReflect's the mirror direction of the unit ray; hsFresnelSolidReflect's the mirror and
 // the refracted direction ((0, 0, 0) under total internal reflection).
 #include <algorithm>
 #include <cmath>
@@ -47,7 +47,7 @@ bool Refracted(const Vec3& incident, const Vec3& normal, float eta, Vec3& out) {
     return Length(out) > 0;
 }
 
-float ViewCosine(const tsxShadingRecord* r) {
+float ViewCosine(const hxShadingRecord* r) {
     if (r == nullptr) return 1;
     const float c = Dot(Normalize(Load(r->viewer)), Normalize(Load(r->shadingNormal)));
     return std::isfinite(c) ? std::clamp(c, -1.0f, 1.0f) : 1.0f;
@@ -60,7 +60,7 @@ using namespace vandrel::host;
 
 extern "C" {
 
-void tssReflect(float* direction, const float* incident, const float* normal) {
+void hsReflect(float* direction, const float* incident, const float* normal) {
     if (direction == nullptr) return;
     if (incident == nullptr || normal == nullptr) {
         Store(direction, {0, 0, 0});
@@ -69,8 +69,8 @@ void tssReflect(float* direction, const float* incident, const float* normal) {
     Store(direction, Mirror(Load(incident), Load(normal)));
 }
 
-int32_t tssRefract(float* direction, const float* incident, const float* normal,
-                   double refractionIndex) {
+int32_t hsRefract(float* direction, const float* incident, const float* normal,
+                  double refractionIndex) {
     Vec3 out{};
     const bool ok =
         incident != nullptr && normal != nullptr &&
@@ -79,7 +79,7 @@ int32_t tssRefract(float* direction, const float* incident, const float* normal,
     return ok ? 1 : 0;
 }
 
-void tssRayTrace(float* color, const float* origin, const float* direction, double rayParameter) {
+void hsRayTrace(float* color, const float* origin, const float* direction, double rayParameter) {
     if (color == nullptr) return;
     Store(color, {0, 0, 0});
     TTraceState& state = ThreadTrace();
@@ -101,9 +101,9 @@ void tssRayTrace(float* color, const float* origin, const float* direction, doub
     state.weight = outerWeight;
 }
 
-void tssFresnelReflect(float* color, float* scratch, const float* refractionIndex,
-                       const float* extinction) {
-    const tsxShadingRecord* r = CurrentSample();
+void hsFresnelReflect(float* color, float* scratch, const float* refractionIndex,
+                      const float* extinction) {
+    const hxShadingRecord* r = CurrentSample();
     const float c = ViewCosine(r);
     if (scratch != nullptr) {
         Store(scratch,
@@ -115,9 +115,8 @@ void tssFresnelReflect(float* color, float* scratch, const float* refractionInde
     for (size_t i = 0; i < 3; ++i) color[i] = FresnelConductor(c, n[i], k[i]);
 }
 
-void tssFresnelSolidReflect(float* value, float* scratch1, float* scratch2,
-                            double refractionIndex) {
-    const tsxShadingRecord* r = CurrentSample();
+void hsFresnelSolidReflect(float* value, float* scratch1, float* scratch2, double refractionIndex) {
+    const hxShadingRecord* r = CurrentSample();
     const float eta = static_cast<float>(refractionIndex);
     if (scratch1 != nullptr) {
         Store(scratch1,

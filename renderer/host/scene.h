@@ -12,7 +12,7 @@
 // channel: the fraction of the light from behind that passes (0 opaque, 1 clear; Alpha is not
 // used).
 //
-// A scene is immutable while it renders; every rendering thread only reads it. tssRayTrace, called
+// A scene is immutable while it renders; every rendering thread only reads it. hsRayTrace, called
 // by the plug-in while a sample is shaded, traces into the scene of the calling thread's render.
 #pragma once
 
@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel::host {
 
@@ -62,8 +62,8 @@ struct TScene {
     TCamera camera;
     Vec3 background{0.55f, 0.6f, 0.68f};
     // The plug-in's shade callbacks by output type; null ones are never called.
-    std::array<tsxShadeCallback, 4> shaders{};
-    int maxDepth = 5;  // nested tssRayTrace levels before the background is returned
+    std::array<hxShadeCallback, 4> shaders{};
+    int maxDepth = 5;  // nested hsRayTrace levels before the background is returned
 };
 
 // The material-preview scene: one object of this shape above a checkered ground, a key point light

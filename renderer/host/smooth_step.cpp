@@ -1,6 +1,6 @@
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
-extern "C" double tssSmoothStep(double lowerEdge, double upperEdge, double x) {
+extern "C" double hsSmoothStep(double lowerEdge, double upperEdge, double x) {
     // The lower edge is tested first, so equal edges make a step that is 0 at the edge itself.
     if (x <= lowerEdge) return 0.0;
     if (x >= upperEdge) return 1.0;

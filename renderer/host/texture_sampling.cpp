@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/images.h"
 #include "renderer/host/vec3.h"
@@ -86,7 +86,7 @@ void Area(const TLoadedImage& image, double u, double v, double du, double dv, f
 void SampleTexture(float* color, int32_t texture, bool area) {
     if (color == nullptr) return;
     Store(color, {0, 0, 0});
-    const tsxShadingRecord* r = CurrentSample();
+    const hxShadingRecord* r = CurrentSample();
     const TLoadedImage* image = FindImage(ImageKind::kTexture, texture);
     if (r == nullptr || image == nullptr || image->width <= 0 || image->height <= 0 ||
         image->channels != 3) {
@@ -100,7 +100,7 @@ void SampleTexture(float* color, int32_t texture, bool area) {
 
 void SampleBump(float* normal, double strength, int32_t bump, bool area) {
     if (normal == nullptr) return;
-    const tsxShadingRecord* r = CurrentSample();
+    const hxShadingRecord* r = CurrentSample();
     const TLoadedImage* image = FindImage(ImageKind::kBump, bump);
     if (r == nullptr || image == nullptr || image->width <= 0 || image->height <= 0 ||
         image->channels != 1) {
@@ -136,16 +136,16 @@ using namespace vandrel::host;
 
 extern "C" {
 
-void tssTextureSamplePoint(float* color, int32_t, int32_t texture) {
+void hsTextureSamplePoint(float* color, int32_t, int32_t texture) {
     SampleTexture(color, texture, false);
 }
-void tssTextureSampleArea(float* color, int32_t, int32_t texture) {
+void hsTextureSampleArea(float* color, int32_t, int32_t texture) {
     SampleTexture(color, texture, true);
 }
-void tssBumpSamplePoint(float* normal, double strength, int32_t bump) {
+void hsBumpSamplePoint(float* normal, double strength, int32_t bump) {
     SampleBump(normal, strength, bump, false);
 }
-void tssBumpSampleArea(float* normal, double strength, int32_t bump) {
+void hsBumpSampleArea(float* normal, double strength, int32_t bump) {
     SampleBump(normal, strength, bump, true);
 }
 

@@ -173,7 +173,7 @@ bool HitLocal(ShapeKind shape, const Vec3& o, const Vec3& d, float tMin, float t
 
 std::array<float, 12> Inverse(const std::array<float, 12>& m) {
     std::array<float, 12> inverse{};
-    tsxInvertMx3f(inverse.data(), m.data());
+    hxInvertMx3f(inverse.data(), m.data());
     return inverse;
 }
 
@@ -183,8 +183,8 @@ Vec3 Clamp01(const Vec3& v) {
     return r;
 }
 
-void Call(const TScene& scene, int type, int32_t material, tsxShadingRecord& record) {
-    const tsxShadeCallback shade = scene.shaders[static_cast<size_t>(type)];
+void Call(const TScene& scene, int type, int32_t material, hxShadingRecord& record) {
+    const hxShadeCallback shade = scene.shaders[static_cast<size_t>(type)];
     if (shade != nullptr && material != 0) shade(material, &record, 3);
 }
 
@@ -280,7 +280,7 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
     }
     const float footprint = hit.t * state.pixelAngle;
 
-    tsxShadingRecord r{};
+    hxShadingRecord r{};
     r.alpha = 1;
     Store(r.colorIn, base);
     Store(r.colorOut, base);
@@ -301,7 +301,7 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
     Store(r.viewer, direction * -1.0f);
     r.node = object.node;
 
-    const tsxShadingRecord* outer = CurrentSample();
+    const hxShadingRecord* outer = CurrentSample();
     const int outerDepth = state.depth;
     state.depth = depth;
     SetCurrentSample(&r);
@@ -325,9 +325,9 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
         lit = Load(r.colorOut);
     } else {
         float ambient[3], diffuse[3], phong[3];
-        tssAmbientTerm(ambient);
-        tssDiffuseTerm(diffuse);
-        tssPhongTerm(phong, 3);
+        hsAmbientTerm(ambient);
+        hsDiffuseTerm(diffuse);
+        hsPhongTerm(phong, 3);
         for (size_t k = 0; k < 3; ++k) {
             lit[k] = 0.1f * ambient[k] + 0.9f * diffuse[k] * color[k] + 0.1f * phong[k];
         }

@@ -1,5 +1,5 @@
 // The tracer inside the stand-in host: ray–scene intersection, shadow rays and the shading of a hit
-// through the plug-in's callbacks, with the per-thread state that nested tssRayTrace calls use.
+// through the plug-in's callbacks, with the per-thread state that nested hsRayTrace calls use.
 #pragma once
 
 #include <array>

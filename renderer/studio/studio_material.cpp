@@ -140,7 +140,7 @@ std::string_view SlotName(int32_t outputType) {
 TStudioMaterial ReadMaterial(const TPluginShaders& shaders) {
     TStudioMaterial material;
     for (int32_t type = 0; type < kOutputTypeCount; ++type) {
-        const tsxGetParameterCallback get = shaders[static_cast<size_t>(type)].getParameter;
+        const hxGetParameterCallback get = shaders[static_cast<size_t>(type)].getParameter;
         TStudioSlot& slot = material[static_cast<size_t>(type)];
         if (get == nullptr) continue;
         slot.Shader = Text(get("D"));
@@ -161,7 +161,7 @@ TStudioMaterial ReadMaterial(const TPluginShaders& shaders) {
 
 void WriteSlot(const TPluginShaders& shaders, int32_t outputType, const TStudioSlot& slot) {
     if (outputType < 0 || outputType >= kOutputTypeCount) return;
-    const tsxSetParameterCallback set = shaders[static_cast<size_t>(outputType)].setParameter;
+    const hxSetParameterCallback set = shaders[static_cast<size_t>(outputType)].setParameter;
     if (set == nullptr) return;
     set("D", slot.Shader.c_str());
     for (int32_t t = 0; t < kTriggerCount; ++t) {

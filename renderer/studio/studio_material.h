@@ -17,13 +17,13 @@
 #include <string>
 #include <string_view>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "interface/interface_model.h"
 
 namespace vandrel::studio {
 
 // The plug-in's four registrations, by output type (0 Displacement … 3 Reflectance).
-using TPluginShaders = std::array<tsxShaderDescriptor, 4>;
+using TPluginShaders = std::array<hxShaderDescriptor, 4>;
 
 struct TStudioSlot {
     std::string Shader;  // empty: the slot is unused and renders as the host's default

@@ -48,7 +48,7 @@ TStudioRenderer::~TStudioRenderer() {
     if (worker_.joinable()) worker_.join();
     receiver_.reset();  // drops the events of mail never delivered
     if (running_) {
-        for (const tsxShaderDescriptor& d : shaders_) {
+        for (const hxShaderDescriptor& d : shaders_) {
             if (d.shade != nullptr) d.shade(0, nullptr, 1);
         }
     }
@@ -170,7 +170,7 @@ void TStudioRenderer::Deliver() {
 
 void TStudioRenderer::Stopped(TStudioOutcome outcome) {
     if (worker_.joinable()) worker_.join();
-    for (const tsxShaderDescriptor& d : shaders_) {
+    for (const hxShaderDescriptor& d : shaders_) {
         if (d.shade != nullptr) d.shade(0, nullptr, 1);
     }
     running_ = false;

@@ -305,7 +305,7 @@ void TStudioWindow::RenderToFile(const std::string& path) {
 }
 
 void TStudioWindow::OpenPanelCommand(int32_t outputType) {
-    const tsxPanelCallback panel = shaders_[static_cast<size_t>(outputType)].panel;
+    const hxPanelCallback panel = shaders_[static_cast<size_t>(outputType)].panel;
     if (panel != nullptr) panel(1);
     // A panel may have chosen another shader without asking for an update.
     RefreshSlots();

@@ -205,7 +205,7 @@ TEST(CustomDefinition, WritesTheTextItReads) {
     EXPECT_EQ(MakeCustomDefinition(parts), kMixed);
 }
 
-TEST(CustomDefinition, SeparatorsInsideTextsSurviveTheRoundTrip) {
+TEST(CustomDefinition, SeparatorsInsideTextSurviveTheRoundTrip) {
     // "^" (94) and ";" (59) are escaped besides the stream's own escapes; the byte 223 escapes to
     // "&)^", whose "^" must not end its field.
     TCustomDefinitionParts parts;

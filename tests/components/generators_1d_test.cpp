@@ -13,7 +13,7 @@
 #include "components/shared/noise_select.h"
 #include "components/shared/octaves.h"
 #include "core/random.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 namespace {
@@ -49,11 +49,11 @@ void ExpectRows(const std::vector<Row>& rows) {
 
 // Whether the host noise (still a placeholder in some trees) varies at all.
 bool HostNoiseVaries() {
-    for (auto noise : {tssNoise1, tssNoise1Classic, tssNoise1Perlin, tssNoise1SparseConv}) {
-        if (noise(0.37) != noise(1.61) || noise(0.37) != tssNoise1(0.37)) return true;
+    for (auto noise : {hsNoise1, hsNoise1Classic, hsNoise1Perlin, hsNoise1SparseConv}) {
+        if (noise(0.37) != noise(1.61) || noise(0.37) != hsNoise1(0.37)) return true;
     }
-    return tssTurbulence1(0.37, 1) != tssTurbulence1(0.37, 4) ||
-           tssTurbulence1(0.37, 3) != tssTurbulence1(1.61, 3);
+    return hsTurbulence1(0.37, 1) != hsTurbulence1(0.37, 4) ||
+           hsTurbulence1(0.37, 3) != hsTurbulence1(1.61, 3);
 }
 
 TEST(Generators1D, PropertyTablesAsStated) {
@@ -113,7 +113,7 @@ TEST(Generators1D, SineAndGauss) {
 
 TEST(Generators1D, NoiseIsTheHostNoiseScaledAndOffset) {
     using Noise = double (*)(double);
-    const Noise noises[4] = {tssNoise1, tssNoise1Classic, tssNoise1Perlin, tssNoise1SparseConv};
+    const Noise noises[4] = {hsNoise1, hsNoise1Classic, hsNoise1Perlin, hsNoise1SparseConv};
     for (int type = 0; type < 4; ++type) {
         for (double input : {0.0, 0.37, -2.75, 13.1}) {
             const double a = 1.5, f = 2.25, o = -0.25;
@@ -144,8 +144,8 @@ TEST(Generators1D, NoiseTypeOutOfRangeKeepsThePreviousOutput) {
 
 TEST(Generators1D, TurbulenceUsesTheOctaveRule) {
     using Turbulence = double (*)(double, int);
-    const Turbulence turbulences[4] = {tssTurbulence1, tssTurbulence1Classic, tssTurbulence1Perlin,
-                                       tssTurbulence1SparseConv};
+    const Turbulence turbulences[4] = {hsTurbulence1, hsTurbulence1Classic, hsTurbulence1Perlin,
+                                       hsTurbulence1SparseConv};
     const struct {
         double octaves;
         int passed;
@@ -230,12 +230,12 @@ TEST(Generators1D, Staircase) {
 
 TEST(Generators1D, SmoothStep) {
     ExpectRows({
-        {108, {}, tssSmoothStep(0, 1, 0.5)},
-        {108, {2, 1, 10, 4, 1.5}, 4 + 6 * tssSmoothStep(1, 2, 1.5)},
-        {108, {2, 1, 10, 4, 1.25}, 4 + 6 * tssSmoothStep(1, 2, 1.25)},
+        {108, {}, hsSmoothStep(0, 1, 0.5)},
+        {108, {2, 1, 10, 4, 1.5}, 4 + 6 * hsSmoothStep(1, 2, 1.5)},
+        {108, {2, 1, 10, 4, 1.25}, 4 + 6 * hsSmoothStep(1, 2, 1.25)},
         {108, {2, 1, 10, 4, 0.5}, 4},
         {108, {2, 1, 10, 4, 3}, 10},
-        {108, {1, 1, 10, 4, 1}, 4 + 6 * tssSmoothStep(1, 1, 1)},  // equal edges: the host's step
+        {108, {1, 1, 10, 4, 1}, 4 + 6 * hsSmoothStep(1, 1, 1)},  // equal edges: the host's step
         {108, {1, 1, 10, 4, 1.5}, 10},
     });
 }
@@ -283,8 +283,8 @@ TEST(Generators1D, Sawtooth) {
         {106, {2, -1, 0.5, 0, 0, 0.5, 0, 0, 0, 0.25, 0}, 0},
         {106, {1, 0, 0.5, 0, 0, 0.5, 0, 0, 0.25, 0.5, 0}, 0.5},  // Shift
         // Smooth rise and fall through the host's smooth step.
-        {106, {1, 0, 0.5, 1, 0, 0.5, 0, 0, 0, 0.1, 0}, tssSmoothStep(0, 0.5, F(0.1))},
-        {106, {1, 0, 0.5, 0, 0, 0.5, 1, 0, 0, 0.6, 0}, 1 - tssSmoothStep(0, 0.5, F(0.6) - 0.5)},
+        {106, {1, 0, 0.5, 1, 0, 0.5, 0, 0, 0, 0.1, 0}, hsSmoothStep(0, 0.5, F(0.1))},
+        {106, {1, 0, 0.5, 0, 0, 0.5, 1, 0, 0, 0.6, 0}, 1 - hsSmoothStep(0, 0.5, F(0.6) - 0.5)},
         // Rise, high, fall, low of 0.5 each (period 2).
         {106, {1, 0, 0.5, 0, 0.5, 0.5, 0, 0.5, 0, 0.75, 0}, 1},
         {106, {1, 0, 0.5, 0, 0.5, 0.5, 0, 0.5, 0, 1.25, 0}, 0.5},

@@ -46,10 +46,9 @@ TEST(Gauss2D, BellAndZeroWidth) {
 }
 
 TEST(Noise2D, HostNoiseOfEachType) {
-    const Noise2Function noises[] = {tssNoise2, tssNoise2Classic, tssNoise2Perlin,
-                                     tssNoise2SparseConv};
-    const Turbulence2Function turbulences[] = {tssTurbulence2, tssTurbulence2Classic,
-                                               tssTurbulence2Perlin, tssTurbulence2SparseConv};
+    const Noise2Function noises[] = {hsNoise2, hsNoise2Classic, hsNoise2Perlin, hsNoise2SparseConv};
+    const Turbulence2Function turbulences[] = {hsTurbulence2, hsTurbulence2Classic,
+                                               hsTurbulence2Perlin, hsTurbulence2SparseConv};
     for (int32_t type = 0; type < 4; ++type) {
         const double u = 0.3, v = -1.7, f = 2.5;
         const double n = noises[type](static_cast<float>(u) * f, static_cast<float>(v) * f);
@@ -71,14 +70,14 @@ TEST(Noise2D, ColourChannelShifts) {
         {"colour noise",
          206,
          {{1, 2, 3}, {3}, {0.1f, 0.2f, 0.3f}, {0.5f, 0.25f}, {0}},
-         {tssNoise2(x + 975, y) * 1 + 0.1f, tssNoise2(x, y + 1111) * 2 + 0.2f,
-          tssNoise2(x + 873, y + 1213) * 3 + 0.3f}},
+         {hsNoise2(x + 975, y) * 1 + 0.1f, hsNoise2(x, y + 1111) * 2 + 0.2f,
+          hsNoise2(x + 873, y + 1213) * 3 + 0.3f}},
         {"colour turbulence, octaves 25 pass 20",
          207,
          {{1, 2, 3}, {3}, {0.1f, 0.2f, 0.3f}, {0.5f, 0.25f}, {2}, {25}},
-         {tssTurbulence2Perlin(x + 975, y, 20) * 1 + 0.1f,
-          tssTurbulence2Perlin(x, y + 1111, 20) * 2 + 0.2f,
-          tssTurbulence2Perlin(x + 873, y + 1213, 20) * 3 + 0.3f}},
+         {hsTurbulence2Perlin(x + 975, y, 20) * 1 + 0.1f,
+          hsTurbulence2Perlin(x, y + 1111, 20) * 2 + 0.2f,
+          hsTurbulence2Perlin(x + 873, y + 1213, 20) * 3 + 0.3f}},
         // No zero-amplitude shortcut, but a zero amplitude still zeroes the noise.
         {"colour noise, zero amplitude",
          206,

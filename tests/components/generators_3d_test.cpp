@@ -63,12 +63,12 @@ TEST(Noise3D, ColourChannelsShiftOneAxisEach) {
         q[axis] = static_cast<float>(q[axis] + double(shift));
         return q;
     };
-    const double r = tssNoise3Classic(shifted(0, 975));
-    const double g = tssNoise3Classic(shifted(1, 1111));
-    const double b = tssNoise3Classic(shifted(2, 871));
-    const double tr = tssTurbulence3SparseConv(shifted(0, 975), 2);
-    const double tg = tssTurbulence3SparseConv(shifted(1, 1111), 2);
-    const double tb = tssTurbulence3SparseConv(shifted(2, 871), 2);
+    const double r = hsNoise3Classic(shifted(0, 975));
+    const double g = hsNoise3Classic(shifted(1, 1111));
+    const double b = hsNoise3Classic(shifted(2, 871));
+    const double tr = hsTurbulence3SparseConv(shifted(0, 975), 2);
+    const double tg = hsTurbulence3SparseConv(shifted(1, 1111), 2);
+    const double tb = hsTurbulence3SparseConv(shifted(2, 871), 2);
     const Case rows[] = {
         {"colour noise",
          305,

@@ -17,7 +17,7 @@
 #include "core/catalogue.h"
 #include "core/context.h"
 #include "core/instance.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 #include "renderer/host/tracer.h"
@@ -70,7 +70,7 @@ struct Case {
 };
 
 std::vector<float> RunComponent(int32_t id, const Values& props, bool inHost,
-                                const tsxShadingRecord* sample = nullptr) {
+                                const hxShadingRecord* sample = nullptr) {
     Fresh c(id);
     if (sample != nullptr) std::memcpy(c.record.Variables.data(), sample, sizeof *sample);
     Set(*c, props);
@@ -184,7 +184,7 @@ class LitComponent : public ::testing::Test {
     static std::vector<double> C(double f) { return {0.5 * f, 0.6 * f, 0.7 * f}; }
 
     host::TScene scene;
-    tsxShadingRecord sample{};
+    hxShadingRecord sample{};
 };
 
 TEST_F(LitComponent, LightTermsAndTheirExponents) {
@@ -306,7 +306,7 @@ TEST_F(LitComponent, ReflectanceTracesOnlyWhenAskedAndPossible) {
 
 // Counts the samples the host shades along traced rays.
 thread_local int tShaded = 0;
-void CountingShader(int32_t, tsxShadingRecord* r, int32_t) {
+void CountingShader(int32_t, hxShadingRecord* r, int32_t) {
     ++tShaded;
     r->colorOut[0] = r->colorOut[1] = r->colorOut[2] = 1;
 }

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/images.h"
 
 namespace vandrel {
@@ -45,27 +45,27 @@ std::vector<TCall> TakeCalls() {
 const THostFileOperations kRecordingHost = {
     [](const char* path, int32_t mode) {
         Record('t', mode);
-        return tssTextureRead(path, mode);
+        return hsTextureRead(path, mode);
     },
     [](const char* path) {
         Record('b', 0);
-        return tssBumpRead(path);
+        return hsBumpRead(path);
     },
     [](const char* path) {
         Record('i', 0);
-        return tssImageRead(path);
+        return hsImageRead(path);
     },
     [](int32_t h) {
         Record('T', h);
-        tssTextureDestroy(h);
+        hsTextureDestroy(h);
     },
     [](int32_t h) {
         Record('B', h);
-        tssBumpDestroy(h);
+        hsBumpDestroy(h);
     },
     [](int32_t h) {
         Record('I', h);
-        tssImageDestroy(h);
+        hsImageDestroy(h);
     },
 };
 
@@ -116,7 +116,7 @@ bool Alive(char kind, int32_t handle) {
         case 'B':
             return host::FindImage(host::ImageKind::kBump, handle) != nullptr;
         default:
-            return tssImageGetWidth(handle) == 2;
+            return hsImageGetWidth(handle) == 2;
     }
 }
 
@@ -168,8 +168,8 @@ TEST_F(MediaCache, KeyIsTheWholeReferenceText) {
               [](const TCall& a, const TCall& b) { return a.value < b.value; });
     EXPECT_EQ(destroyed,
               (std::vector<TCall>{{'I', full.host}, {'I', bare.host}, {'T', texture.host}}));
-    EXPECT_EQ(tssImageGetWidth(full.host), 0);
-    EXPECT_EQ(tssImageGetWidth(bare.host), 0);
+    EXPECT_EQ(hsImageGetWidth(full.host), 0);
+    EXPECT_EQ(hsImageGetWidth(bare.host), 0);
 }
 
 TEST_F(MediaCache, NamesResolveAlongTheSearchPath) {
@@ -185,8 +185,8 @@ TEST_F(MediaCache, NamesResolveAlongTheSearchPath) {
         SCOPED_TRACE(c.name);
         const TMediaHandle handle = Open(c.reference);
         ASSERT_NE(handle.host, 0);
-        EXPECT_EQ(tssImageGetWidth(handle.host), 2);
-        EXPECT_EQ(tssImageGetPixel(handle.host, 1, 0), 0x00605040u);
+        EXPECT_EQ(hsImageGetWidth(handle.host), 2);
+        EXPECT_EQ(hsImageGetPixel(handle.host, 1, 0), 0x00605040u);
     }
     // Without the folder on the search path the bare name finds nothing.
     cache_.ReleaseAll();

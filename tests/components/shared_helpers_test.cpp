@@ -19,18 +19,18 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 TEST(NoiseSelect, TypesZeroToThreePickTheHostFunctionOfTheDimension) {
-    EXPECT_EQ(SelectNoise1(0), &tssNoise1);
-    EXPECT_EQ(SelectNoise1(1), &tssNoise1Classic);
-    EXPECT_EQ(SelectNoise1(2), &tssNoise1Perlin);
-    EXPECT_EQ(SelectNoise1(3), &tssNoise1SparseConv);
-    EXPECT_EQ(SelectNoise2(0), &tssNoise2);
-    EXPECT_EQ(SelectNoise2(3), &tssNoise2SparseConv);
-    EXPECT_EQ(SelectNoise3(1), &tssNoise3Classic);
-    EXPECT_EQ(SelectNoise3(2), &tssNoise3Perlin);
-    EXPECT_EQ(SelectTurbulence1(0), &tssTurbulence1);
-    EXPECT_EQ(SelectTurbulence1(2), &tssTurbulence1Perlin);
-    EXPECT_EQ(SelectTurbulence2(1), &tssTurbulence2Classic);
-    EXPECT_EQ(SelectTurbulence3(3), &tssTurbulence3SparseConv);
+    EXPECT_EQ(SelectNoise1(0), &hsNoise1);
+    EXPECT_EQ(SelectNoise1(1), &hsNoise1Classic);
+    EXPECT_EQ(SelectNoise1(2), &hsNoise1Perlin);
+    EXPECT_EQ(SelectNoise1(3), &hsNoise1SparseConv);
+    EXPECT_EQ(SelectNoise2(0), &hsNoise2);
+    EXPECT_EQ(SelectNoise2(3), &hsNoise2SparseConv);
+    EXPECT_EQ(SelectNoise3(1), &hsNoise3Classic);
+    EXPECT_EQ(SelectNoise3(2), &hsNoise3Perlin);
+    EXPECT_EQ(SelectTurbulence1(0), &hsTurbulence1);
+    EXPECT_EQ(SelectTurbulence1(2), &hsTurbulence1Perlin);
+    EXPECT_EQ(SelectTurbulence2(1), &hsTurbulence2Classic);
+    EXPECT_EQ(SelectTurbulence3(3), &hsTurbulence3SparseConv);
     for (int32_t type : {-1, 4, 5, 100, std::numeric_limits<int32_t>::min()}) {
         EXPECT_EQ(SelectNoise1(type), nullptr) << type;
         EXPECT_EQ(SelectNoise2(type), nullptr) << type;
@@ -45,17 +45,17 @@ TEST(NoiseSelect, CallersGetTheHostValueOrNothingWritten) {
     const float point[3] = {0.25f, -1.5f, 3.75f};
     double out = -7.0;
     EXPECT_TRUE(Noise1(2, 0.37, &out));
-    EXPECT_EQ(out, tssNoise1Perlin(0.37));
+    EXPECT_EQ(out, hsNoise1Perlin(0.37));
     EXPECT_TRUE(Noise2(1, 0.37, 1.9, &out));
-    EXPECT_EQ(out, tssNoise2Classic(0.37, 1.9));
+    EXPECT_EQ(out, hsNoise2Classic(0.37, 1.9));
     EXPECT_TRUE(Noise3(3, point, &out));
-    EXPECT_EQ(out, tssNoise3SparseConv(point));
+    EXPECT_EQ(out, hsNoise3SparseConv(point));
     EXPECT_TRUE(Turbulence1(0, 0.37, 4, &out));
-    EXPECT_EQ(out, tssTurbulence1(0.37, 4));
+    EXPECT_EQ(out, hsTurbulence1(0.37, 4));
     EXPECT_TRUE(Turbulence2(2, 0.37, 1.9, 5, &out));
-    EXPECT_EQ(out, tssTurbulence2Perlin(0.37, 1.9, 5));
+    EXPECT_EQ(out, hsTurbulence2Perlin(0.37, 1.9, 5));
     EXPECT_TRUE(Turbulence3(1, point, 6, &out));
-    EXPECT_EQ(out, tssTurbulence3Classic(point, 6));
+    EXPECT_EQ(out, hsTurbulence3Classic(point, 6));
 
     out = -7.0;
     EXPECT_FALSE(Noise1(4, 0.37, &out));
@@ -224,8 +224,8 @@ TEST(Easing, ClampThenEase) {
         {0.5, 1, 0.25},
         {0.5, 2, 0.75},
         {0.25, 2, 0.4375},
-        {0.5, 3, tssSmoothStep(0, 1, 0.5)},
-        {0.2, 3, tssSmoothStep(0, 1, 0.2)},
+        {0.5, 3, hsSmoothStep(0, 1, 0.5)},
+        {0.2, 3, hsSmoothStep(0, 1, 0.2)},
         {0.3, 4, 0.3},
         {0.3, -1, 0.3},
         {2.0, 1, 1.0},

@@ -20,7 +20,7 @@
 #include "core/instance.h"
 #include "core/shader_file.h"
 #include "core/tree.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "media_checks.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/images.h"
@@ -213,7 +213,7 @@ TEST(Textures, FallbacksWithoutAHandle) {
     Set(*image1104, 5, {0.5f, 0.25f, 1});
     image1104->Evaluate(true);
     EXPECT_EQ(Out(*image1104), (std::vector<float>{0.5f, 0.25f, 1}));
-    tssImageDestroy(image);
+    hsImageDestroy(image);
 }
 
 // In the preview the files are never read: an image shows the preview picture, a bump map the
@@ -234,7 +234,7 @@ TEST(Textures, PreviewIgnoresTheHostFiles) {
     Set(*bump, 0, {0});
     bump->Evaluate(false);
     EXPECT_EQ(Out(*bump), (std::vector<float>{0, 1, 0}));
-    tssImageDestroy(image);
+    hsImageDestroy(image);
 }
 
 // Every filter with every wrap on the 4 x 4 ramp (values in 0 … 255; B is always 0).
@@ -305,7 +305,7 @@ TEST(Textures, ImageFiltersWrapAndClamp) {
     Set(*c, 6, {0, 0});
     c->Evaluate(true);
     EXPECT_EQ(Out(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
-    tssImageDestroy(image);
+    hsImageDestroy(image);
 }
 
 TEST(Textures, ImageValueReducesTheColourBackgroundIncluded) {
@@ -375,7 +375,7 @@ TEST(Textures, ExposedFilesReachTheComponentsWhenShading) {
                            "I:" + (folder / "strip.ppm").string());
     host::SetTextParameter(material, kFirstFileParameter + 3,
                            "A:" + (folder / "tone.wav").string());
-    tsxShadingRecord h{};
+    hxShadingRecord h{};
     h.uv[0] = 0.5f;  // pixel 1 of 3
     h.uv[1] = 0.5f;
     Shade(Registry(), kColor, material, &h);
@@ -419,11 +419,11 @@ class HostTextures : public ::testing::Test {
     }
     void TearDown() override {
         host::SetCurrentSample(nullptr);
-        tssTextureDestroy(handles_[0].host);
-        tssBumpDestroy(handles_[1].host);
+        hsTextureDestroy(handles_[0].host);
+        hsBumpDestroy(handles_[1].host);
     }
     std::array<TMediaHandle, kFileSlots> handles_{};
-    tsxShadingRecord sample_{};
+    hxShadingRecord sample_{};
 };
 
 // Sampling 0 filters over the sample's area (here the whole picture: its mean), any other value
@@ -504,7 +504,7 @@ TEST_F(HostTextures, InputsReadThroughReferences) {
                                            {1105, bind(2), fileOnly}}) {
         test::ExpectInputsReadThroughReferences(cc);
     }
-    tssImageDestroy(image);
+    hsImageDestroy(image);
 }
 
 }  // namespace

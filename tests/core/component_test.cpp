@@ -26,7 +26,7 @@ TEST(Component, FreshSineEvaluatesToItsDefault) {
     EXPECT_NEAR(*sine.OutputAddress(), 0.0f, 1e-7);
 }
 
-TEST(Component, InputsStartAtTheOwnConstants) {
+TEST(Component, InputsBeginAtTheOwnConstants) {
     TXRCAdd3D add;
     for (int32_t prop = 0; prop < add.PropertyCount(); ++prop) {
         for (int32_t part = 0; part < 3; ++part) {

@@ -8,7 +8,7 @@
 
 #include "core/context.h"
 #include "core/shader_file.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 
 namespace vandrel {
@@ -38,8 +38,8 @@ class InstanceTest : public ::testing::Test {
         return material;
     }
 
-    static tsxShadingRecord Sample() {
-        tsxShadingRecord h{};
+    static hxShadingRecord Sample() {
+        hxShadingRecord h{};
         h.colorIn[0] = 0.8f, h.colorIn[1] = 0.4f, h.colorIn[2] = 0.2f;
         h.filterIn[0] = 0.1f, h.filterIn[1] = 0.2f, h.filterIn[2] = 0.3f;
         h.shadingNormal[2] = 1.0f;
@@ -57,7 +57,7 @@ class InstanceTest : public ::testing::Test {
 TEST_F(InstanceTest, DefaultShaderPassesTheHostValuesThrough) {
     const int32_t material = host::CreateMaterial();
     host::SetTextParameter(material, kDataParameter, (folder / "missing.xrb").string());
-    tsxShadingRecord h = Sample();
+    hxShadingRecord h = Sample();
     Shade(Registry(), kColor, material, &h);
     EXPECT_EQ(h.colorOut[0], 0.8f);
     EXPECT_EQ(h.colorOut[2], 0.2f);
@@ -80,7 +80,7 @@ TEST_F(InstanceTest, TriggersAndMaterialsSwitchInstances) {
     const int32_t c = Material("c.xrb", "XR0001000101V0F0005000F");  // colour = ColorIn
     host::SetFloatParameter(a, kFirstTriggerParameter, {0.5f, 0, 0});
     host::SetFloatParameter(b, kFirstTriggerParameter, {0.75f, 0, 0});
-    tsxShadingRecord h = Sample();
+    hxShadingRecord h = Sample();
     Shade(Registry(), kColor, a, &h);
     EXPECT_EQ(h.colorOut[0], 0.5f);
     Shade(Registry(), kColor, b, &h);
@@ -97,7 +97,7 @@ TEST_F(InstanceTest, TriggersAndMaterialsSwitchInstances) {
 TEST_F(InstanceTest, SharedEvaluationReusesThePassAtTheSameWorldPosition) {
     // A sine of ColorIn.R feeds the colour; EvaluationMode 1.
     const int32_t m = Material("shared.xrb", "XR0002006501V3F0002000C000102S000000M60001000F");
-    tsxShadingRecord h = Sample();
+    hxShadingRecord h = Sample();
     h.colorIn[0] = 0.25f;  // sine -> 1
     Shade(Registry(), kColor, m, &h);
     EXPECT_FLOAT_EQ(h.colorOut[0], 1.0f);
@@ -111,7 +111,7 @@ TEST_F(InstanceTest, SharedEvaluationReusesThePassAtTheSameWorldPosition) {
 
 TEST_F(InstanceTest, FirstSampleNeverMatchesTheInitialLastWorld) {
     const int32_t m = Material("shared.xrb", "XR0002006501V3F0002000C000102S000000M60001000F");
-    tsxShadingRecord h = Sample();
+    hxShadingRecord h = Sample();
     h.worldPoint[0] = 0.0f, h.worldPoint[1] = 0.0f;
     h.colorIn[0] = 0.25f;
     Shade(Registry(), kColor, m, &h);
@@ -124,7 +124,7 @@ TEST_F(InstanceTest, HeightModePairsTheSamplersAndFetchesTheTransformOnce) {
     host::Node node;
     node.transform = {2, 0, 0, 1, 0, 2, 0, 0, 0, 0, 2, 0};
     const int32_t nodeHandle = host::CreateNode(node);
-    tsxShadingRecord h = Sample();
+    hxShadingRecord h = Sample();
     h.node = nodeHandle;
     h.uv[0] = 0.3f, h.uv[1] = 0.6f;
     host::SetCurrentSample(&h);
@@ -150,7 +150,7 @@ TEST_F(InstanceTest, ThreadsNeverShareRecordsOrInstances) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 2; ++t) {
         threads.emplace_back([&, t] {
-            tsxShadingRecord h = Sample();
+            hxShadingRecord h = Sample();
             for (int i = 0; i < 100; ++i) Shade(Registry(), kColor, m, &h);
             EXPECT_EQ(h.colorOut[0], 0.5f);
             seen[t] = Registry().RecordForThisThread().Current[kColor];
@@ -163,7 +163,7 @@ TEST_F(InstanceTest, ThreadsNeverShareRecordsOrInstances) {
 
 TEST_F(InstanceTest, FailedBuildLeavesTheHostRecordAlone) {
     const int32_t m = Material("bad.xrb", "XR0001038A00000F");  // an unknown type id
-    tsxShadingRecord h = Sample();
+    hxShadingRecord h = Sample();
     h.colorOut[0] = 0.123f;
     Shade(Registry(), kColor, m, &h);
     EXPECT_EQ(h.colorOut[0], 0.123f);

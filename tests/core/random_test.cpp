@@ -23,7 +23,7 @@ TEST(Random, NextIsMultiplyWithCarryOnFractions) {
     EXPECT_DOUBLE_EQ(state.c, 1055556834.0 / 4294967296.0);
 }
 
-TEST(Random, ZeroSeedWarmsUpDifferentlyFromItsStandIn) {
+TEST(Random, ZeroSeedWarmsUpDifferentlyFromTheStandIn) {
     // 0 stands for 2147483647 but warms up 17 times instead of 11.
     EXPECT_NE(FirstDraw(0), FirstDraw(2147483647));
     EXPECT_NE(FirstDraw(-5), FirstDraw(5));

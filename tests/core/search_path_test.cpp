@@ -165,7 +165,7 @@ TEST(SearchPath, BareNamesResolveInPathOrder) {
     EXPECT_EQ(ResolveFileName(std::string("wood.xrb\0x", 10), path), std::nullopt);
 }
 
-TEST(SearchPath, PublishedSnapshotsStayWhole) {
+TEST(SearchPath, APublishedSnapshotStaysWhole) {
     const TSearchPath one({"/one/a/", "/one/b/"});
     const TSearchPath two({"/two/a/", "/two/b/", "/two/c/"});
     PublishSearchPath(one);

@@ -135,9 +135,9 @@ TEST(SpinRules, NavigationWrapsAround) {
 }
 
 TEST_F(ControlsTest, SpinFieldValuesAndDisplay) {
-    TtsxSpinEdit2 spin;
+    THostSpinEdit2 spin;
     int changes = 0;
-    QObject::connect(&spin, &TtsxSpinEdit2::OnChange, [&] { ++changes; });
+    QObject::connect(&spin, &THostSpinEdit2::OnChange, [&] { ++changes; });
     spin.SetValueF(12345.6f);
     EXPECT_EQ(spin.ValueF(), 12345.6f);
     EXPECT_EQ(spin.DisplayText(), "12345.6");
@@ -152,7 +152,7 @@ TEST_F(ControlsTest, SpinFieldValuesAndDisplay) {
     EXPECT_EQ(spin.ValueInt(), 1);
     EXPECT_EQ(changes, 5);
 
-    TtsxSpinEdit2 floats;
+    THostSpinEdit2 floats;
     floats.SetValueF(0.5f);
     EXPECT_EQ(floats.DisplayText(), "0.5");
     floats.SetValueF(2);
@@ -163,7 +163,7 @@ TEST_F(ControlsTest, SpinFieldValuesAndDisplay) {
 }
 
 TEST_F(ControlsTest, SpinButtonStepsByTheIncrement) {
-    TtsxSpinEdit2 spin;
+    THostSpinEdit2 spin;
     spin.resize(60, 16);
     spin.SetIncrement(0.25f);
     spin.SetPositiveOnly(true);
@@ -176,7 +176,7 @@ TEST_F(ControlsTest, SpinButtonStepsByTheIncrement) {
 
 TEST_F(ControlsTest, InlineEditorIgnoresLettersInAWholeNumberField) {
     QWidget parent;
-    auto* spin = new TtsxSpinEdit2(&parent);
+    auto* spin = new THostSpinEdit2(&parent);
     spin->resize(60, 16);
     spin->SetShowValue(TSpinShow::Whole);
     spin->SetValueInt(3);
@@ -195,7 +195,7 @@ TEST_F(ControlsTest, InlineEditorIgnoresLettersInAWholeNumberField) {
 }
 
 TEST_F(ControlsTest, InlineEditorCommitsAndCancels) {
-    TtsxSpinEdit2 spin;
+    THostSpinEdit2 spin;
     spin.resize(60, 16);
     spin.SetValueF(1.5f);
     spin.StartEdit();
@@ -214,12 +214,12 @@ TEST_F(ControlsTest, InlineEditorCommitsAndCancels) {
 
 TEST_F(ControlsTest, TabAndArrowsMoveBetweenSiblingFields) {
     QWidget parent;
-    TtsxSpinEdit2* fields[3];
+    THostSpinEdit2* fields[3];
     for (auto*& field : fields) {
-        field = new TtsxSpinEdit2(&parent);
+        field = new THostSpinEdit2(&parent);
         field->resize(60, 16);
     }
-    auto* hidden = new TtsxSpinEdit2(&parent);  // skipped while hidden
+    auto* hidden = new THostSpinEdit2(&parent);  // skipped while hidden
     hidden->hide();
     parent.show();
 
@@ -574,12 +574,12 @@ TEST_F(ControlsTest, Screenshots) {
     QWidget panel;
     panel.resize(220, 150);
     panel.setAutoFillBackground(true);
-    auto* a = new TtsxSpinEdit2(&panel);
+    auto* a = new THostSpinEdit2(&panel);
     a->setGeometry(4, 4, 140, 16);
     a->SetCaption("Amplitude");
     a->SetEditorWidth(60);
     a->SetValueF(0.5f);
-    auto* b = new TtsxSpinEdit2(&panel);
+    auto* b = new THostSpinEdit2(&panel);
     b->setGeometry(4, 24, 140, 20);
     b->SetCaption("Octaves");
     b->SetShowValue(TSpinShow::Whole);

@@ -464,7 +464,7 @@ TEST_F(CustomFromSubtreeTest, FileBasedComponentsAreRefused) {
     EXPECT_TRUE(CompileSubtree(graph, add).has_value());
 }
 
-TEST_F(CustomFromSubtreeTest, ACreatedComponentEvaluatesLikeItsSubtree) {
+TEST_F(CustomFromSubtreeTest, ACreatedComponentEvaluatesLikeTheSubtree) {
     // A blend of (Trigger 4 + Trigger 9) at weight 0.25 with 0.5 at weight 0.5: the two triggers
     // become properties 1 and 2.
     TXRComponentContainer* sum = Place(kAdd, 100, 100);

@@ -497,7 +497,7 @@ TEST_F(InterfaceEditorTest, BrowsingGivesTheBareNameAndRemembersTheFolder) {
     TInterfaceEditor& w = Open();
     ASSERT_TRUE(w.SelectEntry({true, 0}));
     EXPECT_EQ(w.PageIndex(), 5);
-    EXPECT_EQ(w.DefaultFileEdit()->text(), QStringLiteral("Caligari.jpg"));
+    EXPECT_EQ(w.DefaultFileEdit()->text(), QStringLiteral("Texture.jpg"));
     w.BrowseButton()->click();
     ASSERT_EQ(dialogs.opens.size(), 1u);
     EXPECT_EQ(dialogs.opens[0].Filter, kTextureFileFilter);

@@ -66,7 +66,7 @@ TInterfaceData FiveEntries(int columns, char order, const std::string& notice = 
     d.Triggers[1] = Numerical(0, 0, 0, 0.001f);
     d.Triggers[2] = Numerical(0, 0, 0, 0.001f);
     d.Triggers[4] = UV();
-    d.Files[1] = TFileEntry{'T', {"Wood", "Caligari.jpg"}};
+    d.Files[1] = TFileEntry{'T', {"Wood", "Texture.jpg"}};
     return d;
 }
 
@@ -185,7 +185,7 @@ TEST(ColorSteps, FractionsToWholeStepsAndBack) {
     EXPECT_DOUBLE_EQ(QuantiseColor(0.501), 128.0 / 255);
 }
 
-TEST(FileSlotFilters, TexturesForImageSlotsSoundsOtherwise) {
+TEST(FileSlotFilters, TexturesForImageSlotsAudioOtherwise) {
     const std::string textures =
         "All Textures|*.tga;*.bmp;*.dib;*.jpg;*.avi;*.png;*.dds;*.txr;*.ndl;*.tif|Targa Files "
         "(*.tga)|*.tga|Windows Bitmaps (*.bmp, *.dib)|*.bmp;*.dib|JPEG Files (*.jpg)|*.jpg|AVI "
@@ -227,7 +227,7 @@ class InterfacePanelTest : public ::testing::Test {
         d.Triggers[3] = UV();
         d.Triggers[5] = Colour(picker);
         d.Triggers[8] = Enumeration();
-        d.Files[2] = TFileEntry{'B', {"Bumps", "Caligari.jpg"}};
+        d.Files[2] = TFileEntry{'B', {"Bumps", "Texture.jpg"}};
         return d;
     }
     TXRInterfaceComponent* Find(TXRInterfaceContainer& panel, int32_t kind, int part = 0) {
@@ -257,7 +257,7 @@ TEST_F(InterfacePanelTest, BuildsOneControlPerCellWithTheKindsSettings) {
     EXPECT_EQ(panel.Components()[0]->Kind(), kFile);
     EXPECT_EQ(panel.Components()[3]->geometry(), QRect(132, 4, 128, 24));
 
-    TtsxSpinEdit2* count = Find(panel, kNumerical)->SpinField();
+    THostSpinEdit2* count = Find(panel, kNumerical)->SpinField();
     ASSERT_NE(count, nullptr);
     EXPECT_EQ(count->Caption(), "Count");
     EXPECT_EQ(count->ShowValue(), TSpinShow::Whole);
@@ -265,8 +265,8 @@ TEST_F(InterfacePanelTest, BuildsOneControlPerCellWithTheKindsSettings) {
     EXPECT_EQ(count->Max(), 10000);
     EXPECT_EQ(count->Increment(), 1);
 
-    TtsxSpinEdit2* u = Find(panel, kUV, 0)->SpinField();
-    TtsxSpinEdit2* v = Find(panel, kUV, 1)->SpinField();
+    THostSpinEdit2* u = Find(panel, kUV, 0)->SpinField();
+    THostSpinEdit2* v = Find(panel, kUV, 1)->SpinField();
     EXPECT_EQ(u->Caption(), "Scale.U");
     EXPECT_EQ(v->Caption(), "Scale.V");
     EXPECT_EQ(u->ShowValue(), TSpinShow::Float);
@@ -436,7 +436,7 @@ TEST_F(InterfacePanelTest, Screenshot) {
     Values(kColor).Triggers[3] = {1.5f, 0.25f, 0};
     Values(kColor).Triggers[5] = {0.9f, 0.5f, 0.1f};
     Values(kColor).Triggers[8] = {1, 0, 0};
-    Values(kColor).Files[2] = "B:/maps/Caligari.jpg";
+    Values(kColor).Files[2] = "B:/maps/Texture.jpg";
     panel.LoadValues();
     EXPECT_EQ(panel.height(), 97);
     test::Screenshot(panel, "interface_panel");

@@ -56,7 +56,7 @@ TInterfaceData Exposed(const std::string& notice = {}) {
     tint.Label = "Tint";
     tint.Values = {1, 0.5f, 0};
     d.Triggers[2] = tint;
-    d.Files[0] = TFileEntry{'T', {"File 1", "Caligari.jpg"}};
+    d.Files[0] = TFileEntry{'T', {"File 1", "Texture.jpg"}};
     return d;
 }
 
@@ -111,7 +111,7 @@ class MainFormTest : public ::testing::Test {
         }
         return names;
     }
-    static TtsxSpinEdit2* AmountField(const TMainForm& form) {
+    static THostSpinEdit2* AmountField(const TMainForm& form) {
         for (TXRInterfaceComponent* c : form.InterfacePanel()->Components()) {
             if (c->Kind() == kNumerical) return c->SpinField();
         }
@@ -161,7 +161,7 @@ TEST_F(MainFormTest, ChoosingAShaderStartsFromItsDefaults) {
     TLocalKeyframes expected;
     expected.Triggers[0] = {0.25f, 0, 0};
     expected.Triggers[2] = {1, 0.5f, 0};
-    expected.Files[0] = "T:Caligari.jpg";
+    expected.Files[0] = "T:Texture.jpg";
     EXPECT_EQ(Values(kReflectance), expected);
     EXPECT_EQ(AmountField(form)->ValueF(), 0.25f);
     EXPECT_EQ(Updates(), std::vector<int32_t>{103});

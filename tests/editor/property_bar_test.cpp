@@ -103,7 +103,7 @@ TEST_F(PropertyBarTest, NewPropertiesShowTheirKindsDefaultSource) {
 TEST_F(PropertyBarTest, SpinFieldsOfCountsAndOfPlainNumbers) {
     TXRComponentContainer* mandel = Make(kMandelbrot);
     const auto count = Bar(mandel, 5);
-    TtsxSpinEdit2* whole = count->WholeEditor()->SpinField();
+    THostSpinEdit2* whole = count->WholeEditor()->SpinField();
     ASSERT_NE(whole, nullptr);
     EXPECT_EQ(whole->ShowValue(), TSpinShow::Whole);
     EXPECT_EQ(whole->Min(), 1);
@@ -113,7 +113,7 @@ TEST_F(PropertyBarTest, SpinFieldsOfCountsAndOfPlainNumbers) {
     EXPECT_EQ(model.Constant(mandel, 5, kWholeProperty), 1);
 
     const auto amplitude = Bar(mandel, 0);
-    TtsxSpinEdit2* plain = amplitude->WholeEditor()->SpinField();
+    THostSpinEdit2* plain = amplitude->WholeEditor()->SpinField();
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(plain->ShowValue(), TSpinShow::Float);
     EXPECT_EQ(plain->Min(), 0);

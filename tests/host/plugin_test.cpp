@@ -13,10 +13,10 @@
 
 #include "core/context.h"
 #include "core/instance.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 
-extern "C" void tsxShaderInitialize(tsxShaderDescriptor*, int32_t, int32_t*);
+extern "C" void hxShaderInitialize(hxShaderDescriptor*, int32_t, int32_t*);
 
 namespace vandrel {
 namespace {
@@ -45,7 +45,7 @@ TEST(Plugin, ExportsOnlyTheEntry) {
             names.push_back(name);
         }
     }
-    EXPECT_EQ(names, std::vector<std::string>{"tsxShaderInitialize"});
+    EXPECT_EQ(names, std::vector<std::string>{"hxShaderInitialize"});
 }
 
 // Registers the four shaders as a host does; the fifth call gets counter -1.
@@ -55,11 +55,11 @@ class Registration : public ::testing::Test {
         int32_t counter = 0;
         for (int i = 0; i < 5; ++i) {
             counters[i] = counter;
-            tsxShaderInitialize(&d[i], 100 + i, &counter);
+            hxShaderInitialize(&d[i], 100 + i, &counter);
         }
         outCounter = counter;
     }
-    tsxShaderDescriptor d[5];
+    hxShaderDescriptor d[5];
     int32_t counters[5];
     int32_t outCounter;
 };
@@ -104,7 +104,7 @@ TEST_F(Registration, ParameterTable) {
 }
 
 TEST_F(Registration, GetAndSetParameters) {
-    const tsxShaderDescriptor& color = d[0];
+    const hxShaderDescriptor& color = d[0];
     const uint8_t aux = 41;
     color.setParameter("Aux", &aux);
     EXPECT_EQ(*static_cast<uint8_t*>(color.getParameter("Aux")), 42);
@@ -159,7 +159,7 @@ TEST_F(Registration, UpdateCounterWrapsAtEightBits) {
 TEST_F(Registration, ShadingThroughTheCallbacks) {
     const int32_t material = host::CreateMaterial();
     host::SetTextParameter(material, kDataParameter, "/nowhere/none.xrb");  // the default shader
-    tsxShadingRecord h{};
+    hxShadingRecord h{};
     h.colorIn[0] = 0.7f;
     h.filterIn[2] = 0.4f;
     h.shadingNormal[1] = 1.0f;
@@ -189,16 +189,17 @@ TEST(Plugin, OldHostRegistersButStaysDisabled) {
         dup2(fd, 2);
         host::SetVersion(420);
         void* plugin = dlopen(VANDREL_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-        auto* init = plugin != nullptr ? reinterpret_cast<tsxShaderInitializeFunction>(
-                                             dlsym(plugin, "tsxShaderInitialize"))
-                                       : nullptr;
+        auto* init =
+            plugin != nullptr
+                ? reinterpret_cast<hxShaderInitializeFunction>(dlsym(plugin, "hxShaderInitialize"))
+                : nullptr;
         if (init == nullptr) _exit(10);
-        tsxShaderDescriptor d{};
+        hxShaderDescriptor d{};
         int32_t counter = 0;
         init(&d, 7, &counter);
         if (d.category != 1 || d.shade == nullptr || counter != 1) _exit(11);
         const int32_t material = host::CreateMaterial();
-        tsxShadingRecord h{};
+        hxShadingRecord h{};
         h.colorIn[0] = 0.5f;
         d.shade(material, nullptr, 0);
         d.shade(material, &h, 3);
@@ -215,7 +216,7 @@ TEST(Plugin, OldHostRegistersButStaysDisabled) {
     unlink(path);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_NE(text.str().find("Vandrel requires trueSpace 4.3 or higher"), std::string::npos);
+    EXPECT_NE(text.str().find("Vandrel requires host version 4.3 or higher"), std::string::npos);
 }
 
 }  // namespace

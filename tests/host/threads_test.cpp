@@ -9,7 +9,7 @@
 #include "core/context.h"
 #include "core/instance.h"
 #include "core/shader_file.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 
 namespace vandrel {
@@ -38,7 +38,7 @@ TEST(Threads, EightThreadsMatchOneThread) {
     constexpr int kSamples = 2000;
     const auto shadeAll = [&](int thread, std::vector<float>& out) {
         for (int i = 0; i < kSamples; ++i) {
-            tsxShadingRecord h{};
+            hxShadingRecord h{};
             h.worldPoint[0] = 0.001f * static_cast<float>(i + 7 * thread);
             h.worldPoint[1] = 0.5f;
             const int32_t material = materials[static_cast<size_t>((i + thread) % 4)];

@@ -138,13 +138,13 @@ TEST_F(InterfaceModel, RegistrationsThatDoNotCount) {
 
 TEST_F(InterfaceModel, FileSlots) {
     EXPECT_TRUE(model.RegisterFileSlot(2, 'T'));
-    EXPECT_EQ(model.Serialise(), "02D%%0208T$File 3$Caligari.jpg");
-    EXPECT_EQ(model.Working().Files[2], "T:Caligari.jpg");
+    EXPECT_EQ(model.Serialise(), "02D%%0208T$File 3$Texture.jpg");
+    EXPECT_EQ(model.Working().Files[2], "T:Texture.jpg");
     EXPECT_TRUE(model.RegisterFileSlot(0, 'A'));
     EXPECT_TRUE(model.RegisterFileSlot(1, 'I'));
     EXPECT_TRUE(model.RegisterFileSlot(4, 'B'));
     EXPECT_EQ(model.Settings().Files[0].DefaultFile, "Ding.wav");
-    EXPECT_EQ(model.Settings().Files[1].DefaultFile, "Caligari.jpg");
+    EXPECT_EQ(model.Settings().Files[1].DefaultFile, "Texture.jpg");
     EXPECT_EQ(model.Settings().Files[4].Label, "File 5");
     EXPECT_TRUE(model.RegisterFileSlot(2, 'T'));
     EXPECT_FALSE(model.RegisterFileSlot(2, 'A'));
@@ -214,9 +214,9 @@ TEST_F(InterfaceModel, ParseTakesStoredSettingsButNotUseCounts) {
     EXPECT_EQ(model.Working().Triggers[19], (Floats3{12, 0, 0}));
     EXPECT_EQ(model.Usage().Triggers[9].Kind, kNumerical);
     EXPECT_EQ(model.Settings().Triggers[9].Label, "Trigger10");
-    EXPECT_EQ(model.Working().Files[1], "T:Caligari.jpg");
+    EXPECT_EQ(model.Working().Files[1], "T:Texture.jpg");
     EXPECT_EQ(model.Usage().Files[4].Type, 'I');
-    EXPECT_EQ(model.Settings().Files[4].DefaultFile, "Caligari.jpg");
+    EXPECT_EQ(model.Settings().Files[4].DefaultFile, "Texture.jpg");
     for (const int t : {2, 4, 19}) EXPECT_EQ(model.Usage().Triggers[t].Count, 1);
 
     TXRInterfaceModel alone;  // nothing registered: settings arrive, nothing is in use
@@ -367,7 +367,7 @@ TEST(InterfaceLimits, DefaultKeyframesOfAStoredInterface) {
     EXPECT_EQ(k.Triggers[9], (Floats3{1, 0.5f, 0}));
     EXPECT_EQ(k.Triggers[0], (Floats3{0, 0, 0}));
     EXPECT_EQ(k.Files[0], "N:*.*");
-    EXPECT_EQ(k.Files[1], "T:Caligari.jpg");
+    EXPECT_EQ(k.Files[1], "T:Texture.jpg");
     EXPECT_EQ(k.Files[4], "A:Ding.wav");
 }
 

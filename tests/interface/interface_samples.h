@@ -19,7 +19,7 @@ inline constexpr const char* kRichInterface =
     "400000004080000040C0000041000000|"
     "0904$Tint$$3F8000003F00000000000000W|"
     "1306$Mode$Linear;Smooth@Linear;Smooth$0C%"
-    "0108T$File 2$Caligari.jpg|0408A$Bell$Ding.wav";
+    "0108T$File 2$Texture.jpg|0408A$Bell$Ding.wav";
 
 inline TInterfaceData RichInterfaceData() {
     TInterfaceData d;
@@ -47,7 +47,7 @@ inline TInterfaceData RichInterfaceData() {
     mode.SecondText = "Linear;Smooth@Linear;Smooth";
     mode.SetDefaultItem(12);
     d.Triggers[19] = mode;
-    d.Files[1] = TFileEntry{'T', {"File 2", "Caligari.jpg"}};
+    d.Files[1] = TFileEntry{'T', {"File 2", "Texture.jpg"}};
     d.Files[4] = TFileEntry{'A', {"Bell", "Ding.wav"}};
     return d;
 }

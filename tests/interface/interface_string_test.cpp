@@ -96,7 +96,7 @@ TEST(InterfaceString, MalformedEntries) {
     }
 }
 
-TEST(InterfaceString, FileTextsStayReadableAndSafe) {
+TEST(InterfaceString, FileTextStaysReadableAndSafe) {
     // Older strings keep a raw "&" in names; it is not an escape the writer would make.
     const TInterfaceData old = ParseInterfaceString("02D%%0008T$Rock & Roll$Rock&Roll.jpg");
     ASSERT_TRUE(old.Files[0]);

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VANDREL_TEST_ASAN 1
@@ -130,19 +130,19 @@ class HostImages : public ::testing::Test {
 // ---- Images -----------------------------------------------------------------------------------
 
 TEST_F(HostImages, ImagePixelsAsBgrWords) {
-    const int32_t image = tssImageRead(Write("rgb.png", Png(3, 2, 2, 8, kRgb)).c_str());
+    const int32_t image = hsImageRead(Write("rgb.png", Png(3, 2, 2, 8, kRgb)).c_str());
     ASSERT_NE(image, 0);
-    EXPECT_EQ(tssImageGetWidth(image), 3);
-    EXPECT_EQ(tssImageGetHeight(image), 2);
+    EXPECT_EQ(hsImageGetWidth(image), 3);
+    EXPECT_EQ(hsImageGetHeight(image), 2);
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 3; ++x) {
-            EXPECT_EQ(tssImageGetPixel(image, x, y), kRgbPixels[y][x]) << x << ", " << y;
+            EXPECT_EQ(hsImageGetPixel(image, x, y), kRgbPixels[y][x]) << x << ", " << y;
         }
     }
     const int32_t outside[][2] = {{-1, 0}, {3, 0}, {0, -1}, {0, 2}, {INT32_MIN, 0}, {0, INT32_MAX}};
     for (const auto& [x, y] : outside)
-        EXPECT_EQ(tssImageGetPixel(image, x, y), 0u) << x << ", " << y;
-    tssImageDestroy(image);
+        EXPECT_EQ(hsImageGetPixel(image, x, y), 0u) << x << ", " << y;
+    hsImageDestroy(image);
 }
 
 TEST_F(HostImages, ColourTypes) {
@@ -166,11 +166,11 @@ TEST_F(HostImages, ColourTypes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const int32_t image =
-            tssImageRead(Write("two.png", Png(2, 1, c.colorType, c.depth, c.samples)).c_str());
+            hsImageRead(Write("two.png", Png(2, 1, c.colorType, c.depth, c.samples)).c_str());
         ASSERT_NE(image, 0);
-        EXPECT_EQ(tssImageGetPixel(image, 0, 0), c.first);
-        EXPECT_EQ(tssImageGetPixel(image, 1, 0), c.second);
-        tssImageDestroy(image);
+        EXPECT_EQ(hsImageGetPixel(image, 0, 0), c.first);
+        EXPECT_EQ(hsImageGetPixel(image, 1, 0), c.second);
+        hsImageDestroy(image);
     }
 }
 
@@ -178,7 +178,7 @@ TEST_F(HostImages, ColourTypes) {
 
 TEST_F(HostImages, TexturesKeepFloatRgb) {
     const std::string path = Write("rgb16.png", Png(2, 1, 2, 16, {0x8000, 0, 0xFFFF, 1, 2, 3}));
-    const int32_t texture = tssTextureRead(path.c_str(), 3);
+    const int32_t texture = hsTextureRead(path.c_str(), 3);
     ASSERT_NE(texture, 0);
     const TLoadedImage* record = FindImage(ImageKind::kTexture, texture);
     ASSERT_NE(record, nullptr);
@@ -190,7 +190,7 @@ TEST_F(HostImages, TexturesKeepFloatRgb) {
     EXPECT_FLOAT_EQ(p[1], 0.0f);
     EXPECT_FLOAT_EQ(p[2], 1.0f);
     EXPECT_FLOAT_EQ(record->FloatPixel(1, 0)[2], 3.0f / 65535.0f);
-    tssTextureDestroy(texture);
+    hsTextureDestroy(texture);
 }
 
 TEST_F(HostImages, BumpMapsKeepOneHeight) {
@@ -205,14 +205,14 @@ TEST_F(HostImages, BumpMapsKeepOneHeight) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const int32_t bump = tssBumpRead(Write("bump.png", c.png).c_str());
+        const int32_t bump = hsBumpRead(Write("bump.png", c.png).c_str());
         ASSERT_NE(bump, 0);
         const std::shared_ptr<const TLoadedImage> record = SharedImage(ImageKind::kBump, bump);
         ASSERT_NE(record, nullptr);
         ASSERT_EQ(record->channels, 1);
         EXPECT_NEAR(record->FloatPixel(0, 0)[0], c.first, 1e-6);
         EXPECT_NEAR(record->FloatPixel(1, 0)[0], c.second, 1e-6);
-        tssBumpDestroy(bump);
+        hsBumpDestroy(bump);
         EXPECT_EQ(SharedImage(ImageKind::kBump, bump), nullptr);
     }
 }
@@ -221,48 +221,48 @@ TEST_F(HostImages, BumpMapsKeepOneHeight) {
 
 TEST_F(HostImages, HandlesOfOneKindOnly) {
     const std::string path = Write("rgb.png", Png(3, 2, 2, 8, kRgb));
-    const int32_t texture = tssTextureRead(path.c_str(), 3);
-    const int32_t bump = tssBumpRead(path.c_str());
-    const int32_t image = tssImageRead(path.c_str());
+    const int32_t texture = hsTextureRead(path.c_str(), 3);
+    const int32_t bump = hsBumpRead(path.c_str());
+    const int32_t image = hsImageRead(path.c_str());
     ASSERT_NE(texture, 0);
     ASSERT_NE(bump, 0);
     ASSERT_NE(image, 0);
     EXPECT_EQ(std::set<int32_t>({texture, bump, image}).size(), 3u);
 
     // Image operations do not answer for the other kinds, nor destroys of another kind.
-    EXPECT_EQ(tssImageGetWidth(texture), 0);
-    EXPECT_EQ(tssImageGetPixel(bump, 0, 0), 0u);
-    tssImageDestroy(texture);
-    tssTextureDestroy(image);
-    tssBumpDestroy(texture);
+    EXPECT_EQ(hsImageGetWidth(texture), 0);
+    EXPECT_EQ(hsImageGetPixel(bump, 0, 0), 0u);
+    hsImageDestroy(texture);
+    hsTextureDestroy(image);
+    hsBumpDestroy(texture);
     EXPECT_NE(FindImage(ImageKind::kTexture, texture), nullptr);
     EXPECT_NE(FindImage(ImageKind::kBump, bump), nullptr);
-    EXPECT_EQ(tssImageGetWidth(image), 3);
+    EXPECT_EQ(hsImageGetWidth(image), 3);
     EXPECT_EQ(FindImage(ImageKind::kImage, texture), nullptr);
 
-    tssTextureDestroy(texture);
-    tssBumpDestroy(bump);
-    tssImageDestroy(image);
-    tssImageDestroy(image);  // twice is harmless
+    hsTextureDestroy(texture);
+    hsBumpDestroy(bump);
+    hsImageDestroy(image);
+    hsImageDestroy(image);  // twice is harmless
     EXPECT_EQ(FindImage(ImageKind::kTexture, texture), nullptr);
     EXPECT_EQ(FindImage(ImageKind::kBump, bump), nullptr);
-    EXPECT_EQ(tssImageGetWidth(image), 0);
-    EXPECT_EQ(tssImageGetHeight(image), 0);
-    EXPECT_EQ(tssImageGetPixel(image, 0, 0), 0u);
+    EXPECT_EQ(hsImageGetWidth(image), 0);
+    EXPECT_EQ(hsImageGetHeight(image), 0);
+    EXPECT_EQ(hsImageGetPixel(image, 0, 0), 0u);
 
     // New reads never meet an old handle again.
     for (int i = 0; i < 3; ++i) {
-        const int32_t again = tssImageRead(path.c_str());
+        const int32_t again = hsImageRead(path.c_str());
         EXPECT_EQ(std::set<int32_t>({texture, bump, image, again}).size(), 4u);
-        tssImageDestroy(again);
+        hsImageDestroy(again);
     }
     for (const int32_t none : {0, -1, INT32_MIN, INT32_MAX}) {
-        EXPECT_EQ(tssImageGetWidth(none), 0);
-        EXPECT_EQ(tssImageGetHeight(none), 0);
-        EXPECT_EQ(tssImageGetPixel(none, 0, 0), 0u);
-        tssImageDestroy(none);
-        tssTextureDestroy(none);
-        tssBumpDestroy(none);
+        EXPECT_EQ(hsImageGetWidth(none), 0);
+        EXPECT_EQ(hsImageGetHeight(none), 0);
+        EXPECT_EQ(hsImageGetPixel(none, 0, 0), 0u);
+        hsImageDestroy(none);
+        hsTextureDestroy(none);
+        hsBumpDestroy(none);
     }
 }
 
@@ -272,17 +272,17 @@ TEST_F(HostImages, ManyHandlesOnOneThread) {
     for (int i = 0; i < 12; ++i) {
         const uint16_t v = static_cast<uint16_t>(10 * i);
         images.push_back(
-            tssImageRead(Write("grey" + std::to_string(i) + ".png", Png(1, 1, 0, 8, {v})).c_str()));
+            hsImageRead(Write("grey" + std::to_string(i) + ".png", Png(1, 1, 0, 8, {v})).c_str()));
         ASSERT_NE(images.back(), 0);
     }
     for (int round = 0; round < 3; ++round) {
         for (int i = 0; i < 12; ++i) {
             const uint32_t v = 10u * static_cast<uint32_t>(i);
-            EXPECT_EQ(tssImageGetPixel(images[i], 0, 0), v | (v << 8) | (v << 16)) << i;
+            EXPECT_EQ(hsImageGetPixel(images[i], 0, 0), v | (v << 8) | (v << 16)) << i;
         }
     }
-    for (const int32_t image : images) tssImageDestroy(image);
-    for (const int32_t image : images) EXPECT_EQ(tssImageGetWidth(image), 0);
+    for (const int32_t image : images) hsImageDestroy(image);
+    for (const int32_t image : images) EXPECT_EQ(hsImageGetWidth(image), 0);
 }
 
 TEST_F(HostImages, UnreadableFilesGiveNoHandle) {
@@ -306,30 +306,30 @@ TEST_F(HostImages, UnreadableFilesGiveNoHandle) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const TLibraryLeaks tolerated;
-        EXPECT_EQ(tssImageRead(c.path.c_str()), 0);
-        EXPECT_EQ(tssTextureRead(c.path.c_str(), 3), 0);
-        EXPECT_EQ(tssBumpRead(c.path.c_str()), 0);
+        EXPECT_EQ(hsImageRead(c.path.c_str()), 0);
+        EXPECT_EQ(hsTextureRead(c.path.c_str(), 3), 0);
+        EXPECT_EQ(hsBumpRead(c.path.c_str()), 0);
     }
-    EXPECT_EQ(tssImageRead(nullptr), 0);
-    EXPECT_EQ(tssTextureRead(nullptr, 3), 0);
-    EXPECT_EQ(tssBumpRead(nullptr), 0);
+    EXPECT_EQ(hsImageRead(nullptr), 0);
+    EXPECT_EQ(hsTextureRead(nullptr, 3), 0);
+    EXPECT_EQ(hsBumpRead(nullptr), 0);
 }
 
 // ---- Many threads -----------------------------------------------------------------------------
 
 TEST_F(HostImages, DestroySeenByThreadsThatLookedUpBefore) {
-    const int32_t image = tssImageRead(Write("rgb.png", Png(3, 2, 2, 8, kRgb)).c_str());
+    const int32_t image = hsImageRead(Write("rgb.png", Png(3, 2, 2, 8, kRgb)).c_str());
     ASSERT_NE(image, 0);
     std::atomic<int> stage{0};
     uint32_t before = 0, after = 1;
     std::thread reader([&] {
-        before = tssImageGetPixel(image, 2, 0);  // now remembered by this thread
+        before = hsImageGetPixel(image, 2, 0);  // now remembered by this thread
         stage = 1;
         while (stage.load() != 2) std::this_thread::yield();
-        after = tssImageGetPixel(image, 2, 0);
+        after = hsImageGetPixel(image, 2, 0);
     });
     while (stage.load() != 1) std::this_thread::yield();
-    tssImageDestroy(image);
+    hsImageDestroy(image);
     stage = 2;
     reader.join();
     EXPECT_EQ(before, 0x00FF0000u);
@@ -338,7 +338,7 @@ TEST_F(HostImages, DestroySeenByThreadsThatLookedUpBefore) {
 
 TEST_F(HostImages, ConcurrentLookupsWhileOthersComeAndGo) {
     const std::string path = Write("rgb.png", Png(3, 2, 2, 8, kRgb));
-    const int32_t shared = tssImageRead(path.c_str());
+    const int32_t shared = hsImageRead(path.c_str());
     ASSERT_NE(shared, 0);
     std::atomic<bool> done{false};
     std::atomic<int> wrong{0};
@@ -348,7 +348,7 @@ TEST_F(HostImages, ConcurrentLookupsWhileOthersComeAndGo) {
             while (!done.load()) {
                 for (int y = 0; y < 2; ++y) {
                     for (int x = 0; x < 3; ++x) {
-                        if (tssImageGetPixel(shared, x, y) != kRgbPixels[y][x]) ++wrong;
+                        if (hsImageGetPixel(shared, x, y) != kRgbPixels[y][x]) ++wrong;
                     }
                 }
             }
@@ -356,18 +356,18 @@ TEST_F(HostImages, ConcurrentLookupsWhileOthersComeAndGo) {
     }
     // Reads and destroys of other handles, and of handles being read, meanwhile.
     for (int i = 0; i < 40; ++i) {
-        const int32_t other = tssImageRead(path.c_str());
+        const int32_t other = hsImageRead(path.c_str());
         std::thread racer([other] {
-            for (int k = 0; k < 200; ++k) (void)tssImageGetPixel(other, 1, 1);
+            for (int k = 0; k < 200; ++k) (void)hsImageGetPixel(other, 1, 1);
         });
-        tssImageDestroy(other);
+        hsImageDestroy(other);
         racer.join();
-        if (tssImageGetWidth(other) != 0) ++wrong;
+        if (hsImageGetWidth(other) != 0) ++wrong;
     }
     done = true;
     for (std::thread& reader : readers) reader.join();
     EXPECT_EQ(wrong.load(), 0);
-    tssImageDestroy(shared);
+    hsImageDestroy(shared);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 #include "renderer/host/tracer.h"
@@ -20,11 +20,11 @@ void ExpectNear3(const float* v, float x, float y, float z, float tolerance = 1e
 TEST(Reflect, MirrorsAboutTheNormalOfAnyLength) {
     const float incident[3] = {1, -1, 0}, normal[3] = {0, 2, 0};
     float out[3];
-    tssReflect(out, incident, normal);
+    hsReflect(out, incident, normal);
     ExpectNear3(out, 1, 1, 0);
     const float tilted[3] = {1, 1, 0};  // 45 degrees: (0, -1, 0) goes to (1, 0, 0)
     const float down[3] = {0, -1, 0};
-    tssReflect(out, down, tilted);
+    hsReflect(out, down, tilted);
     ExpectNear3(out, 1, 0, 0);
 }
 
@@ -32,11 +32,11 @@ TEST(Refract, EnteringGlassBendsTowardsTheNormal) {
     const float s = std::sqrt(0.5f);
     const float incident[3] = {s, -s, 0}, normal[3] = {0, 1, 0};
     float out[3];
-    ASSERT_NE(tssRefract(out, incident, normal, 1.5), 0);
+    ASSERT_NE(hsRefract(out, incident, normal, 1.5), 0);
     // sin t = sin 45° / 1.5 = 0.471405, cos t = sqrt(1 - 0.222222) = 0.881917
     ExpectNear3(out, 0.471405f, -0.881917f, 0);
     const float straight[3] = {0, -3, 0};
-    ASSERT_NE(tssRefract(out, straight, normal, 1.5), 0);
+    ASSERT_NE(hsRefract(out, straight, normal, 1.5), 0);
     ExpectNear3(out, 0, -1, 0);
 }
 
@@ -44,7 +44,7 @@ TEST(Refract, LeavingGlassBendsAwayFromTheNormal) {
     const float a = 20 * 3.14159265f / 180;
     const float incident[3] = {std::sin(a), std::cos(a), 0}, normal[3] = {0, 1, 0};
     float out[3];
-    ASSERT_NE(tssRefract(out, incident, normal, 1.5), 0);
+    ASSERT_NE(hsRefract(out, incident, normal, 1.5), 0);
     const float sinT = 1.5f * std::sin(a);  // 0.513030
     ExpectNear3(out, sinT, std::sqrt(1 - sinT * sinT), 0);
 }
@@ -53,13 +53,13 @@ TEST(Refract, TotalInternalReflectionGivesNoDirection) {
     const float a = 60 * 3.14159265f / 180;  // 1.5 · sin 60° > 1
     const float incident[3] = {std::sin(a), std::cos(a), 0}, normal[3] = {0, 1, 0};
     float out[3] = {7, 7, 7};
-    EXPECT_EQ(tssRefract(out, incident, normal, 1.5), 0);
+    EXPECT_EQ(hsRefract(out, incident, normal, 1.5), 0);
     ExpectNear3(out, 0, 0, 0, 0);
 }
 
 // A record seen at an angle (degrees) between the viewer and the shading normal.
-tsxShadingRecord Seen(float degrees) {
-    tsxShadingRecord r{};
+hxShadingRecord Seen(float degrees) {
+    hxShadingRecord r{};
     const float a = degrees * 3.14159265f / 180;
     r.shadingNormal[1] = r.geometricNormal[1] = 1;
     r.viewer[0] = std::sin(a);
@@ -71,19 +71,19 @@ tsxShadingRecord Seen(float degrees) {
 
 TEST(Fresnel, DielectricLimits) {
     float value = -1, s1[3], s2[3];
-    const tsxShadingRecord normal = Seen(0);
+    const hxShadingRecord normal = Seen(0);
     SetCurrentSample(&normal);
-    tssFresnelSolidReflect(&value, s1, s2, 1.5);
+    hsFresnelSolidReflect(&value, s1, s2, 1.5);
     EXPECT_NEAR(value, 0.04f, 1e-6f);  // ((1.5 - 1) / (1.5 + 1))^2
-    tssFresnelSolidReflect(&value, s1, s2, 1.0);
+    hsFresnelSolidReflect(&value, s1, s2, 1.0);
     EXPECT_NEAR(value, 0.0f, 1e-6f);
-    const tsxShadingRecord grazing = Seen(90);
+    const hxShadingRecord grazing = Seen(90);
     SetCurrentSample(&grazing);
-    tssFresnelSolidReflect(&value, s1, s2, 1.5);
+    hsFresnelSolidReflect(&value, s1, s2, 1.5);
     EXPECT_NEAR(value, 1.0f, 1e-4f);
-    const tsxShadingRecord oblique = Seen(60);
+    const hxShadingRecord oblique = Seen(60);
     SetCurrentSample(&oblique);
-    tssFresnelSolidReflect(&value, s1, s2, 1.5);
+    hsFresnelSolidReflect(&value, s1, s2, 1.5);
     EXPECT_GT(value, 0.04f);
     EXPECT_LT(value, 1.0f);
     SetCurrentSample(nullptr);
@@ -92,14 +92,14 @@ TEST(Fresnel, DielectricLimits) {
 TEST(Fresnel, ConductorLimits) {
     const float n[3] = {0.2f, 2.0f, 1.5f}, k[3] = {3.0f, 1.0f, 0.0f};
     float color[3], scratch[3];
-    const tsxShadingRecord normal = Seen(0);
+    const hxShadingRecord normal = Seen(0);
     SetCurrentSample(&normal);
-    tssFresnelReflect(color, scratch, n, k);
+    hsFresnelReflect(color, scratch, n, k);
     // ((n - 1)^2 + k^2) / ((n + 1)^2 + k^2)
     ExpectNear3(color, 9.64f / 10.44f, 0.2f, 0.04f);
-    const tsxShadingRecord grazing = Seen(90);
+    const hxShadingRecord grazing = Seen(90);
     SetCurrentSample(&grazing);
-    tssFresnelReflect(color, scratch, n, k);
+    hsFresnelReflect(color, scratch, n, k);
     ExpectNear3(color, 1, 1, 1, 1e-4f);
     SetCurrentSample(nullptr);
 }
@@ -107,17 +107,17 @@ TEST(Fresnel, ConductorLimits) {
 TEST(Lighting, NeutralWithoutACurrentSample) {
     SetCurrentSample(nullptr);
     float c[3] = {5, 5, 5};
-    tssAmbientTerm(c);
+    hsAmbientTerm(c);
     ExpectNear3(c, 0, 0, 0, 0);
     c[0] = 5;
-    tssDiffuseTerm(c);
+    hsDiffuseTerm(c);
     ExpectNear3(c, 0, 0, 0, 0);
     c[0] = 5;
-    tssPhongTerm(c, 3);
+    hsPhongTerm(c, 3);
     ExpectNear3(c, 0, 0, 0, 0);
     const float o[3] = {0, 0, 0}, d[3] = {0, 0, 1};
     c[0] = 5;
-    tssRayTrace(c, o, d, 1);
+    hsRayTrace(c, o, d, 1);
     ExpectNear3(c, 0, 0, 0, 0);
 }
 
@@ -136,25 +136,25 @@ class LitSample : public ::testing::Test {
         ThreadTrace().scene = nullptr;
     }
     TScene scene;
-    tsxShadingRecord record{};
+    hxShadingRecord record{};
 };
 
 TEST_F(LitSample, AmbientDiffuseAndHighlightsOfAHeadOnLight) {
     float c[3];
-    tssAmbientTerm(c);
+    hsAmbientTerm(c);
     ExpectNear3(c, 0.2f, 0.3f, 0.4f);
-    tssDiffuseTerm(c);
+    hsDiffuseTerm(c);
     ExpectNear3(c, 0.5f, 0.6f, 0.7f);  // N · L = 1
-    tssPhongTerm(c, 20);
+    hsPhongTerm(c, 20);
     ExpectNear3(c, 0.5f, 0.6f, 0.7f);  // the mirror of L is the viewer
-    tssSpecularTerm(c, 20);
+    hsSpecularTerm(c, 20);
     ExpectNear3(c, 0.5f, 0.6f, 0.7f);
 }
 
 TEST_F(LitSample, DiffuseFallsWithTheCosine) {
     scene.lights[1].position = {4, 4, 0};  // 45 degrees
     float c[3];
-    tssDiffuseTerm(c);
+    hsDiffuseTerm(c);
     const float s = std::sqrt(0.5f);
     ExpectNear3(c, 0.5f * s, 0.6f * s, 0.7f * s);
 }
@@ -164,9 +164,9 @@ TEST_F(LitSample, ShadowRaysBlockTheLight) {
     blocker.transform = {0.5f, 0, 0, 0, 0, 0.5f, 0, 2, 0, 0, 0.5f, 0};  // radius 0.5 at (0, 2, 0)
     scene.objects.push_back(blocker);
     float c[3];
-    tssDiffuseTerm(c);
+    hsDiffuseTerm(c);
     ExpectNear3(c, 0, 0, 0, 0);
-    tssAmbientTerm(c);  // ambient light is not shadowed
+    hsAmbientTerm(c);  // ambient light is not shadowed
     ExpectNear3(c, 0.2f, 0.3f, 0.4f);
 }
 
@@ -177,19 +177,19 @@ TEST_F(LitSample, ShadowAnswersFollowThePointAndTheSample) {
     blocker.transform = {0.5f, 0, 0, 0, 0, 0.5f, 0, 2, 0, 0, 0.5f, 0};
     scene.objects.push_back(blocker);
     float c[3];
-    tssDiffuseTerm(c);
+    hsDiffuseTerm(c);
     ExpectNear3(c, 0, 0, 0, 0);
     // Moved within the same sample: the ray to (0, 4, 0) passes x = 1.5 at the blocker's height.
     record.worldPoint[0] = 3;
-    tssDiffuseTerm(c);
+    hsDiffuseTerm(c);
     ExpectNear3(c, 0.5f * 0.8f, 0.6f * 0.8f, 0.7f * 0.8f);
     // Back at the origin, now blocked again, then a new sample there once the blocker is gone.
     record.worldPoint[0] = 0;
-    tssPhongTerm(c, 20);
+    hsPhongTerm(c, 20);
     ExpectNear3(c, 0, 0, 0, 0);
     scene.objects.pop_back();
     SetCurrentSample(&record);
-    tssDiffuseTerm(c);
+    hsDiffuseTerm(c);
     ExpectNear3(c, 0.5f, 0.6f, 0.7f);
 }
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace {
 
@@ -41,14 +41,13 @@ struct NoiseKind {
 };
 
 const NoiseKind kKinds[] = {
-    {"Default", tssNoise1, tssNoise2, tssNoise3, tssTurbulence1, tssTurbulence2, tssTurbulence3,
-     true},
-    {"Classic", tssNoise1Classic, tssNoise2Classic, tssNoise3Classic, tssTurbulence1Classic,
-     tssTurbulence2Classic, tssTurbulence3Classic, false},
-    {"Perlin", tssNoise1Perlin, tssNoise2Perlin, tssNoise3Perlin, tssTurbulence1Perlin,
-     tssTurbulence2Perlin, tssTurbulence3Perlin, true},
-    {"SparseConv", tssNoise1SparseConv, tssNoise2SparseConv, tssNoise3SparseConv,
-     tssTurbulence1SparseConv, tssTurbulence2SparseConv, tssTurbulence3SparseConv, false},
+    {"Default", hsNoise1, hsNoise2, hsNoise3, hsTurbulence1, hsTurbulence2, hsTurbulence3, true},
+    {"Classic", hsNoise1Classic, hsNoise2Classic, hsNoise3Classic, hsTurbulence1Classic,
+     hsTurbulence2Classic, hsTurbulence3Classic, false},
+    {"Perlin", hsNoise1Perlin, hsNoise2Perlin, hsNoise3Perlin, hsTurbulence1Perlin,
+     hsTurbulence2Perlin, hsTurbulence3Perlin, true},
+    {"SparseConv", hsNoise1SparseConv, hsNoise2SparseConv, hsNoise3SparseConv,
+     hsTurbulence1SparseConv, hsTurbulence2SparseConv, hsTurbulence3SparseConv, false},
 };
 
 void PrintTo(const NoiseKind& kind, std::ostream* out) { *out << kind.name; }

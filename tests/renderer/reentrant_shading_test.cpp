@@ -16,12 +16,12 @@
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "core/tree.h"
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 #include "test_support.h"
 
-extern "C" void tsxShaderInitialize(tsxShaderDescriptor*, int32_t, int32_t*);
+extern "C" void hxShaderInitialize(hxShaderDescriptor*, int32_t, int32_t*);
 
 namespace vandrel {
 namespace {
@@ -114,14 +114,14 @@ std::string CustomTracingStream() {
     return JoinSections({"XR" + tree.WriteTree(), "", "", "", "", tree.UsedCustomText()});
 }
 
-tsxShadeCallback gPluginColor = nullptr;
+hxShadeCallback gPluginColor = nullptr;
 thread_local int tDepth = 0;
 thread_local int tNested = 0;
-thread_local tsxShadingRecord tOuterIn{};
+thread_local hxShadingRecord tOuterIn{};
 thread_local std::array<float, 3> tOuterOut{};
 
 // The plug-in's colour shader, remembering what the outermost sample got in and out.
-void RecordingColor(int32_t info, tsxShadingRecord* r, int32_t kind) {
+void RecordingColor(int32_t info, hxShadingRecord* r, int32_t kind) {
     if (tDepth > 0) ++tNested;
     if (tDepth == 0) tOuterIn = *r;
     ++tDepth;
@@ -134,11 +134,11 @@ void RecordingColor(int32_t info, tsxShadingRecord* r, int32_t kind) {
 // worldsAdded: how many times the tree adds World to the mirror direction.
 void ExpectTracingLeavesTheOuterSample(const std::string& name, const std::string& stream,
                                        int worldsAdded) {
-    static std::array<tsxShaderDescriptor, 4> d{};
+    static std::array<hxShaderDescriptor, 4> d{};
     static int32_t counter = 0;
     if (gPluginColor == nullptr) {
         for (int i = 0; i < 4; ++i)
-            tsxShaderInitialize(&d[static_cast<size_t>(i)], 300 + i, &counter);
+            hxShaderInitialize(&d[static_cast<size_t>(i)], 300 + i, &counter);
         ASSERT_EQ(d[0].category, 1);
         gPluginColor = d[0].shade;
     }
@@ -174,7 +174,7 @@ void ExpectTracingLeavesTheOuterSample(const std::string& name, const std::strin
     host::RenderPoint(plain, 0.5f, 0.5f, 1);
     EXPECT_EQ(tNested, 0);
     const std::array<float, 3> alone = tOuterOut;
-    const tsxShadingRecord in = tOuterIn;
+    const hxShadingRecord in = tOuterIn;
     host::RenderPoint(mirrored, 0.5f, 0.5f, 1);
     EXPECT_GT(tNested, 0);  // the strip was shaded by the same shader, inside the trace
     const std::array<float, 3> traced = tOuterOut;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 
@@ -17,7 +17,7 @@ namespace vandrel::host {
 namespace {
 
 // Colour from the world position: the result depends only on where the ray hits.
-void PositionColor(int32_t, tsxShadingRecord* r, int32_t) {
+void PositionColor(int32_t, hxShadingRecord* r, int32_t) {
     for (int k = 0; k < 3; ++k) r->colorOut[k] = 0.5f + 0.5f * std::sin(3 * r->worldPoint[k]);
 }
 
@@ -28,14 +28,14 @@ thread_local float tLastTraced[3];
 
 // Reflectance that traces a mirror ray and checks that the trace leaves its record and the
 // thread's current sample as they were; its result is the colour in, whatever the ray sees.
-void TracingReflectance(int32_t, tsxShadingRecord* r, int32_t) {
+void TracingReflectance(int32_t, hxShadingRecord* r, int32_t) {
     if (tDepth > 0) ++tNestedShades;
-    tsxShadingRecord before;
+    hxShadingRecord before;
     std::memcpy(&before, r, sizeof before);
     float mirror[3], seen[3];
-    tssReflect(mirror, r->unitRay, r->shadingNormal);
+    hsReflect(mirror, r->unitRay, r->shadingNormal);
     ++tDepth;
-    tssRayTrace(seen, r->worldPoint, mirror, 1.0);
+    hsRayTrace(seen, r->worldPoint, mirror, 1.0);
     --tDepth;
     if (std::memcmp(&before, r, sizeof before) != 0 || CurrentSample() != r) tRecordChanged = true;
     std::memcpy(tLastTraced, seen, sizeof seen);
@@ -121,14 +121,14 @@ TEST(Render, PngBytesAreTheRoundedSrgbCurve) {
                                  .string();
     std::string error;
     ASSERT_TRUE(WriteImage(file, static_cast<int>(cases.size()), 1, rgb, error)) << error;
-    const int32_t image = tssImageRead(file.c_str());
+    const int32_t image = hsImageRead(file.c_str());
     ASSERT_NE(image, 0);
     for (size_t i = 0; i < cases.size(); ++i) {
         const uint32_t b = cases[i].second;
-        EXPECT_EQ(tssImageGetPixel(image, static_cast<int32_t>(i), 0), b | b << 8 | b << 16)
+        EXPECT_EQ(hsImageGetPixel(image, static_cast<int32_t>(i), 0), b | b << 8 | b << 16)
             << cases[i].first;
     }
-    tssImageDestroy(image);
+    hsImageDestroy(image);
     std::filesystem::remove(file);
     // Neither the temporary nor a half-written file stays behind.
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));

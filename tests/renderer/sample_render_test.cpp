@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace vandrel {
 namespace {
@@ -48,19 +48,19 @@ TEST(SampleRender, EverySampleMatchesItsReference) {
         ASSERT_EQ(std::system(command.c_str()), 0);
         const fs::path reference =
             source / "tests/renderer/reference" / (std::string(row.reference) + ".png");
-        const int32_t got = tssImageRead(image.c_str());
-        const int32_t want = tssImageRead(reference.c_str());
+        const int32_t got = hsImageRead(image.c_str());
+        const int32_t want = hsImageRead(reference.c_str());
         ASSERT_NE(got, 0);
         ASSERT_NE(want, 0);
-        ASSERT_EQ(tssImageGetWidth(got), tssImageGetWidth(want));
-        ASSERT_EQ(tssImageGetHeight(got), tssImageGetHeight(want));
+        ASSERT_EQ(hsImageGetWidth(got), hsImageGetWidth(want));
+        ASSERT_EQ(hsImageGetHeight(got), hsImageGetHeight(want));
         // Per channel at most 3 of 255 anywhere, and a mean difference below 0.5.
         int worst = 0;
         double total = 0;
         int count = 0;
-        for (int32_t y = 0; y < tssImageGetHeight(want); ++y) {
-            for (int32_t x = 0; x < tssImageGetWidth(want); ++x) {
-                const uint32_t a = tssImageGetPixel(got, x, y), b = tssImageGetPixel(want, x, y);
+        for (int32_t y = 0; y < hsImageGetHeight(want); ++y) {
+            for (int32_t x = 0; x < hsImageGetWidth(want); ++x) {
+                const uint32_t a = hsImageGetPixel(got, x, y), b = hsImageGetPixel(want, x, y);
                 for (int shift = 0; shift < 24; shift += 8) {
                     const int d = std::abs(static_cast<int>((a >> shift) & 0xFF) -
                                            static_cast<int>((b >> shift) & 0xFF));
@@ -72,8 +72,8 @@ TEST(SampleRender, EverySampleMatchesItsReference) {
         }
         EXPECT_LE(worst, 3);
         EXPECT_LT(total / count, 0.5);
-        tssImageDestroy(got);
-        tssImageDestroy(want);
+        hsImageDestroy(got);
+        hsImageDestroy(want);
     }
     fs::remove_all(out);
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ TEST(SmoothStep, ZeroAtOrBelowTheLowerEdgeTestedFirst) {
         {3.0, 1.0, 3.0, 0.0}, {-1.0, -1.0, -2.0, 0.0},
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(tssSmoothStep(r.lower, r.upper, r.x), r.expected)
+        EXPECT_EQ(hsSmoothStep(r.lower, r.upper, r.x), r.expected)
             << r.lower << " " << r.upper << " " << r.x;
     }
 }
@@ -27,7 +27,7 @@ TEST(SmoothStep, OneAtOrAboveTheUpperEdge) {
         {2.0, 4.0, 4.0, 1.0}, {3.0, 1.0, 3.5, 1.0},
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(tssSmoothStep(r.lower, r.upper, r.x), r.expected)
+        EXPECT_EQ(hsSmoothStep(r.lower, r.upper, r.x), r.expected)
             << r.lower << " " << r.upper << " " << r.x;
     }
 }
@@ -41,20 +41,20 @@ TEST(SmoothStep, FollowsTheHermiteCurveBetween) {
         {0.0, 1.0, 0.1, 0.028},
     };
     for (const Row& r : rows) {
-        EXPECT_NEAR(tssSmoothStep(r.lower, r.upper, r.x), r.expected, 1e-12)
+        EXPECT_NEAR(hsSmoothStep(r.lower, r.upper, r.x), r.expected, 1e-12)
             << r.lower << " " << r.upper << " " << r.x;
     }
     // Rising, symmetric about the middle, and flat where it meets 0 and 1.
     double previous = 0.0;
     for (int i = 1; i < 100; ++i) {
         const double x = i / 100.0;
-        const double y = tssSmoothStep(0.0, 1.0, x);
+        const double y = hsSmoothStep(0.0, 1.0, x);
         EXPECT_GT(y, previous);
-        EXPECT_NEAR(y + tssSmoothStep(0.0, 1.0, 1.0 - x), 1.0, 1e-12);
+        EXPECT_NEAR(y + hsSmoothStep(0.0, 1.0, 1.0 - x), 1.0, 1e-12);
         previous = y;
     }
-    EXPECT_LT(tssSmoothStep(0.0, 1.0, 1e-4), 1e-7);
-    EXPECT_GT(tssSmoothStep(0.0, 1.0, 1.0 - 1e-4), 1.0 - 1e-7);
+    EXPECT_LT(hsSmoothStep(0.0, 1.0, 1e-4), 1e-7);
+    EXPECT_GT(hsSmoothStep(0.0, 1.0, 1.0 - 1e-4), 1.0 - 1e-7);
 }
 
 TEST(SmoothStep, EqualEdgesMakeAStep) {
@@ -63,7 +63,7 @@ TEST(SmoothStep, EqualEdgesMakeAStep) {
         {0.0, 0.0, 0.0, 0.0}, {0.0, 0.0, -0.0, 0.0},   {0.0, 0.0, 1e-300, 1.0},
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(tssSmoothStep(r.lower, r.upper, r.x), r.expected)
+        EXPECT_EQ(hsSmoothStep(r.lower, r.upper, r.x), r.expected)
             << r.lower << " " << r.upper << " " << r.x;
     }
 }

@@ -30,7 +30,7 @@
 #include <fstream>
 #include <thread>
 
-extern "C" void tsxShaderInitialize(tsxShaderDescriptor*, int32_t, int32_t*);
+extern "C" void hxShaderInitialize(hxShaderDescriptor*, int32_t, int32_t*);
 
 namespace vandrel::studio {
 namespace {
@@ -42,8 +42,8 @@ TPluginShaders RegisterPlugin() {
     TPluginShaders shaders{};
     int32_t counter = 0;
     for (int32_t handle = 301; counter >= 0 && handle <= 304; ++handle) {
-        tsxShaderDescriptor d{};
-        tsxShaderInitialize(&d, handle, &counter);
+        hxShaderDescriptor d{};
+        hxShaderInitialize(&d, handle, &counter);
         const int32_t type = d.category == 1   ? kColor
                              : d.category == 2 ? kTransparency
                              : d.category == 3 ? kReflectance
@@ -198,10 +198,10 @@ TEST_F(Studio, RendersTheMaterialToAnImageFile) {
     ASSERT_TRUE(WaitIdle());
     ASSERT_TRUE(window->LastOutcome().Completed);
     EXPECT_EQ(window->LastOutcome().Error, "");
-    const int32_t handle = tssImageRead(image.c_str());
+    const int32_t handle = hsImageRead(image.c_str());
     ASSERT_NE(handle, 0);
-    EXPECT_EQ(tssImageGetWidth(handle), 32);
-    tssImageDestroy(handle);
+    EXPECT_EQ(hsImageGetWidth(handle), 32);
+    hsImageDestroy(handle);
 
     test::RecordingMessages messages;
     window->RenderToFile((folder / "material.tiff").string());

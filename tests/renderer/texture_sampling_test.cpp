@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "host/tsxapi.h"
+#include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/images.h"
 
@@ -21,8 +21,8 @@ int32_t Checker() {
     return RegisterImage(image);
 }
 
-tsxShadingRecord At(float u, float v) {
-    tsxShadingRecord r{};
+hxShadingRecord At(float u, float v) {
+    hxShadingRecord r{};
     r.uv[0] = u;
     r.uv[1] = v;
     r.shadingNormal[2] = 1;
@@ -35,39 +35,39 @@ TEST(TextureSampling, PointTakesTheNearestTexelWithVUpAndRepeat) {
     const int32_t texture = Checker();
     ASSERT_NE(texture, 0);
     float c[3];
-    const tsxShadingRecord topLeft = At(0.25f, 0.75f);
+    const hxShadingRecord topLeft = At(0.25f, 0.75f);
     SetCurrentSample(&topLeft);
-    tssTextureSamplePoint(c, 3, texture);
+    hsTextureSamplePoint(c, 3, texture);
     EXPECT_EQ(c[0], 1);
     EXPECT_EQ(c[1], 0);
-    const tsxShadingRecord bottomRight = At(1.75f, -0.75f);  // repeats to (0.75, 0.25)
+    const hxShadingRecord bottomRight = At(1.75f, -0.75f);  // repeats to (0.75, 0.25)
     SetCurrentSample(&bottomRight);
-    tssTextureSamplePoint(c, 3, texture);
+    hsTextureSamplePoint(c, 3, texture);
     EXPECT_EQ(c[0], 1);
     EXPECT_EQ(c[1], 1);
     EXPECT_EQ(c[2], 1);
     SetCurrentSample(nullptr);
-    tssTextureSamplePoint(c, 3, texture);
+    hsTextureSamplePoint(c, 3, texture);
     EXPECT_EQ(c[0] + c[1] + c[2], 0);
-    tssTextureDestroy(texture);
+    hsTextureDestroy(texture);
 }
 
 TEST(TextureSampling, AreaOverTheWholePictureIsItsMean) {
     const int32_t texture = Checker();
-    tsxShadingRecord r = At(0.5f, 0.5f);
+    hxShadingRecord r = At(0.5f, 0.5f);
     r.uvDelta[0] = r.uvDelta[1] = 1;
     SetCurrentSample(&r);
     float c[3];
-    tssTextureSampleArea(c, 3, texture);
+    hsTextureSampleArea(c, 3, texture);
     // Mean of red, green, blue and white.
     EXPECT_NEAR(c[0], 0.5f, 1e-5f);
     EXPECT_NEAR(c[1], 0.5f, 1e-5f);
     EXPECT_NEAR(c[2], 0.5f, 1e-5f);
     SetCurrentSample(nullptr);
-    tssTextureDestroy(texture);
+    hsTextureDestroy(texture);
 }
 
-TEST(BumpSampling, ARampTiltsTheNormalAgainstItsSlope) {
+TEST(BumpSampling, ARampTiltsTheNormalAgainstTheSlope) {
     auto image = std::make_shared<TLoadedImage>();
     image->kind = ImageKind::kBump;
     image->width = 4;
@@ -75,21 +75,21 @@ TEST(BumpSampling, ARampTiltsTheNormalAgainstItsSlope) {
     image->channels = 1;
     image->floats = {0, 0.25f, 0.5f, 0.75f};
     const int32_t bump = RegisterImage(image);
-    const tsxShadingRecord r = At(0.375f, 0.5f);  // texel 1: neighbours 0 and 0.5
+    const hxShadingRecord r = At(0.375f, 0.5f);  // texel 1: neighbours 0 and 0.5
     SetCurrentSample(&r);
     float n[3] = {0, 0, 0};
-    tssBumpSamplePoint(n, 2.0, bump);
+    hsBumpSamplePoint(n, 2.0, bump);
     // slope 0.25 per texel, strength 2: normalize(-0.5, 0, 1)
     EXPECT_NEAR(n[0], -0.5f / std::sqrt(1.25f), 1e-5f);
     EXPECT_NEAR(n[1], 0, 1e-6f);
     EXPECT_NEAR(n[2], 1 / std::sqrt(1.25f), 1e-5f);
-    tssBumpSamplePoint(n, 0.0, bump);
+    hsBumpSamplePoint(n, 0.0, bump);
     EXPECT_NEAR(n[2], 1, 1e-6f);
     SetCurrentSample(nullptr);
     float kept[3] = {0.1f, 0.2f, 0.3f};
-    tssBumpSamplePoint(kept, 2.0, bump);
+    hsBumpSamplePoint(kept, 2.0, bump);
     EXPECT_EQ(kept[1], 0.2f);
-    tssBumpDestroy(bump);
+    hsBumpDestroy(bump);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 namespace vandrel {
 
 enum class MessageIcon { Error, Exclamation, Information };
+enum class MessageAnswer { Yes, No, Cancel };
 
 class Messages {
   public:
@@ -22,6 +23,11 @@ class Messages {
     virtual void Show(std::string_view text, MessageIcon icon, std::string_view caption) = 0;
     // A Yes/No question; anything but Yes counts as No.
     virtual bool Ask(std::string_view text, std::string_view caption) = 0;
+    // A Yes/No/Cancel question whose Yes keeps the user's work, so Yes is the default answer. A
+    // sink without a third button answers as its Ask does.
+    virtual MessageAnswer AskYesNoCancel(std::string_view text, std::string_view caption) {
+        return Ask(text, caption) ? MessageAnswer::Yes : MessageAnswer::No;
+    }
 };
 
 // The sink in use; the command-line sink until another is installed.

@@ -11,8 +11,11 @@
 #include <QToolTip>
 
 #include "editor/controls/control_fonts.h"
+#include "editor/controls/image_grid_select.h"
+#include "editor/controls/spin_edit.h"
 #include "editor/cursors.h"
 #include "editor/input_menu_widget.h"
+#include "editor/property_bar.h"
 
 namespace vandrel {
 
@@ -35,77 +38,6 @@ const TXRComponentContainer* DraggedSource(const QMimeData* mime) {
     const quintptr value = mime->data(kDragDotMime).toULongLong(&ok, 16);
     return ok ? reinterpret_cast<const TXRComponentContainer*>(value) : nullptr;
 }
-
-// The bar drawn until a property bar is plugged in: the input editor's colours, the name and the
-// value text.
-class TPlaceholderRow final : public QWidget {
-  public:
-    TPlaceholderRow(TXRGraphModel& model, TXRComponentContainer& container, int32_t prop,
-                    QWidget* parent)
-        : QWidget(parent), model_(model), container_(container), prop_(prop) {
-        setFont(ControlFont(8));
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        const TPropertyState* p = container_.Property(prop_);
-        if (p == nullptr) return;
-        QPainter painter(this);
-        const QColor kind = KindQColor(p->Kind, p->IsInteger);
-        const int rows = p->Split ? p->PartCount : 1;
-        for (int row = 0; row < rows; ++row) {
-            const int part = p->Split ? row : kWholeProperty;
-            const int y = row * kBarRowHeight;
-            const QRect editor(14, y, 103, 16);  // x 15 in the container
-            painter.fillRect(editor, kind);
-            painter.fillRect(QRect(14 + 54, y + 1, 103 - 55, 14), palette().color(QPalette::Base));
-            painter.setPen(Qt::white);
-            QString name = QString::fromStdString(p->Name);
-            if (p->Split && row < static_cast<int>(p->PartLetters.size())) {
-                name = QString(QChar(p->PartLetters[static_cast<size_t>(row)]));
-            }
-            painter.drawText(QRect(15, y + 1, 52, 15), Qt::AlignLeft | Qt::AlignVCenter, name);
-            std::string value = model_.ValueText(&container_, prop_, part);
-            if (value.empty() && p->PartCount > 0) {
-                value = QString::number(model_.Constant(&container_, prop_, part), 'g', 4)
-                            .toStdString();
-            }
-            painter.setPen(palette().color(QPalette::Text));
-            painter.drawText(QRect(14 + 55, y + 1, 46, 15), Qt::AlignLeft | Qt::AlignVCenter,
-                             QString::fromStdString(value));
-        }
-    }
-    void mousePressEvent(QMouseEvent* event) override {
-        const TPropertyState* p = container_.Property(prop_);
-        if (event->button() != Qt::RightButton || p == nullptr) {
-            event->ignore();  // moves and selection belong to the container
-            return;
-        }
-        const int part = p->Split ? std::clamp(event->position().toPoint().y() / kBarRowHeight, 0,
-                                               p->PartCount - 1)
-                                  : kWholeProperty;
-        ExecInputMenu(this, event->globalPosition().toPoint(), model_, &container_, prop_, part);
-    }
-
-  private:
-    TXRGraphModel& model_;
-    TXRComponentContainer& container_;
-    int32_t prop_;
-};
-
-class TPlaceholderBar final : public TPropertyBarSlot {
-  public:
-    TPlaceholderBar(QWidget* parent, TXRGraphModel& model, TXRComponentContainer& c, int32_t prop)
-        : row_(new TPlaceholderRow(model, c, prop, parent)) {}
-    void Place(int32_t top, int32_t height) override {
-        row_->setGeometry(kBarLeft, top, kBarWidth, height);
-    }
-    void SetVisible(bool visible) override { row_->setVisible(visible); }
-    void Refresh() override { row_->update(); }
-
-  private:
-    QPointer<TPlaceholderRow> row_;  // owned by the container widget
-};
 
 class TOverlay final : public QWidget {
   public:
@@ -243,13 +175,9 @@ TXRContainerWidget::TXRContainerWidget(TXRComponentWindow& window, TXRComponentC
         window_.CancelPlacement();
         window_.Model().SetCollapsed(&container_, !container_.Collapsed);
     });
-    const TPropertyBarFactory& factory = PropertyBarFactory();
     for (size_t i = 0; i < container.Properties.size(); ++i) {
-        const auto prop = static_cast<int32_t>(i);
-        std::unique_ptr<TPropertyBarSlot> bar;
-        if (factory) bar = factory(this, window.Model(), container, prop);
-        if (!bar) bar = std::make_unique<TPlaceholderBar>(this, window.Model(), container, prop);
-        bars_.push_back(std::move(bar));
+        bars_.push_back(std::make_unique<TXRPropertyBar>(this, window.Model(), container,
+                                                         static_cast<int32_t>(i)));
     }
     SyncFromModel();
 }
@@ -372,7 +300,8 @@ TLinkCheck TXRContainerWidget::CheckDrop(const QMimeData* mime, QPoint local, in
 }
 
 void TXRContainerWidget::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasFormat(kDragDotMime)) {
+    // A palette tile dropped over a container lands on the canvas at that point.
+    if (TGridDrag::TypeIdOf(event->mimeData()) > 0 || event->mimeData()->hasFormat(kDragDotMime)) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -380,6 +309,10 @@ void TXRContainerWidget::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TXRContainerWidget::dragMoveEvent(QDragMoveEvent* event) {
+    if (TGridDrag::TypeIdOf(event->mimeData()) > 0) {
+        event->acceptProposedAction();
+        return;
+    }
     const bool ok =
         CheckDrop(event->mimeData(), event->position().toPoint()) == TLinkCheck::kAccepted;
     if (ok) {
@@ -391,6 +324,13 @@ void TXRContainerWidget::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TXRContainerWidget::dropEvent(QDropEvent* event) {
+    if (TGridDrag::TypeIdOf(event->mimeData()) > 0) {
+        if (window_.PlaceDropped(event->mimeData(),
+                                 mapTo(window_.Canvas(), event->position().toPoint()))) {
+            event->acceptProposedAction();
+        }
+        return;
+    }
     int32_t prop = 0;
     int32_t part = kWholeProperty;
     if (CheckDrop(event->mimeData(), event->position().toPoint(), &prop, &part) !=
@@ -414,9 +354,34 @@ void TXRContainerWidget::dropEvent(QDropEvent* event) {
 
 TXRCanvas::TXRCanvas(TXRComponentWindow& window) : window_(window) {
     setAutoFillBackground(true);
+    setAcceptDrops(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, pal.color(QPalette::Base));
+    pal.setColor(QPalette::Window, kCanvasColor);
     setPalette(pal);
+}
+
+void TXRCanvas::dragEnterEvent(QDragEnterEvent* event) {
+    if (TGridDrag::TypeIdOf(event->mimeData()) > 0) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TXRCanvas::dragMoveEvent(QDragMoveEvent* event) {
+    if (TGridDrag::TypeIdOf(event->mimeData()) > 0) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TXRCanvas::dropEvent(QDropEvent* event) {
+    if (window_.PlaceDropped(event->mimeData(), event->position().toPoint())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
 }
 
 void TXRCanvas::paintEvent(QPaintEvent*) {
@@ -488,6 +453,18 @@ void TXRComponentWindow::BeginPaste(std::function<void(QPoint)> handler) {
     model_.CancelPlacement();
     paste_ = std::move(handler);
     canvas_->setCursor(EditorCursor(kCursorPaste));
+}
+
+bool TXRComponentWindow::PlaceDropped(const QMimeData* mime, QPoint canvasPoint) {
+    const int32_t typeId = TGridDrag::TypeIdOf(mime);
+    if (typeId <= 0) return false;
+    paste_ = nullptr;
+    model_.BeginPlacement(typeId);
+    TXRComponentContainer* placed =
+        model_.Place(canvasPoint.x() - kViewMargin, canvasPoint.y() - kViewMargin);
+    CancelPlacement();
+    UpdateExtents();
+    return placed != nullptr;
 }
 
 bool TXRComponentWindow::TakePasteClick(QPoint canvasPoint) {

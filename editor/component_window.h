@@ -9,6 +9,7 @@
 // The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
 #include "editor/model/graph_model.h"
 // (keep this order)
+#include <QColor>
 #include <QMimeData>
 #include <QPointer>
 #include <QScrollArea>
@@ -18,17 +19,17 @@
 #include <memory>
 #include <vector>
 
-#include "editor/bar_slot.h"
-
 namespace vandrel {
 
 class TXRComponentWindow;
 class TXRContainerWidget;
+class TXRPropertyBar;
 
 inline constexpr const char* kDragDotMime = "application/x-vandrel-output-dot";
 // The canvas shows model coordinates shifted by this margin, so that routes running above or left
 // of containers near the origin stay visible.
 inline constexpr int kViewMargin = 24;
+inline constexpr QColor kCanvasColor(160, 160, 160);
 
 // The output handle: starts the drag that connects its container's output.
 class TXROutputDotWidget final : public QWidget {
@@ -96,7 +97,7 @@ class TXRContainerWidget final : public QWidget {
     TXRComponentContainer& container_;
     TXROutputDotWidget* dot_;
     TXRCollapseButton* collapse_;
-    std::vector<std::unique_ptr<TPropertyBarSlot>> bars_;
+    std::vector<std::unique_ptr<TXRPropertyBar>> bars_;
     bool moving_ = false;
     QPoint pressPoint_;  // canvas coordinates
 };
@@ -110,6 +111,10 @@ class TXRCanvas final : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // Palette tiles dropped on the canvas.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     TXRComponentWindow& window_;
@@ -132,6 +137,9 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     // coordinates without the margin) and ends the mode. CancelPlacement ends it too.
     void BeginPaste(std::function<void(QPoint)> handler);
     bool Pasting() const { return static_cast<bool>(paste_); }
+    // A palette tile dropped at a canvas point: its component is placed there and selected.
+    // False when the drop carries no component or it could not be created.
+    bool PlaceDropped(const QMimeData* mime, QPoint canvasPoint);
     // Takes the pending paste click, if any; true when it was taken.
     bool TakePasteClick(QPoint canvasPoint);
     // While held, the subtree of the active container is marked.

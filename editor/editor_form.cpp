@@ -18,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -86,13 +87,16 @@ TEditorForm::TEditorForm(TXRInterfaceModel& interfaceModel, QWidget* parent)
 
     canvas_ = new TXRComponentWindow(*graph_, this);
     canvas_->setObjectName("ComponentWindow");
-    QPalette canvasPalette = canvas_->palette();
-    canvasPalette.setColor(QPalette::Window, QColor(160, 160, 160));
-    canvas_->setPalette(canvasPalette);
-    canvas_->setAutoFillBackground(true);
     layout->addWidget(canvas_, 1);
+    // What the pointer is over: a palette tile's component, a tool's hint.
+    status_ = new QLabel(this);
+    status_->setObjectName("StatusLine");
+    status_->setFixedHeight(16);
+    status_->setContentsMargins(4, 0, 4, 0);
+    status_->setAccessibleName("Status");
+    layout->addWidget(status_);
     connect(canvas_, &TXRComponentWindow::previewUpdate, this, [this](TXRComponentContainer* c) {
-        if (checks_["CheckInstantPreview"]->isChecked()) Preview(c);
+        if (checks_["CheckInstantPreview"]->isChecked()) SchedulePreview(c);
     });
 
     // Ctrl shortcuts; those with an enabled state only while their button is enabled.
@@ -138,7 +142,9 @@ QToolButton* TEditorForm::AddButton(QWidget* parent, const char* name, const QSt
     b->setObjectName(name);
     b->setText(caption);
     b->setToolTip(hint);
+    b->setAccessibleDescription(hint);
     b->setAutoRaise(true);
+    b->setFixedHeight(kToolButtonHeight);
     if (command) {
         connect(b, &QToolButton::clicked, this, [this, command] {
             CancelTool();
@@ -153,16 +159,22 @@ QCheckBox* TEditorForm::AddCheck(QWidget* parent, const char* name, const QStrin
     auto* c = new QCheckBox(caption, parent);
     c->setObjectName(name);
     c->setChecked(true);
+    c->setFixedHeight(kCheckRowHeight);
     checks_[name] = c;
     return c;
 }
 
 void TEditorForm::BuildTools(QWidget* area) {
+    // Four columns in the strip's 80 pixels: the preview with its shape buttons and range, four
+    // rows of tools, the editor's options and the shader's categories.
     auto* row = new QHBoxLayout(area);
-    row->setContentsMargins(4, 2, 4, 2);
-    row->setSpacing(4);
+    row->setContentsMargins(4, 0, 4, 0);
+    row->setSpacing(6);
 
-    auto* previewColumn = new QVBoxLayout;
+    auto* previewBlock = new QGridLayout;
+    previewBlock->setContentsMargins(0, 0, 0, 0);
+    previewBlock->setHorizontalSpacing(2);
+    previewBlock->setVerticalSpacing(0);
     preview_ = new TPreviewWidget(area);
     preview_->setObjectName("ImagePreview");
     preview_->setToolTip("Click to update");
@@ -170,138 +182,141 @@ void TEditorForm::BuildTools(QWidget* area) {
     connect(preview_, &TPreviewWidget::clicked, this, [this] {
         if (previewed_ != nullptr) preview_->Controller().Restart();
     });
-    row->addWidget(preview_);
+    previewBlock->addWidget(preview_, 0, 0);
     static const char* const kShapeNames[3] = {"BtnShapePlane", "BtnShapeSphere", "BtnShapeCube"};
     static const char* const kShapeHints[3] = {"UV plane", "Sphere", "Cube"};
     static const char* const kShapeCaptions[3] = {"▦", "●", "■"};
-    auto* shapeRow = new QHBoxLayout;
+    auto* shapeColumn = new QVBoxLayout;
+    shapeColumn->setSpacing(2);
+    shapeColumn->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < 3; ++i) {
         shapes_[static_cast<size_t>(i)] =
             AddButton(area, kShapeNames[i], kShapeCaptions[i], kShapeHints[i], nullptr);
         QToolButton* b = shapes_[static_cast<size_t>(i)];
         b->setCheckable(true);
         b->setAutoExclusive(true);
+        b->setFixedSize(20, 20);
         connect(b, &QToolButton::clicked, this, [this, i] { ShapeChosen(i); });
-        shapeRow->addWidget(b);
+        shapeColumn->addWidget(b);
     }
+    shapeColumn->addStretch(1);
     shapes_[1]->setChecked(true);  // the sphere is down by default
-    previewColumn->addLayout(shapeRow);
+    previewBlock->addLayout(shapeColumn, 0, 1);
     range_ = new THostSpinEdit2(area);
     range_->setObjectName("EditRange");
     range_->SetCaption("Range ±");
     range_->SetMin(kPreviewRangeMin);
     range_->SetMax(kPreviewRangeMax);
-    range_->SetIncrement(0.1f);
+    range_->SetIncrement(kPreviewRangeStep);
     range_->SetValueF(kPreviewRangeDefault);
-    range_->setFixedWidth(110);
-    range_->SetEditorWidth(52);
+    range_->setFixedSize(kPreviewSize + 22, 16);
+    range_->SetEditorWidth(40);
+    range_->setToolTip("Half the width of the previewed area");
     connect(range_, &THostSpinEdit2::OnChange, this,
             [this] { preview_->Controller().SetRange(range_->ValueF()); });
-    previewColumn->addWidget(range_);
-    row->addLayout(previewColumn);
+    previewBlock->addWidget(range_, 1, 0, 1, 2);
+    row->addLayout(previewBlock);
 
-    // Three rows of tools: files and history, the subtree and the shader's extras, custom
+    // The tools: files, history and the information file, the subtree and the interface, custom
     // components.
-    auto* grid = new QVBoxLayout;
-    grid->setSpacing(0);
-    auto* top = new QHBoxLayout;
-    auto* bottom = new QHBoxLayout;
-    auto* third = new QHBoxLayout;
-    top->addWidget(AddButton(area, "BtnNewShader", "New", "Create a new shader (Ctrl+N)",
-                             [this] { session_.NewShader(); }));
-    top->addWidget(AddButton(area, "BtnOpenShader", "Open", "Open existing shader (Ctrl+O)",
-                             [this] { session_.OpenShaderDialog(); }));
-    top->addWidget(AddButton(area, "BtnCloneShader", "Clone", "Clone current shader",
-                             [this] { session_.CloneShader(); }));
-    top->addWidget(AddButton(area, "BtnSave", "Save", "Save changes to current shader (Ctrl+S)",
-                             [this] { session_.Save(); }));
-    top->addWidget(AddButton(area, "BtnEncryptShader", "Encrypt", "Encrypt current shader",
-                             [this] { session_.EncryptedSave(); }));
-    top->addWidget(AddButton(area, "BtnRefreshShader", "Update", "Update shader now",
-                             [this] { session_.UpdateNow(); }));
-    top->addSpacing(6);
-    top->addWidget(
-        AddButton(area, "BtnUndo", "Undo", "Undo (Ctrl+Z)", [this] { session_.Undo(); }));
-    top->addWidget(
-        AddButton(area, "BtnHold", "Hold", "Hold (Ctrl+H)", [this] { session_.Hold(); }));
-    top->addWidget(
-        AddButton(area, "BtnFetch", "Fetch", "Fetch (Ctrl+F)", [this] { session_.Fetch(); }));
-    top->addStretch(1);
-
-    bottom->addWidget(
-        AddButton(area, "BtnClipCut", "Cut", "Cut subtree (Ctrl+X)", [this] { session_.Cut(); }));
-    bottom->addWidget(AddButton(area, "BtnClipCopy", "Copy", "Copy subtree (Ctrl+C)",
-                                [this] { session_.Copy(); }));
-    bottom->addWidget(AddButton(area, "BtnClipPaste", "Paste", "Paste subtree (Ctrl+V)", nullptr));
-    connect(Button("BtnClipPaste"), &QToolButton::clicked, this, [this] { BeginPaste(); });
+    auto* tools = new QVBoxLayout;
+    tools->setSpacing(0);
+    tools->setContentsMargins(0, 1, 0, 1);
+    const auto toolRow = [&](std::initializer_list<QWidget*> widgets) {
+        auto* line = new QHBoxLayout;
+        line->setSpacing(1);
+        for (QWidget* w : widgets) line->addWidget(w);
+        line->addStretch(1);
+        tools->addLayout(line);
+    };
+    toolRow({AddButton(area, "BtnNewShader", "New", "Create a new shader (Ctrl+N)",
+                       [this] { session_.NewShader(); }),
+             AddButton(area, "BtnOpenShader", "Open", "Open existing shader (Ctrl+O)",
+                       [this] { session_.OpenShaderDialog(); }),
+             AddButton(area, "BtnCloneShader", "Clone", "Clone current shader",
+                       [this] { session_.CloneShader(); }),
+             AddButton(area, "BtnSave", "Save", "Save changes to current shader (Ctrl+S)",
+                       [this] { session_.Save(); }),
+             AddButton(area, "BtnEncryptShader", "Encrypt", "Encrypt current shader",
+                       [this] { session_.EncryptedSave(); }),
+             AddButton(area, "SpeedButton3", "Help", "Get help", [this] { ShowHelpMenu(); })});
+    toolRow({AddButton(area, "BtnUndo", "Undo", "Undo (Ctrl+Z)", [this] { session_.Undo(); }),
+             AddButton(area, "BtnHold", "Hold", "Hold (Ctrl+H)", [this] { session_.Hold(); }),
+             AddButton(area, "BtnFetch", "Fetch", "Fetch (Ctrl+F)", [this] { session_.Fetch(); }),
+             AddButton(area, "BtnRefreshShader", "Update", "Update shader now",
+                       [this] { session_.UpdateNow(); }),
+             AddButton(area, "SpeedButton1", "Info", "Attach info file",
+                       [this] { session_.AttachInfoFile(); }),
+             AddButton(area, "SpeedButton2", "Clear", "Clear info file",
+                       [this] { session_.ClearInfoFile(); })});
     QToolButton* hilite = AddButton(area, "BtnHiliteTree", "Tree", "Highlight subtree", nullptr);
     connect(hilite, &QToolButton::pressed, this, [this] { canvas_->SetHiliteTree(true); });
     connect(hilite, &QToolButton::released, this, [this] { canvas_->SetHiliteTree(false); });
-    bottom->addWidget(hilite);
-    third->addWidget(AddButton(area, "BtnCreateCustom", "Make", "Create component from subtree",
-                               [this] { CreateFromSubtree(); }));
+    toolRow(
+        {AddButton(area, "BtnClipCut", "Cut", "Cut subtree (Ctrl+X)", [this] { session_.Cut(); }),
+         AddButton(area, "BtnClipCopy", "Copy", "Copy subtree (Ctrl+C)",
+                   [this] { session_.Copy(); }),
+         AddButton(area, "BtnClipPaste", "Paste", "Paste subtree (Ctrl+V)",
+                   [this] { BeginPaste(); }),
+         hilite, AddButton(area, "BtnEditInterface", "Interface", "Show interface editor", [this] {
+             ShowInterfaceEditor();
+         })});
     presets_ = new QComboBox(area);
     presets_->setObjectName("ComboPreset");
-    presets_->setMinimumWidth(120);
+    presets_->setFixedSize(104, kToolButtonHeight);
+    presets_->setAccessibleName("Custom component");
     connect(presets_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (refreshing_) return;
         session_.ChosenCustom = index >= 0 ? presets_->itemText(index).toStdString() : "";
         StateChanged();
     });
-    third->addWidget(presets_);
-    third->addWidget(AddButton(area, "BtnInsertCustom", "Insert", "Create selected component",
-                               [this] { InsertChosen(); }));
-    third->addWidget(
-        AddButton(area, "BtnOpenCustom", "Load", "Open component", [this] { OpenCustom(); }));
-    third->addStretch(1);
-    bottom->addSpacing(6);
-    bottom->addWidget(AddButton(area, "BtnEditInterface", "Interface", "Show interface editor",
-                                [this] { ShowInterfaceEditor(); }));
-    bottom->addWidget(AddButton(area, "SpeedButton1", "Info", "Attach info file",
-                                [this] { session_.AttachInfoFile(); }));
-    bottom->addWidget(AddButton(area, "SpeedButton2", "Clear", "Clear info file",
-                                [this] { session_.ClearInfoFile(); }));
-    bottom->addWidget(AddButton(area, "SpeedButton3", "?", "Get help", [this] { ShowHelpMenu(); }));
-    bottom->addStretch(1);
-    grid->addLayout(top);
-    grid->addLayout(bottom);
-    grid->addLayout(third);
-    row->addLayout(grid, 1);
+    toolRow({AddButton(area, "BtnCreateCustom", "Make", "Create component from subtree",
+                       [this] { CreateFromSubtree(); }),
+             presets_,
+             AddButton(area, "BtnInsertCustom", "Insert", "Create selected component",
+                       [this] { InsertChosen(); }),
+             AddButton(area, "BtnOpenCustom", "Load", "Open component", [this] { OpenCustom(); })});
+    row->addLayout(tools, 1);
 
-    auto* checks = new QVBoxLayout;
-    checks->setSpacing(0);
-    connect(AddCheck(area, "CheckInstantPreview", "Instant preview"), &QCheckBox::toggled, this,
-            [this](bool on) { session_.InstantPreview = on; });
-    connect(AddCheck(area, "CheckAutoUpdate", "Auto-update shader"), &QCheckBox::toggled, this,
-            [this](bool on) {
-                session_.AutoUpdate = on;
-                StateChanged();
-            });
-    connect(AddCheck(area, "CheckAutoEdit", "Auto-edit new shaders"), &QCheckBox::toggled, this,
-            [this](bool on) { session_.AutoEdit = on; });
-    checks_["CheckAutoEdit"]->setChecked(EditorSettings().EditNew);
+    const auto checkColumn = [&](std::initializer_list<QCheckBox*> boxes) {
+        auto* column = new QVBoxLayout;
+        column->setSpacing(0);
+        column->setContentsMargins(0, 1, 0, 1);
+        for (QCheckBox* box : boxes) column->addWidget(box);
+        column->addStretch(1);
+        row->addLayout(column);
+    };
+    QCheckBox* instant = AddCheck(area, "CheckInstantPreview", "Instant preview");
+    connect(instant, &QCheckBox::toggled, this, [this](bool on) {
+        session_.InstantPreview = on;
+        // Ticking it shows what the edits since unticking did.
+        if (on) PreviewEdited();
+    });
+    QCheckBox* autoUpdate = AddCheck(area, "CheckAutoUpdate", "Auto-update shader");
+    connect(autoUpdate, &QCheckBox::toggled, this, [this](bool on) {
+        session_.AutoUpdate = on;
+        StateChanged();
+    });
+    QCheckBox* autoEdit = AddCheck(area, "CheckAutoEdit", "Auto-edit new shaders");
+    connect(autoEdit, &QCheckBox::toggled, this, [this](bool on) { session_.AutoEdit = on; });
+    autoEdit->setChecked(EditorSettings().EditNew);
     session_.AutoEdit = EditorSettings().EditNew;
-    for (QWidget* w : {static_cast<QWidget*>(checks_["CheckInstantPreview"]),
-                       static_cast<QWidget*>(checks_["CheckAutoUpdate"]),
-                       static_cast<QWidget*>(checks_["CheckAutoEdit"])}) {
-        checks->addWidget(w);
-    }
-    row->addLayout(checks);
+    checkColumn({instant, autoUpdate, autoEdit});
 
-    auto* kinds = new QVBoxLayout;
-    kinds->setSpacing(0);
-    connect(AddCheck(area, "CheckBox5", "Auto-class"), &QCheckBox::toggled, this, [this](bool on) {
+    QCheckBox* autoClass = AddCheck(area, "CheckBox5", "Auto-class");
+    connect(autoClass, &QCheckBox::toggled, this, [this](bool on) {
         if (!refreshing_) session_.SetAutoClass(on);
     });
-    kinds->addWidget(checks_["CheckBox5"]);
     static const char* const kCaptions[kOutputTypeCount] = {"Displacement", "Transparency", "Color",
                                                             "Reflectance"};
+    std::array<QCheckBox*, kOutputTypeCount> kinds{};
     for (int32_t t : {kColor, kTransparency, kReflectance, kDisplacement}) {
         QCheckBox* box = AddCheck(area, kCategoryBoxes[t], kCaptions[t]);
         connect(box, &QCheckBox::toggled, this, [this, t](bool on) { CategoryClicked(t, on); });
-        kinds->addWidget(box);
+        kinds[static_cast<size_t>(t)] = box;
     }
-    row->addLayout(kinds);
+    checkColumn({autoClass, kinds[kColor], kinds[kTransparency], kinds[kReflectance],
+                 kinds[kDisplacement]});
 }
 
 void TEditorForm::BuildPalette(QWidget* area) {
@@ -310,6 +325,10 @@ void TEditorForm::BuildPalette(QWidget* area) {
     layout->setSpacing(0);
     tabs_ = new QTabBar(area);
     tabs_->setObjectName("TabsPalette");
+    // Narrow tabs, so that every category shows its whole caption at the window's own width.
+    tabs_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 4px; }"));
+    tabs_->setExpanding(false);
+    tabs_->setDrawBase(false);
     for (int tab = 0; tab < kCatalogueTabCount; ++tab) tabs_->addTab(Q(CatalogueTabCaption(tab)));
     layout->addWidget(tabs_);
     auto* row = new QHBoxLayout;
@@ -325,6 +344,8 @@ void TEditorForm::BuildPalette(QWidget* area) {
         palette_->SetActiveRow(tab);
         palette_->SetColumns(std::max(PaletteTabCount(tab), 1));
     });
+    connect(palette_, &TImageGridSelect::HoverChanged, this,
+            [this](const QString& hint) { status_->setText(hint); });
     connect(palette_, &TImageGridSelect::OnChange, this, [this] {
         if (palette_->ItemIndex() < 0 || palette_->Tag() <= 0) return;
         canvas_->BeginPlacement(palette_->Tag());
@@ -485,12 +506,44 @@ void TEditorForm::EditShader(const std::string& file) {
     session_.OpenShader(file);
 }
 
-void TEditorForm::StopPreview() { preview_->Controller().Stop(); }
+void TEditorForm::StopPreview() {
+    pendingPreview_ = nullptr;
+    preview_->Controller().Stop();
+}
 
 void TEditorForm::Preview(TXRComponentContainer* container) {
+    pendingPreview_ = nullptr;
     if (container == nullptr || container->Component == nullptr) return;
     previewed_ = container;
+    preview_->setToolTip(container == graph_->RootContainer() ? QString::fromUtf8(kRootPreviewHint)
+                                                              : QStringLiteral("Click to update"));
     preview_->Controller().Start(graph_->Tree(), container->Component, &interface_.Working());
+}
+
+void TEditorForm::SchedulePreview(TXRComponentContainer* container) {
+    // One edit raises several requests (the link, then the tree change): they start one preview,
+    // once the edit is complete.
+    pendingPreview_ = container;
+    if (previewPosted_ || container == nullptr) return;
+    previewPosted_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            previewPosted_ = false;
+            TXRComponentContainer* c = pendingPreview_;
+            pendingPreview_ = nullptr;
+            if (c != nullptr && graph_->IndexOf(c) >= 0) Preview(c);
+        },
+        Qt::QueuedConnection);
+}
+
+void TEditorForm::PreviewEdited() {
+    TXRComponentContainer* target = graph_->ActiveComponent();
+    if (target == nullptr && previewed_ != nullptr && graph_->IndexOf(previewed_) >= 0) {
+        target = previewed_;
+    }
+    if (target == nullptr) target = graph_->RootContainer();
+    SchedulePreview(target);
 }
 
 bool TEditorForm::AskComponentDetails(TCustomDefinitionParts& parts) {
@@ -513,14 +566,18 @@ void TEditorForm::UpdateHost(const std::string& file) {
 }
 
 void TEditorForm::ContainerRemoving(TXRComponentContainer& container) {
-    (void)container;
     // Any removed component may feed the one under the preview.
     preview_->Controller().Stop();
     if (previewed_ == &container) previewed_ = nullptr;
+    if (pendingPreview_ == &container) pendingPreview_ = nullptr;
 }
 
 void TEditorForm::closeEvent(QCloseEvent* event) {
-    session_.Close();
+    // Cancel in the save prompt keeps the window open with its changes.
+    if (!session_.Close()) {
+        event->ignore();
+        return;
+    }
     if (interfaceEditor_ != nullptr) interfaceEditor_->close();
     event->accept();
 }

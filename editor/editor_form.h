@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -35,6 +36,12 @@ class TInterfaceEditor;
 inline constexpr int kEditorClientWidth = 612;
 inline constexpr int kEditorClientHeight = 423;
 inline constexpr int kToolsExpandedHeight = 80;
+inline constexpr int kToolButtonHeight = 19;
+inline constexpr int kCheckRowHeight = 15;
+// The preview's hint while it shows the root, which has no output of its own to draw.
+inline constexpr const char* kRootPreviewHint =
+    "The root has no output of its own, so its preview stays red: select a component to preview "
+    "it. Click to update.";
 
 class TEditorForm final : public QWidget,
                           public TEditorSessionHost,
@@ -54,6 +61,7 @@ class TEditorForm final : public QWidget,
     TImageGridSelect* Palette() const { return palette_; }
     QTabBar* PaletteTabs() const { return tabs_; }
     QComboBox* Presets() const { return presets_; }
+    QLabel* StatusLine() const { return status_; }
     // The tool buttons by their control names ("BtnNewShader", "BtnUndo" …).
     QToolButton* Button(const QString& name) const;
     QCheckBox* Check(const QString& name) const;
@@ -82,6 +90,7 @@ class TEditorForm final : public QWidget,
     // TEditorSessionHost.
     void StopPreview() override;
     void Preview(TXRComponentContainer* container) override;
+    void PreviewEdited() override;
     bool AskComponentDetails(TCustomDefinitionParts& parts) override;
     void CloseEditor() override;
     void BeginPlacement(int32_t typeId) override;
@@ -123,10 +132,16 @@ class TEditorForm final : public QWidget,
     QComboBox* presets_ = nullptr;
     TXRComponentWindow* canvas_ = nullptr;
     QMenu* helpMenu_ = nullptr;
+    QLabel* status_ = nullptr;
     std::map<QString, QToolButton*> buttons_;
     std::map<QString, QCheckBox*> checks_;
     QPointer<TInterfaceEditor> interfaceEditor_;
+    // Starts the preview of the container from the event loop, once per burst of requests.
+    void SchedulePreview(TXRComponentContainer* container);
+
     TXRComponentContainer* previewed_ = nullptr;
+    TXRComponentContainer* pendingPreview_ = nullptr;
+    bool previewPosted_ = false;
     bool refreshing_ = false;
 };
 

@@ -319,12 +319,4 @@ void TXRPropertyBar::SetColorPicker(TColorPickerFn picker) {
     }
 }
 
-void InstallPropertyBars() {
-    SetPropertyBarFactory([](QWidget* container, TXRGraphModel& model,
-                             TXRComponentContainer& component,
-                             int32_t prop) -> std::unique_ptr<TPropertyBarSlot> {
-        return std::make_unique<TXRPropertyBar>(container, model, component, prop);
-    });
-}
-
 }  // namespace vandrel

@@ -23,8 +23,6 @@
 #include <array>
 #include <functional>
 
-#include "editor/bar_slot.h"
-
 namespace vandrel {
 
 class THostSpinEdit2;
@@ -107,7 +105,7 @@ class TXRPropertyEditor final : public QWidget {
 using TColorPickerFn =
     std::function<bool(QWidget* parent, const QString& title, std::array<double, 3>& rgb)>;
 
-class TXRPropertyBar final : public QObject, public TPropertyBarSlot {
+class TXRPropertyBar final : public QObject {
     Q_OBJECT
 
   public:
@@ -115,9 +113,12 @@ class TXRPropertyBar final : public QObject, public TPropertyBarSlot {
                    int32_t prop);
     ~TXRPropertyBar() override;
 
-    void Place(int32_t top, int32_t height) override;
-    void SetVisible(bool visible) override;
-    void Refresh() override;
+    // The bar's rows inside the container: x 1, width 118, from top down.
+    void Place(int32_t top, int32_t height);
+    // Hidden while the container is collapsed.
+    void SetVisible(bool visible);
+    // The property's source, value or split state changed in the model.
+    void Refresh();
 
     int32_t Top() const { return top_; }
     int32_t Height() const;
@@ -146,8 +147,5 @@ class TXRPropertyBar final : public QObject, public TPropertyBarSlot {
     QPointer<TXRPropertyLockButton> lock_;
     QPointer<TXRColorButton> color_;
 };
-
-// Makes every container created from now on use property bars.
-void InstallPropertyBars();
 
 }  // namespace vandrel

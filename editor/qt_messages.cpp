@@ -38,4 +38,18 @@ bool TQtMessages::Ask(std::string_view text, std::string_view caption) {
                                  QMessageBox::No) == QMessageBox::Yes;
 }
 
+MessageAnswer TQtMessages::AskYesNoCancel(std::string_view text, std::string_view caption) {
+    if (!OnInterfaceThread()) return fallback_.AskYesNoCancel(text, caption);
+    switch (QMessageBox::question(QApplication::activeWindow(), Q(caption), Q(text),
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                  QMessageBox::Yes)) {
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        default:  // Escape and closing the box keep the editor as it is
+            return MessageAnswer::Cancel;
+    }
+}
+
 }  // namespace vandrel

@@ -11,6 +11,7 @@ class TQtMessages final : public Messages {
   public:
     void Show(std::string_view text, MessageIcon icon, std::string_view caption) override;
     bool Ask(std::string_view text, std::string_view caption) override;
+    MessageAnswer AskYesNoCancel(std::string_view text, std::string_view caption) override;
 
   private:
     TStderrMessages fallback_;

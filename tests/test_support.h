@@ -1,6 +1,7 @@
 // Helpers shared by the tests.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,15 @@ class RecordingMessages final : public Messages {
         return answer_;
     }
 
+    MessageAnswer AskYesNoCancel(std::string_view text, std::string_view caption) override {
+        if (!choice) return Messages::AskYesNoCancel(text, caption);
+        asked.emplace_back(text);
+        return *choice;
+    }
+
     void SetAnswer(bool answer) { answer_ = answer; }
+    // The answer to Yes/No/Cancel questions; unset, they are answered as Ask answers.
+    std::optional<MessageAnswer> choice;
 
     std::vector<std::string> shown;
     std::vector<std::string> asked;

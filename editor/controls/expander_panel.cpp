@@ -21,6 +21,8 @@ std::string ExpanderHint(bool expanded, std::string_view autoHint) {
 TExpanderPanel::TExpanderPanel(QWidget* parent) : QWidget(parent) {
     setFont(ControlFont(8));
     resize(200, kExpanderHeaderHeight);
+    // A header in a layout keeps its own height.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
     Apply();
 }

@@ -44,6 +44,8 @@ class TExpanderPanel : public QWidget {
     void SetReversed(bool reversed);
     bool BottomAligned() const { return bottom_; }
     void SetBottomAligned(bool bottom);
+    QSize sizeHint() const override { return {200, kExpanderHeaderHeight}; }
+    QSize minimumSizeHint() const override { return {40, kExpanderHeaderHeight}; }
 
   signals:
     void OnChange();

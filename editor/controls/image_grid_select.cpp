@@ -1,8 +1,10 @@
 #include "editor/controls/image_grid_select.h"
 
 #include <QDrag>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <charconv>
 
 #include "editor/cursors.h"
@@ -141,10 +143,35 @@ void TImageGridSelect::mousePressEvent(QMouseEvent* event) {
     if (pressedCell_ >= 0) SetItemIndex(pressedCell_);
 }
 
+bool TImageGridSelect::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString hint = HintAt(help->pos());
+        if (hint.isEmpty()) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(help->globalPos(), hint, this);
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TImageGridSelect::leaveEvent(QEvent* event) {
+    if (hoveredCell_ >= 0) {
+        hoveredCell_ = -1;
+        emit HoverChanged({});
+    }
+    QWidget::leaveEvent(event);
+}
+
 void TImageGridSelect::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const int cell = GridCellAt(Geometry(), at.x(), at.y());
-    setToolTip(HintAt(at));
+    if (cell != hoveredCell_) {
+        hoveredCell_ = cell;
+        emit HoverChanged(HintAt(at));
+    }
     if ((event->buttons() & Qt::LeftButton) && pressedCell_ >= 0 && cell != pressedCell_) {
         StartDrag();
     }

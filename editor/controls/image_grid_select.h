@@ -78,8 +78,12 @@ class TImageGridSelect : public QWidget {
 
   signals:
     void OnChange();
+    // The hint of the cell under the pointer; empty when it leaves the cells.
+    void HoverChanged(const QString& hint);
 
   protected:
+    bool event(QEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -93,6 +97,7 @@ class TImageGridSelect : public QWidget {
     int activeRow_ = 0;
     int itemIndex_ = -1;
     int pressedCell_ = -1;
+    int hoveredCell_ = -1;
     int32_t tag_ = 0;
     TGridTexts tags_;
     TGridTexts hints_;

@@ -36,6 +36,13 @@ std::string Quoted(std::string_view prefix, const std::string& file) {
     return std::string(prefix) + " \"" + file + "\"?";
 }
 
+// Whether two streams evaluate alike: the same tree and the same interface (its trigger
+// defaults feed the preview).
+bool SameEvaluation(std::string_view a, std::string_view b) {
+    return StreamSection(a, kTreeSection) == StreamSection(b, kTreeSection) &&
+           StreamSection(a, kInterfaceSection) == StreamSection(b, kInterfaceSection);
+}
+
 std::string FolderOf(const std::string& file) { return fs::path(file).parent_path().string(); }
 
 std::string BareName(const std::string& file) { return fs::path(file).filename().string(); }
@@ -86,9 +93,16 @@ std::string& TEditorSession::Clipboard() {
 
 std::string TEditorSession::BuildStream() {
     TXRTree& tree = graph_.Tree();
-    // The preview may have made its component the tree's result.
-    if (const TXRComponentContainer* root = graph_.RootContainer()) tree.SetRoot(root->Component);
+    // The preview may have made its component the tree's result: the stream is written in the
+    // root's order, and the preview's order comes back after it, so that a running preview goes
+    // on evaluating what it shows.
+    TXRComponent* previewed = tree.RootEntry != nullptr ? tree.RootEntry->Component.get() : nullptr;
+    const TXRComponentContainer* root = graph_.RootContainer();
+    if (root != nullptr) tree.SetRoot(root->Component);
     const std::string treeSection = "XR" + tree.WriteTree();
+    if (root != nullptr && previewed != nullptr && previewed != root->Component) {
+        tree.SetRoot(previewed, true);
+    }
     const std::string layout = graph_.LayoutText();
     const std::string interfaceString = graph_.Interface().Serialise();
     const std::string categories = WriteCategories(categories_);
@@ -130,8 +144,8 @@ bool TEditorSession::OpenShader(const std::string& file) {
             return false;
         }
         WriteStream(fileName_, saved_);
-    } else if (modified_) {
-        SavePrompt();
+    } else if (modified_ && !SavePrompt()) {
+        return false;
     }
     const TLoadedShader loaded = LoadShaderFile(file);
     if (loaded.status == ShaderFileStatus::kNotFound ||
@@ -183,14 +197,21 @@ void TEditorSession::Load(const std::string& file, const std::string& stream) {
 
 void TEditorSession::RebuildFrom(const std::string& stream) {
     host_.StopPreview();
+    // The container at the same place in the list is selected again, so that stepping back
+    // keeps previewing what the user was looking at; the root when it is gone.
+    const int32_t active = graph_.IndexOf(graph_.ActiveComponent());
     massUpdate_ = true;
     graph_.Rebuild(stream);
     infoFile_ = std::string(StreamSection(stream, kInfoFileSection));
     categories_ = ParseCategories(StreamSection(stream, kCategoriesSection));
     massUpdate_ = false;
-    if (TXRComponentContainer* root = graph_.RootContainer()) {
-        graph_.Select(root);
-        host_.Preview(root);
+    const auto& containers = graph_.Containers();
+    TXRComponentContainer* select = active >= 0 && static_cast<size_t>(active) < containers.size()
+                                        ? containers[static_cast<size_t>(active)].get()
+                                        : graph_.RootContainer();
+    if (select != nullptr) {
+        graph_.Select(select);
+        host_.Preview(select);
     }
 }
 
@@ -207,12 +228,16 @@ void TEditorSession::TreeChanged() {
     undoHint_ = std::string(kUndoEditingHint);
     undoEnabled_ = true;
     Publish();
+    // A move or a fold changes only the layout; anything else may change what the selected
+    // component computes.
+    if (InstantPreview && !SameEvaluation(previous_, current_)) host_.PreviewEdited();
     host_.StateChanged();
 }
 
 void TEditorSession::Publish() {
+    // The stream is built already and evaluation happens only on this thread, so writing it
+    // needs no pause of the preview.
     if (AutoUpdate) {
-        host_.StopPreview();
         WriteCurrent();
         UpdateOutputTypes();
     } else {
@@ -270,11 +295,13 @@ void TEditorSession::Save() {
     host_.StateChanged();
 }
 
-void TEditorSession::SavePrompt() {
-    if (fileName_.empty()) return;
+bool TEditorSession::SavePrompt() {
+    if (fileName_.empty()) return true;
+    const MessageAnswer answer = CurrentMessages().AskYesNoCancel(
+        Quoted("Vandrel Editor: Do you want to save changes to", fileName_), kEditorCaption);
+    if (answer == MessageAnswer::Cancel) return false;
     host_.StopPreview();
-    if (CurrentMessages().Ask(Quoted("Vandrel Editor: Do you want to save changes to", fileName_),
-                              kEditorCaption)) {
+    if (answer == MessageAnswer::Yes) {
         if (WriteStream(fileName_, current_)) saved_ = current_;
     } else {
         WriteStream(fileName_, saved_);
@@ -283,13 +310,15 @@ void TEditorSession::SavePrompt() {
     }
     modified_ = false;
     host_.StateChanged();
+    return true;
 }
 
-void TEditorSession::Close() {
+bool TEditorSession::Close() {
+    if (modified_ && !SavePrompt()) return false;
     host_.StopPreview();
-    if (modified_) SavePrompt();
     EditorSettings().EditNew = AutoEdit;
     UpdateOutputTypes();
+    return true;
 }
 
 void TEditorSession::NewShader() {

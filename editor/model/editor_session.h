@@ -40,6 +40,9 @@ class TEditorSessionHost {
     virtual void StopPreview() {}
     // Starts the preview of the container (forced: even when it shows that container already).
     virtual void Preview(TXRComponentContainer* /*container*/) {}
+    // An edit changed what the tree computes: the preview starts over on the selected component
+    // (the one it showed, or the root, when nothing is selected).
+    virtual void PreviewEdited() {}
     // The "New Component" dialog: names and hints of the component and of its properties, the
     // part letters of vector properties. False when cancelled.
     virtual bool AskComponentDetails(TCustomDefinitionParts& /*parts*/) { return false; }
@@ -77,10 +80,12 @@ class TEditorSession final : public TGraphObserver {
     void Hold();
     void Fetch();
     void Save();
-    // Closing the editor or opening another shader while modified. Also used on close.
-    void SavePrompt();
+    // Closing the editor or opening another shader while modified: Yes writes the current
+    // stream, No writes the saved one back; false on Cancel, which changes nothing.
+    bool SavePrompt();
     // Closing: the save prompt when modified, then every output type using the file updates.
-    void Close();
+    // False when the user cancelled: the editor stays open with its changes.
+    bool Close();
 
     // File commands through the dialogs.
     void NewShader();

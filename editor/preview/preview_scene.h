@@ -28,6 +28,7 @@ inline constexpr TPixelColor kStripeLight{192, 192, 192};
 inline constexpr float kPreviewRangeMin = 0.01f;
 inline constexpr float kPreviewRangeMax = 1000.0f;
 inline constexpr float kPreviewRangeDefault = 1.0f;
+inline constexpr float kPreviewRangeStep = 0.01f;
 
 // Pixels whose colour differs from a neighbour's by more than this are evaluated on their own.
 inline constexpr double kRefinementThreshold = 0.05;

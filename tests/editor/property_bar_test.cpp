@@ -45,7 +45,6 @@ class PropertyBarTest : public ::testing::Test {
     }
     void TearDown() override {
         TXRPropertyBar::SetColorPicker({});
-        SetPropertyBarFactory({});
         ResetLanguage();
     }
 
@@ -304,7 +303,6 @@ TEST_F(PropertyBarTest, EditAsColorWritesThePartsAfterOk) {
 }
 
 TEST_F(PropertyBarTest, ADroppedComponentShowsItsTitle) {
-    InstallPropertyBars();
     TXRComponentWindow window(model);
     window.resize(500, 300);
     TXRComponentContainer* target = Make(kAdd, 10, 10);
@@ -334,7 +332,6 @@ TEST_F(PropertyBarTest, Screenshots) {
     const QString folder = qEnvironmentVariable("VANDREL_SCREENSHOTS");
     if (folder.isEmpty()) GTEST_SKIP() << "VANDREL_SCREENSHOTS is not set";
     QDir().mkpath(folder);
-    InstallPropertyBars();
     TXRComponentWindow window(model);
     window.resize(660, 330);
     TXRComponentContainer* root = Make(kRoot, 10, 10);

@@ -12,6 +12,7 @@
 
 #include "editor/controls/control_fonts.h"
 #include "editor/controls/image_grid_select.h"
+#include "editor/controls/progress_form.h"
 #include "editor/controls/spin_edit.h"
 #include "editor/cursors.h"
 #include "editor/input_menu_widget.h"
@@ -175,10 +176,14 @@ TXRContainerWidget::TXRContainerWidget(TXRComponentWindow& window, TXRComponentC
         window_.CancelPlacement();
         window_.Model().SetCollapsed(&container_, !container_.Collapsed);
     });
+    std::vector<QString> names;
     for (size_t i = 0; i < container.Properties.size(); ++i) {
         bars_.push_back(std::make_unique<TXRPropertyBar>(this, window.Model(), container,
                                                          static_cast<int32_t>(i)));
+        names.push_back(QString::fromStdString(container.Properties[i].Name));
     }
+    const std::vector<QString> shown = FittedNames(names, QFontMetrics(font()), kNameWidth);
+    for (size_t i = 0; i < bars_.size(); ++i) bars_[i]->WholeEditor()->SetShownName(shown[i]);
     SyncFromModel();
 }
 
@@ -573,6 +578,37 @@ void TXRComponentWindow::PreviewUpdate(TXRComponentContainer& container) {
 void TXRComponentWindow::ShaderUpdate() { emit shaderUpdate(); }
 
 void TXRComponentWindow::ClipToolsChange() { emit clipToolsChange(); }
+
+void TXRComponentWindow::Progress(std::string_view text, int32_t position, int32_t total) {
+    if (text.empty()) {
+        if (progress_ != nullptr) progress_->SetProgress({}, 0);
+        progressShown_ = -1;
+        return;
+    }
+    if (total < kProgressBoxThreshold || !isVisible()) return;
+    // The box repaints at once; it does so only when its percentage moves.
+    const int percent = static_cast<int>(int64_t{position} * 100 / std::max(total, 1));
+    if (percent == progressShown_ && progress_ != nullptr && progress_->isVisible()) return;
+    if (progress_ == nullptr) progress_ = new TProgressForm(this);
+    progress_->move(mapToGlobal(
+        QPoint((width() - progress_->width()) / 2, (height() - progress_->height()) / 2)));
+    progressShown_ = percent;
+    progress_->SetProgress(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                           percent);
+}
+
+void TXRComponentWindow::Rebuilt() {
+    UpdateExtents();
+    ShowContainer(model_.RootContainer());
+}
+
+void TXRComponentWindow::ShowContainer(const TXRComponentContainer* container) {
+    if (container == nullptr) return;
+    // Its top-left corner, where its output and title are, comes to the view's top-left with
+    // the canvas margin around it.
+    horizontalScrollBar()->setValue(std::max(0, container->Left));
+    verticalScrollBar()->setValue(std::max(0, container->Top));
+}
 
 void TXRComponentWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {

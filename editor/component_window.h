@@ -24,6 +24,10 @@ namespace vandrel {
 class TXRComponentWindow;
 class TXRContainerWidget;
 class TXRPropertyBar;
+class TProgressForm;
+
+// Rebuilds of at least this many windows or connections show the progress box.
+inline constexpr int32_t kProgressBoxThreshold = 48;
 
 inline constexpr const char* kDragDotMime = "application/x-vandrel-output-dot";
 // The canvas shows model coordinates shifted by this margin, so that routes running above or left
@@ -162,6 +166,12 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     void PreviewUpdate(TXRComponentContainer& container) override;
     void ShaderUpdate() override;
     void ClipToolsChange() override;
+    void Progress(std::string_view text, int32_t position, int32_t total) override;
+    void Rebuilt() override;
+    // The rebuild's progress box; null until a large rebuild shows it.
+    TProgressForm* ProgressBox() const { return progress_; }
+    // Scrolls so that the container is in view.
+    void ShowContainer(const TXRComponentContainer* container);
 
     // Paints the overlay: move outlines and subtree marks.
     void PaintOverlay(QPainter& painter);
@@ -184,6 +194,8 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     QPoint moveOffset_;
     bool hilite_ = false;
     std::function<void(QPoint)> paste_;
+    TProgressForm* progress_ = nullptr;
+    int progressShown_ = -1;  // the percentage on the box
 };
 
 // Draws one connection: shadow, colour, light line and the arrowhead at the input.

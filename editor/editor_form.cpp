@@ -326,7 +326,11 @@ void TEditorForm::BuildPalette(QWidget* area) {
     tabs_ = new QTabBar(area);
     tabs_->setObjectName("TabsPalette");
     // Narrow tabs, so that every category shows its whole caption at the window's own width.
-    tabs_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 2px 4px; }"));
+    tabs_->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { padding: 1px 4px; margin-right: 1px; border: 1px solid palette(mid);"
+        " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
+        " background: palette(button); }"
+        "QTabBar::tab:selected { background: palette(base); }"));
     tabs_->setExpanding(false);
     tabs_->setDrawBase(false);
     for (int tab = 0; tab < kCatalogueTabCount; ++tab) tabs_->addTab(Q(CatalogueTabCaption(tab)));

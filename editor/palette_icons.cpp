@@ -1,8 +1,10 @@
 // clang-format off
+#include "components/custom/custom_components.h"
 #include "core/catalogue.h"
 #include "core/context.h"
 #include "core/factory.h"
 #include "core/thread_record.h"
+#include "core/tree.h"
 #include "editor/preview/preview_scene.h"
 #include "editor/palette_icons.h"
 
@@ -42,21 +44,29 @@ QString Initials(const char* name) {
     return out;
 }
 
-// What the component computes over the preview's UV plane; false when the picture is flat or
-// the component cannot be drawn that way.
-bool DrawComputed(int32_t typeId, QImage& image) {
-    if (!IsConstantFoldable(typeId)) return false;
-    std::unique_ptr<TXRComponent> component = CreateComponent(typeId);
-    if (component == nullptr || component->OutputAddress() == nullptr) return false;
+// How the icon feeds the component's numerical inputs.
+enum class TFeed { kInputFromU, kAllFromUV };
+
+// What the component computes over the preview's UV plane, evaluated as the preview does; false
+// when the picture is flat. UV and Vector inputs keep their defaults (the surface's UV, the
+// object point); numerical ones follow U, or U and V in turn, so that a curve or an operation
+// shows as a ramp.
+bool DrawComputed(int32_t typeId, TFeed feed, QImage& image) {
+    // Media components read files the palette has none of.
+    if (typeId > kLastInnerTypeId) return false;
     TThreadRecord record;
-    component->Bind(&record, nullptr);
-    // A numerical input left at its constant would draw every pixel alike: it follows U instead,
-    // so that a curve shows as a ramp.
+    TXRTree tree;
+    tree.Context = &record;
+    TXRComponent* component = tree.AddComponent(CreateComponent(typeId, &tree));
+    if (component == nullptr || component->OutputAddress() == nullptr) return false;
+    int32_t numerical = 0;
     for (int32_t i = 0; i < component->PropertyCount(); ++i) {
-        if (component->PropertyKind(i) == kNumerical && component->GetPropertyName(i) == "Input") {
-            component->Connect(i, kWholeProperty, VariableAddress(&record, kVarUV));
-        }
+        if (component->PropertyKind(i) != kNumerical || component->IsIntegerProperty(i)) continue;
+        const bool input = component->GetPropertyName(i) == "Input";
+        if (feed == TFeed::kInputFromU && !input) continue;
+        component->Connect(i, kWholeProperty, VariableAddress(&record, kVarUV) + (numerical++ % 2));
     }
+    tree.SetRoot(component, true);
     const int32_t kind = component->OutputKind();
     const int size = image.width();
     bool flat = true;
@@ -66,7 +76,7 @@ bool DrawComputed(int32_t typeId, QImage& image) {
             const int px = x * kPreviewSize / size;
             const int py = y * kPreviewSize / size;
             SynthesiseSample(TPreviewShape::kPlane, px, py, kPreviewRangeDefault, record);
-            component->Evaluate(false);
+            tree.Evaluate(kMaskAll);
             const TPixelColor c =
                 PreviewColor(kind, component->OutputAddress(), PreviewBackground(px, py), 1.0);
             const QRgb rgb = qRgb(c.r, c.g, c.b);
@@ -83,7 +93,8 @@ bool DrawComputed(int32_t typeId, QImage& image) {
 QImage ComponentIcon(int32_t typeId, int size) {
     QImage image(size, size, QImage::Format_RGB32);
     const CatalogueRow* row = FindCatalogueRow(typeId);
-    const bool computed = row != nullptr && DrawComputed(typeId, image);
+    const bool computed = row != nullptr && (DrawComputed(typeId, TFeed::kInputFromU, image) ||
+                                             DrawComputed(typeId, TFeed::kAllFromUV, image));
     QPainter painter(&image);
     const QColor tab = TabColor(row != nullptr ? row->tab : -1);
     if (!computed) {

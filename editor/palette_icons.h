@@ -1,9 +1,10 @@
 // The component palette's pictures: one icon per catalogue component, drawn by the editor itself.
 //
-// A component that computes from its inputs alone is drawn from what it computes at its default
-// inputs over the UV plane of the preview; the others (lighting, media, host data), and those
-// whose picture is flat, get their tab's colour with the initials of their name. Icons are built
-// once per process.
+// Each component is drawn from what it computes over the UV plane of the preview, its numerical
+// inputs following U (and V) so that curves and operations show as ramps; those whose picture
+// stays flat (lighting outside a render, media, host data) get their tab's colour with the
+// initials of their name, and every tile names its component in its hint. Icons are built once
+// per process.
 #pragma once
 
 #include <QImage>
@@ -13,7 +14,7 @@
 
 namespace vandrel {
 
-inline constexpr int kPaletteIconSize = 24;
+inline constexpr int kPaletteIconSize = 28;
 
 QImage ComponentIcon(int32_t typeId, int size = kPaletteIconSize);
 // One strip per palette tab: the icons of its components side by side, in catalogue order.

@@ -31,6 +31,37 @@ constexpr QRect kMenuArrowArea(45, 1, 9, 15);  // (45, 1) - (53, 15)
 
 }  // namespace
 
+std::vector<QString> FittedNames(const std::vector<QString>& names, const QFontMetrics& metrics,
+                                 int width) {
+    std::vector<QString> shown(names.size());
+    const auto clash = [&](size_t i) {
+        for (size_t j = 0; j < shown.size(); ++j) {
+            if (j != i && shown[j] == shown[i] && names[j] != names[i]) return true;
+        }
+        return false;
+    };
+    for (size_t i = 0; i < names.size(); ++i) {
+        shown[i] = metrics.elidedText(names[i], Qt::ElideRight, width);
+    }
+    // Each pass settles the clashes of the previous form; names that still read alike get the
+    // digit of their row, which is always unique among siblings.
+    for (const Qt::TextElideMode mode : {Qt::ElideMiddle, Qt::ElideLeft}) {
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (clash(i) && shown[i] != names[i]) {
+                shown[i] = metrics.elidedText(names[i], mode, width);
+            }
+        }
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!clash(i)) continue;
+        const QString digit = QString::number(i + 1);
+        shown[i] =
+            metrics.elidedText(names[i], Qt::ElideRight, width - metrics.horizontalAdvance(digit)) +
+            digit;
+    }
+    return shown;
+}
+
 // ---- buttons ---------------------------------------------------------------------------------
 
 TXRPropertyLockButton::TXRPropertyLockButton(QWidget* parent) : QAbstractButton(parent) {
@@ -134,6 +165,11 @@ QString TXRPropertyEditor::NameText() const {
     return QString::fromStdString(p->Name);
 }
 
+void TXRPropertyEditor::SetShownName(const QString& name) {
+    shownName_ = name == NameText() ? QString() : name;
+    update();
+}
+
 bool TXRPropertyEditor::ComponentConnected() const {
     const TPropertyState* p = container_.Property(prop_);
     return p != nullptr && p->Input(part_).ComponentConnected();
@@ -160,7 +196,12 @@ void TXRPropertyEditor::Refresh() {
     if (p == nullptr) return;
     valueText_ = QString::fromStdString(model_.ValueText(&container_, prop_, part_));
     valueWidth_ = ComponentConnected() ? kConnectedValueTextWidth : kValueTextWidth;
-    setToolTip(QString::fromStdString(p->Hint));
+    // The whole name, which the row may show cut, with what the property does.
+    const QString name = QString::fromStdString(p->Name);
+    const QString hint = QString::fromStdString(p->Hint);
+    QString tip = part_ >= 0 ? name + "." + NameText() : name;
+    if (!hint.isEmpty() && hint != name) tip += ": " + hint;
+    setToolTip(tip);
     if (spin_ != nullptr) {
         refreshing_ = true;
         spin_->SetValueF(model_.Constant(&container_, prop_, part_));
@@ -190,7 +231,8 @@ void TXRPropertyEditor::paintEvent(QPaintEvent*) {
     if (ComponentConnected()) painter.fillRect(QRect(QPoint(91, 3), QPoint(101, 13)), kind);
     painter.setPen(Qt::white);
     painter.setClipRect(QRect(1, 1, kMenuArrowArea.left() - 1, height() - 2));
-    painter.drawText(QRect(1, 1, 60, height() - 2), Qt::AlignLeft | Qt::AlignVCenter, NameText());
+    painter.drawText(QRect(1, 1, kNameWidth, height() - 2), Qt::AlignLeft | Qt::AlignVCenter,
+                     ShownName());
     if (!valueText_.isEmpty()) {
         painter.setClipRect(QRect(QPoint(kValueLeft, 1), QPoint(kValueLeft + valueWidth_, 15)));
         painter.setPen(palette().color(QPalette::Text));

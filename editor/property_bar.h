@@ -17,11 +17,13 @@
 #include "editor/model/graph_model.h"
 // (keep this order)
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <vector>
 
 namespace vandrel {
 
@@ -71,6 +73,9 @@ class TXRPropertyEditor final : public QWidget {
     int32_t Kind() const;
     // The name at the left: the property's name, or the part's letter.
     QString NameText() const;
+    // The name as drawn: NameText, or the fitted form the container chose for a long name.
+    QString ShownName() const { return shownName_.isEmpty() ? NameText() : shownName_; }
+    void SetShownName(const QString& name);
     // The value text at the right; empty while the spin field shows the constant.
     QString ValueText() const { return valueText_; }
     int ValueTextWidth() const { return valueWidth_; }
@@ -95,11 +100,21 @@ class TXRPropertyEditor final : public QWidget {
     int32_t prop_;
     int32_t part_;
     QString valueText_;
+    QString shownName_;
     int valueWidth_ = kValueTextWidth;
     bool shown_ = true;
     QPointer<THostSpinEdit2> spin_;
     bool refreshing_ = false;
 };
+
+// Room for a property's name, left of the menu arrow.
+inline constexpr int kNameWidth = 44;
+
+// The names as a container's rows show them in the given width: a name that does not fit is cut
+// with an ellipsis at its end, or in its middle or at its start where the cut would read like a
+// sibling's row; two rows never show the same text for different names.
+std::vector<QString> FittedNames(const std::vector<QString>& names, const QFontMetrics& metrics,
+                                 int width);
 
 // Opens the colour picker; true and the new colour after OK. Tests replace it.
 using TColorPickerFn =

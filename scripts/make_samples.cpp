@@ -3,6 +3,7 @@
 // automatic editor layout, and saves the shader file with its checksum.
 //
 //   vandrel_make_samples OUTPUT_FOLDER
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -68,17 +69,19 @@ class TSampleBuilder {
     }
 
   private:
-    // Windows in columns by distance from the root, the root rightmost.
+    // Windows in columns by distance from the root, as the canvas orients them: the root at the
+    // far left, every component's sources in the column to its right, so that wires run from
+    // right to left without turning back over the windows.
     TEditorSource Layout() {
         TEditorSource source;
-        std::map<int32_t, int32_t> rowsInColumn;
-        int32_t deepest = 0;
+        std::map<int32_t, int32_t> columnTop;
         std::vector<TXRTreeEntry*> kept;
         for (const auto& e : tree_.Entries) {
             if (e->Distance == kUnreachable) continue;
             kept.push_back(e.get());
-            deepest = std::max(deepest, e->Distance);
         }
+        // The entries run from the deepest to the root: the root's column is filled first.
+        std::reverse(kept.begin(), kept.end());
         const auto windowOf = [&](const float* output) -> int32_t {
             for (size_t w = 0; w < kept.size(); ++w) {
                 if (output != nullptr && kept[w]->Component->OutputAddress() == output) {
@@ -91,9 +94,9 @@ class TSampleBuilder {
             TXRComponent& c = *kept[w]->Component;
             TEditorWindow window;
             window.typeId = c.TypeId;
-            const int32_t column = deepest - kept[w]->Distance;
-            window.left = 8 + 240 * column;
-            window.top = 8 + 190 * rowsInColumn[column]++;
+            const int32_t column = kept[w]->Distance;
+            window.left = 8 + 176 * column;
+            window.top = 8 + columnTop[column];
             const auto fresh = CreateComponent(c.TypeId, &tree_);
             const auto scalar = [&](int32_t prop, int32_t part) {
                 const int32_t k = part < 0 ? 0 : part;
@@ -145,10 +148,17 @@ class TSampleBuilder {
                     window.codes.push_back(TPropertyCode::File(c.GetEnumValue(p), c.FileKind()));
                 }
             }
+            // The window's height: the title bar and one 17-pixel row per whole property or per
+            // part of a split one.
+            int32_t rows = 0;
+            for (const TPropertyCode& code : window.codes) {
+                rows += code.form == TPropertyCode::kParts ? code.partCount : 1;
+            }
+            columnTop[column] += 17 + 17 * rows + 24;
             source.windows.push_back(std::move(window));
             source.folds.push_back(0);
         }
-        source.rootWindow = static_cast<int32_t>(kept.size()) - 1;
+        source.rootWindow = 0;
         return source;
     }
 

@@ -1029,6 +1029,7 @@ bool TXRGraphModel::Rebuild(std::string_view stream) {
     }
     RerouteAll();
     modified_ = false;
+    Notify([](TGraphObserver& o) { o.Rebuilt(); });
     return true;
 }
 

@@ -183,6 +183,8 @@ class TGraphObserver {
     // Rebuild progress: "Creating components...", "Connecting components..." with the 1-based
     // entry; an empty text when done.
     virtual void Progress(std::string_view /*text*/, int32_t /*position*/, int32_t /*total*/) {}
+    // A rebuild from a stream has finished: everything is placed, linked and routed.
+    virtual void Rebuilt() {}
 };
 
 // The model of the canvas.

@@ -86,8 +86,8 @@ bool TPathBuffer::Route(TPoint output, TPoint input, TPath& path) {
     for (int k = 0; k < 2 && !Free(tc, tr); ++k) ++tc;
     if ((sc == tc && sr == tr) || !Free(sc, sr) || !Free(tc, tr)) return false;
 
-    // The wave: shortest distances from the source, a used cell costing one more. A bucket
-    // queue settles every cell once, which gives the distances repeated sweeps converge to.
+    // The wave: shortest distances from the source, a used cell costing kUsedCellCost more. A
+    // bucket queue settles every cell once, which gives the distances repeated sweeps converge to.
     std::fill(distance_.begin(), distance_.end(), kUnreached);
     std::vector<std::vector<int32_t>> buckets(3);
     const auto push = [&](size_t index, uint16_t d) {
@@ -113,7 +113,7 @@ bool TPathBuffer::Route(TPoint output, TPoint input, TPath& path) {
                 const int32_t nr = row + step[1];
                 if (!Free(nc, nr)) continue;
                 const size_t n = Index(nc, nr);
-                const size_t nd = d + 1 + (used_[n] != 0 ? 1 : 0);
+                const size_t nd = d + 1 + (used_[n] != 0 ? kUsedCellCost : 0);
                 if (nd >= kUnreached || nd >= distance_[n]) continue;
                 distance_[n] = static_cast<uint16_t>(nd);
                 push(n, static_cast<uint16_t>(nd));

@@ -167,7 +167,49 @@ std::vector<TXRComponentContainer*> PasteSubtreeText(TXRGraphModel& model, std::
         left = std::min(left, w.left);
         top = std::min(top, w.top);
     }
-    return model.Insert(part, topLeft.x - left, topLeft.y - top);
+    std::vector<TXRComponentContainer*> created =
+        model.Insert(part, topLeft.x - left, topLeft.y - top);
+    MoveIntoFreeSpace(model, created);
+    return created;
+}
+
+void MoveIntoFreeSpace(TXRGraphModel& model, const std::vector<TXRComponentContainer*>& moved) {
+    std::vector<TRect> others;
+    for (const auto& c : model.Containers()) {
+        if (std::find(moved.begin(), moved.end(), c.get()) == moved.end()) {
+            others.push_back(c->Bounds().Inflated(kFreeSpaceGap));
+        }
+    }
+    const auto fits = [&](int32_t dx, int32_t dy) {
+        for (const TXRComponentContainer* c : moved) {
+            if (c == nullptr) continue;
+            const TRect r = c->Bounds().Translated(dx, dy);
+            if (r.left < 0 || r.top < 0) return false;
+            for (const TRect& o : others) {
+                if (r.left < o.right && o.left < r.right && r.top < o.bottom && o.top < r.bottom) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    // The nearest free place in rings around the point, below and to the right first.
+    for (int32_t ring = 0; ring <= kFreeSpaceRings; ++ring) {
+        const int32_t d = ring * kFreeSpaceStep;
+        for (int32_t k = 0; k <= ring; ++k) {
+            const int32_t e = k * kFreeSpaceStep;
+            for (const auto& [dx, dy] : {std::pair{e, d}, std::pair{d, e}, std::pair{-e, d},
+                                         std::pair{d, -e}, std::pair{e, -d}, std::pair{-d, e}}) {
+                if (!fits(dx, dy)) continue;
+                if (dx == 0 && dy == 0) return;
+                for (TXRComponentContainer* c : moved) {
+                    if (c != nullptr) model.MoveContainer(c, c->Left + dx, c->Top + dy);
+                }
+                model.RerouteAll();
+                return;
+            }
+        }
+    }
 }
 
 std::optional<TSubtreeComponent> CompileSubtree(TXRGraphModel& model,

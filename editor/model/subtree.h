@@ -19,9 +19,17 @@ namespace vandrel {
 
 // Empty for no container, the root, or a container outside the graph.
 std::string CopySubtreeText(TXRGraphModel& model, const TXRComponentContainer* active);
-// Rebuilds the text as new containers with the subtree's top-left corner at the point.
+// Rebuilds the text as new containers with the subtree's top-left corner at the point, or at
+// the nearest place from there where they cover no other container.
 std::vector<TXRComponentContainer*> PasteSubtreeText(TXRGraphModel& model, std::string_view text,
                                                      TPoint topLeft);
+
+inline constexpr int32_t kFreeSpaceGap = 8;     // kept between containers
+inline constexpr int32_t kFreeSpaceStep = 16;   // between the places tried
+inline constexpr int32_t kFreeSpaceRings = 64;  // how far the search goes
+// Moves the containers together, by the smallest offset tried, to where none of them overlaps
+// the graph's other containers; leaves them where they are when no such place is near.
+void MoveIntoFreeSpace(TXRGraphModel& model, const std::vector<TXRComponentContainer*>& moved);
 
 // A subtree made ready to become a custom component: one property per distinct trigger it reads
 // (in trigger order, named after the trigger's label, kind and defaults from the trigger's

@@ -34,8 +34,17 @@ TEST(Samples, EveryShippedShaderIsValid) {
         const TEditorSource source = ParseEditorSource(layout, PropertyKindsWith(tree));
         EXPECT_EQ(WriteEditorSource(source), layout);
         EXPECT_EQ(source.windows.size(), tree.Entries.size());
-        EXPECT_EQ(source.rootWindow, static_cast<int32_t>(source.windows.size()) - 1);
-        for (const TEditorWindow& window : source.windows) EXPECT_TRUE(window.unread.empty());
+        // Laid out in the canvas's direction: the root at the far left, each source to the
+        // right of what it feeds.
+        ASSERT_GE(source.rootWindow, 0);
+        const TEditorWindow& root = source.windows[static_cast<size_t>(source.rootWindow)];
+        for (const TEditorWindow& window : source.windows) {
+            EXPECT_TRUE(window.unread.empty());
+            EXPECT_LE(root.left, window.left);
+        }
+        for (const TEditorConnection& c : source.connections) {
+            EXPECT_GT(source.windows[c.source].left, source.windows[c.consumer].left);
+        }
         EXPECT_EQ(StreamSection(loaded.stream, 3).size(), 4u);
     }
     EXPECT_GE(count, 3);

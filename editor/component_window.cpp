@@ -15,6 +15,7 @@
 #include "editor/controls/progress_form.h"
 #include "editor/controls/spin_edit.h"
 #include "editor/cursors.h"
+#include "editor/editor_accessibility.h"
 #include "editor/input_menu_widget.h"
 #include "editor/property_bar.h"
 
@@ -358,6 +359,7 @@ void TXRContainerWidget::dropEvent(QDropEvent* event) {
 // ---- canvas -----------------------------------------------------------------------------------
 
 TXRCanvas::TXRCanvas(TXRComponentWindow& window) : window_(window) {
+    setAccessibleName(QStringLiteral("Shader graph"));
     setAutoFillBackground(true);
     setAcceptDrops(true);
     QPalette pal = palette();
@@ -424,6 +426,7 @@ void TXRCanvas::mousePressEvent(QMouseEvent* event) {
 
 TXRComponentWindow::TXRComponentWindow(TXRGraphModel& model, QWidget* parent)
     : QScrollArea(parent), model_(model) {
+    InstallEditorAccessibility();
     setFont(ControlFont(8));
     setFocusPolicy(Qt::StrongFocus);
     canvas_ = new TXRCanvas(*this);

@@ -41,6 +41,7 @@ class TXROutputDotWidget final : public QWidget {
   public:
     TXROutputDotWidget(TXRComponentWindow& window, TXRComponentContainer& container,
                        QWidget* parent);
+    const TXRComponentContainer& Container() const { return container_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -58,6 +59,7 @@ class TXRCollapseButton final : public QWidget {
   public:
     explicit TXRCollapseButton(QWidget* parent);
     void SetCollapsed(bool collapsed);
+    bool Collapsed() const { return collapsed_; }
 
   signals:
     void clicked();
@@ -111,6 +113,7 @@ class TXRCanvas final : public QWidget {
     Q_OBJECT
   public:
     explicit TXRCanvas(TXRComponentWindow& window);
+    TXRComponentWindow& Window() const { return window_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

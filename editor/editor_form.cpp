@@ -1,5 +1,7 @@
 #include "editor/editor_form.h"
 
+#include "editor/editor_accessibility.h"
+
 // clang-format off
 #include "core/catalogue.h"
 #include "editor/add_preset_dialog.h"
@@ -60,6 +62,7 @@ TEditorForm::TEditorForm(TXRInterfaceModel& interfaceModel, QWidget* parent)
       graph_(std::make_unique<TXRGraphModel>(interfaceModel)),
       session_(*graph_, *this) {
     InstallQtDialogsOnce();
+    InstallEditorAccessibility();
     setFont(ControlFont());
     setWindowTitle(Q(kEditorCaption));
     setMinimumSize(620, 200);
@@ -142,6 +145,10 @@ QToolButton* TEditorForm::AddButton(QWidget* parent, const char* name, const QSt
     b->setObjectName(name);
     b->setText(caption);
     b->setToolTip(hint);
+    // Short captions ("Info", "Tree") read alike out of context: the name is the hint without
+    // its shortcut, the shortcut goes with it.
+    const qsizetype shortcut = hint.indexOf(" (");
+    b->setAccessibleName(shortcut > 0 ? hint.left(shortcut) : hint);
     b->setAccessibleDescription(hint);
     b->setAutoRaise(true);
     b->setFixedHeight(kToolButtonHeight);

@@ -1,6 +1,7 @@
 // The models before any Qt header (see interface_editor.h).
 #include "editor/interface_editor.h"
 
+#include "editor/editor_accessibility.h"
 #include "editor/help_router.h"
 #include "editor/model/dialogs.h"
 #include "editor/model/editor_settings.h"
@@ -326,6 +327,7 @@ void TColorSwatch::mouseReleaseEvent(QMouseEvent* event) {
 TInterfaceEditor::TInterfaceEditor(TXRInterfaceModel& model, QWidget* parent)
     : QWidget(parent, Qt::Tool), model_(model) {
     setAttribute(Qt::WA_DeleteOnClose);
+    InstallEditorAccessibility();
     setWindowTitle(QStringLiteral("Shader Interface"));
     setFont(ControlFont(8));
     setFixedSize(kClientWidth, kClientHeight);

@@ -9,6 +9,7 @@
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "core/tree_section.h"
+#include "editor/editor_accessibility.h"
 #include "editor/help_router.h"
 #include "editor/model/dialogs.h"
 #include "editor/model/editor_settings.h"
@@ -95,6 +96,7 @@ class TPanelRouter final : public TInterfacePanelObserver {
 
 QToolButton* Tool(QWidget* parent, const char* text, const char* hint) {
     auto* button = new QToolButton(parent);
+    button->setObjectName(QStringLiteral("Btn") + text);
     button->setText(text);
     button->setToolTip(hint);
     button->setFont(ControlFont());
@@ -146,6 +148,7 @@ TDocumentOpener SetDocumentOpener(TDocumentOpener opener) {
 
 TMainForm::TMainForm(int32_t outputType, QWidget* parent)
     : QWidget(parent), outputType_(ValidOutputType(outputType) ? outputType : kColor) {
+    InstallEditorAccessibility();
     setWindowTitle(Q(MainFormCaption(outputType_)));
     setFont(ControlFont());
     // F1 asks the help for this window's topic.
@@ -160,6 +163,7 @@ TMainForm::TMainForm(int32_t outputType, QWidget* parent)
     auto* shaderRow = new QHBoxLayout;
     auto* shaderLabel = new QLabel("Shader", this);
     combo_ = new QComboBox(this);
+    combo_->setObjectName("ComboShader");
     combo_->setFont(ControlFont());
     combo_->setToolTip(Q(kNoShaderHint));
     shaderLabel->setBuddy(combo_);
@@ -191,10 +195,12 @@ TMainForm::TMainForm(int32_t outputType, QWidget* parent)
 
     auto* updateRow = new QHBoxLayout;
     autoUpdate_ = new TGCheckBox(this);
+    autoUpdate_->setObjectName("CheckAutoUpdate");
     autoUpdate_->SetCaption("Auto-update");
     autoUpdate_->SetChecked(true);
     autoUpdate_->setFixedSize(100, 17);
     updateNow_ = new QPushButton("Update now", this);
+    updateNow_->setObjectName("BtnUpdateNow");
     updateNow_->setFont(ControlFont());
     updateNow_->setEnabled(false);
     updateRow->addWidget(autoUpdate_);

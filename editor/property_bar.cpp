@@ -165,6 +165,13 @@ QString TXRPropertyEditor::NameText() const {
     return QString::fromStdString(p->Name);
 }
 
+QString TXRPropertyEditor::FullName() const {
+    const TPropertyState* p = container_.Property(prop_);
+    if (p == nullptr) return {};
+    const QString name = QString::fromStdString(p->Name);
+    return part_ >= 0 ? name + "." + NameText() : name;
+}
+
 void TXRPropertyEditor::SetShownName(const QString& name) {
     shownName_ = name == NameText() ? QString() : name;
     update();
@@ -199,10 +206,12 @@ void TXRPropertyEditor::Refresh() {
     // The whole name, which the row may show cut, with what the property does.
     const QString name = QString::fromStdString(p->Name);
     const QString hint = QString::fromStdString(p->Hint);
-    QString tip = part_ >= 0 ? name + "." + NameText() : name;
+    QString tip = FullName();
     if (!hint.isEmpty() && hint != name) tip += ": " + hint;
     setToolTip(tip);
     if (spin_ != nullptr) {
+        spin_->setAccessibleName(FullName());
+        spin_->setToolTip(tip);
         refreshing_ = true;
         spin_->SetValueF(model_.Constant(&container_, prop_, part_));
         refreshing_ = false;
@@ -264,9 +273,11 @@ TXRPropertyBar::TXRPropertyBar(QWidget* container, TXRGraphModel& model,
                 new TXRPropertyEditor(model, component, prop, k, container);
         }
         lock_ = new TXRPropertyLockButton(container);
+        lock_->setAccessibleName("Split " + QString::fromStdString(p.Name) + " into parts");
         connect(lock_, &QAbstractButton::clicked, this, &TXRPropertyBar::ToggleLock);
         if (p.Kind == kVector) {
             color_ = new TXRColorButton(container);
+            color_->setAccessibleName("Edit " + QString::fromStdString(p.Name) + " as color");
             connect(color_, &QAbstractButton::clicked, this, &TXRPropertyBar::EditAsColor);
         }
     }

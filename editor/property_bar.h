@@ -73,6 +73,8 @@ class TXRPropertyEditor final : public QWidget {
     int32_t Kind() const;
     // The name at the left: the property's name, or the part's letter.
     QString NameText() const;
+    // The property's whole name, and the part's letter after a dot for a part.
+    QString FullName() const;
     // The name as drawn: NameText, or the fitted form the container chose for a long name.
     QString ShownName() const { return shownName_.isEmpty() ? NameText() : shownName_; }
     void SetShownName(const QString& name);

@@ -1,8 +1,10 @@
 #include "editor/controls/color_picker.h"
 
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
@@ -155,7 +157,7 @@ class TSwatch final : public QWidget {
 };
 
 TColSelect::TColSelect(QWidget* parent) : QDialog(parent) {
-    setFixedSize(215, 200);
+    setFixedSize(kColorPickerWidth, kColorPickerHeight);
     setFont(ControlFont(8));
     setAutoFillBackground(true);
     QPalette silver = palette();
@@ -187,6 +189,13 @@ TColSelect::TColSelect(QWidget* parent) : QDialog(parent) {
     restore_->setToolTip(QStringLiteral("Restore the old color"));
     restore_->setGeometry(70, 162, 20, 16);
     connect(restore_, &QToolButton::clicked, this, &TColSelect::RestoreOld);
+    // Buttons for those who do not know that the swatches close the picker; Enter takes the new
+    // colour, Escape keeps the old one.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setGeometry(6, 198, kColorPickerWidth - 12, 26);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     Refresh();
 }
 

@@ -1,5 +1,5 @@
-// TColSelect: the own colour picker, a 215 x 200 dialog of six gradient bars (hue, saturation,
-// value, red, green, blue) and an old and a new swatch.
+// TColSelect: the own colour picker, a 215 x 228 dialog of six gradient bars (hue, saturation,
+// value, red, green, blue), an old and a new swatch, and OK and Cancel below them.
 //
 // The picker's state is plain data (TColorPickerState), so the arithmetic is checked without a
 // window:
@@ -12,7 +12,8 @@
 //     and blue kept, and so on; saturation and value over their range at the current hue and the
 //     other component; the hue bar the rainbow at the current saturation and value.
 // Clicking "Old Color" closes with Cancel, "New Color" with OK; the button beside the old swatch
-// makes the old colour the new one and closes with Cancel.
+// makes the old colour the new one and closes with Cancel. OK (the default) and Cancel do the
+// same as the swatches.
 #pragma once
 
 #include <QDialog>
@@ -28,6 +29,8 @@ namespace vandrel {
 enum TColorBar { kHueBar, kSaturationBar, kValueBar, kRedBar, kGreenBar, kBlueBar };
 inline constexpr int kColorBarCount = 6;
 inline constexpr double kHueTop = 127.0 / 128.0;
+inline constexpr int kColorPickerWidth = 215;
+inline constexpr int kColorPickerHeight = 228;
 
 double HueFromBarPosition(double position);
 double HueBarPosition(double hue);

@@ -116,8 +116,18 @@ TGridGeometry TImageGridSelect::Geometry() const {
 }
 
 QString TImageGridSelect::HintAt(const QPoint& at) const {
-    const int cell = GridCellAt(Geometry(), at.x(), at.y());
+    return HintOf(GridCellAt(Geometry(), at.x(), at.y()));
+}
+
+QString TImageGridSelect::HintOf(int cell) const {
     return cell < 0 ? QString() : QString::fromStdString(GridText(hints_, activeRow_, cell));
+}
+
+QRect TImageGridSelect::CellRect(int cell) const {
+    const TGridGeometry g = Geometry();
+    if (cell < 0 || cell >= g.Count) return {};
+    return QRect((cell % g.PerLine) * g.CellWidth, (cell / g.PerLine) * g.CellHeight, g.CellWidth,
+                 g.CellHeight);
 }
 
 void TImageGridSelect::paintEvent(QPaintEvent*) {
@@ -126,8 +136,7 @@ void TImageGridSelect::paintEvent(QPaintEvent*) {
     if (g.Count == 0) return;
     const QImage& strip = strips_[activeRow_];
     for (int i = 0; i < g.Count; ++i) {
-        const QRect target((i % g.PerLine) * g.CellWidth, (i / g.PerLine) * g.CellHeight,
-                           g.CellWidth, g.CellHeight);
+        const QRect target = CellRect(i);
         p.drawImage(target, strip, QRect(i * g.CellWidth, 0, g.CellWidth, g.CellHeight));
         if (i == itemIndex_) {
             p.setPen(palette().color(QPalette::Highlight));

@@ -75,6 +75,9 @@ class TImageGridSelect : public QWidget {
 
     TGridGeometry Geometry() const;
     QString HintAt(const QPoint& at) const;
+    // The hint and the rectangle of a cell of the active row.
+    QString HintOf(int cell) const;
+    QRect CellRect(int cell) const;
 
   signals:
     void OnChange();

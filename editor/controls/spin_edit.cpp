@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWheelEvent>
 #include <charconv>
 #include <cmath>
 
@@ -309,6 +310,18 @@ void THostSpinEdit2::resizeEvent(QResizeEvent*) {
 void THostSpinEdit2::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) update();
     QWidget::changeEvent(event);
+}
+
+void THostSpinEdit2::wheelEvent(QWheelEvent* event) {
+    // One step per notch (120 eighths of a degree); fine-grained wheels add up to notches.
+    wheel_ += event->angleDelta().y();
+    const int notches = wheel_ / 120;
+    wheel_ -= notches * 120;
+    if (notches != 0 && isEnabled()) {
+        if (editor_ != nullptr) FinishEdit(true, Move::Stay);
+        Step(notches);
+    }
+    event->accept();
 }
 
 void THostSpinEdit2::Step(int direction) {

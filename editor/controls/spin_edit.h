@@ -12,6 +12,7 @@
 //   - The inline editor takes only "0123456789-" (whole numbers) or "0123456789-.,eE" (floats);
 //     "," reads as the decimal point. Text that does not read as a finite number is dropped and
 //     the value stays as it was.
+//   - A wheel notch over the field steps the value by Increment, as the spin button does.
 //   - Enter commits, Escape cancels, leaving the field commits. Tab and Down move to the next spin
 //     field of the same parent, Backtab and Up to the previous one, wrapping around.
 #pragma once
@@ -105,6 +106,7 @@ class THostSpinEdit2 : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -133,6 +135,7 @@ class THostSpinEdit2 : public QWidget {
     QLineEdit* editor_ = nullptr;
     QTimer* repeat_ = nullptr;
     bool finishing_ = false;
+    int wheel_ = 0;  // wheel turn not yet a whole notch
 };
 
 }  // namespace vandrel

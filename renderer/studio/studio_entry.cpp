@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -80,10 +81,32 @@ class TStudioDialogs final : public TDialogs {
     }
 };
 
+// Whether Qt will find a window system: without one it aborts the process from inside the
+// application's constructor, with a message that does not say what to do.
+bool DisplayAvailable() {
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM").section(':', 0, 0);
+    const bool windowSystem =
+        platform.isEmpty() || platform == "xcb" || platform.startsWith("wayland");
+    if (!windowSystem) return true;  // offscreen, vnc, minimal … need no display
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && platform != "xcb") return true;
+    const QString display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty()) return false;
+    // A local display ":N" or ":N.S" has its socket; a remote one is left to Qt.
+    if (!display.startsWith(':')) return true;
+    const QString number = display.mid(1).section('.', 0, 0);
+    return std::filesystem::exists("/tmp/.X11-unix/X" + number.toStdString());
+}
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int vandrel_studio_main(int argc, char** argv,
                                                                           const char* shader) {
+    if (!DisplayAvailable()) {
+        std::fprintf(stderr,
+                     "vandrel ERROR: studio : the studio needs a display (set DISPLAY), or "
+                     "QT_QPA_PLATFORM=offscreen to run without one\n");
+        return 1;
+    }
     static int arguments = 0;
     arguments = argc;
     QApplication application(arguments, argv);

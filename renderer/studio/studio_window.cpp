@@ -116,15 +116,23 @@ void TStudioWindow::BuildWidgets() {
         shader->setMinimumWidth(140);
         shaderLabels_[static_cast<size_t>(type)] = shader;
         grid->addWidget(shader, row, 1);
+        // Four rows of the same buttons: their names say which slot they act on.
+        const QString slot = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
         auto* panel = new QPushButton("Panel", slotsBox);
+        panel->setObjectName("Panel" + slot);
+        panel->setAccessibleName(slot + " panel");
         panel->setToolTip("Open the manager panel of this slot");
         connect(panel, &QPushButton::clicked, this, [this, type] { OpenPanelCommand(type); });
         grid->addWidget(panel, row, 2);
         auto* choose = new QPushButton("Shader...", slotsBox);
+        choose->setObjectName("Shader" + slot);
+        choose->setAccessibleName(slot + " shader");
         choose->setToolTip("Choose the shader file of this slot");
         connect(choose, &QPushButton::clicked, this, [this, type] { ChooseShaderCommand(type); });
         grid->addWidget(choose, row, 3);
         auto* clear = new QPushButton("Clear", slotsBox);
+        clear->setObjectName("Clear" + slot);
+        clear->setAccessibleName("Clear " + slot);
         clear->setToolTip("Leave this slot to the host's default");
         connect(clear, &QPushButton::clicked, this, [this, type] {
             std::string error;
@@ -138,10 +146,12 @@ void TStudioWindow::BuildWidgets() {
     auto* viewRow = new QHBoxLayout(viewBox);
     viewRow->addWidget(new QLabel("Shape", viewBox));
     shapeBox_ = new QComboBox(viewBox);
+    shapeBox_->setAccessibleName("Shape");
     for (const TShapeChoice& choice : kShapes) shapeBox_->addItem(choice.name);
     viewRow->addWidget(shapeBox_);
     viewRow->addWidget(new QLabel("Size", viewBox));
     sizeBox_ = new QComboBox(viewBox);
+    sizeBox_->setAccessibleName("Size");
     for (const int size : kSizes) sizeBox_->addItem(QString("%1 x %1").arg(size), size);
     sizeBox_->setCurrentIndex(sizeBox_->findData(kDefaultSize));
     viewRow->addWidget(sizeBox_);
@@ -170,6 +180,8 @@ void TStudioWindow::BuildWidgets() {
     columns->addLayout(left);
 
     preview_ = new QLabel(central);
+    preview_->setObjectName("StudioPreview");
+    preview_->setAccessibleName("Material preview");
     preview_->setFixedSize(kSizes[std::size(kSizes) - 1], kSizes[std::size(kSizes) - 1]);
     preview_->setAlignment(Qt::AlignCenter);
     preview_->setStyleSheet("background: rgb(40, 40, 40);");

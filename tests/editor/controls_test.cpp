@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTest>
 #include <climits>
 #include <cmath>
 
@@ -380,7 +381,7 @@ TEST(ColorPicker, BarsShowTheirRangeAtTheCurrentColour) {
 
 TEST_F(ControlsTest, ColorPickerSwatchesCloseTheDialog) {
     TColSelect picker;
-    EXPECT_EQ(picker.size(), QSize(215, 200));
+    EXPECT_EQ(picker.size(), QSize(kColorPickerWidth, kColorPickerHeight));
     picker.SetOldColor({0.2, 0.4, 0.6});
     EXPECT_DOUBLE_EQ(picker.Bar(kRedBar)->SlidePos(), 0.2);
     picker.MoveBar(kBlueBar, 1);
@@ -394,6 +395,16 @@ TEST_F(ControlsTest, ColorPickerSwatchesCloseTheDialog) {
     picker.RestoreOld();
     EXPECT_EQ(picker.result(), QDialog::Rejected);
     EXPECT_EQ(picker.NewColor(), (std::array<double, 3>{0.2, 0.4, 0.6}));
+
+    // Its buttons: Enter takes the new colour through the default OK, Escape keeps the old.
+    for (const auto& [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted},
+                                      std::pair{Qt::Key_Escape, QDialog::Rejected}}) {
+        picker.setResult(-1);
+        picker.show();
+        QTest::keyClick(&picker, key);
+        EXPECT_EQ(picker.result(), result) << key;
+        EXPECT_FALSE(picker.isVisible());
+    }
 }
 
 // ---- slider, expander, check box -------------------------------------------------------------

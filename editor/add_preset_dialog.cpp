@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -22,8 +23,11 @@ TAddPresetDialog::TAddPresetDialog(const TCustomDefinitionParts& parts, QWidget*
     setWindowTitle("New Component");
     auto* layout = new QVBoxLayout(this);
     auto* head = new QFormLayout;
+    setFont(ControlFont());
     title_ = new QLineEdit(Q(parts.Title), this);
+    title_->setObjectName("EditTitle");
     hint_ = new QLineEdit(Q(parts.Hint), this);
+    hint_->setObjectName("EditHint");
     head->addRow("Component Title", title_);
     head->addRow("Component Hint", hint_);
     layout->addLayout(head);
@@ -62,6 +66,7 @@ TAddPresetDialog::TAddPresetDialog(const TCustomDefinitionParts& parts, QWidget*
         this);
     layout->addWidget(note);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

@@ -112,9 +112,7 @@ void TXROutputDotWidget::paintEvent(QPaintEvent*) {
     painter.drawEllipse(QRectF(0.5, 0.5, 11, 11));
 }
 
-void TXROutputDotWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
-    window_.CancelPlacement();
+QMimeData* TXROutputDotWidget::DragData() {
     if (!dragDot_) {
         dragDot_ = std::make_unique<TXRDragDot>();
         dragDot_->OutputKind = container_.Component->OutputKind();
@@ -124,8 +122,14 @@ void TXROutputDotWidget::mousePressEvent(QMouseEvent* event) {
     auto* mime = new QMimeData;
     mime->setData(kDragDotMime,
                   QByteArray::number(reinterpret_cast<quintptr>(dragDot_->Source), 16));
+    return mime;
+}
+
+void TXROutputDotWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    window_.CancelPlacement();
     auto* drag = new QDrag(this);
-    drag->setMimeData(mime);
+    drag->setMimeData(DragData());
     QPixmap image(12, 12);
     image.fill(Qt::transparent);
     render(&image, QPoint(), QRegion(), QWidget::DrawChildren);

@@ -42,6 +42,8 @@ class TXROutputDotWidget final : public QWidget {
     TXROutputDotWidget(TXRComponentWindow& window, TXRComponentContainer& container,
                        QWidget* parent);
     const TXRComponentContainer& Container() const { return container_; }
+    // What a drag from the dot carries (the drop targets read only this).
+    QMimeData* DragData();
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -65,7 +65,8 @@ TEditorForm::TEditorForm(TXRInterfaceModel& interfaceModel, QWidget* parent)
     InstallEditorAccessibility();
     setFont(ControlFont());
     setWindowTitle(Q(kEditorCaption));
-    setMinimumSize(620, 200);
+    // The client area's least size: the 612 pixels of its default width (620 with the frame).
+    setMinimumSize(kEditorClientWidth, 200);
     resize(kEditorClientWidth, kEditorClientHeight);
     graph_->AddObserver(this);
 
@@ -151,7 +152,10 @@ QToolButton* TEditorForm::AddButton(QWidget* parent, const char* name, const QSt
     b->setAccessibleName(shortcut > 0 ? hint.left(shortcut) : hint);
     b->setAccessibleDescription(hint);
     b->setAutoRaise(true);
-    b->setFixedHeight(kToolButtonHeight);
+    // Flat, with a few pixels around the caption: four rows of them share the strip with the
+    // options, where the style's own padding would not fit.
+    b->setFont(font());
+    b->setFixedSize(b->fontMetrics().horizontalAdvance(caption) + 8, kToolButtonHeight);
     if (command) {
         connect(b, &QToolButton::clicked, this, [this, command] {
             CancelTool();
@@ -519,11 +523,13 @@ void TEditorForm::EditShader(const std::string& file) {
 
 void TEditorForm::StopPreview() {
     pendingPreview_ = nullptr;
+    pendingSelected_ = false;
     preview_->Controller().Stop();
 }
 
 void TEditorForm::Preview(TXRComponentContainer* container) {
     pendingPreview_ = nullptr;
+    pendingSelected_ = false;
     if (container == nullptr || container->Component == nullptr) return;
     previewed_ = container;
     preview_->setToolTip(container == graph_->RootContainer() ? QString::fromUtf8(kRootPreviewHint)
@@ -533,29 +539,36 @@ void TEditorForm::Preview(TXRComponentContainer* container) {
 
 void TEditorForm::SchedulePreview(TXRComponentContainer* container) {
     // One edit raises several requests (the link, then the tree change): they start one preview,
-    // once the edit is complete.
-    pendingPreview_ = container;
-    if (previewPosted_ || container == nullptr) return;
+    // once the edit is complete. A request for a container wins over one for the selection.
+    if (container != nullptr) {
+        pendingPreview_ = container;
+    } else {
+        pendingSelected_ = true;
+    }
+    if (previewPosted_) return;
     previewPosted_ = true;
     QMetaObject::invokeMethod(
         this,
         [this] {
             previewPosted_ = false;
             TXRComponentContainer* c = pendingPreview_;
+            if (c == nullptr && pendingSelected_) c = PreviewTarget();
             pendingPreview_ = nullptr;
+            pendingSelected_ = false;
             if (c != nullptr && graph_->IndexOf(c) >= 0) Preview(c);
         },
         Qt::QueuedConnection);
 }
 
-void TEditorForm::PreviewEdited() {
+TXRComponentContainer* TEditorForm::PreviewTarget() const {
     TXRComponentContainer* target = graph_->ActiveComponent();
     if (target == nullptr && previewed_ != nullptr && graph_->IndexOf(previewed_) >= 0) {
         target = previewed_;
     }
-    if (target == nullptr) target = graph_->RootContainer();
-    SchedulePreview(target);
+    return target != nullptr ? target : graph_->RootContainer();
 }
+
+void TEditorForm::PreviewEdited() { SchedulePreview(nullptr); }
 
 bool TEditorForm::AskComponentDetails(TCustomDefinitionParts& parts) {
     if (ComponentDialog) return ComponentDialog(parts);
@@ -577,10 +590,12 @@ void TEditorForm::UpdateHost(const std::string& file) {
 }
 
 void TEditorForm::ContainerRemoving(TXRComponentContainer& container) {
-    // Any removed component may feed the one under the preview.
+    // Any removed component may feed the one under the preview: it stops now and starts over on
+    // what is selected once the removal is done.
     preview_->Controller().Stop();
     if (previewed_ == &container) previewed_ = nullptr;
     if (pendingPreview_ == &container) pendingPreview_ = nullptr;
+    if (session_.InstantPreview) SchedulePreview(nullptr);
 }
 
 void TEditorForm::closeEvent(QCloseEvent* event) {

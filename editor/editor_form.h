@@ -62,6 +62,10 @@ class TEditorForm final : public QWidget,
     QTabBar* PaletteTabs() const { return tabs_; }
     QComboBox* Presets() const { return presets_; }
     QLabel* StatusLine() const { return status_; }
+    // A preview start is waiting for the event loop.
+    bool PreviewPending() const { return previewPosted_; }
+    // The container the preview shows; null before the first.
+    TXRComponentContainer* Previewed() const { return previewed_; }
     // The tool buttons by their control names ("BtnNewShader", "BtnUndo" …).
     QToolButton* Button(const QString& name) const;
     QCheckBox* Check(const QString& name) const;
@@ -136,12 +140,16 @@ class TEditorForm final : public QWidget,
     std::map<QString, QToolButton*> buttons_;
     std::map<QString, QCheckBox*> checks_;
     QPointer<TInterfaceEditor> interfaceEditor_;
-    // Starts the preview of the container from the event loop, once per burst of requests.
+    // Starts the preview of the container from the event loop, once per burst of requests; null
+    // asks for what PreviewTarget gives when it starts.
     void SchedulePreview(TXRComponentContainer* container);
+    // The selected container, else the one previewed last, else the root.
+    TXRComponentContainer* PreviewTarget() const;
 
     TXRComponentContainer* previewed_ = nullptr;
     TXRComponentContainer* pendingPreview_ = nullptr;
     bool previewPosted_ = false;
+    bool pendingSelected_ = false;
     bool refreshing_ = false;
 };
 

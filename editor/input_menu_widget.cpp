@@ -73,6 +73,8 @@ bool ExecInputMenu(QWidget* parent, const QPoint& globalPos, TXRGraphModel& mode
         items = BuildInputMenu(kind, p->IsInteger && part < 0);
     }
     QMenu menu(parent);
+    // A menu is a window of its own and would take the application's font.
+    menu.setFont(parent != nullptr ? parent->font() : menu.font());
     std::map<QAction*, const TInputMenuItem*> actions;
     Fill(menu, items, p->Input(part).ComponentConnected(), kind, actions);
     QAction* chosen = menu.exec(globalPos);

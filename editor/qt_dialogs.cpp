@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "editor/controls/color_picker.h"
+#include "editor/controls/control_fonts.h"
 
 namespace vandrel {
 namespace {
@@ -43,6 +44,7 @@ QString QtNameFilters(std::string_view filter) {
 std::optional<std::string> TQtDialogs::SaveFile(const TFileRequest& request) {
     QFileDialog dialog(Owner(), Q(request.Title), StartPath(request),
                        QtNameFilters(request.Filter));
+    dialog.setFont(ControlFont());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     if (!request.DefaultSuffix.empty()) {
         std::string_view suffix = request.DefaultSuffix;
@@ -56,6 +58,7 @@ std::optional<std::string> TQtDialogs::SaveFile(const TFileRequest& request) {
 std::optional<std::string> TQtDialogs::OpenFile(const TFileRequest& request) {
     QFileDialog dialog(Owner(), Q(request.Title), StartPath(request),
                        QtNameFilters(request.Filter));
+    dialog.setFont(ControlFont());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

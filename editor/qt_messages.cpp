@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "editor/controls/control_fonts.h"
+
 namespace vandrel {
 namespace {
 
@@ -17,6 +19,15 @@ bool OnInterfaceThread() {
            qobject_cast<const QApplication*>(app) != nullptr;
 }
 
+// A box in the editor's own font, over the active window; the default button keeps the work.
+int Exec(QMessageBox::Icon icon, std::string_view caption, std::string_view text,
+         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(icon, Q(caption), Q(text), buttons, QApplication::activeWindow());
+    box.setFont(ControlFont());
+    box.setDefaultButton(defaultButton);
+    return box.exec();
+}
+
 }  // namespace
 
 void TQtMessages::Show(std::string_view text, MessageIcon icon, std::string_view caption) {
@@ -24,25 +35,23 @@ void TQtMessages::Show(std::string_view text, MessageIcon icon, std::string_view
         fallback_.Show(text, icon, caption);
         return;
     }
-    QMessageBox box(icon == MessageIcon::Error         ? QMessageBox::Critical
-                    : icon == MessageIcon::Exclamation ? QMessageBox::Warning
-                                                       : QMessageBox::Information,
-                    Q(caption), Q(text), QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    Exec(icon == MessageIcon::Error         ? QMessageBox::Critical
+         : icon == MessageIcon::Exclamation ? QMessageBox::Warning
+                                            : QMessageBox::Information,
+         caption, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool TQtMessages::Ask(std::string_view text, std::string_view caption) {
     if (!OnInterfaceThread()) return fallback_.Ask(text, caption);
-    return QMessageBox::question(QApplication::activeWindow(), Q(caption), Q(text),
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    // Yes would disconnect, revert or lock the shader: No is what Enter answers.
+    return Exec(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::No) == QMessageBox::Yes;
 }
 
 MessageAnswer TQtMessages::AskYesNoCancel(std::string_view text, std::string_view caption) {
     if (!OnInterfaceThread()) return fallback_.AskYesNoCancel(text, caption);
-    switch (QMessageBox::question(QApplication::activeWindow(), Q(caption), Q(text),
-                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                  QMessageBox::Yes)) {
+    switch (Exec(QMessageBox::Question, caption, text,
+                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
         case QMessageBox::Yes:
             return MessageAnswer::Yes;
         case QMessageBox::No:

@@ -169,7 +169,7 @@ TColSelect::TColSelect(QWidget* parent) : QDialog(parent) {
     for (int i = 0; i < kColorBarCount; ++i) {
         const int y = 8 + i * 21;
         auto* label = new QLabel(QString::fromLatin1(kLabels[i]), this);
-        label->setGeometry(6, y - 1, 56, 16);
+        label->setGeometry(4, y - 1, 59, 16);
         bars_[i] = new TGradDisplay(this);
         bars_[i]->setGeometry(64, y, 143, 14);
         bars_[i]->SetSlideOn(true);

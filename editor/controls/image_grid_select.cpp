@@ -191,7 +191,7 @@ void TImageGridSelect::mouseReleaseEvent(QMouseEvent*) { pressedCell_ = -1; }
 void TImageGridSelect::StartDrag() {
     pressedCell_ = -1;
     auto* drag = new QDrag(this);
-    drag->setMimeData(new TGridDrag(tag_));
+    drag->setMimeData(DragData());
     const QPixmap cursor = EditorCursorPixmap(kCursorNewComponent);
     drag->setDragCursor(cursor, Qt::CopyAction);
     drag->setDragCursor(cursor, Qt::MoveAction);

@@ -77,6 +77,8 @@ class TImageGridSelect : public QWidget {
     QString HintAt(const QPoint& at) const;
     // The hint and the rectangle of a cell of the active row.
     QString HintOf(int cell) const;
+    // What a drag of the pressed cell carries.
+    QMimeData* DragData() const { return new TGridDrag(tag_); }
     QRect CellRect(int cell) const;
 
   signals:

@@ -96,6 +96,9 @@ class THostSpinEdit2 : public QWidget {
     // Opens the inline editor as a click on the value does; null when none is open.
     void StartEdit();
     QLineEdit* InlineEditor() const { return editor_; }
+    // Where the value is shown (a click there opens the inline editor) and the spin button.
+    QRect ValueRect() const;
+    QRect ButtonRect() const;
 
   signals:
     void OnChange();
@@ -114,8 +117,6 @@ class THostSpinEdit2 : public QWidget {
     friend class TSpinLineEdit;
     enum class Move { Stay, Next, Previous };
 
-    QRect ValueRect() const;
-    QRect ButtonRect() const;
     void Step(int direction);
     void FinishEdit(bool commit, Move move);
 

@@ -145,6 +145,7 @@ void ComponentPreview::EvaluateSample() {
 }
 
 void ComponentPreview::ShowRows() {
+    if (currentLine_ >= kPreviewSize) ++shownPasses_;
     const int first = std::max(currentLine_ - 16, 0);
     const int last = std::min(currentLine_, kPreviewSize - 1);
     for (int y = first; y <= last; ++y) {

@@ -66,6 +66,10 @@ class ComponentPreview {
         return pixels_[static_cast<size_t>(x)][static_cast<size_t>(y)];
     }
     int CurrentLine() const { return currentLine_; }
+    // Whole pictures shown so far: 1 after the coarse pass, 2 when the refinement is done. Read
+    // on the user-interface thread, which counts them as it shows them.
+    int ShownPasses() const { return shownPasses_; }
+    bool Finished() const { return shownPasses_ >= 2; }
 
   private:
     void Run();
@@ -78,6 +82,7 @@ class ComponentPreview {
     // Indexed by column, then row.
     std::array<std::array<TPixelColor, kPreviewSize>, kPreviewSize> pixels_{};
     int currentLine_ = 0;
+    int shownPasses_ = 0;  // user-interface thread
     float* outputAddress_ = nullptr;
     int32_t outputKind_ = kUndefined;
     std::unique_ptr<TPreviewBitmap> work_;

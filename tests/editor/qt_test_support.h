@@ -19,22 +19,24 @@ inline QApplication& TestApplication() {
     static int argc = 1;
     static char name[] = "vandrel_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Freed by the environment below, while Qt's own globals still exist.
+    return *new QApplication(argc, argv);
 }
 
-// Qt makes its default mouse and keyboard on first use, as children of the application object.
-// The tests' application is a static that outlives Qt's registry of devices, so those children
-// would unregister from a destroyed list at exit; they go while the registry still exists.
+// The tests' application goes when the tests are done, before the process's exit handlers: what
+// it frees at its end (Qt's default mouse and keyboard, the hidden desktop window some dialogs
+// make) needs Qt's globals, which exit may already have destroyed.
 class QtDevicesEnvironment final : public ::testing::Environment {
   public:
     void TearDown() override {
-        QObject* app = QCoreApplication::instance();
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
         if (app == nullptr) return;
         const QList<const QInputDevice*> devices = QInputDevice::devices();
         for (const QInputDevice* device : devices) {
             if (device->parent() == app) delete device;
         }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete app;
     }
 };
 inline ::testing::Environment* const kQtDevices =

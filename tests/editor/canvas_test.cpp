@@ -132,7 +132,6 @@ TEST_F(CanvasTest, ScreenshotsOfTheSamples) {
     const std::filesystem::path samples =
         std::filesystem::path(VANDREL_SOURCE_DIR) / "resources" / "samples";
     TXRComponentWindow window(model);
-    window.resize(900, 560);
     for (const auto& entry : std::filesystem::directory_iterator(samples)) {
         if (entry.path().extension() != ".xrb") continue;
         const TLoadedShader shader = ReadShaderText(ReadFile(entry.path()));

@@ -24,6 +24,7 @@
 #include "editor_test_support.h"
 #include "interface/interface_model.h"
 #include "qt_test_support.h"
+#include "ui_driver.h"
 #include "test_support.h"
 
 namespace vandrel {
@@ -202,19 +203,17 @@ TEST(EditorScreenshots, WholeWindowForEachSample) {
     TXRInterfaceModel iface;
     TEditorForm form(iface);
     form.Check("CheckAutoUpdate")->setChecked(false);  // never write the samples
-    form.resize(900, 620);
+    form.show();
     const std::filesystem::path samples =
         std::filesystem::path(VANDREL_SOURCE_DIR) / "resources" / "samples";
     for (const auto& entry : std::filesystem::directory_iterator(samples)) {
         if (entry.path().extension() != ".xrb") continue;
         form.EditShader(entry.path().string());
         // The preview draws through the event loop.
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 1500) {
-            QApplication::processEvents(QEventLoop::AllEvents, 10);
-            if (timer.elapsed() > 200 && !PreviewRunning()) break;
-        }
+        test::WaitUntil([&] {
+            const ComponentPreview* p = form.Preview()->Controller().Preview();
+            return !form.PreviewPending() && p != nullptr && p->Finished();
+        });
         const QImage shot = form.grab().toImage();
         EXPECT_FALSE(shot.isNull());
         shot.save(QString::fromStdString((std::filesystem::path(out.toStdString()) /

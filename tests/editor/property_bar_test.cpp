@@ -333,7 +333,6 @@ TEST_F(PropertyBarTest, Screenshots) {
     if (folder.isEmpty()) GTEST_SKIP() << "VANDREL_SCREENSHOTS is not set";
     QDir().mkpath(folder);
     TXRComponentWindow window(model);
-    window.resize(660, 330);
     TXRComponentContainer* root = Make(kRoot, 10, 10);
     TXRComponentContainer* add3d = Make(kAdd3D, 150, 10);
     TXRComponentContainer* mandel = Make(kMandelbrot, 290, 10);

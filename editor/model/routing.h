@@ -21,9 +21,9 @@ inline constexpr int32_t kGridCell = 8;
 inline constexpr int64_t kMaxGridCells = 262144;
 inline constexpr int32_t kMaxSweeps = 50;
 inline constexpr uint16_t kUnreached = 32767;
-// What a cell that an earlier wire runs through adds to a route: enough that a wire takes a
-// free track beside another for any run longer than a few cells, rather than drawing over it.
-inline constexpr uint16_t kUsedCellCost = 4;
+// What a cell that an earlier wire runs through adds to a route: of two ways of equal length, a
+// wire takes the one on free tracks, so that it does not draw over another.
+inline constexpr uint16_t kUsedCellCost = 1;
 
 class TPathBuffer {
   public:

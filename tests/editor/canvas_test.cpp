@@ -11,9 +11,12 @@
 #include <QPainter>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "core/shader_file.h"
+#include "core/stream_sections.h"
+#include "editor/controls/progress_form.h"
 #include "editor/cursors.h"
 #include "interface/interface_model.h"
 #include "qt_test_support.h"
@@ -122,6 +125,104 @@ std::string ReadFile(const std::filesystem::path& path) {
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+TEST_F(CanvasTest, LargeRebuildsShowTheProgressBoxAndOpenOnTheRoot) {
+    // A root far down and right, and enough windows for the box.
+    TXRComponentContainer* root = model.CreateContainer(1, 2000, 1500);
+    for (int i = 0; i < kProgressBoxThreshold + 2; ++i) {
+        ASSERT_NE(model.CreateContainer(901, 40 + 130 * (i % 10), 40 + 80 * (i / 10)), nullptr);
+    }
+    model.SetRootContainer(root);
+    const std::string stream = "XR" + model.Tree().WriteTree() + "#" + model.LayoutText() + "#";
+    TXRComponentWindow window(model);
+    window.show();
+    std::vector<std::string> seen;
+    struct Watch final : TGraphObserver {
+        TXRComponentWindow& window;
+        std::vector<std::string>& seen;
+        Watch(TXRComponentWindow& w, std::vector<std::string>& s) : window(w), seen(s) {}
+        void Progress(std::string_view text, int32_t, int32_t) override {
+            if (!text.empty() && window.ProgressBox() != nullptr &&
+                window.ProgressBox()->isVisible()) {
+                seen.push_back(window.ProgressBox()->Message().toStdString());
+            }
+        }
+    } watch{window, seen};
+    model.AddObserver(&watch);
+    ASSERT_TRUE(model.Rebuild(stream));
+    model.RemoveObserver(&watch);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), kCreatingComponentsText);
+    ASSERT_NE(window.ProgressBox(), nullptr);
+    EXPECT_FALSE(window.ProgressBox()->isVisible());
+    // The root's corner is in view.
+    TXRContainerWidget* rootWidget = window.WidgetOf(model.RootContainer());
+    const QRect inView(window.Canvas()->mapFrom(window.viewport(), QPoint(0, 0)),
+                       window.viewport()->size());
+    EXPECT_TRUE(inView.contains(rootWidget->geometry().topLeft()));
+
+    // A small rebuild shows nothing.
+    TXRInterfaceModel smallIface;
+    TXRGraphModel small(smallIface);
+    TXRComponentWindow smallWindow(small);
+    smallWindow.show();
+    ASSERT_TRUE(small.Rebuild(kDefaultStream));
+    EXPECT_EQ(smallWindow.ProgressBox(), nullptr);
+}
+
+TEST_F(CanvasTest, WiresOfDifferentSourcesKeepTracksOfTheirOwn) {
+    const std::filesystem::path samples =
+        std::filesystem::path(VANDREL_SOURCE_DIR) / "resources" / "samples";
+    std::vector<std::string> graphs;
+    for (const auto& entry : std::filesystem::directory_iterator(samples)) {
+        if (entry.path().extension() == ".xrb") {
+            graphs.push_back(ReadShaderText(ReadFile(entry.path())).stream);
+        }
+    }
+    // Two sources far below and right of what they feed: both wires climb to its inputs.
+    {
+        TXRInterfaceModel scratchIface;
+        TXRGraphModel scratch(scratchIface);
+        TXRComponentContainer* root = scratch.CreateContainer(1, 8, 8);
+        scratch.SetRootContainer(root);
+        TXRComponentContainer* add = scratch.CreateContainer(901, 200, 20);
+        TXRComponentContainer* a = scratch.CreateContainer(101, 520, 300);
+        TXRComponentContainer* b = scratch.CreateContainer(101, 520, 460);
+        ASSERT_NE(scratch.Connect(a, add, 0, kWholeProperty), nullptr);
+        ASSERT_NE(scratch.Connect(b, add, 1, kWholeProperty), nullptr);
+        graphs.push_back("XR" + scratch.Tree().WriteTree() + "#" + scratch.LayoutText() + "#");
+    }
+    for (const std::string& graph : graphs) {
+        ASSERT_TRUE(model.Rebuild(graph));
+        // The 8-pixel cells each wire runs through, its two end cells left out.
+        std::vector<std::pair<const TXRComponentConnection*, std::set<std::pair<int, int>>>> cells;
+        for (const auto& conn : model.Connections()) {
+            const TPath path = conn->CanvasPoints();
+            std::set<std::pair<int, int>> own;
+            for (size_t k = 1; k < path.size(); ++k) {
+                const TPoint a = path[k - 1], b = path[k];
+                const int steps = std::max(std::abs(b.x - a.x), std::abs(b.y - a.y)) / 8;
+                for (int t = 0; t <= steps; ++t) {
+                    const int x = a.x + (b.x - a.x) * t / std::max(steps, 1);
+                    const int y = a.y + (b.y - a.y) * t / std::max(steps, 1);
+                    own.insert({x / 8, y / 8});
+                }
+            }
+            own.erase({path.front().x / 8, path.front().y / 8});
+            own.erase({path.back().x / 8, path.back().y / 8});
+            cells.emplace_back(conn.get(), own);
+        }
+        for (size_t i = 0; i < cells.size(); ++i) {
+            for (size_t j = i + 1; j < cells.size(); ++j) {
+                if (cells[i].first->Source == cells[j].first->Source) continue;  // they meet
+                size_t shared = 0;
+                for (const auto& c : cells[i].second) shared += cells[j].second.count(c);
+                // Crossing is fine; running along the same track is not.
+                EXPECT_LE(shared, 2u) << i << " and " << j;
+            }
+        }
+    }
 }
 
 TEST_F(CanvasTest, ScreenshotsOfTheSamples) {

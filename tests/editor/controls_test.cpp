@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
+#include <QWheelEvent>
 #include <climits>
 #include <cmath>
 
@@ -173,6 +174,26 @@ TEST_F(ControlsTest, SpinButtonStepsByTheIncrement) {
     EXPECT_EQ(spin.ValueF(), 0.5f);
     for (int i = 0; i < 3; ++i) Click(spin, QPoint(56, 13));
     EXPECT_EQ(spin.ValueF(), 0);  // never below zero
+}
+
+TEST_F(ControlsTest, WheelNotchesStepByTheIncrement) {
+    THostSpinEdit2 spin;
+    spin.resize(60, 16);
+    spin.SetIncrement(0.01f);
+    spin.SetValueF(1);
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(20, 8), spin.mapToGlobal(QPointF(20, 8)), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&spin, &event);
+    };
+    wheel(120);
+    wheel(120);
+    EXPECT_FLOAT_EQ(spin.ValueF(), 1.02f);
+    wheel(-240);  // two notches at once
+    EXPECT_FLOAT_EQ(spin.ValueF(), 1.0f);
+    // A fine wheel's eighths add up to a notch.
+    for (int i = 0; i < 3; ++i) wheel(40);
+    EXPECT_FLOAT_EQ(spin.ValueF(), 1.01f);
 }
 
 TEST_F(ControlsTest, InlineEditorIgnoresLettersInAWholeNumberField) {

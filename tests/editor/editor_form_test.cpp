@@ -24,8 +24,8 @@
 #include "editor_test_support.h"
 #include "interface/interface_model.h"
 #include "qt_test_support.h"
-#include "ui_driver.h"
 #include "test_support.h"
+#include "ui_driver.h"
 
 namespace vandrel {
 namespace {

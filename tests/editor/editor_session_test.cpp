@@ -405,6 +405,25 @@ TEST_F(EditorSessionTest, CutCopyAndPasteMoveWholeSubtrees) {
     EXPECT_EQ(link.Source, pastedA);
     EXPECT_EQ(link.Target, pastedB);
 
+    // Pasted onto occupied canvas, the subtree moves to the nearest place where it covers
+    // nothing, keeping its own arrangement.
+    ASSERT_TRUE(session.Paste({100, 100}));
+    ASSERT_EQ(graph.Containers().size(), 7u);
+    const TXRComponentContainer* movedA = graph.Containers()[5].get();
+    const TXRComponentContainer* movedB = graph.Containers()[6].get();
+    EXPECT_EQ(movedB->Left - movedA->Left, 200);
+    EXPECT_EQ(movedB->Top, movedA->Top);
+    for (const TXRComponentContainer* pasted : {movedA, movedB}) {
+        for (size_t i = 0; i < 5; ++i) {
+            const TRect other = graph.Containers()[i]->Bounds();
+            const TRect r = pasted->Bounds();
+            EXPECT_FALSE(r.left < other.right && other.left < r.right && r.top < other.bottom &&
+                         other.top < r.bottom)
+                << "pasted over container " << i;
+        }
+    }
+    EXPECT_LT(std::abs(movedA->Left - 100) + std::abs(movedA->Top - 100), 400);
+
     // The root is never a subtree to copy.
     graph.Select(graph.RootContainer());
     EXPECT_FALSE(session.SubtreeToolsEnabled());

@@ -2,6 +2,8 @@
 // spin field, the lock button and its questions, triggers kept as constants, enumeration and
 // file menus, "Edit as color" and the look of a connected input.
 #include "editor/property_bar.h"
+
+#include "editor/controls/control_fonts.h"
 // (the model's headers before Qt's)
 #include <gtest/gtest.h>
 
@@ -69,6 +71,37 @@ class PropertyBarTest : public ::testing::Test {
     TXRGraphModel model{iface};
     QWidget host;  // stands in for the container widget
 };
+
+TEST(FittedNames, LongNamesAreCutSoThatNoTwoRowsReadAlike) {
+    test::TestApplication();
+    const QFontMetrics metrics(ControlFont(8));
+    struct Case {
+        std::vector<QString> names;
+    };
+    const std::vector<Case> cases = {
+        {{"Ambient", "Diffuse", "Color"}},
+        {{"Reflection", "ReflectionParameter", "Transmission", "TransmissionParameter"}},
+        {{"DisplacementMode", "Displacement", "DisplacementScale"}},
+        {{"Amplitude", "AmplitudeA", "AmplitudeB", "AmplitudeC"}},
+        {{"SameSameSameSame", "SameSameSameSame"}},  // one name twice may read alike
+    };
+    for (const Case& c : cases) {
+        const std::vector<QString> shown = FittedNames(c.names, metrics, kNameWidth);
+        ASSERT_EQ(shown.size(), c.names.size());
+        for (size_t i = 0; i < shown.size(); ++i) {
+            SCOPED_TRACE(c.names[i].toStdString());
+            EXPECT_LE(metrics.horizontalAdvance(shown[i]), kNameWidth);
+            // A name that fits is shown whole.
+            if (metrics.horizontalAdvance(c.names[i]) <= kNameWidth) {
+                EXPECT_EQ(shown[i], c.names[i]);
+            }
+            for (size_t j = 0; j < i; ++j) {
+                if (c.names[i] != c.names[j])
+                    EXPECT_NE(shown[i], shown[j]) << shown[i].toStdString();
+            }
+        }
+    }
+}
 
 TEST_F(PropertyBarTest, NewPropertiesShowTheirKindsDefaultSource) {
     TXRComponentContainer* add3d = Make(kAdd3D);

@@ -36,9 +36,9 @@ class CliTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(folder); }
 
-    Result Run(const std::string& arguments) {
+    Result Run(const std::string& arguments, const std::string& prefix = "") {
         const fs::path out = folder / "out.txt", err = folder / "err.txt";
-        const std::string command = std::string("'") + VANDREL_CLI_PATH + "' " + arguments + " >'" +
+        const std::string command = prefix + "'" + VANDREL_CLI_PATH + "' " + arguments + " >'" +
                                     out.string() + "' 2>'" + err.string() + "'";
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
@@ -76,6 +76,16 @@ TEST_F(CliTest, EvalPrintsOneLinePerOutputType) {
         EXPECT_EQ(r.status, 0) << row.arguments << r.err;
         EXPECT_EQ(r.out, row.line) << row.arguments;
     }
+}
+
+TEST_F(CliTest, TheStudioWithoutADisplaySaysSoAndStops) {
+    // No window system: one line that says what to do, status 1, no abort.
+    const Result r = Run("studio", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "vandrel ERROR: studio : the studio needs a display (set DISPLAY), or "
+              "QT_QPA_PLATFORM=offscreen to run without one\n");
+    EXPECT_EQ(Run("studio", "env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:987 ").status, 1);
 }
 
 TEST_F(CliTest, TriggersStartFromTheInterfaceDefaults) {

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImage>
+#include <QPainter>
 #include <filesystem>
 #include <set>
 // clang-format on
@@ -221,6 +222,20 @@ TEST(EditorScreenshots, WholeWindowForEachSample) {
                                              .string()));
         form.Session().SavePrompt();  // nothing is modified; keeps the samples untouched
     }
+    // Every tab's tiles, one row each, twice their size.
+    const std::vector<QImage>& strips = PaletteStrips();
+    int width = 0;
+    for (const QImage& strip : strips) width = std::max(width, strip.width());
+    QImage palette(width, kPaletteIconSize * static_cast<int>(strips.size()), QImage::Format_RGB32);
+    palette.fill(Qt::white);
+    QPainter painter(&palette);
+    for (size_t i = 0; i < strips.size(); ++i) {
+        painter.drawImage(0, kPaletteIconSize * static_cast<int>(i), strips[i]);
+    }
+    painter.end();
+    EXPECT_TRUE(palette.scaled(palette.size() * 2)
+                    .save(QString::fromStdString(
+                        (std::filesystem::path(out.toStdString()) / "palette.png").string())));
 }
 
 }  // namespace

@@ -74,16 +74,18 @@ inline bool DropAt(QWidget* root, QPoint at, QMimeData* mime, Qt::DropAction act
 template <class T = QWidget>
 std::shared_ptr<bool> OnNextModal(std::function<void(T*)> act) {
     auto ran = std::make_shared<bool>(false);
+    // The poll lives as long as a timer is set for it.
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [ran, act, poll] {
+    std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [ran, act, self] {
         if (T* modal = qobject_cast<T*>(QApplication::activeModalWidget())) {
             *ran = true;
             act(modal);
             return;
         }
-        QTimer::singleShot(5, *poll);
+        if (auto again = self.lock()) QTimer::singleShot(5, [again] { (*again)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
     return ran;
 }
 
@@ -132,10 +134,12 @@ inline std::shared_ptr<bool> TypeInNextFileDialog(const std::string& path) {
 inline std::shared_ptr<bool> ChooseInNextMenu(std::vector<QString> path) {
     auto done = std::make_shared<bool>(false);
     auto step = std::make_shared<std::function<void(size_t)>>();
-    *step = [done, step, path](size_t depth) {
+    std::weak_ptr<std::function<void(size_t)>> self = step;
+    *step = [done, self, path](size_t depth) {
+        const auto again = self.lock();
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (menu == nullptr || (depth > 0 && menu->title() != path[depth - 1])) {
-            QTimer::singleShot(5, [step, depth] { (*step)(depth); });
+            QTimer::singleShot(5, [again, depth] { (*again)(depth); });
             return;
         }
         QAction* found = nullptr;
@@ -146,7 +150,7 @@ inline std::shared_ptr<bool> ChooseInNextMenu(std::vector<QString> path) {
         menu->setActiveAction(found);
         QTest::keyClick(menu, Qt::Key_Return);
         if (depth + 1 < path.size()) {
-            QTimer::singleShot(5, [step, depth] { (*step)(depth + 1); });
+            QTimer::singleShot(5, [again, depth] { (*again)(depth + 1); });
         } else {
             *done = true;
         }

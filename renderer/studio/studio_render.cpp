@@ -3,6 +3,7 @@
 #include "core/context.h"
 #include "core/instance.h"
 #include "renderer/host/host_state.h"
+#include "renderer/image_writer.h"
 #include "renderer/studio/studio_render.h"
 // clang-format on
 #include <QCoreApplication>
@@ -125,10 +126,16 @@ void TStudioRenderer::Launch(TJob job) {
             settings.threads = view.Threads;
             settings.cancel = &cancel_;
             TStudioPass pass{render, i, count, settings.width, settings.height, {}};
-            pass.Rgb = host::Render(scene, settings);
+            try {
+                pass.Rgb = host::Render(scene, settings);
+            } catch (const std::exception& e) {
+                // Out of memory or threads: the render stops with its reason.
+                outcome.Error = e.what();
+                break;
+            }
             if (cancel_) break;
             if (pass.Final() && !output.empty()) {
-                if (!host::WriteImage(output, pass.Width, pass.Height, pass.Rgb, outcome.Error) &&
+                if (!WriteImage(output, pass.Width, pass.Height, pass.Rgb, outcome.Error) &&
                     outcome.Error.empty()) {
                     outcome.Error = "cannot write the image";
                 }

@@ -13,7 +13,7 @@ class TQtMessages final : public Messages {
     bool Ask(std::string_view text, std::string_view caption) override;
 
   private:
-    TStderrMessages fallback_;
+    THostMessages fallback_;
 };
 
 }  // namespace vandrel

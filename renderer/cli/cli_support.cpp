@@ -1,23 +1,98 @@
 #include "renderer/cli/cli_support.h"
 
+#include <atomic>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
+#include <map>
+#include <mutex>
+#include <set>
 
+#include "core/instance.h"
 #include "core/search_path.h"
-#include "core/shader_file.h"
+#include "core/shader_cache.h"
+#include "core/thread_record.h"
+#include "core/tree.h"
+#include "renderer/host/host_state.h"
 
 namespace vandrel::cli {
 
+namespace {
+
+std::atomic<bool> gFailed{false};
+
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    for (char& c : line) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return line;
+}
+
+void Print(const char* kind, std::string_view context, std::string_view message) {
+    const std::string line = OneLine(message);
+    std::fprintf(stderr, "vandrel %s: \"%.*s\" : %s\n", kind, static_cast<int>(context.size()),
+                 context.data(), line.c_str());
+}
+
+struct TMessageLines {
+    std::mutex mutex;
+    std::map<int32_t, std::string> materials;
+    std::set<std::string> printed;
+};
+
+TMessageLines& Lines() {
+    static TMessageLines* lines = new TMessageLines;  // rendering threads may still report at exit
+    return *lines;
+}
+
+thread_local const std::string* tInput = nullptr;
+
+}  // namespace
+
 void PrintError(std::string_view context, std::string_view message) {
-    std::fprintf(stderr, "vandrel ERROR: \"%.*s\" : %.*s\n", static_cast<int>(context.size()),
-                 context.data(), static_cast<int>(message.size()), message.data());
+    Print("ERROR", context, message);
 }
 
 void PrintWarning(std::string_view context, std::string_view message) {
-    std::fprintf(stderr, "vandrel WARNING: \"%.*s\" : %.*s\n", static_cast<int>(context.size()),
-                 context.data(), static_cast<int>(message.size()), message.data());
+    Print("WARNING", context, message);
 }
+
+void PrintNote(std::string_view context, std::string_view message) {
+    Print("NOTE", context, message);
+}
+
+void ReportMessagesAsLines() {
+    host::SetMessageListener([](host::MessageKind kind, std::string_view text) {
+        TMessageLines& lines = Lines();
+        const std::lock_guard lock(lines.mutex);
+        std::string context = "plug-in";
+        if (tInput != nullptr) {
+            context = *tInput;
+        } else if (const auto found = lines.materials.find(host::CurrentMaterial());
+                   found != lines.materials.end()) {
+            context = found->second;
+        }
+        const bool error = kind == host::MessageKind::kError;
+        if (error) gFailed = true;
+        // Questions are answered No: a command line has nobody to ask.
+        if (lines.printed.insert(context + '\n' + std::string(text)).second) {
+            Print(error ? "ERROR" : "WARNING", context, text);
+        }
+        return false;
+    });
+}
+
+void NameMaterial(int32_t material, std::string input) {
+    TMessageLines& lines = Lines();
+    const std::lock_guard lock(lines.mutex);
+    lines.materials[material] = std::move(input);
+}
+
+TInputScope::TInputScope(std::string input) : input_(std::move(input)), outer_(tInput) {
+    tInput = &input_;
+}
+
+TInputScope::~TInputScope() { tInput = outer_; }
 
 std::optional<std::vector<float>> ParseFloats(std::string_view text, size_t max) {
     std::vector<float> values;
@@ -83,29 +158,36 @@ bool TMaterialOptions::Apply(TLocalKeyframes& values) const {
     return true;
 }
 
-bool CheckShaderFile(const std::string& path, std::string& stream) {
+std::optional<TLoadedShader> ReadShaderInput(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
-        PrintError(path, "no such shader file");
-        return false;
+        PrintError(path, ShaderFileProblem(ShaderFileStatus::kNotFound));
+        return std::nullopt;
     }
-    if (!std::ifstream(path).good()) {
-        PrintError(path, "cannot read the shader file");
-        return false;
+    TLoadedShader loaded = LoadShaderFile(path, TSearchPath{});
+    if (!ShaderFileProblem(loaded.status).empty()) {
+        PrintError(path, ShaderFileProblem(loaded.status));
+        MarkFailed();
     }
-    const TLoadedShader loaded = LoadShaderFile(path, TSearchPath{});
-    stream = loaded.stream;
-    if (loaded.status == ShaderFileStatus::kMismatch ||
-        loaded.status == ShaderFileStatus::kUnreadable) {
-        PrintWarning(path, "the checksum does not match: the default shader is used instead");
-    }
-    return true;
+    return loaded;
+}
+
+bool CheckShaderBuilds(const std::string& path, const TLoadedShader& loaded) {
+    const TInputScope scope(path);
+    TThreadRecord record;
+    TXRTree tree;
+    tree.Context = &record;
+    return BuildShaderTree(tree, *ShareShader(loaded));
 }
 
 int& ExitStatus() {
     static int status = 0;
     return status;
 }
+
+int FinalStatus() { return ExitStatus() != 0 || gFailed ? 1 : 0; }
+
+void MarkFailed() { gFailed = true; }
 
 bool LoadPlugin(TPluginHost& host) {
     const auto path = DefaultPluginPath();

@@ -9,6 +9,7 @@
 #include "core/factory.h"
 #include "core/language.h"
 #include "core/messages.h"
+#include "core/regular_file.h"
 #include "core/shader_file.h"
 #include "core/stream_codec.h"
 #include "core/stream_sections.h"
@@ -30,8 +31,6 @@ struct InfoOptions {
 // A growing JSON or text report: one writer, two spellings.
 class TReport {
   public:
-    explicit TReport(bool json) : json_(json) {}
-
     static std::string Quote(std::string_view text) {
         std::string out = "\"";
         for (const char c : text) {
@@ -50,10 +49,66 @@ class TReport {
         return out + "\"";
     }
 
-    std::string text;
+    // In text mode: control characters (C0, DEL, C1) and bytes that are not UTF-8 as \xHH, so that
+    // what a shader file holds cannot drive the terminal; valid UTF-8 stays as it is.
+    static std::string Printable(std::string_view text) {
+        std::string out;
+        const auto escape = [&out](unsigned char byte) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        };
+        for (size_t i = 0; i < text.size();) {
+            const auto u = static_cast<unsigned char>(text[i]);
+            const size_t length = Utf8Length(text.substr(i));
+            if (length == 0) {
+                escape(u);
+                ++i;
+            } else if (length == 1 && (u < 0x20 || u == 0x7F)) {
+                escape(u);
+                ++i;
+            } else if (length == 2 && u == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+                escape(u);  // a C1 control, U+0080 … U+009F
+                escape(static_cast<unsigned char>(text[i + 1]));
+                i += 2;
+            } else {
+                out.append(text.substr(i, length));
+                i += length;
+            }
+        }
+        return out;
+    }
 
   private:
-    bool json_;
+    // Bytes of the well-formed UTF-8 sequence at the start; 0 when there is none.
+    static size_t Utf8Length(std::string_view text) {
+        const auto b = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+        const auto continuation = [&](size_t i) {
+            return i < text.size() && (b(i) & 0xC0) == 0x80;
+        };
+        const unsigned char lead = b(0);
+        if (lead < 0x80) return 1;
+        size_t length = 0;
+        uint32_t point = 0;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2, point = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, point = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, point = lead & 0x07;
+        } else {
+            return 0;
+        }
+        for (size_t i = 1; i < length; ++i) {
+            if (!continuation(i)) return 0;
+            point = (point << 6) | (b(i) & 0x3F);
+        }
+        // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+        static constexpr uint32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (point < kSmallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+            return 0;
+        return length;
+    }
 };
 
 const char* StatusName(ShaderFileStatus status) {
@@ -68,6 +123,8 @@ const char* StatusName(ShaderFileStatus status) {
             return "not found";
         case ShaderFileStatus::kUnreadable:
             return "unreadable";
+        case ShaderFileStatus::kTooLong:
+            return "too long";
     }
     return "";
 }
@@ -133,27 +190,22 @@ std::string Describe(const TTreeInstruction& in, const TXRComponent* c) {
 }
 
 int Run(const InfoOptions& o) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(o.shader, error)) {
-        PrintError(o.shader, "no such shader file");
-        return 1;
-    }
+    const std::optional<TLoadedShader> loaded = ReadShaderInput(o.shader);
+    if (!loaded) return 1;
     LoadLanguage(DefaultPluginPath().parent_path() / std::string(kLanguageFileName));
-    const TLoadedShader loaded = LoadShaderFile(o.shader, TSearchPath{});
-    if (loaded.status == ShaderFileStatus::kUnreadable) {
-        PrintError(o.shader, "cannot read the shader file");
-        return 1;
-    }
     // Inspect what the file holds, even when its checksum fails.
-    std::string stream = loaded.stream;
-    if (loaded.status == ShaderFileStatus::kMismatch) {
-        if (FILE* f = std::fopen(o.shader.c_str(), "rb")) {
+    std::string stream = loaded->stream;
+    if (loaded->status == ShaderFileStatus::kMismatch) {
+        if (const TFileHandle f = OpenRegularFile(o.shader)) {
             std::string line;
-            for (int ch; (ch = std::fgetc(f)) != EOF && ch != '\n' && ch != '\r';)
+            for (int ch; line.size() <= kMaxStreamBytes && (ch = std::fgetc(f.get())) != EOF &&
+                         ch != '\n' && ch != '\r';)
                 line += static_cast<char>(ch);
-            std::fclose(f);
             stream = line;
         }
+    } else if (loaded->status == ShaderFileStatus::kCurrent ||
+               loaded->status == ShaderFileStatus::kOlder) {
+        (void)CheckShaderBuilds(o.shader, *loaded);
     }
     const auto section = ParseTreeSection(stream);
     const TInterfaceData interface = ParseInterfaceString(StreamSection(stream, 2));
@@ -167,10 +219,10 @@ int Run(const InfoOptions& o) {
     const auto line = [&](const std::string& s) { out += s + "\n"; };
     if (json)
         out += "{\"file\": " + TReport::Quote(o.shader) +
-               ", \"checksum\": " + TReport::Quote(StatusName(loaded.status)) +
+               ", \"checksum\": " + TReport::Quote(StatusName(loaded->status)) +
                ", \"components\": [";
     else
-        line("checksum: " + std::string(StatusName(loaded.status)));
+        line("checksum: " + std::string(StatusName(loaded->status)));
     if (!json) line("components (evaluation order):");
     if (section) {
         // Custom components are made from the shader's own definitions, for their texts.
@@ -206,10 +258,10 @@ int Run(const InfoOptions& o) {
                 }
                 out += "]}";
             } else {
-                line("  " + std::to_string(i) + ": " + std::to_string(e.TypeId) + " " + name +
-                     "  mask " + mask);
+                line("  " + std::to_string(i) + ": " + std::to_string(e.TypeId) + " " +
+                     TReport::Printable(name) + "  mask " + mask);
                 for (const TTreeInstruction& in : e.Instructions)
-                    line("      " + Describe(in, component.get()));
+                    line("      " + TReport::Printable(Describe(in, component.get())));
             }
         }
     }
@@ -231,8 +283,8 @@ int Run(const InfoOptions& o) {
                    ", \"label\": " + TReport::Quote(label) +
                    ", \"default\": " + TReport::Quote(defaults) + "}";
         } else {
-            line("  Trigger" + std::to_string(t + 1) + ": " + KindName(s.Kind) + " \"" + label +
-                 "\" default " + defaults);
+            line("  Trigger" + std::to_string(t + 1) + ": " + KindName(s.Kind) + " \"" +
+                 TReport::Printable(label) + "\" default " + defaults);
         }
         first = false;
     }
@@ -252,7 +304,7 @@ int Run(const InfoOptions& o) {
                    ", \"label\": " + TReport::Quote(e.Settings.Label) +
                    ", \"default\": " + TReport::Quote(e.Settings.DefaultFile) + "}";
         } else {
-            line("  File" + std::to_string(f + 1) + ": " + text);
+            line("  File" + std::to_string(f + 1) + ": " + TReport::Printable(text));
         }
         first = false;
     }
@@ -270,7 +322,8 @@ int Run(const InfoOptions& o) {
         out += std::string("], \"protected\": ") + (isProtected ? "true" : "false") + "}\n";
     } else {
         line("categories: " + (categoryText.empty() ? std::string("none") : categoryText));
-        line("information file: " + (infoFile.empty() ? std::string("none") : infoFile));
+        line("information file: " +
+             (infoFile.empty() ? std::string("none") : TReport::Printable(infoFile)));
         std::string ids;
         for (const auto& c : customs) ids += (ids.empty() ? "" : ", ") + std::to_string(c.typeId);
         line("custom components: " + (ids.empty() ? std::string("none") : ids));

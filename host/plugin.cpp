@@ -17,6 +17,7 @@
 #include "core/language.h"
 #include "core/messages.h"
 #include "core/search_path.h"
+#include "core/shader_cache.h"
 #include "host/hostapi.h"
 
 namespace vandrel {
@@ -382,6 +383,7 @@ void AttachNow() {
     LoadLanguage(PluginFolder() / std::string(kLanguageFileName));
     Registry();
     PluginMediaCache();
+    ShaderFileCache();  // before the exit handler, which empties it
     CurrentSearchPath();
     if (VandrelPluginWindows != nullptr) p.Windows = VandrelPluginWindows();
     std::atexit(&Detach);

@@ -126,18 +126,22 @@ bool IsOwnValue(std::string_view name) {
     return false;
 }
 
-TEditorSettings& Global() {
-    static TEditorSettings settings;
-    return settings;
+// One object, so that whoever makes the settings early (before an exit handler that saves them)
+// makes what the save compares with too.
+struct TProcessSettings {
+    TEditorSettings settings;
+    std::string asLoaded;  // the values as they were last read or written, in the file's words
+};
+
+TProcessSettings& Process() {
+    static TProcessSettings process;
+    return process;
 }
+
+TEditorSettings& Global() { return Process().settings; }
+std::string& AsLoaded() { return Process().asLoaded; }
 
 bool gLoaded = false;
-
-// The values as they were last read or written, in the file's words.
-std::string& AsLoaded() {
-    static std::string text;
-    return text;
-}
 
 }  // namespace
 

@@ -114,8 +114,20 @@ void TStudioRenderer::Launch(TJob job) {
     running_ = true;
     if (shaders_[kColor].shade != nullptr) shaders_[kColor].shade(0, nullptr, 0);
 
+    const std::string outputFile = job.OutputFile;
+    try {
+        StartWorker(render, std::move(scene), std::move(passes), job.View, outputFile);
+    } catch (const std::exception& e) {
+        // No thread for the render: it ends at once, with the reason.
+        Stopped(TStudioOutcome{render, false, outputFile, e.what()});
+    }
+}
+
+void TStudioRenderer::StartWorker(uint64_t render, host::TScene scene,
+                                  std::vector<std::array<int, 3>> passes, TStudioView view,
+                                  std::string output) {
     worker_ = std::thread([this, render, scene = std::move(scene), passes = std::move(passes),
-                           view = job.View, output = job.OutputFile] {
+                           view = std::move(view), output = std::move(output)] {
         TStudioOutcome outcome{render, false, output, {}};
         const int count = static_cast<int>(passes.size());
         for (int i = 0; i < count && !cancel_; ++i) {

@@ -1,5 +1,6 @@
 #include "renderer/cli/cli_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdio>
@@ -25,13 +26,40 @@ std::string OneLine(std::string_view text) {
     for (char& c : line) {
         if (c == '\n' || c == '\r') c = ' ';
     }
-    return line;
+    return PrintableText(line);
 }
 
 void Print(const char* kind, std::string_view context, std::string_view message) {
-    const std::string line = OneLine(message);
-    std::fprintf(stderr, "vandrel %s: \"%.*s\" : %s\n", kind, static_cast<int>(context.size()),
-                 context.data(), line.c_str());
+    std::fprintf(stderr, "vandrel %s: \"%s\" : %s\n", kind, OneLine(context).c_str(),
+                 OneLine(message).c_str());
+}
+
+// Bytes of the well-formed UTF-8 sequence at the start; 0 when there is none.
+size_t Utf8Length(std::string_view text) {
+    const auto b = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = b(0);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    uint32_t point = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, point = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, point = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, point = lead & 0x07;
+    } else {
+        return 0;
+    }
+    for (size_t i = 1; i < length; ++i) {
+        if (i >= text.size() || (b(i) & 0xC0) != 0x80) return 0;
+        point = (point << 6) | (b(i) & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+    static constexpr uint32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (point < kSmallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
+        return 0;
+    }
+    return length;
 }
 
 struct TMessageLines {
@@ -48,6 +76,32 @@ TMessageLines& Lines() {
 thread_local const std::string* tInput = nullptr;
 
 }  // namespace
+
+std::string PrintableText(std::string_view text) {
+    std::string out;
+    const auto escape = [&out](unsigned char byte) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+        out += escaped;
+    };
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const size_t length = Utf8Length(text.substr(i));
+        const bool control = (length == 1 && (lead < 0x20 || lead == 0x7F)) ||
+                             (length == 2 && lead == 0xC2 &&
+                              static_cast<unsigned char>(text[i + 1]) < 0xA0);  // U+0080 … U+009F
+        if (length == 0 || control) {
+            for (size_t k = 0; k < std::max<size_t>(length, 1); ++k) {
+                escape(static_cast<unsigned char>(text[i + k]));
+            }
+            i += std::max<size_t>(length, 1);
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
 
 void PrintError(std::string_view context, std::string_view message) {
     Print("ERROR", context, message);

@@ -14,10 +14,15 @@
 namespace vandrel::cli {
 
 // "vandrel ERROR: "<context>" : <message>" on stderr; commands then return 1. Line breaks in the
-// message become blanks, so that every report is one line.
+// message become blanks, so that every report is one line, and the rest is PrintableText.
 void PrintError(std::string_view context, std::string_view message);
 void PrintWarning(std::string_view context, std::string_view message);
 void PrintNote(std::string_view context, std::string_view message);
+
+// Text from a file made fit for a terminal: control characters (C0, DEL, C1) and bytes that are not
+// UTF-8 become \xHH, so that what a shader file holds cannot drive the terminal; valid UTF-8
+// stays as it is.
+std::string PrintableText(std::string_view text);
 
 // Turns every message of the plug-in (and of this program's own shader checks) into such a line,
 // each distinct line once; an error message makes the command fail (FinalStatus). The context is

@@ -48,67 +48,6 @@ class TReport {
         }
         return out + "\"";
     }
-
-    // In text mode: control characters (C0, DEL, C1) and bytes that are not UTF-8 as \xHH, so that
-    // what a shader file holds cannot drive the terminal; valid UTF-8 stays as it is.
-    static std::string Printable(std::string_view text) {
-        std::string out;
-        const auto escape = [&out](unsigned char byte) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            out += escaped;
-        };
-        for (size_t i = 0; i < text.size();) {
-            const auto u = static_cast<unsigned char>(text[i]);
-            const size_t length = Utf8Length(text.substr(i));
-            if (length == 0) {
-                escape(u);
-                ++i;
-            } else if (length == 1 && (u < 0x20 || u == 0x7F)) {
-                escape(u);
-                ++i;
-            } else if (length == 2 && u == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
-                escape(u);  // a C1 control, U+0080 … U+009F
-                escape(static_cast<unsigned char>(text[i + 1]));
-                i += 2;
-            } else {
-                out.append(text.substr(i, length));
-                i += length;
-            }
-        }
-        return out;
-    }
-
-  private:
-    // Bytes of the well-formed UTF-8 sequence at the start; 0 when there is none.
-    static size_t Utf8Length(std::string_view text) {
-        const auto b = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-        const auto continuation = [&](size_t i) {
-            return i < text.size() && (b(i) & 0xC0) == 0x80;
-        };
-        const unsigned char lead = b(0);
-        if (lead < 0x80) return 1;
-        size_t length = 0;
-        uint32_t point = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2, point = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, point = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, point = lead & 0x07;
-        } else {
-            return 0;
-        }
-        for (size_t i = 1; i < length; ++i) {
-            if (!continuation(i)) return 0;
-            point = (point << 6) | (b(i) & 0x3F);
-        }
-        // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
-        static constexpr uint32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (point < kSmallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
-            return 0;
-        return length;
-    }
 };
 
 const char* StatusName(ShaderFileStatus status) {
@@ -259,9 +198,9 @@ int Run(const InfoOptions& o) {
                 out += "]}";
             } else {
                 line("  " + std::to_string(i) + ": " + std::to_string(e.TypeId) + " " +
-                     TReport::Printable(name) + "  mask " + mask);
+                     PrintableText(name) + "  mask " + mask);
                 for (const TTreeInstruction& in : e.Instructions)
-                    line("      " + TReport::Printable(Describe(in, component.get())));
+                    line("      " + PrintableText(Describe(in, component.get())));
             }
         }
     }
@@ -284,7 +223,7 @@ int Run(const InfoOptions& o) {
                    ", \"default\": " + TReport::Quote(defaults) + "}";
         } else {
             line("  Trigger" + std::to_string(t + 1) + ": " + KindName(s.Kind) + " \"" +
-                 TReport::Printable(label) + "\" default " + defaults);
+                 PrintableText(label) + "\" default " + defaults);
         }
         first = false;
     }
@@ -304,7 +243,7 @@ int Run(const InfoOptions& o) {
                    ", \"label\": " + TReport::Quote(e.Settings.Label) +
                    ", \"default\": " + TReport::Quote(e.Settings.DefaultFile) + "}";
         } else {
-            line("  File" + std::to_string(f + 1) + ": " + TReport::Printable(text));
+            line("  File" + std::to_string(f + 1) + ": " + PrintableText(text));
         }
         first = false;
     }
@@ -323,7 +262,7 @@ int Run(const InfoOptions& o) {
     } else {
         line("categories: " + (categoryText.empty() ? std::string("none") : categoryText));
         line("information file: " +
-             (infoFile.empty() ? std::string("none") : TReport::Printable(infoFile)));
+             (infoFile.empty() ? std::string("none") : PrintableText(infoFile)));
         std::string ids;
         for (const auto& c : customs) ids += (ids.empty() ? "" : ", ") + std::to_string(c.typeId);
         line("custom components: " + (ids.empty() ? std::string("none") : ids));

@@ -263,7 +263,7 @@ TEST_F(CliTest, ARunLeavesTheSettingsFileAsItWas) {
     EXPECT_EQ(Slurp(ini), text);
 }
 
-TEST_F(CliTest, InfoShowsControlCharactersOfLabelsEscaped) {
+TEST_F(CliTest, ControlCharactersFromFilesReachTheTerminalEscaped) {
     TXRInterfaceModel model;
     ASSERT_TRUE(model.RegisterTrigger(0, kNumerical));
     model.Settings().Triggers[0].Label = EscapeText(
@@ -278,6 +278,11 @@ TEST_F(CliTest, InfoShowsControlCharactersOfLabelsEscaped) {
     EXPECT_EQ(text.out.find_first_of("\x1b\x07"), std::string::npos);
     const CliResult json = Run("info --json " + shader);
     EXPECT_NE(json.out.find("red\\u001b]0;owned\\u0007"), std::string::npos) << json.out;
+    // Error lines too, whatever the name they report.
+    const CliResult error = Run("eval " + shader + " --file \"1=T:$(printf 'a\\033[2J.png')\"");
+    EXPECT_EQ(error.status, 1);
+    EXPECT_NE(error.err.find("\"T:a\\x1B[2J.png\""), std::string::npos) << error.err;
+    EXPECT_EQ(error.err.find('\x1b'), std::string::npos);
 }
 
 // A Displacement-only shader given as SHADER renders as displacement, with a note.

@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "core/context.h"
+#include "core/messages.h"
 #include "core/root.h"
+#include "core/shader_cache.h"
 #include "core/shader_file.h"
 #include "host/hostapi.h"
 
@@ -68,6 +70,14 @@ float HeightSampler(const float* point, void* data) {
     return instance->Root != nullptr ? static_cast<float>(instance->Root->Displacement()) : 0.0f;
 }
 
+// Shows the message; a report that fails for want of memory is dropped.
+void Report(std::string_view text) noexcept {
+    try {
+        ShowError(text);
+    } catch (...) {
+    }
+}
+
 void CopyOut(float* target, const float* source, int floats) {
     std::memcpy(target, source, sizeof(float) * static_cast<size_t>(floats));
 }
@@ -85,9 +95,34 @@ TShaderInstance::TShaderInstance(TThreadRecord& record, std::string name)
     Tree.Instance = this;
 }
 
+bool BuildShaderTree(TXRTree& tree, const TSharedShader& shader) {
+    const std::optional<TTreeSection>& section = shader.Section;
+    std::string_view problem;
+    if (!section) {
+        problem = kNoTreeMessage;
+    } else if (!section->Complete) {
+        problem = section->Fault == TTreeFault::kNotHex ? kNotHexMessage : kCutShortMessage;
+    } else if (section->Entries.empty()) {
+        problem = kNoComponentsMessage;
+    }
+    if (!problem.empty()) {
+        tree.Clear();
+        ShowError(problem);
+        return false;
+    }
+    return tree.BuildFromStream(shader.File.stream, &*section);
+}
+
 void TShaderInstance::Build() {
-    const TLoadedShader loaded = LoadShaderFile(Name);
-    Built = Tree.BuildFromStream(loaded.stream);
+    try {
+        const std::shared_ptr<const TSharedShader> shader = ShaderFileCache().Get(Name);
+        Built = BuildShaderTree(Tree, *shader);
+    } catch (const std::exception&) {
+        // Out of memory (or of locks): what was built goes, the shader renders as none.
+        Tree.Clear();
+        Built = false;
+        Report(kOutOfMemoryMessage);
+    }
     Root = Built ? RootOf(Tree) : nullptr;
     DisplacementMode = Root != nullptr ? Root->DisplacementMode() : 0;
 }
@@ -109,8 +144,18 @@ void TShaderInstance::AddInfo(int32_t info) {
     std::array<TMediaHandle, kFileSlots> handles{};
     for (int32_t f = 0; f < kFileSlots; ++f) {
         parameters.Files[f] = TextParameter(info, kFirstFileParameter + f);
+        // Empty, or kind "N" ("N:*.*"): no file chosen.
+        if (parameters.Files[f].empty() || parameters.Files[f][0] == 'N') continue;
         handles[f] = PluginMediaCache().Open(parameters.Files[f]);
+        if (handles[f].Empty()) {
+            Report(std::string(kUnusableFileMessage) + " \"" + parameters.Files[f] + "\".");
+        }
     }
+    // Room first, so that the four parallel lists grow together or not at all.
+    Infos.reserve(Infos.size() + 1);
+    Parameters.reserve(Parameters.size() + 1);
+    FileHandles.reserve(FileHandles.size() + 1);
+    InverseTransforms.reserve(InverseTransforms.size() + 1);
     Infos.push_back(info);
     Parameters.push_back(std::move(parameters));
     FileHandles.push_back(handles);
@@ -156,9 +201,12 @@ TThreadRecord& TRecordRegistry::RecordForThisThread() {
 }
 
 void TRecordRegistry::ClearAll() {
-    std::lock_guard lock(mutex_);
-    generation_.fetch_add(1, std::memory_order_acq_rel);
-    records_.clear();
+    {
+        std::lock_guard lock(mutex_);
+        generation_.fetch_add(1, std::memory_order_acq_rel);
+        records_.clear();
+    }
+    ShaderFileCache().Clear();
 }
 
 size_t TRecordRegistry::RecordCount() {
@@ -178,11 +226,13 @@ TShaderInstance* FindOrCreateInstance(TThreadRecord& record, std::string_view na
             return instance.get();
         }
     }
-    auto instance = std::make_unique<TShaderInstance>(record, std::string(name));
+    // Kept before it is built: a shader that cannot be built stays a failed instance, not one
+    // that every sample tries to build again.
+    record.Instances.push_back(std::make_unique<TShaderInstance>(record, std::string(name)));
+    TShaderInstance* instance = record.Instances.back().get();
     instance->Build();
     instance->AddInfo(info);
-    record.Instances.push_back(std::move(instance));
-    return record.Instances.back().get();
+    return instance;
 }
 
 bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
@@ -246,6 +296,8 @@ void Shade(TRecordRegistry& registry, int32_t t, int32_t info, hxShadingRecord* 
     TThreadRecord& r = registry.RecordForThisThread();
     const auto slot = static_cast<size_t>(t);
     if (r.LastInfo[slot] != info || r.Current[slot] == nullptr) {
+        // Cleared first: should finding or creating fail, no other material's instance stays.
+        r.Current[slot] = nullptr;
         r.LastInfo[slot] = info;
         r.Current[slot] = FindOrCreateInstance(r, TextParameter(info, kDataParameter), info);
     }

@@ -67,9 +67,13 @@ class TShaderInstance {
     // The tree's result component when it is a root, found once at build time.
     TXRCRoot* Root = nullptr;
 
-    // Loads the shader file (falling back to the default stream) and builds the tree.
+    // Builds the tree from the shader file, read once per render for all threads (falling back to
+    // the default stream). Never throws: a tree that cannot be built, for want of memory too, is
+    // reported and leaves Built false.
     void Build();
-    // Reads the material's trigger values and file texts from the host and opens the files.
+    // Reads the material's trigger values and file texts from the host and opens the files; a
+    // file that cannot be used is reported. All or nothing: when it throws (out of memory) the
+    // material is not added.
     void AddInfo(int32_t info);
     // Position of info in Infos; -1 when absent.
     int32_t IndexOfInfo(int32_t info) const;
@@ -77,12 +81,34 @@ class TShaderInstance {
     TMediaHandle FileHandle(int32_t file) const;
 };
 
+struct TSharedShader;
+
+// What the plug-in reports when a shader cannot be rendered or an exposed file cannot be used
+// (shown once per text; the factory reports unknown type ids itself).
+inline constexpr std::string_view kNoTreeMessage =
+    "Invalid bytecode: the shader does not begin with \"XR\".";
+inline constexpr std::string_view kCutShortMessage =
+    "Invalid bytecode: the shader's tree ends too early.";
+inline constexpr std::string_view kNotHexMessage =
+    "Invalid bytecode: a field of the shader's tree holds a character other than 0-9 and A-F.";
+inline constexpr std::string_view kNoComponentsMessage =
+    "Invalid bytecode: the shader's tree has no components.";
+inline constexpr std::string_view kOutOfMemoryMessage = "Not enough memory to build the shader.";
+inline constexpr std::string_view kShadeFailedMessage = "Not enough memory to shade the sample.";
+// Followed by the file reference in quotes and ".".
+inline constexpr std::string_view kUnusableFileMessage = "Unable to open the file";
+
+// Builds a render tree from a shared shader file; false, after reporting why through Messages,
+// when the tree must not be evaluated.
+bool BuildShaderTree(TXRTree& tree, const TSharedShader& shader);
+
 // The process-wide list of evaluation records.
 class TRecordRegistry {
   public:
     // The calling thread's record, created on first use.
     TThreadRecord& RecordForThisThread();
-    // Destroys every record with its instances and trees; cached pointers become stale.
+    // Destroys every record with its instances and trees; cached pointers become stale. The
+    // shader files the instances shared are let go too (ShaderFileCache()).
     void ClearAll();
     size_t RecordCount();
 

@@ -1,11 +1,13 @@
 #include "core/language.h"
 
-#include <fstream>
-#include <sstream>
+#include "core/regular_file.h"
 
 namespace vandrel {
 
 namespace {
+
+// The shipped file is some 44 KB; anything much larger is not a language file.
+constexpr size_t kMaxLanguageFileBytes = size_t{16} << 20;
 
 std::string Lower(std::string_view s) {
     std::string out(s);
@@ -41,11 +43,9 @@ TLanguageFile& Global() {
 
 bool TLanguageFile::Load(const std::filesystem::path& path) {
     sections_.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream text;
-    text << in.rdbuf();
-    Parse(text.str());
+    std::string text;
+    if (!ReadRegularFile(path, kMaxLanguageFileBytes, text)) return false;
+    Parse(text);
     return true;
 }
 

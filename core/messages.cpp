@@ -1,14 +1,16 @@
 #include "core/messages.h"
 
 #include <atomic>
-#include <cstdio>
+#include <string>
+
+#include "host/hostapi.h"
 
 namespace vandrel {
 
 namespace {
 
-TStderrMessages& DefaultSink() {
-    static TStderrMessages sink;
+THostMessages& DefaultSink() {
+    static THostMessages sink;
     return sink;
 }
 
@@ -25,17 +27,18 @@ Messages* InstallMessages(Messages* sink) {
     return gSink.exchange(sink, std::memory_order_acq_rel);
 }
 
-void TStderrMessages::Show(std::string_view text, MessageIcon icon, std::string_view caption) {
-    (void)caption;
-    std::lock_guard lock(mutex_);
-    if (!shown_.emplace(text).second) return;
-    const char* prefix = icon == MessageIcon::Error ? "error" : "warning";
-    std::fprintf(stderr, "%s: %.*s\n", prefix, static_cast<int>(text.size()), text.data());
+void THostMessages::Show(std::string_view text, MessageIcon icon, std::string_view caption) {
+    // The host wants NUL-terminated texts.
+    const std::string message(text), title(caption);
+    hxShowMessage(message.c_str(), title.c_str(),
+                  icon == MessageIcon::Error         ? 0
+                  : icon == MessageIcon::Exclamation ? 1
+                                                     : 2);
 }
 
-bool TStderrMessages::Ask(std::string_view text, std::string_view caption) {
-    Show(text, MessageIcon::Exclamation, caption);
-    return false;
+bool THostMessages::Ask(std::string_view text, std::string_view caption) {
+    const std::string message(text), title(caption);
+    return hxAskQuestion(message.c_str(), title.c_str()) != 0;
 }
 
 }  // namespace vandrel

@@ -1,13 +1,12 @@
 // User-facing messages and questions.
 //
-// The core never shows a window: it reports through the installed Messages sink. The command line
-// prints each distinct text once and answers every question with No; the editor installs message
-// boxes; tests install a recording sink. Sinks may be called from rendering threads (a shader tree
+// The core never shows a window: it reports through the installed Messages sink. By default that is
+// the host's (the command line prints each distinct text once, answers every question with No and
+// fails when an error was shown); the editor installs message boxes; tests install a recording
+// sink. Sinks may be called from rendering threads (a shader tree
 // is built on the thread that first shades it), so they must be safe for concurrent use.
 #pragma once
 
-#include <mutex>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -41,16 +40,13 @@ inline void ShowError(std::string_view text) {
     CurrentMessages().Show(text, MessageIcon::Error, "Error");
 }
 
-// Prints "error: TEXT" (or "warning: TEXT") to stderr, each distinct text once per run, so a
-// hostile shader cannot flood the user; answers every question with No.
-class TStderrMessages final : public Messages {
+// The platform's message boxes, which the host shows (hxShowMessage, hxAskQuestion): the default
+// sink, and the fallback of a sink that cannot show a window on the calling thread. A host without
+// windows prints each distinct text once and answers No.
+class THostMessages final : public Messages {
   public:
     void Show(std::string_view text, MessageIcon icon, std::string_view caption) override;
     bool Ask(std::string_view text, std::string_view caption) override;
-
-  private:
-    std::mutex mutex_;
-    std::set<std::string, std::less<>> shown_;
 };
 
 }  // namespace vandrel

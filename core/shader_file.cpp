@@ -1,10 +1,10 @@
 #include "core/shader_file.h"
 
 #include <cstdio>
-#include <memory>
 #include <system_error>
 
 #include "core/checksum.h"
+#include "core/regular_file.h"
 #include "core/stream_codec.h"
 #include "core/stream_sections.h"
 #include "core/whole_file.h"
@@ -26,14 +26,9 @@ TLoadedShader DefaultWith(ShaderFileStatus status) {
     return {std::string(kDefaultStream), status, {}};
 }
 
-struct TCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using TFile = std::unique_ptr<std::FILE, TCloser>;
-
 // Reads up to the end of the second line, the cap or the end of the file, whichever comes first.
 bool ReadHead(const std::filesystem::path& path, std::string& data) {
-    TFile file(std::fopen(path.c_str(), "rb"));
+    const TFileHandle file = OpenRegularFile(path);
     if (!file) return false;
     size_t scanned = 0;
     size_t firstBreak = std::string::npos;
@@ -57,10 +52,25 @@ bool ReadHead(const std::filesystem::path& path, std::string& data) {
 
 }  // namespace
 
+std::string_view ShaderFileProblem(ShaderFileStatus status) {
+    switch (status) {
+        case ShaderFileStatus::kMismatch:
+            return "the checksum does not match: the default shader is used instead";
+        case ShaderFileStatus::kNotFound:
+            return "no such shader file";
+        case ShaderFileStatus::kUnreadable:
+            return "cannot read the shader file";
+        case ShaderFileStatus::kTooLong:
+            return "the shader stream is longer than 64 MiB";
+        default:
+            return {};
+    }
+}
+
 TLoadedShader ReadShaderText(std::string_view text) {
     const size_t firstBreak = text.find('\n');
     const std::string_view stream = WithoutCr(text.substr(0, firstBreak));
-    if (stream.size() > kMaxStreamBytes) return DefaultWith(ShaderFileStatus::kUnreadable);
+    if (stream.size() > kMaxStreamBytes) return DefaultWith(ShaderFileStatus::kTooLong);
     if (firstBreak == std::string_view::npos) return DefaultWith(ShaderFileStatus::kMismatch);
     std::string_view rest = text.substr(firstBreak + 1);
     const std::string_view line = WithoutCr(rest.substr(0, rest.find('\n')));

@@ -21,7 +21,7 @@ inline constexpr std::string_view kShaderFileFilter = "Vandrel Bytecode (.xrb)|*
 inline constexpr std::string_view kComponentFileExtension = ".xrc";
 inline constexpr std::string_view kComponentFileFilter = "Vandrel Component (.xrc)|*.xrc";
 
-// Longest stream line a file may have; a longer one loads as the default stream (kUnreadable).
+// Longest stream line a file may have; a longer one loads as the default stream (kTooLong).
 inline constexpr size_t kMaxStreamBytes = size_t{64} << 20;
 
 enum class ShaderFileStatus {
@@ -29,7 +29,8 @@ enum class ShaderFileStatus {
     kOlder,       // it holds the older checksum (sum plus xor)
     kMismatch,    // it holds neither, or is missing: default stream
     kNotFound,    // no file by that name, nor along the search path: default stream
-    kUnreadable,  // found but not readable, or its stream line is too long: default stream
+    kUnreadable,  // found but not a readable regular file: default stream
+    kTooLong,     // its stream line is longer than kMaxStreamBytes: default stream
 };
 
 struct TLoadedShader {
@@ -37,6 +38,10 @@ struct TLoadedShader {
     ShaderFileStatus status = ShaderFileStatus::kNotFound;
     std::filesystem::path path;  // the file that was read; empty when not found
 };
+
+// Why a file with this status gives the default stream, in words ("no such shader file" …); empty
+// for kCurrent and kOlder. The same words wherever a shader file is reported.
+std::string_view ShaderFileProblem(ShaderFileStatus status);
 
 // Resolves the name (an existing file, else its file-name part along the path) and reads it.
 TLoadedShader LoadShaderFile(std::string_view name, const TSearchPath& searchPath);

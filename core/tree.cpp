@@ -307,7 +307,11 @@ std::unique_ptr<TXRComponent> TXRTree::CreateCustomComponent(int32_t typeId) {
 
 bool TXRTree::BuildFromStream(std::string_view stream) {
     const auto section = ParseTreeSection(stream);
-    if (!section) return false;
+    return BuildFromStream(stream, section ? &*section : nullptr);
+}
+
+bool TXRTree::BuildFromStream(std::string_view stream, const TTreeSection* section) {
+    if (section == nullptr) return false;
     Clear();
     SetCustomTable(StreamSection(stream, 5));
     if (!section->Complete || section->Entries.empty()) return false;

@@ -24,6 +24,7 @@ namespace vandrel {
 struct TThreadRecord;
 class TShaderInstance;
 class TXRTree;
+struct TTreeSection;
 
 struct TXRTreeEntry {
     std::unique_ptr<TXRComponent> Component;
@@ -104,6 +105,9 @@ class TXRTree final : public TCustomComponentSource {
     // type id, no components); the tree must then not be evaluated. Without "XR" the tree is left
     // as it was.
     bool BuildFromStream(std::string_view stream);
+    // The same from the stream's tree section parsed before (null: the stream has none), so that
+    // the rendering threads of one shader parse it once.
+    bool BuildFromStream(std::string_view stream, const TTreeSection* section);
     // The tree section without the letters "XR", from the current order and masks.
     std::string WriteTree();
 

@@ -1,5 +1,8 @@
 #include "core/tree_section.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "core/stream_codec.h"
 
 namespace vandrel {
@@ -8,9 +11,63 @@ namespace {
 
 constexpr int32_t kRootTypeId = 1;
 
-// Reads one instruction; false when the text ends inside it. Once a field of the reader comes up
-// short every later one does too, so checking the last field of an instruction covers the others.
-bool ReadInstruction(TStreamReader& in, TTreeInstruction& out) {
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+// The stream reader with strict hex fields. After the first fault (a field cut short or holding a
+// non-hex character) every later field comes up empty too.
+class TTreeReader {
+  public:
+    explicit TTreeReader(std::string_view text) : text_(text), in_(text) {}
+
+    TTreeFault Fault() const { return fault_; }
+
+    std::optional<char> Char() {
+        if (fault_ != TTreeFault::kNone) return std::nullopt;
+        const auto c = in_.Char();
+        if (!c) fault_ = TTreeFault::kCutShort;
+        return c;
+    }
+    std::optional<uint32_t> Hex(int digits) {
+        if (fault_ != TTreeFault::kNone) return std::nullopt;
+        const size_t from = in_.Position();
+        const size_t to = std::min(text_.size(), from + static_cast<size_t>(digits));
+        for (size_t i = from; i < to; ++i) {
+            if (!IsHexDigit(text_[i])) {
+                fault_ = TTreeFault::kNotHex;
+                return std::nullopt;
+            }
+        }
+        const auto value = in_.Hex(digits);
+        if (!value) fault_ = TTreeFault::kCutShort;
+        return value;
+    }
+    std::optional<float> Float() {
+        const auto bits = Hex(8);
+        if (!bits) return std::nullopt;
+        return std::bit_cast<float>(*bits);
+    }
+    // "F" for the whole property, else one hex digit.
+    std::optional<int32_t> Part() {
+        const auto c = Char();
+        if (!c) return std::nullopt;
+        if (*c == 'F') return -1;
+        if (!IsHexDigit(*c)) {
+            fault_ = TTreeFault::kNotHex;
+            return std::nullopt;
+        }
+        return static_cast<int32_t>(HexDigitValue(*c));
+    }
+
+  private:
+    std::string_view text_;
+    TStreamReader in_;
+    TTreeFault fault_ = TTreeFault::kNone;
+};
+
+// Reads one instruction; false when the text ends inside it or a field is not hex. Once a field
+// of the reader comes up empty every later one does too, so checking the last field of an
+// instruction covers the others.
+bool ReadInstruction(TTreeReader& in, TTreeInstruction& out) {
     const auto letter = in.Char();
     if (!letter) return false;
     switch (*letter) {
@@ -57,24 +114,28 @@ bool ReadInstruction(TStreamReader& in, TTreeInstruction& out) {
 std::optional<TTreeSection> ParseTreeSection(std::string_view stream) {
     if (stream.substr(0, 2) != "XR") return std::nullopt;
     const size_t end = stream.find('#');
-    TStreamReader in(stream.substr(2, end == std::string_view::npos ? end : end - 2));
+    TTreeReader in(stream.substr(2, end == std::string_view::npos ? end : end - 2));
     TTreeSection section;
+    const auto cut = [&] {
+        section.Fault = in.Fault();
+        return section;
+    };
     const auto count = in.Hex(4);
-    if (!count) return section;
+    if (!count) return cut();
     for (uint32_t i = 0; i < *count; ++i) {
         TTreeSectionEntry entry;
         const auto typeId = in.Hex(4);
         const auto instructions = in.Hex(2);
-        if (!instructions) return section;
+        if (!instructions) return cut();
         entry.TypeId = static_cast<int32_t>(*typeId);
         entry.Instructions.reserve(*instructions);
         for (uint32_t k = 0; k < *instructions; ++k) {
             TTreeInstruction instruction;
-            if (!ReadInstruction(in, instruction)) return section;
+            if (!ReadInstruction(in, instruction)) return cut();
             entry.Instructions.push_back(instruction);
         }
         const auto mask = in.Hex(4);
-        if (!mask) return section;
+        if (!mask) return cut();
         entry.Mask = static_cast<int32_t>(*mask);
         section.Entries.push_back(std::move(entry));
     }

@@ -2,10 +2,12 @@
 // with its instructions and evaluation mask.
 //
 // Parsing is defined for every input. A stream that does not start with "XR" has no tree section.
-// Non-hex characters in hex fields read as 0 (see stream_codec.h). A section cut short anywhere
-// (a missing count, type id, instruction field or mask) yields the entries read so far with
-// Complete false; the tree builder refuses to build from an incomplete section, since a half-read
-// tree has no trustworthy result component. An unknown instruction letter becomes an instruction
+// A section cut short anywhere (a missing count, type id, instruction field or mask) or with a
+// character other than "0"–"9" and "A"–"F" in a hex field (lower-case digits included: such a
+// stream was not written by this program, and reading the digit as 0 would build some other
+// shader) yields the entries read so far with Complete false and the fault; the tree builder
+// refuses to build from an incomplete section, since a half-read tree has no trustworthy result
+// component. An unknown instruction letter becomes an instruction
 // with Letter '?' that counts against the entry's instruction count; the builder reports it.
 #pragma once
 
@@ -31,9 +33,16 @@ struct TTreeSectionEntry {
     int32_t Mask = 0;
 };
 
+enum class TTreeFault {
+    kNone,
+    kCutShort,  // the text ends inside the section
+    kNotHex,    // a hex field holds another character
+};
+
 struct TTreeSection {
     std::vector<TTreeSectionEntry> Entries;
     bool Complete = false;
+    TTreeFault Fault = TTreeFault::kNone;  // why it is not complete
 };
 
 inline constexpr uint32_t kTriggerConnectionBit = 0x8000;

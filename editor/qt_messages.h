@@ -14,7 +14,7 @@ class TQtMessages final : public Messages {
     MessageAnswer AskYesNoCancel(std::string_view text, std::string_view caption) override;
 
   private:
-    TStderrMessages fallback_;
+    THostMessages fallback_;
 };
 
 }  // namespace vandrel

@@ -178,6 +178,13 @@ const void* hxParameterValueGetData(int32_t value);
 void hxShaderUpdate(int32_t shaderHandle);
 void hsCustomShaderSetBitmapID(int32_t shaderHandle, int32_t bitmap);
 
+/* ---- Messages ----------------------------------------------------------------------------- */
+/* The plug-in's message boxes and questions, which its platform shows over the host's main view.
+ * icon: 0 error, 1 exclamation, 2 information. hxAskQuestion gives non-zero for Yes. A host
+ * without windows prints them; the stand-in host also lets its command line learn of them. */
+void hxShowMessage(const char* text, const char* caption, int32_t icon);
+int32_t hxAskQuestion(const char* text, const char* caption);
+
 /* ---- Application -------------------------------------------------------------------------- */
 
 int32_t hxGetHostVersionNbrs(void); /* 430 for version 4.3 */

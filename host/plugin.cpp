@@ -17,6 +17,7 @@
 #include "core/language.h"
 #include "core/messages.h"
 #include "core/search_path.h"
+#include "core/shader_cache.h"
 #include "host/hostapi.h"
 
 namespace vandrel {
@@ -116,7 +117,7 @@ void DeliverPendingUpdates() {
 }
 
 template <int32_t T>
-void PanelCallback(int32_t action) {
+void PanelAction(int32_t action) {
     TPluginState& p = Plugin();
     if (p.SkipNextPanelCall[T]) {
         p.SkipNextPanelCall[T] = false;
@@ -143,7 +144,7 @@ void PanelCallback(int32_t action) {
 }
 
 template <int32_t T>
-void* GetParameterCallback(const char* name) {
+void* GetParameter(const char* name) {
     if (name == nullptr) return nullptr;
     TPluginState& p = Plugin();
     switch (name[0]) {
@@ -164,7 +165,7 @@ void* GetParameterCallback(const char* name) {
 }
 
 template <int32_t T>
-void SetParameterCallback(const char* name, const void* value) {
+void SetParameter(const char* name, const void* value) {
     if (name == nullptr || value == nullptr) return;
     TPluginState& p = Plugin();
     switch (name[0]) {
@@ -217,7 +218,7 @@ void EndRender() {
 }
 
 template <int32_t T>
-void ShadeCallback(int32_t shaderInfo, hxShadingRecord* record, int32_t callKind) {
+void ShadeAction(int32_t shaderInfo, hxShadingRecord* record, int32_t callKind) {
     if (Plugin().Disabled) return;
     switch (callKind) {
         case 0:
@@ -233,6 +234,46 @@ void ShadeCallback(int32_t shaderInfo, hxShadingRecord* record, int32_t callKind
         default:
             break;
     }
+}
+
+// Nothing may leave a callback into the host: an exception (out of memory, mostly) ends the call
+// as if there had been nothing to do, leaves the host's record untouched and is reported (once per
+// text).
+template <typename Call>
+void Guarded(Call call, std::string_view failure) noexcept {
+    try {
+        call();
+    } catch (...) {
+        try {
+            ShowError(failure);
+        } catch (...) {
+        }
+    }
+}
+
+constexpr std::string_view kCallbackFailed = "Not enough memory for the plug-in.";
+
+template <int32_t T>
+void PanelCallback(int32_t action) {
+    Guarded([&] { PanelAction<T>(action); }, kCallbackFailed);
+}
+
+template <int32_t T>
+void* GetParameterCallback(const char* name) {
+    void* value = nullptr;
+    Guarded([&] { value = GetParameter<T>(name); }, kCallbackFailed);
+    return value;
+}
+
+template <int32_t T>
+void SetParameterCallback(const char* name, const void* value) {
+    Guarded([&] { SetParameter<T>(name, value); }, kCallbackFailed);
+}
+
+template <int32_t T>
+void ShadeCallback(int32_t shaderInfo, hxShadingRecord* record, int32_t callKind) {
+    Guarded([&] { ShadeAction<T>(shaderInfo, record, callKind); },
+            callKind == 3 || callKind == 4 ? kShadeFailedMessage : kCallbackFailed);
 }
 
 struct CallbackSet {
@@ -291,9 +332,9 @@ void RequestUpdate(int32_t outputType) {
 
 using namespace vandrel;
 
-extern "C" __attribute__((visibility("default"))) void hxShaderInitialize(
-    hxShaderDescriptor* descriptor, int32_t shaderHandle, int32_t* counter) {
-    if (descriptor == nullptr || counter == nullptr) return;
+namespace {
+
+void Initialize(hxShaderDescriptor* descriptor, int32_t shaderHandle, int32_t* counter) {
     OpenNamedLock();
     TPluginState& p = Plugin();
     if (p.HostVersion < kMinimumVersion) p.Disabled = true;
@@ -317,25 +358,40 @@ extern "C" __attribute__((visibility("default"))) void hxShaderInitialize(
     SetShaderIcon(shaderHandle);
 }
 
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) void hxShaderInitialize(
+    hxShaderDescriptor* descriptor, int32_t shaderHandle, int32_t* counter) {
+    if (descriptor == nullptr || counter == nullptr) return;
+    Guarded([&] { Initialize(descriptor, shaderHandle, counter); }, kCallbackFailed);
+}
+
 namespace {
 
 void Detach();
+void DetachNow();
+void AttachNow();
 
 // Process attach and detach. Detach is registered after the globals it releases exist, so it runs
 // before they are destroyed, at exit as at unload.
-__attribute__((constructor)) void Attach() {
+__attribute__((constructor)) void Attach() { Guarded(AttachNow, kCallbackFailed); }
+
+void AttachNow() {
     TPluginState& p = Plugin();
     p.HostVersion = hxGetHostVersionNbrs();
     (void)hxGetMainViewHwnd();  // owner of message boxes: the windows layer asks for it again
     LoadLanguage(PluginFolder() / std::string(kLanguageFileName));
     Registry();
     PluginMediaCache();
+    ShaderFileCache();  // before the exit handler, which empties it
     CurrentSearchPath();
     if (VandrelPluginWindows != nullptr) p.Windows = VandrelPluginWindows();
     std::atexit(&Detach);
 }
 
-void Detach() {
+void Detach() { Guarded(DetachNow, kCallbackFailed); }
+
+void DetachNow() {
     TPluginState& p = Plugin();
     for (int32_t t = 0; t < kOutputTypeCount; ++t) {
         if (p.Windows != nullptr) p.Windows->ClosePanel(t);

@@ -57,7 +57,9 @@ void TPluginHost::EndRender() {
 
 void TPluginHost::Shade(int32_t outputType, int32_t material, hxShadingRecord& record) const {
     host::SetCurrentSample(&record);
+    host::SetCurrentMaterial(material);
     shaders_[static_cast<size_t>(outputType)].shade(material, &record, 3);
+    host::SetCurrentMaterial(0);
     host::SetCurrentSample(nullptr);
 }
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <fstream>
 
 #include "core/catalogue.h"
 #include "core/context.h"
 #include "core/factory.h"
 #include "core/messages.h"
 #include "core/numbers.h"
+#include "core/regular_file.h"
 #include "core/search_path.h"
 #include "core/stream_codec.h"
 #include "core/tree_section.h"
@@ -307,15 +307,8 @@ namespace {
 // The file's first line, when the file is "SC" and a definition on one line (as component files
 // are stored elsewhere) or those two lines with the checksum line that this program writes.
 std::optional<std::string> ComponentFileLine(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
     std::string text;
-    std::array<char, 64 << 10> block;
-    while (in && text.size() <= kMaxStreamBytes + 64) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        text.append(block.data(), static_cast<size_t>(in.gcount()));
-    }
-    if (in.bad() || text.size() > kMaxStreamBytes + 64) return std::nullopt;
+    if (!ReadRegularFile(path, kMaxStreamBytes + 64, text)) return std::nullopt;
     const size_t eol = text.find('\n');
     const bool oneLine =
         eol == std::string::npos || text.find_first_not_of(" \t\r\n", eol) == std::string::npos;

@@ -149,7 +149,8 @@ bool TEditorSession::OpenShader(const std::string& file) {
     }
     const TLoadedShader loaded = LoadShaderFile(file);
     if (loaded.status == ShaderFileStatus::kNotFound ||
-        loaded.status == ShaderFileStatus::kUnreadable) {
+        loaded.status == ShaderFileStatus::kUnreadable ||
+        loaded.status == ShaderFileStatus::kTooLong) {
         ShowError("Unable to read the shader file \"" + file + "\".");
         return false;
     }

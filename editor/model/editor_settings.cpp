@@ -1,13 +1,17 @@
 #include "editor/model/editor_settings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "core/language.h"
+#include "core/regular_file.h"
 #include "core/whole_file.h"
 
 namespace vandrel {
@@ -15,18 +19,13 @@ namespace vandrel {
 namespace {
 
 // Larger files are not settings files; they read as missing.
-constexpr std::uintmax_t kMaxSettingsBytes = 1 << 20;
+constexpr size_t kMaxSettingsBytes = 1 << 20;
 
 constexpr std::string_view kComponentsValue = "Components";
 constexpr std::string_view kEditNewValue = "EditNew";
 constexpr std::string_view kSearchValue = "Search";
 constexpr std::string_view kSearchHitsValue = "SearchHits";
 constexpr std::string_view kLastTextureValue = "LastTexture";
-
-struct TCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using TFile = std::unique_ptr<std::FILE, TCloser>;
 
 std::string FolderText(const std::filesystem::path& folder) {
     std::string text = folder.string();
@@ -36,6 +35,21 @@ std::string FolderText(const std::filesystem::path& folder) {
 
 bool Storable(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Section and value names compare without regard to case, as the reader does.
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 bool FolderExists(const std::string& folder) {
@@ -80,30 +94,52 @@ std::string HitsText(const std::array<uint32_t, kRecentFolderCount>& counts) {
     return text;
 }
 
-void AppendString(std::string& out, std::string_view name, std::string_view value) {
-    if (!Storable(value)) return;
-    out += name;
-    out += "=\"";
-    out += value;
-    out += "\"\n";
+// One "Name=value" line per value, in the order written; a string that cannot be stored has none.
+std::vector<std::pair<std::string_view, std::string>> ValueLines(const TEditorSettings& settings) {
+    std::vector<std::pair<std::string_view, std::string>> lines;
+    const auto string = [&](std::string_view name, std::string_view value) {
+        if (Storable(value))
+            lines.emplace_back(name, std::string(name) + "=\"" + std::string(value) + '"');
+    };
+    for (int t = 0; t < kOutputTypeCount; ++t) {
+        string(OutputTypeName(t), settings.ShaderFolders[static_cast<size_t>(t)]);
+    }
+    string(kComponentsValue, settings.ComponentsFolder);
+    lines.emplace_back(kEditNewValue,
+                       std::string(kEditNewValue) + (settings.EditNew ? "=1" : "=0"));
+    string(kSearchValue, settings.Search.Text());
+    lines.emplace_back(kSearchHitsValue,
+                       std::string(kSearchHitsValue) + '=' + HitsText(settings.Search.counts));
+    string(kLastTextureValue, settings.LastTexture);
+    return lines;
 }
 
-bool ReadWhole(const std::filesystem::path& file, std::string& text) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) return false;
-    const std::uintmax_t size = std::filesystem::file_size(file, error);
-    if (error || size > kMaxSettingsBytes) return false;
-    TFile in(std::fopen(file.c_str(), "rb"));
-    if (!in) return false;
-    text.resize(static_cast<size_t>(size));
-    text.resize(std::fread(text.data(), 1, text.size(), in.get()));
-    return !std::ferror(in.get());
+// The value names this file writes, for telling them from the names it keeps untouched.
+bool IsOwnValue(std::string_view name) {
+    for (int t = 0; t < kOutputTypeCount; ++t) {
+        if (SameName(name, OutputTypeName(t))) return true;
+    }
+    for (const std::string_view own :
+         {kComponentsValue, kEditNewValue, kSearchValue, kSearchHitsValue, kLastTextureValue}) {
+        if (SameName(name, own)) return true;
+    }
+    return false;
 }
 
-TEditorSettings& Global() {
-    static TEditorSettings settings;
-    return settings;
+// One object, so that whoever makes the settings early (before an exit handler that saves them)
+// makes what the save compares with too.
+struct TProcessSettings {
+    TEditorSettings settings;
+    std::string asLoaded;  // the values as they were last read or written, in the file's words
+};
+
+TProcessSettings& Process() {
+    static TProcessSettings process;
+    return process;
 }
+
+TEditorSettings& Global() { return Process().settings; }
+std::string& AsLoaded() { return Process().asLoaded; }
 
 bool gLoaded = false;
 
@@ -135,7 +171,7 @@ TEditorSettings ReadEditorSettings(const std::filesystem::path& file,
                                    const std::filesystem::path& pluginFolder) {
     TEditorSettings settings = DefaultEditorSettings(pluginFolder);
     std::string text;
-    if (file.empty() || !ReadWhole(file, text)) return settings;
+    if (file.empty() || !ReadRegularFile(file, kMaxSettingsBytes, text)) return settings;
     TLanguageFile ini;
     ini.Parse(text);
     const auto has = [&](std::string_view key) { return ini.Has(kSettingsSection, key); };
@@ -169,18 +205,48 @@ std::string EditorSettingsText(const TEditorSettings& settings) {
     std::string out = "[";
     out += kSettingsSection;
     out += "]\n";
-    for (int t = 0; t < kOutputTypeCount; ++t) {
-        AppendString(out, OutputTypeName(t), settings.ShaderFolders[static_cast<size_t>(t)]);
+    for (const auto& [name, line] : ValueLines(settings)) out += line + '\n';
+    return out;
+}
+
+std::string MergeEditorSettingsText(std::string_view original, const TEditorSettings& settings) {
+    const auto values = ValueLines(settings);
+    std::string out;
+    bool inOwn = false, ownSeen = false, written = false;
+    const auto writeValues = [&] {
+        if (written) return;
+        for (const auto& [name, line] : values) out += line + '\n';
+        written = true;
+    };
+    while (!original.empty()) {
+        const size_t end = original.find('\n');
+        const std::string_view raw = original.substr(0, end);
+        original = end == std::string_view::npos ? std::string_view{} : original.substr(end + 1);
+        const std::string_view line = Trim(raw);
+        if (!line.empty() && line.front() == '[') {
+            if (inOwn) writeValues();
+            const size_t close = line.find(']');
+            inOwn = close != std::string_view::npos &&
+                    SameName(Trim(line.substr(1, close - 1)), kSettingsSection);
+            ownSeen = ownSeen || inOwn;
+        } else if (inOwn) {
+            // The section's own values are written anew at its end; everything else stays.
+            const size_t eq = line.find('=');
+            const bool comment = !line.empty() && (line.front() == ';' || line.front() == '#');
+            if (!comment && eq != std::string_view::npos && IsOwnValue(Trim(line.substr(0, eq))))
+                continue;
+        }
+        out += raw;
+        out += '\n';
     }
-    AppendString(out, kComponentsValue, settings.ComponentsFolder);
-    out += kEditNewValue;
-    out += settings.EditNew ? "=1\n" : "=0\n";
-    AppendString(out, kSearchValue, settings.Search.Text());
-    out += kSearchHitsValue;
-    out += '=';
-    out += HitsText(settings.Search.counts);
-    out += '\n';
-    AppendString(out, kLastTextureValue, settings.LastTexture);
+    if (inOwn) writeValues();
+    if (!ownSeen) {
+        if (!out.empty() && !out.ends_with("\n\n")) out += '\n';
+        out += "[";
+        out += kSettingsSection;
+        out += "]\n";
+        writeValues();
+    }
     return out;
 }
 
@@ -189,7 +255,11 @@ bool WriteEditorSettings(const std::filesystem::path& file, const TEditorSetting
     std::error_code error;
     std::filesystem::create_directories(file.parent_path(), error);
     if (error) return false;
-    const std::string text = EditorSettingsText(settings);
+    // What another program (or a later version) keeps in the file stays.
+    std::string original;
+    if (!ReadRegularFile(file, kMaxSettingsBytes, original)) original.clear();
+    const std::string text = MergeEditorSettingsText(original, settings);
+    if (text == original) return true;
 
     std::string reason;
     return WriteWholeFile(file, text, reason);
@@ -202,12 +272,18 @@ bool EditorSettingsLoaded() { return gLoaded; }
 void LoadEditorSettingsOnce(const std::filesystem::path& pluginFolder) {
     if (gLoaded) return;
     Global() = ReadEditorSettings(EditorSettingsPath(), pluginFolder);
+    AsLoaded() = EditorSettingsText(Global());
     gLoaded = true;
 }
 
 bool SaveEditorSettingsIfLoaded() {
+    // Unchanged values are not written back: another process may have changed the file since.
     if (!gLoaded) return true;
-    return WriteEditorSettings(EditorSettingsPath(), Global());
+    std::string values = EditorSettingsText(Global());
+    if (values == AsLoaded()) return true;
+    if (!WriteEditorSettings(EditorSettingsPath(), Global())) return false;
+    AsLoaded() = std::move(values);
+    return true;
 }
 
 }  // namespace vandrel

@@ -14,7 +14,7 @@
 // one.
 //
 // The process's settings are read once (at the first begin of render) and written when the
-// plug-in unloads, only if they were read. User-interface thread only.
+// plug-in unloads, only if they were read and a value changed. User-interface thread only.
 #pragma once
 
 #include <array>
@@ -51,8 +51,12 @@ TEditorSettings ReadEditorSettings(const std::filesystem::path& file,
 // The file's text. A string holding a line break or a NUL cannot be stored and is left out
 // (it reads back as its default).
 std::string EditorSettingsText(const TEditorSettings& settings);
-// Creates the folder when needed. False when the file could not be written whole; the old file
-// is then untouched.
+// The file's text with the values of "[Vandrel]" replaced by these (at the end of that section, or
+// in a new one at the end); other sections, other values and comments stay as they are.
+std::string MergeEditorSettingsText(std::string_view original, const TEditorSettings& settings);
+// Creates the folder when needed and merges into what the file holds; writes nothing when that
+// changes nothing. False when the file could not be written whole; the old file is then
+// untouched.
 bool WriteEditorSettings(const std::filesystem::path& file, const TEditorSettings& settings);
 
 // The process's settings (defaults until loaded).

@@ -35,9 +35,9 @@ int Run(const EvalOptions& o) {
                                                   {"reflectance", kReflectance},
                                                   {"displacement", kDisplacement}};
     const int32_t type = types.at(o.type);
-    std::string stream;
-    if (!CheckShaderFile(o.shader, stream)) return 1;
-    TLocalKeyframes values = InterfaceDefaults(stream);
+    const std::optional<TLoadedShader> loaded = ReadShaderInput(o.shader);
+    if (!loaded) return 1;
+    TLocalKeyframes values = InterfaceDefaults(loaded->stream);
     if (!o.material.Apply(values)) return 1;
 
     hxShadingRecord record{};
@@ -63,6 +63,7 @@ int Run(const EvalOptions& o) {
     if (!LoadPlugin(plugin)) return 1;
     host::SetAnimation({o.frame, 0.0f, 100.0f, 30.0f});
     const int32_t material = CreateMaterial(std::filesystem::absolute(o.shader), values);
+    NameMaterial(material, o.shader);
     plugin.BeginRender();
     plugin.Shade(type, material, record);
     plugin.EndRender();

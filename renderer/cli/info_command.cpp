@@ -9,6 +9,7 @@
 #include "core/factory.h"
 #include "core/language.h"
 #include "core/messages.h"
+#include "core/regular_file.h"
 #include "core/shader_file.h"
 #include "core/stream_codec.h"
 #include "core/stream_sections.h"
@@ -30,8 +31,6 @@ struct InfoOptions {
 // A growing JSON or text report: one writer, two spellings.
 class TReport {
   public:
-    explicit TReport(bool json) : json_(json) {}
-
     static std::string Quote(std::string_view text) {
         std::string out = "\"";
         for (const char c : text) {
@@ -49,11 +48,6 @@ class TReport {
         }
         return out + "\"";
     }
-
-    std::string text;
-
-  private:
-    bool json_;
 };
 
 const char* StatusName(ShaderFileStatus status) {
@@ -68,6 +62,8 @@ const char* StatusName(ShaderFileStatus status) {
             return "not found";
         case ShaderFileStatus::kUnreadable:
             return "unreadable";
+        case ShaderFileStatus::kTooLong:
+            return "too long";
     }
     return "";
 }
@@ -133,27 +129,22 @@ std::string Describe(const TTreeInstruction& in, const TXRComponent* c) {
 }
 
 int Run(const InfoOptions& o) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(o.shader, error)) {
-        PrintError(o.shader, "no such shader file");
-        return 1;
-    }
+    const std::optional<TLoadedShader> loaded = ReadShaderInput(o.shader);
+    if (!loaded) return 1;
     LoadLanguage(DefaultPluginPath().parent_path() / std::string(kLanguageFileName));
-    const TLoadedShader loaded = LoadShaderFile(o.shader, TSearchPath{});
-    if (loaded.status == ShaderFileStatus::kUnreadable) {
-        PrintError(o.shader, "cannot read the shader file");
-        return 1;
-    }
     // Inspect what the file holds, even when its checksum fails.
-    std::string stream = loaded.stream;
-    if (loaded.status == ShaderFileStatus::kMismatch) {
-        if (FILE* f = std::fopen(o.shader.c_str(), "rb")) {
+    std::string stream = loaded->stream;
+    if (loaded->status == ShaderFileStatus::kMismatch) {
+        if (const TFileHandle f = OpenRegularFile(o.shader)) {
             std::string line;
-            for (int ch; (ch = std::fgetc(f)) != EOF && ch != '\n' && ch != '\r';)
+            for (int ch; line.size() <= kMaxStreamBytes && (ch = std::fgetc(f.get())) != EOF &&
+                         ch != '\n' && ch != '\r';)
                 line += static_cast<char>(ch);
-            std::fclose(f);
             stream = line;
         }
+    } else if (loaded->status == ShaderFileStatus::kCurrent ||
+               loaded->status == ShaderFileStatus::kOlder) {
+        (void)CheckShaderBuilds(o.shader, *loaded);
     }
     const auto section = ParseTreeSection(stream);
     const TInterfaceData interface = ParseInterfaceString(StreamSection(stream, 2));
@@ -167,10 +158,10 @@ int Run(const InfoOptions& o) {
     const auto line = [&](const std::string& s) { out += s + "\n"; };
     if (json)
         out += "{\"file\": " + TReport::Quote(o.shader) +
-               ", \"checksum\": " + TReport::Quote(StatusName(loaded.status)) +
+               ", \"checksum\": " + TReport::Quote(StatusName(loaded->status)) +
                ", \"components\": [";
     else
-        line("checksum: " + std::string(StatusName(loaded.status)));
+        line("checksum: " + std::string(StatusName(loaded->status)));
     if (!json) line("components (evaluation order):");
     if (section) {
         // Custom components are made from the shader's own definitions, for their texts.
@@ -206,10 +197,10 @@ int Run(const InfoOptions& o) {
                 }
                 out += "]}";
             } else {
-                line("  " + std::to_string(i) + ": " + std::to_string(e.TypeId) + " " + name +
-                     "  mask " + mask);
+                line("  " + std::to_string(i) + ": " + std::to_string(e.TypeId) + " " +
+                     PrintableText(name) + "  mask " + mask);
                 for (const TTreeInstruction& in : e.Instructions)
-                    line("      " + Describe(in, component.get()));
+                    line("      " + PrintableText(Describe(in, component.get())));
             }
         }
     }
@@ -231,8 +222,8 @@ int Run(const InfoOptions& o) {
                    ", \"label\": " + TReport::Quote(label) +
                    ", \"default\": " + TReport::Quote(defaults) + "}";
         } else {
-            line("  Trigger" + std::to_string(t + 1) + ": " + KindName(s.Kind) + " \"" + label +
-                 "\" default " + defaults);
+            line("  Trigger" + std::to_string(t + 1) + ": " + KindName(s.Kind) + " \"" +
+                 PrintableText(label) + "\" default " + defaults);
         }
         first = false;
     }
@@ -252,7 +243,7 @@ int Run(const InfoOptions& o) {
                    ", \"label\": " + TReport::Quote(e.Settings.Label) +
                    ", \"default\": " + TReport::Quote(e.Settings.DefaultFile) + "}";
         } else {
-            line("  File" + std::to_string(f + 1) + ": " + text);
+            line("  File" + std::to_string(f + 1) + ": " + PrintableText(text));
         }
         first = false;
     }
@@ -270,7 +261,8 @@ int Run(const InfoOptions& o) {
         out += std::string("], \"protected\": ") + (isProtected ? "true" : "false") + "}\n";
     } else {
         line("categories: " + (categoryText.empty() ? std::string("none") : categoryText));
-        line("information file: " + (infoFile.empty() ? std::string("none") : infoFile));
+        line("information file: " +
+             (infoFile.empty() ? std::string("none") : PrintableText(infoFile)));
         std::string ids;
         for (const auto& c : customs) ids += (ids.empty() ? "" : ", ") + std::to_string(c.typeId);
         line("custom components: " + (ids.empty() ? std::string("none") : ids));

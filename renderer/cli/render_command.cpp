@@ -2,15 +2,21 @@
 // plug-in's callbacks and writes a PNG or EXR per frame.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <utility>
 
 #include "core/context.h"
+#include "core/stream_sections.h"
+#include "core/whole_file.h"
 #include "renderer/cli/cli_support.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
+#include "renderer/image_writer.h"
 
 namespace vandrel::cli {
 
@@ -48,20 +54,41 @@ bool ParseSize(const std::string& text, int& width, int& height) {
            int64_t{width} * height <= kMaxPixels;
 }
 
+// At most this many frames in one render.
+constexpr int64_t kMaxFrames = 100000;
+
+// "A-B" with A <= B and at most kMaxFrames frames, worked out in 64 bits so that no range of
+// 32-bit frame numbers wraps.
 bool ParseFrames(const std::string& text, int& first, int& last) {
     const size_t dash = text.find('-', 1);  // a leading '-' is a sign
     return dash != std::string::npos && ParseInt(std::string_view(text).substr(0, dash), first) &&
            ParseInt(std::string_view(text).substr(dash + 1), last) && first <= last &&
-           last - first < 100000;
+           int64_t{last} - int64_t{first} < kMaxFrames;
 }
 
 // OUT with its "%04d" replaced by the frame number.
-std::string FramePath(const std::string& pattern, int frame) {
+std::string FramePath(const std::string& pattern, int64_t frame) {
     const size_t at = pattern.find("%04d");
     if (at == std::string::npos) return pattern;
-    char number[16];
-    std::snprintf(number, sizeof number, "%04d", frame);
+    char number[32];
+    std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(frame));
     return pattern.substr(0, at) + number + pattern.substr(at + 4);
+}
+
+// Where a SHADER without a slot option goes: the first output type its categories allow, in the
+// order a material shows them.
+int32_t SlotFor(const std::string& stream) {
+    const TCategories categories = ParseCategories(StreamSection(stream, kCategoriesSection));
+    for (const int32_t type : {kColor, kReflectance, kTransparency, kDisplacement}) {
+        if (categories[static_cast<size_t>(type)]) return type;
+    }
+    return kColor;
+}
+
+std::string SlotOption(int32_t type) {
+    std::string name(OutputTypeName(type));
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return "--" + name;
 }
 
 void ShowProgress(int done, int total) {
@@ -74,12 +101,23 @@ void ShowProgress(int done, int total) {
 }
 
 int Run(RenderOptions o) {
+    std::array<std::optional<TLoadedShader>, 4> loaded;
     if (!o.shader.empty()) {
-        if (!o.slots[kColor].empty()) {
-            PrintError(o.shader, "give the colour shader either as SHADER or with --color");
+        std::optional<TLoadedShader> shader = ReadShaderInput(o.shader);
+        if (!shader) return 1;
+        const int32_t type = SlotFor(shader->stream);
+        const auto slot = static_cast<size_t>(type);
+        if (!o.slots[slot].empty()) {
+            PrintError(o.shader, "give the " + std::string(OutputTypeName(type)) +
+                                     " shader either as SHADER or with " + SlotOption(type));
             return 1;
         }
-        o.slots[kColor] = o.shader;
+        if (type != kColor) {
+            PrintNote(o.shader, "its categories do not include Color: it goes into the " +
+                                    std::string(OutputTypeName(type)) + " slot");
+        }
+        o.slots[slot] = o.shader;
+        loaded[slot] = std::move(shader);
     }
     int width = 0, height = 0;
     if (!ParseSize(o.size, width, height)) {
@@ -103,7 +141,7 @@ int Run(RenderOptions o) {
             return 1;
         }
         if (!ParseFrames(o.frames, first, last)) {
-            PrintError("--frames " + o.frames, "expected A-B with A <= B");
+            PrintError("--frames " + o.frames, "expected A-B with A <= B, at most 100000 frames");
             return 1;
         }
         if (first != last && o.output.find("%04d") == std::string::npos) {
@@ -122,13 +160,28 @@ int Run(RenderOptions o) {
                                                            {"torus", host::ShapeKind::kTorus}};
 
     std::array<TLocalKeyframes, 4> values{};
+    std::vector<std::string> inputs;  // files a picture must never replace
     for (size_t type = 0; type < 4; ++type) {
         if (o.slots[type].empty()) continue;
-        std::string stream;
-        if (!CheckShaderFile(o.slots[type], stream)) return 1;
-        values[type] = InterfaceDefaults(stream);
+        if (!loaded[type]) loaded[type] = ReadShaderInput(o.slots[type]);
+        if (!loaded[type]) return 1;
+        values[type] = InterfaceDefaults(loaded[type]->stream);
         if (!o.material.Apply(values[type])) return 1;
+        inputs.push_back(o.slots[type]);
+        for (const std::string& file : values[type].Files) {
+            if (file.size() > 2) inputs.push_back(file.substr(2));
+        }
     }
+    const auto replacesInput = [&](const std::string& path) {
+        for (const std::string& input : inputs) {
+            if (SameFile(path, input)) {
+                PrintError(path, "the output is the input \"" + input + "\"; it is not replaced");
+                return true;
+            }
+        }
+        return false;
+    };
+    if (replacesInput(FramePath(o.output, first))) return 1;
 
     TPluginHost plugin;
     if (!LoadPlugin(plugin)) return 1;
@@ -137,6 +190,7 @@ int Run(RenderOptions o) {
         if (!o.slots[type].empty()) {
             materials[type] =
                 CreateMaterial(std::filesystem::absolute(o.slots[type]), values[type]);
+            NameMaterial(materials[type], o.slots[type]);
         }
     }
     host::TScene scene = host::PreviewScene(shapes.at(o.shape), materials);
@@ -149,16 +203,32 @@ int Run(RenderOptions o) {
     settings.samples = o.samples;
     settings.threads = o.threads;
     if (isatty(fileno(stderr)) != 0) settings.progress = ShowProgress;
+    bool warned = false;
+    settings.threadsReduced = [&](int started, int wanted) {
+        if (std::exchange(warned, true)) return;
+        PrintWarning("--threads " + std::to_string(o.threads),
+                     "only " + std::to_string(started) + " of " + std::to_string(wanted) +
+                         " rendering threads could be started; rendering with " +
+                         std::to_string(std::max(started, 1)));
+    };
 
-    for (int frame = first; frame <= last; ++frame) {
+    // 64 bits: the frame after the last may lie beyond the 32-bit range.
+    for (int64_t frame = first; frame <= last; ++frame) {
+        const std::string path = FramePath(o.output, frame);
+        if (frame != first && replacesInput(path)) return 1;
         host::SetAnimation({static_cast<float>(frame), static_cast<float>(first),
                             static_cast<float>(last), 30.0f});
         plugin.BeginRender();
-        const std::vector<float> image = host::Render(scene, settings);
+        std::vector<float> image;
+        try {
+            image = host::Render(scene, settings);
+        } catch (...) {
+            plugin.EndRender();
+            throw;
+        }
         plugin.EndRender();
-        const std::string path = FramePath(o.output, frame);
         std::string error;
-        if (!host::WriteImage(path, width, height, image, error)) {
+        if (!WriteImage(path, width, height, image, error)) {
             PrintError(path, error);
             return 1;
         }
@@ -172,7 +242,9 @@ void AddRenderCommand(CLI::App& app) {
     auto options = std::make_shared<RenderOptions>();
     CLI::App* command = app.add_subcommand(
         "render", "Render shaders on an object of a material-preview scene to PNG or EXR");
-    command->add_option("SHADER", options->shader, "Shader file (.xrb) for the colour slot");
+    command->add_option("SHADER", options->shader,
+                        "Shader file (.xrb) for the first slot its categories allow (Color, "
+                        "Reflectance, Transparency, Displacement)");
     command->add_option("--color", options->slots[kColor], "Colour shader file");
     command->add_option("--reflectance", options->slots[kReflectance], "Reflectance shader file");
     command->add_option("--transparency", options->slots[kTransparency],
@@ -196,15 +268,7 @@ void AddRenderCommand(CLI::App& app) {
     command->add_option("-o,--output", options->output, "Output image (.png or .exr)")
         ->required()
         ->type_name("OUT");
-    command->callback([options] {
-        // Out of memory or threads: one error line rather than an abort.
-        try {
-            ExitStatus() = Run(*options);
-        } catch (const std::exception& e) {
-            PrintError("render", e.what());
-            ExitStatus() = 1;
-        }
-    });
+    command->callback([options] { ExitStatus() = Run(*options); });
 }
 
 }  // namespace vandrel::cli

@@ -12,10 +12,7 @@ namespace vandrel::cli {
 namespace {
 
 int Run(const std::string& shader) {
-    if (!shader.empty()) {
-        std::string stream;
-        if (!CheckShaderFile(shader, stream)) return 1;
-    }
+    if (!shader.empty() && !ReadShaderInput(shader)) return 1;
     const std::filesystem::path module = DefaultPluginPath().parent_path() / studio::kStudioModule;
     // Never closed: Qt's threads and exit handlers may still run from it.
     void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);

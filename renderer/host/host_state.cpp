@@ -154,7 +154,11 @@ void SetDataFolder(const std::string& folder) {
 namespace {
 thread_local const hxShadingRecord* tCurrentSample = nullptr;
 thread_local uint64_t tSampleSerial = 0;
+thread_local int32_t tCurrentMaterial = 0;
 }  // namespace
+
+void SetCurrentMaterial(int32_t material) { tCurrentMaterial = material; }
+int32_t CurrentMaterial() { return tCurrentMaterial; }
 
 void SetCurrentSample(const hxShadingRecord* record) {
     tCurrentSample = record;

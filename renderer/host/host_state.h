@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct hxShadingRecord;
@@ -61,6 +62,20 @@ const hxShadingRecord* CurrentSample();
 // Changes with every SetCurrentSample on the calling thread: what was worked out for one sample is
 // good while it stays the same.
 uint64_t CurrentSampleSerial();
+
+// The material the calling rendering thread is shading (0 when none), so that what the plug-in
+// reports meanwhile can be put down to it.
+void SetCurrentMaterial(int32_t material);
+int32_t CurrentMaterial();
+
+// The plug-in's messages (hxShowMessage, hxAskQuestion). Without a listener each distinct text is
+// printed once per run to stderr as "error: TEXT" (error icon) or "warning: TEXT", and questions
+// are answered No. A listener is told instead, on the thread that shows the message and with no
+// lock held; for a question it gives the answer. An empty function removes it; the previous one
+// is returned.
+enum class MessageKind { kError, kWarning, kQuestion };
+using MessageListener = std::function<bool(MessageKind kind, std::string_view text)>;
+MessageListener SetMessageListener(MessageListener listener);
 
 // The shader handles passed to hxShaderUpdate, in order; Take empties the list.
 std::vector<int32_t> TakeShaderUpdates();

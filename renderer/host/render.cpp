@@ -3,6 +3,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <exception>
+#include <mutex>
 #include <numbers>
 #include <thread>
 
@@ -127,16 +129,20 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
     const TCameraFrame frame = Frame(scene.camera);
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
     std::atomic<int> next{0}, done{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr failure;
+    std::mutex failureLock;
     const std::vector<std::array<float, 12>> inverses = ObjectInverses(scene);
+    const auto stopped = [&] {
+        return failed.load(std::memory_order_relaxed) ||
+               (settings.cancel != nullptr && settings.cancel->load(std::memory_order_relaxed));
+    };
 
-    auto work = [&] {
+    auto renderTiles = [&] {
         TTraceState& state = ThreadTrace();
         const TTraceState outer = state;
         state = {&scene, 0, 1, 2 * frame.tanHalf / static_cast<float>(height), inverses.data()};
-        for (int tile = next++; tile < tiles; tile = next++) {
-            if (settings.cancel != nullptr && settings.cancel->load(std::memory_order_relaxed)) {
-                break;
-            }
+        for (int tile = next++; tile < tiles && !stopped(); tile = next++) {
             const int x0 = (tile % tilesX) * kTile, y0 = (tile / tilesX) * kTile;
             for (int y = y0; y < std::min(y0 + kTile, height); ++y) {
                 for (int x = x0; x < std::min(x0 + kTile, width); ++x) {
@@ -162,24 +168,43 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
         }
         state = outer;
     };
+    // Nothing may leave a thread's function: the first exception stops every thread and is thrown
+    // again on the calling thread.
+    auto work = [&] {
+        try {
+            renderTiles();
+        } catch (...) {
+            const std::lock_guard lock(failureLock);
+            if (!failure) failure = std::current_exception();
+            failed = true;
+        }
+    };
 
     int threads = settings.threads > 0 ? settings.threads
                                        : static_cast<int>(std::thread::hardware_concurrency());
     threads = std::clamp(threads, 1, std::max(tiles, 1));
     std::vector<std::thread> pool;
-    pool.reserve(static_cast<size_t>(threads));
-    for (int t = 0; t < threads; ++t) pool.emplace_back(work);
-    if (settings.progress) {
-        const auto cancelled = [&] {
-            return settings.cancel != nullptr && settings.cancel->load(std::memory_order_relaxed);
-        };
-        while (done.load() < tiles && !cancelled()) {
+    try {
+        pool.reserve(static_cast<size_t>(threads));
+        for (int t = 0; t < threads; ++t) {
+            pool.push_back(settings.startThread ? settings.startThread(work) : std::thread(work));
+        }
+    } catch (const std::exception&) {
+        // Out of threads or of memory for their stacks: fewer threads render the same image.
+    }
+    const int started = static_cast<int>(pool.size());
+    if (started < threads && settings.threadsReduced) settings.threadsReduced(started, threads);
+    if (started == 0) {
+        work();
+    } else if (settings.progress) {
+        while (done.load() < tiles && !stopped()) {
             settings.progress(done.load(), tiles);
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         settings.progress(tiles, tiles);
     }
     for (std::thread& t : pool) t.join();
+    if (failure) std::rethrow_exception(failure);
     return image;
 }
 

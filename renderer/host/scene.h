@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/hostapi.h"
@@ -80,18 +81,19 @@ struct TRenderSettings {
     // When it turns true the tiles not yet begun are skipped and Render returns early with an
     // incomplete image; another thread may set it.
     const std::atomic<bool>* cancel = nullptr;
+    // Told, on the calling thread, when fewer rendering threads could be started than asked for:
+    // the render goes on with those (with the calling thread when none started).
+    std::function<void(int started, int wanted)> threadsReduced;
+    // Starts one rendering thread; empty for std::thread. Tests put one here that fails.
+    std::function<std::thread(std::function<void()>)> startThread;
 };
 
 // Renders the scene into linear RGB floats, row by row from the top. The result depends only on
-// the scene and the settings other than the thread count.
+// the scene and the settings other than the thread count. An exception of a rendering thread (out
+// of memory) ends the render: the others stop at their next tile and it is thrown again here.
 std::vector<float> Render(const TScene& scene, const TRenderSettings& settings);
 
 // The colour one camera ray through image point (x, y) in [0, 1]² sees, on the calling thread.
 Vec3 RenderPoint(const TScene& scene, float x, float y, float aspect);
-
-// Writes linear RGB floats to a PNG (sRGB-encoded 8-bit) or EXR (linear half floats) chosen by the
-// path's extension, through a temporary file renamed into place. False with a reason otherwise.
-bool WriteImage(const std::string& path, int width, int height, const std::vector<float>& rgb,
-                std::string& error);
 
 }  // namespace vandrel::host

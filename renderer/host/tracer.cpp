@@ -185,7 +185,12 @@ Vec3 Clamp01(const Vec3& v) {
 
 void Call(const TScene& scene, int type, int32_t material, hxShadingRecord& record) {
     const hxShadeCallback shade = scene.shaders[static_cast<size_t>(type)];
-    if (shade != nullptr && material != 0) shade(material, &record, 3);
+    if (shade == nullptr || material == 0) return;
+    // Nested shading (reflections) comes back here: the outer material is restored after.
+    const int32_t outer = CurrentMaterial();
+    SetCurrentMaterial(material);
+    shade(material, &record, 3);
+    SetCurrentMaterial(outer);
 }
 
 // The inverse of object i's transform: prepared by the render when it is this scene's.

@@ -1,6 +1,7 @@
 // The image module: OpenImageIO behind the two operations the host library needs.
 #include "renderer/imageio/image_io.h"
 
+#include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
 
 #include <filesystem>
@@ -47,18 +48,19 @@ bool Read(const char* path, int64_t maxPixels, TRawImage& image) {
     }
 }
 
-bool Write(const std::string& file, int32_t width, int32_t height, bool exr,
-           const std::vector<float>& rgb, std::string& error) {
+bool Write(std::FILE* file, int32_t width, int32_t height, bool exr, const std::vector<float>& rgb,
+           std::string& error) {
     try {
-        // By format name: the file is a temporary one whose extension says nothing.
+        // Into the caller's file, which has a name of its own that says nothing of the format.
+        OIIO::Filesystem::IOFile proxy(file, OIIO::Filesystem::IOProxy::Write);
         auto out = OIIO::ImageOutput::create(exr ? "openexr" : "png");
-        if (!out) {
+        if (!out || !out->set_ioproxy(&proxy)) {
             error = "cannot create an image writer: " + OIIO::geterror();
             return false;
         }
         OIIO::ImageSpec spec(width, height, 3, exr ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::UINT8);
-        if (!out->open(file, spec) || !out->write_image(OIIO::TypeDesc::FLOAT, rgb.data()) ||
-            !out->close()) {
+        if (!out->open(exr ? "image.exr" : "image.png", spec) ||
+            !out->write_image(OIIO::TypeDesc::FLOAT, rgb.data()) || !out->close()) {
             error = out->geterror();
             if (error.empty()) error = "cannot write the image";
             return false;

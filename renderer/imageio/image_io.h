@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,10 @@ struct TImageIo {
     // a file that is missing, not a regular file, undecodable, a volume or over maxPixels pixels.
     // Never throws.
     bool (*read)(const char* path, int64_t maxPixels, TRawImage& image);
-    // Writes width · height RGB floats, already encoded, to the file as 8-bit PNG or half-float
-    // EXR, whatever its name. False with a reason otherwise. Never throws.
-    bool (*write)(const std::string& file, int32_t width, int32_t height, bool exr,
+    // Writes width · height RGB floats, already encoded, as 8-bit PNG or half-float EXR into the
+    // open file, from its current position; the caller closes it. False with a reason otherwise.
+    // Never throws.
+    bool (*write)(std::FILE* file, int32_t width, int32_t height, bool exr,
                   const std::vector<float>& rgb, std::string& error);
 };
 

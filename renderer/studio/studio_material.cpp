@@ -1,6 +1,7 @@
 // Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
 // clang-format off
 #include "core/context.h"
+#include "core/regular_file.h"
 #include "core/whole_file.h"
 #include "renderer/studio/studio_material.h"
 // clang-format on
@@ -13,7 +14,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 namespace vandrel::studio {
 
@@ -267,19 +267,18 @@ bool SaveMaterialFile(const std::filesystem::path& path, const TStudioMaterial& 
 
 std::optional<TStudioMaterial> LoadMaterialFile(const std::filesystem::path& path,
                                                 std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    const TFileHandle in = OpenRegularFile(path);
     if (!in) {
         error = "cannot read the material file";
         return std::nullopt;
     }
     // One byte more than allowed tells a file that is too large without reading all of it.
     std::string text(kMaxMaterialFileBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) {
+    text.resize(std::fread(text.data(), 1, text.size(), in.get()));
+    if (std::ferror(in.get())) {
         error = "cannot read the material file";
         return std::nullopt;
     }
-    text.resize(static_cast<size_t>(in.gcount()));
     return ParseMaterialJson(text, error);
 }
 

@@ -3,6 +3,7 @@
 #include "core/context.h"
 #include "core/instance.h"
 #include "renderer/host/host_state.h"
+#include "renderer/image_writer.h"
 #include "renderer/studio/studio_render.h"
 // clang-format on
 #include <QCoreApplication>
@@ -113,8 +114,20 @@ void TStudioRenderer::Launch(TJob job) {
     running_ = true;
     if (shaders_[kColor].shade != nullptr) shaders_[kColor].shade(0, nullptr, 0);
 
+    const std::string outputFile = job.OutputFile;
+    try {
+        StartWorker(render, std::move(scene), std::move(passes), job.View, outputFile);
+    } catch (const std::exception& e) {
+        // No thread for the render: it ends at once, with the reason.
+        Stopped(TStudioOutcome{render, false, outputFile, e.what()});
+    }
+}
+
+void TStudioRenderer::StartWorker(uint64_t render, host::TScene scene,
+                                  std::vector<std::array<int, 3>> passes, TStudioView view,
+                                  std::string output) {
     worker_ = std::thread([this, render, scene = std::move(scene), passes = std::move(passes),
-                           view = job.View, output = job.OutputFile] {
+                           view = std::move(view), output = std::move(output)] {
         TStudioOutcome outcome{render, false, output, {}};
         const int count = static_cast<int>(passes.size());
         for (int i = 0; i < count && !cancel_; ++i) {
@@ -125,10 +138,16 @@ void TStudioRenderer::Launch(TJob job) {
             settings.threads = view.Threads;
             settings.cancel = &cancel_;
             TStudioPass pass{render, i, count, settings.width, settings.height, {}};
-            pass.Rgb = host::Render(scene, settings);
+            try {
+                pass.Rgb = host::Render(scene, settings);
+            } catch (const std::exception& e) {
+                // Out of memory or threads: the render stops with its reason.
+                outcome.Error = e.what();
+                break;
+            }
             if (cancel_) break;
             if (pass.Final() && !output.empty()) {
-                if (!host::WriteImage(output, pass.Width, pass.Height, pass.Rgb, outcome.Error) &&
+                if (!WriteImage(output, pass.Width, pass.Height, pass.Rgb, outcome.Error) &&
                     outcome.Error.empty()) {
                     outcome.Error = "cannot write the image";
                 }

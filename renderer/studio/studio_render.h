@@ -89,6 +89,8 @@ class TStudioRenderer {
     class TReceiver;
 
     void Launch(TJob job);
+    void StartWorker(uint64_t render, host::TScene scene, std::vector<std::array<int, 3>> passes,
+                     TStudioView view, std::string output);
     void Post(TMail mail);
     void Deliver();
     void Stopped(TStudioOutcome outcome);

@@ -285,8 +285,9 @@ bool TStudioWindow::SetSlotShader(int32_t outputType, const std::string& file, s
             return false;
         }
         const TLoadedShader loaded = LoadShaderFile(path.string(), TSearchPath{});
-        if (loaded.status == ShaderFileStatus::kUnreadable) {
-            error = "cannot read the shader file";
+        if (loaded.status == ShaderFileStatus::kUnreadable ||
+            loaded.status == ShaderFileStatus::kTooLong) {
+            error = ShaderFileProblem(loaded.status);
             return false;
         }
         slot.Shader = path.string();

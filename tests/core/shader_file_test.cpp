@@ -187,7 +187,7 @@ TEST_F(ShaderFileTest, LargeFilesLoadAndOversizedLinesDoNot) {
     std::ofstream(huge).close();
     fs::resize_file(huge, kMaxStreamBytes + (size_t{8} << 20));
     const TLoadedShader refused = LoadShaderFile(huge.string(), TSearchPath{});
-    EXPECT_EQ(refused.status, ShaderFileStatus::kUnreadable);
+    EXPECT_EQ(refused.status, ShaderFileStatus::kTooLong);
     EXPECT_EQ(refused.stream, kDefaultStream);
     EXPECT_EQ(refused.path, huge);
 }

@@ -289,8 +289,9 @@ TEST_F(TreeTest, HostileStreamsAreReadSafely) {
         {"XR0001000101S09990F001F", true},      // source beyond the tree
         {"XR0003006501S00013F000C006500000C000101S00001F001F", true},         // forward, no cycle
         {"XR0003006501S00013F000C006501S00003F000C000101S00011F001F", true},  // closes a cycle
-        {"XR0001zzzz00001F", true},   // non-hex digits read as 0: the blank id
-        {"XR0001038A00001F", false},  // unknown type id
+        {"XR0001zzzz00001F", false},             // not hex digits: not a stream this program wrote
+        {"XR0001000101C0F3f800000001F", false},  // a lower-case digit
+        {"XR0001038A00001F", false},             // unknown type id
     };
     for (const Row& row : rows) {
         TXRTree t;

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -106,6 +108,38 @@ TEST_F(EditorSettingsTest, RoundTripThroughTheFile) {
     s.EditNew = true;
     ASSERT_TRUE(WriteEditorSettings(file, s));
     EXPECT_TRUE(ReadEditorSettings(file, plugin).EditNew);
+}
+
+// Values, sections and comments of others stay; the file is rewritten only when a value changes.
+TEST_F(EditorSettingsTest, WritingKeepsWhatItDoesNotKnow) {
+    const std::string text =
+        "; by hand\n[Other]\nColor=\"elsewhere\"\n\n[vandrel]\nFuture=1\nEditNew=1\n"
+        "# note\n[Last]\nx=2\n";
+    WriteFile(text);
+    TEditorSettings s = ReadEditorSettings(file, plugin);
+    s.EditNew = false;
+    s.LastTexture = Folder("tex");
+    ASSERT_TRUE(WriteEditorSettings(file, s));
+    std::ifstream in(file, std::ios::binary);
+    const std::string merged((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    for (const char* kept : {"; by hand\n[Other]\nColor=\"elsewhere\"\n", "[vandrel]\nFuture=1\n",
+                             "# note\n", "[Last]\nx=2\n"}) {
+        EXPECT_NE(merged.find(kept), std::string::npos) << kept << " in\n" << merged;
+    }
+    EXPECT_EQ(merged.find("EditNew=1"), std::string::npos) << merged;
+    EXPECT_LT(merged.find("EditNew=0"), merged.find("[Last]")) << merged;
+    const TEditorSettings back = ReadEditorSettings(file, plugin);
+    EXPECT_FALSE(back.EditNew);
+    EXPECT_EQ(back.LastTexture, s.LastTexture);
+
+    // The same values again: the file is not touched.
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    ASSERT_TRUE(WriteEditorSettings(file, back));
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
 }
 
 TEST_F(EditorSettingsTest, TheCountsAreTwentyBytesLowByteFirst) {
@@ -232,6 +266,11 @@ TEST_F(EditorSettingsTest, ReadOnceAndWrittenOnlyWhenRead) {
 
     ASSERT_TRUE(SaveEditorSettingsIfLoaded());
     EXPECT_FALSE(ReadEditorSettings(file, plugin).EditNew);
+
+    // Nothing changed since: not written again, even over what another process wrote meanwhile.
+    WriteFile("[Vandrel]\nEditNew=1\n");
+    ASSERT_TRUE(SaveEditorSettingsIfLoaded());
+    EXPECT_TRUE(ReadEditorSettings(file, plugin).EditNew);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 
 #include "core/context.h"
 #include "core/instance.h"
+#include "core/messages.h"
+#include "core/shader_file.h"
 #include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 
@@ -176,6 +178,33 @@ TEST_F(Registration, ShadingThroughTheCallbacks) {
     EXPECT_EQ(Registry().RecordCount(), 1u);
     d[0].shade(material, nullptr, 1);
     EXPECT_EQ(Registry().RecordCount(), 0u);
+}
+
+// What is thrown while a shader is built or a sample shaded (here by the message sink, as an
+// allocation would) stays inside the plug-in: the host's record is left as it was.
+TEST_F(Registration, NothingThrownReachesTheHost) {
+    class TThrowing final : public Messages {
+        void Show(std::string_view, MessageIcon, std::string_view) override {
+            throw std::bad_alloc();
+        }
+        bool Ask(std::string_view, std::string_view) override { throw std::bad_alloc(); }
+    } throwing;
+    Messages* previous = InstallMessages(&throwing);
+    const std::string path = "/tmp/vandrel_throwing_" + std::to_string(getpid()) + ".xrb";
+    ASSERT_TRUE(SaveShaderFile(path, "XR00020FFF00000F000101C0F3F800000000F").ok);  // unknown id
+    const int32_t material = host::CreateMaterial();
+    host::SetTextParameter(material, kDataParameter, path);
+    host::SetTextParameter(material, kFirstFileParameter, "T:/nowhere/missing.png");
+    hxShadingRecord h{};
+    h.colorOut[0] = 0.25f;
+    for (int sample = 0; sample < 2; ++sample) {
+        EXPECT_NO_THROW(d[0].shade(material, nullptr, 0));
+        EXPECT_NO_THROW(d[0].shade(material, &h, 3));
+        EXPECT_NO_THROW(d[0].shade(material, nullptr, 1));
+    }
+    EXPECT_EQ(h.colorOut[0], 0.25f);
+    InstallMessages(previous);
+    std::remove(path.c_str());
 }
 
 // An old host: the shader registers but does nothing. Run in a child process, since the plug-in

@@ -8,6 +8,7 @@
 
 #include "core/context.h"
 #include "core/instance.h"
+#include "core/shader_cache.h"
 #include "core/shader_file.h"
 #include "host/hostapi.h"
 #include "renderer/host/host_state.h"
@@ -57,6 +58,44 @@ TEST(Threads, EightThreadsMatchOneThread) {
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(actual[t], expected[t]) << "thread " << t;
     Registry().ClearAll();
     fs::remove_all(folder);
+}
+
+// The shader file is read once per render and shared by the threads: a thread that starts after
+// the file changed still builds what the first one read; the next render reads it afresh.
+TEST(Threads, OneReadOfTheShaderFilePerRender) {
+    const fs::path path =
+        fs::temp_directory_path() / ("vandrel_one_read_" + std::to_string(getpid()) + ".xrb");
+    const auto save = [&](const char* red) {
+        // Colour (red, 0, 0) on the root.
+        ASSERT_TRUE(SaveShaderFile(path, std::string("XR0001000101C00") + red + "000F").ok);
+    };
+    save("3E800000");  // 0.25
+    const int32_t material = host::CreateMaterial();
+    host::SetTextParameter(material, kDataParameter, path.string());
+    const auto red = [&] {
+        hxShadingRecord h{};
+        Shade(Registry(), kColor, material, &h);
+        return h.colorOut[0];
+    };
+    constexpr int kThreads = 8;
+    std::vector<float> seen(kThreads, -1);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) threads.emplace_back([&, t] { seen[t] = red(); });
+    for (auto& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(seen[t], 0.25f) << t;
+
+    save("3F400000");  // 0.75, in the middle of the render
+    float later = -1;
+    std::thread([&] { later = red(); }).join();
+    EXPECT_EQ(later, 0.25f);
+    EXPECT_EQ(ShaderFileCache().Size(), 1u);
+
+    Registry().ClearAll();  // the end of the render
+    EXPECT_EQ(ShaderFileCache().Size(), 0u);
+    std::thread([&] { later = red(); }).join();
+    EXPECT_EQ(later, 0.75f);
+    Registry().ClearAll();
+    fs::remove(path);
 }
 
 }  // namespace

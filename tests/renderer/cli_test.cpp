@@ -1,60 +1,20 @@
 // The `vandrel` command end to end: the real executable, loading the real plug-in.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "interface/interface_model.h"
+#include "renderer/cli_test_support.h"
 
 namespace vandrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class CliTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("vandrel_cli_" + std::to_string(getpid()));
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    Result Run(const std::string& arguments, const std::string& prefix = "") {
-        const fs::path out = folder / "out.txt", err = folder / "err.txt";
-        const std::string command = prefix + "'" + VANDREL_CLI_PATH + "' " + arguments + " >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
-    }
-
-    std::string Shader(const std::string& name, const std::string& stream) {
-        const fs::path path = folder / name;
-        EXPECT_TRUE(SaveShaderFile(path, stream).ok);
-        std::string quoted = "'";
-        quoted += path.string();
-        quoted += '\'';
-        return quoted;
-    }
-
-    fs::path folder;
-};
+using Result = test::CliResult;
+using test::CliTest;
 
 TEST_F(CliTest, EvalPrintsOneLinePerOutputType) {
     // Colour red from a sine of World.X; the default wiring elsewhere.
@@ -124,13 +84,15 @@ TEST_F(CliTest, BadInputGivesOneClearLineAndStatusOne) {
     }
 }
 
-TEST_F(CliTest, ChecksumFailureWarnsAndEvaluatesTheDefaultShader) {
+// The default shader is what the host renders then; the command says so and fails.
+TEST_F(CliTest, ChecksumFailureEvaluatesTheDefaultShaderAndFails) {
     const fs::path path = folder / "broken.xrb";
     std::ofstream(path) << "XR0001000101C0F3F800000000F\n00000000\n";  // colour red 1, wrong sum
     const Result r = Run("eval '" + path.string() + "' --set ColorIn=0.25,0.5,0.75");
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "0.25 0.5 0.75\n");
-    EXPECT_NE(r.err.find("vandrel WARNING: "), std::string::npos);
+    EXPECT_EQ(r.err, "vandrel ERROR: \"" + path.string() +
+                         "\" : the checksum does not match: the default shader is used instead\n");
     EXPECT_NE(Run("info '" + path.string() + "'").out.find("checksum: mismatch"),
               std::string::npos);
 }
@@ -154,7 +116,7 @@ TEST_F(CliTest, InfoDescribesTheShader) {
 // Custom components are named by their own definitions; parts by their letters.
 TEST_F(CliTest, InfoNamesCustomComponentsAndParts) {
     const std::string marble =
-        "'" + (fs::path(VANDREL_SOURCE_DIR) / "resources/samples/Custom Marble.xrb").string() + "'";
+        test::Quoted(fs::path(VANDREL_SOURCE_DIR) / "resources/samples/Custom Marble.xrb");
     const Result text = Run("info " + marble);
     EXPECT_EQ(text.status, 0);
     EXPECT_NE(text.out.find(": 32769 Marble (custom)"), std::string::npos) << text.out;

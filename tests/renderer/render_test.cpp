@@ -7,11 +7,14 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "host/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
+#include "renderer/image_writer.h"
 
 namespace vandrel::host {
 namespace {
@@ -64,6 +67,44 @@ TEST(Render, IdenticalForAnyThreadCount) {
     // The object covers the centre and does not look like the background there.
     const size_t centre = (12 * 32 + 16) * 3;
     EXPECT_NE(one[centre], scene.background[0]);
+}
+
+// Threads that cannot be started: the render goes on with those that did (or with the calling
+// thread alone) and says how many; the image is the same.
+TEST(Render, ThreadsThatFailToStartLeaveTheSameImage) {
+    const TScene scene = TestScene();
+    TRenderSettings settings;
+    settings.width = 64;  // 16 tiles: room for six threads
+    settings.height = 64;
+    settings.samples = 1;
+    settings.threads = 1;
+    const std::vector<float> expected = Render(scene, settings);
+    for (const int allowed : {0, 2}) {
+        int started = -1, wanted = -1, tries = 0;
+        settings.threads = 6;
+        settings.startThread = [&](std::function<void()> work) {
+            if (tries++ >= allowed) {
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
+            }
+            return std::thread(std::move(work));
+        };
+        settings.threadsReduced = [&](int s, int w) { started = s, wanted = w; };
+        EXPECT_EQ(Render(scene, settings), expected) << allowed;
+        EXPECT_EQ(started, allowed);
+        EXPECT_EQ(wanted, 6);
+    }
+}
+
+// What a rendering thread throws comes out of Render on the calling thread, not as an abort.
+TEST(Render, AnExceptionOfARenderingThreadEndsTheRender) {
+    TScene scene = TestScene();
+    scene.shaders[2] = [](int32_t, hxShadingRecord*, int32_t) { throw std::bad_alloc(); };
+    TRenderSettings settings;
+    settings.width = 64;
+    settings.height = 64;
+    settings.threads = 4;
+    EXPECT_THROW(Render(scene, settings), std::bad_alloc);
 }
 
 TEST(Render, ReflectionReentersTheShaderWithoutDisturbingTheOuterSample) {

@@ -1,6 +1,7 @@
-// Writes rendered images: 8-bit sRGB PNG through libpng, half-float linear EXR through the image
-// module. PNG, the common case, goes to libpng directly: OpenImageIO's library tree takes longer to
-// load than a preview takes to render.
+// PNG, the common case, goes to libpng directly: OpenImageIO's library tree takes longer to load
+// than a preview takes to render.
+#include "renderer/image_writer.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -9,10 +10,10 @@
 #include <cmath>
 #include <filesystem>
 
+#include "core/whole_file.h"
 #include "renderer/host/image_io_loader.h"
-#include "renderer/host/scene.h"
 
-namespace vandrel::host {
+namespace vandrel {
 
 namespace {
 
@@ -57,7 +58,7 @@ png_byte SrgbByte(float linear) {
     return static_cast<png_byte>(byte);
 }
 
-bool WritePng(const std::string& file, int width, int height, const std::vector<float>& rgb,
+bool WritePng(std::FILE* file, int width, int height, const std::vector<float>& rgb,
               std::string& error) {
     std::vector<png_byte> bytes(rgb.size());
     std::transform(rgb.begin(), rgb.end(), bytes.begin(), SrgbByte);
@@ -68,7 +69,7 @@ bool WritePng(const std::string& file, int width, int height, const std::vector<
     image.format = PNG_FORMAT_RGB;
     // Speed over size: a render is written once.
     image.flags = PNG_IMAGE_FLAG_FAST;
-    if (png_image_write_to_file(&image, file.c_str(), 0, bytes.data(), 0, nullptr) == 0) {
+    if (png_image_write_to_stdio(&image, file, 0, bytes.data(), 0, nullptr) == 0) {
         error = std::string("cannot write the PNG image: ") + image.message;
         png_image_free(&image);
         return false;
@@ -94,34 +95,28 @@ bool WriteImage(const std::string& path, int width, int height, const std::vecto
             error = "no image to write";
             return false;
         }
-        const std::string temporary = path + ".tmp";
-        bool written = false;
-        if (exr) {
-            std::vector<float> pixels = rgb;
-            for (float& v : pixels) v = std::isfinite(v) ? v : 0.0f;
-            const TImageIo* io = ImageIo(&error);
-            if (io == nullptr) return false;
-            written = io->write(temporary, width, height, exr, pixels, error);
-        } else {
-            written = WritePng(temporary, width, height, rgb, error);
+        if (!exr) {
+            return WriteWholeFile(
+                path,
+                [&](std::FILE* file, std::string& reason) {
+                    return WritePng(file, width, height, rgb, reason);
+                },
+                error);
         }
-        if (!written) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-        std::error_code renameError;
-        std::filesystem::rename(temporary, path, renameError);
-        if (renameError) {
-            error = renameError.message();
-            std::filesystem::remove(temporary, renameError);
-            return false;
-        }
-        return true;
+        std::vector<float> pixels = rgb;
+        for (float& v : pixels) v = std::isfinite(v) ? v : 0.0f;
+        const host::TImageIo* io = host::ImageIo(&error);
+        if (io == nullptr) return false;
+        return WriteWholeFile(
+            path,
+            [&](std::FILE* file, std::string& reason) {
+                return io->write(file, width, height, true, pixels, reason);
+            },
+            error);
     } catch (const std::exception& e) {
         error = e.what();
         return false;
     }
 }
 
-}  // namespace vandrel::host
+}  // namespace vandrel

@@ -17,6 +17,7 @@
 #include "editor/interface_panel.h"
 #include "editor/editor_test_support.h"
 #include "editor/qt_test_support.h"
+#include "editor/plugin_windows_fixture.h"
 // clang-format on
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -30,28 +31,12 @@
 #include <fstream>
 #include <thread>
 
-extern "C" void hxShaderInitialize(hxShaderDescriptor*, int32_t, int32_t*);
-
 namespace vandrel::studio {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The in-process plug-in, registered as a host registers it.
-TPluginShaders RegisterPlugin() {
-    TPluginShaders shaders{};
-    int32_t counter = 0;
-    for (int32_t handle = 301; counter >= 0 && handle <= 304; ++handle) {
-        hxShaderDescriptor d{};
-        hxShaderInitialize(&d, handle, &counter);
-        const int32_t type = d.category == 1   ? kColor
-                             : d.category == 2 ? kTransparency
-                             : d.category == 3 ? kReflectance
-                                               : kDisplacement;
-        shaders[static_cast<size_t>(type)] = d;
-    }
-    return shaders;
-}
+using test::RegisterPlugin;
 
 // A colour shader whose colour is Trigger1.
 std::string TriggerColourStream() {

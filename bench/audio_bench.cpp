@@ -62,9 +62,13 @@ struct TMinuteOfSound {
     ~TMinuteOfSound() { std::filesystem::remove(path); }
 };
 
-void BM_AudioWindow(benchmark::State& state) {
+const std::filesystem::path& Minute() {
     static const TMinuteOfSound sound;
-    const std::unique_ptr<TAudioFile> file = TAudioFile::Open(sound.path);
+    return sound.path;
+}
+
+void BM_AudioWindow(benchmark::State& state) {
+    const std::unique_ptr<TAudioFile> file = TAudioFile::Open(Minute());
     if (!file) {
         state.SkipWithError("not opened");
         return;
@@ -77,6 +81,12 @@ void BM_AudioWindow(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_AudioWindow)->Arg(1)->Arg(1000)->Arg(60000)->Unit(benchmark::kMicrosecond);
+
+// Opening the minute of sound: the header, and the whole data decoded for the window modes.
+void BM_AudioOpen(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(TAudioFile::Open(Minute()));
+}
+BENCHMARK(BM_AudioOpen)->Unit(benchmark::kMillisecond);
 
 // Opening the file and one sample whose window covers all of it, as a render's first sample does.
 void BM_SparseWavWindowSample(benchmark::State& state) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <optional>
+#include <unordered_map>
 
 #include "core/catalogue.h"
 #include "core/component.h"
@@ -281,8 +282,17 @@ TEditorSource ParseEditorSource(std::string_view section, const PropertyKindsFn&
     }
 
     TEditorSource source;
+    // The kinds of a type once per type: a custom type's come from making one of its components.
+    std::unordered_map<int32_t, std::vector<ValueKind>> known;
+    const PropertyKindsFn once = [&](int32_t typeId) {
+        auto found = known.find(typeId);
+        if (found == known.end()) {
+            found = known.emplace(typeId, kinds ? kinds(typeId) : std::vector<ValueKind>{}).first;
+        }
+        return found->second;
+    };
     for (const std::string_view item : SplitItems(parts[0], '|')) {
-        source.windows.push_back(ReadWindow(item, kinds));
+        source.windows.push_back(ReadWindow(item, once));
     }
     for (const std::string_view item : SplitItems(parts[1], '|')) {
         TStreamReader in(item);

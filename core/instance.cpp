@@ -57,7 +57,9 @@ float HeightSampler(const float* point, void* data) {
     vars[VariableFloatIndex(kVarUV) + 1] = uv[1];
     float* world = World(r);
     std::memcpy(world, point, 3 * sizeof(float));
-    std::memcpy(instance->LastWorld.data(), point, 3 * sizeof(float));
+    // A height pass runs the displacement alone, around the sample and with the sampler's UV: no
+    // other output type at this position may reuse it.
+    instance->LastWorld = kNoWorldPosition;
     float* object = VariableAddress(&r, kVarObject);
     const auto& inverse = instance->InverseTransforms[static_cast<size_t>(instance->CurrentInfo)];
     if (inverse) {
@@ -253,20 +255,32 @@ bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
                 sizeof(float) * 3 * kTriggerCount);
     TXRCRoot* root = i->Root;
     float* world = World(r);
-    if (t != kDisplacement) {
-        if (root == nullptr || root->EvaluationMode() == 0) {
-            i->Tree.Evaluate(OutputTypeMask(t));
-        } else if (std::memcmp(world, i->LastWorld.data(), 3 * sizeof(float)) == 0) {
+    // EvaluationMode on: the first output type asked for at a world position runs the whole tree,
+    // the others at that position the root alone.
+    const auto shared = [&] {
+        if (std::memcmp(world, i->LastWorld.data(), 3 * sizeof(float)) == 0) {
             root->Evaluate(true);
         } else {
             i->Tree.Evaluate(kMaskShared);
             std::memcpy(i->LastWorld.data(), world, 3 * sizeof(float));
         }
+    };
+    const bool sharing = root != nullptr && root->EvaluationMode() != 0;
+    if (t != kDisplacement) {
+        if (sharing) {
+            shared();
+        } else {
+            i->Tree.Evaluate(OutputTypeMask(t));
+        }
         return true;
     }
     if (root == nullptr || root->DisplacementMode() == 0) {
-        i->Tree.Evaluate(kMaskHeight);
-        std::memcpy(i->LastWorld.data(), world, 3 * sizeof(float));
+        if (sharing) {
+            shared();
+        } else {
+            i->Tree.Evaluate(kMaskHeight);
+            std::memcpy(i->LastWorld.data(), world, 3 * sizeof(float));
+        }
         return true;
     }
     // Height mode: the host samples the tree three times around the point and derives the normal.

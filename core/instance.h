@@ -42,6 +42,9 @@ struct TMaterialParameters {
 
 using TTransform = std::array<float, 12>;  // the host's 3 x 4 node transform
 
+// A world position no sample has: LastWorld holds it until a pass of the whole tree has run.
+inline constexpr std::array<float, 3> kNoWorldPosition = {0.0f, 10000000.0f, -10000000.0f};
+
 class TShaderInstance {
   public:
     TShaderInstance(TThreadRecord& record, std::string name);
@@ -60,7 +63,8 @@ class TShaderInstance {
     int32_t UVSampleCount = 0;
     std::array<std::array<float, 2>, 3> UVSamples{};
     std::vector<TMaterialParameters> Parameters;
-    std::array<float, 3> LastWorld{0.0f, 10000000.0f, -10000000.0f};
+    // Where the last pass of the whole tree ran, with EvaluationMode on.
+    std::array<float, 3> LastWorld = kNoWorldPosition;
 
     // False when the tree could not be built: the instance then behaves as no instance.
     bool Built = false;

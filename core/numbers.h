@@ -37,18 +37,20 @@ inline int32_t WrapMul(int32_t a, int32_t b) {
 
 void SetFloatEnvironment();
 
-// Makes sure the floating-point environment rounds to nearest with every exception masked. Reads
-// the state first and writes it only when it differs, so an evaluation pass pays two register
-// reads.
+// Makes sure the floating-point environment rounds to nearest with every exception masked, and
+// that x87 arithmetic (long double, which the random generator uses) carries the full 64-bit
+// mantissa, as control word 0x133F has it: a host that sets 53-bit precision would change every
+// random sequence. Reads the state first and writes it only when it differs, so an evaluation
+// pass pays two register reads.
 inline void EnsureFloatEnvironment() {
 #if defined(__x86_64__)
-    // SSE: exception masks 0x1F80 all set, rounding bits 0x6000 clear. x87 (long double): masks
-    // 0x3F all set, rounding bits 0xC00 clear.
+    // SSE: exception masks 0x1F80 all set, rounding bits 0x6000 clear. x87: masks 0x3F all set,
+    // precision bits 0x300 both set (64 bits), rounding bits 0xC00 clear.
     unsigned int csr;
     unsigned short cw;
     __asm__ volatile("stmxcsr %0" : "=m"(csr));
     __asm__ volatile("fnstcw %0" : "=m"(cw));
-    if ((csr & 0x7F80u) == 0x1F80u && (cw & 0x0C3Fu) == 0x003Fu) return;
+    if ((csr & 0x7F80u) == 0x1F80u && (cw & 0x0F3Fu) == 0x033Fu) return;
 #endif
     SetFloatEnvironment();
 }

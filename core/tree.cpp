@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
+#include <optional>
+#include <unordered_set>
 
 #include "core/catalogue.h"
 #include "core/context.h"
@@ -44,6 +47,150 @@ bool SourceFits(const TXRComponent& consumer, int32_t prop, int32_t part,
     return FloatCount(producer.OutputKind()) >= FloatCount(kind);
 }
 
+// Connections between positions of a tree section: (producer, consumer).
+using TEdgeList = std::vector<std::pair<uint32_t, uint32_t>>;
+
+// The consumers of every position, in the order of the list.
+class TAdjacency {
+  public:
+    TAdjacency(size_t n, const TEdgeList& edges) : start_(n + 1, 0), to_(edges.size()) {
+        for (const auto& e : edges) ++start_[e.first + 1];
+        for (size_t i = 0; i < n; ++i) start_[i + 1] += start_[i];
+        std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
+        for (const auto& e : edges) to_[fill[e.first]++] = e.second;
+    }
+    std::span<const uint32_t> Of(uint32_t i) const {
+        return {to_.data() + start_[i], to_.data() + start_[i + 1]};
+    }
+
+  private:
+    std::vector<uint32_t> start_;
+    std::vector<uint32_t> to_;
+};
+
+// Tells, for the forward connections of a stream taken in order, which would close a cycle with
+// the links made while reading and the forward connections kept before it. Only a connection
+// whose two ends lie in one strongly connected part of the graph of all of them can; such a one
+// is checked by a walk that stays in its part, within a budget of walk steps.
+class TCycleChecker {
+  public:
+    TCycleChecker(size_t n, const TEdgeList& links, const TEdgeList& candidates)
+        : candidates_(candidates), mark_(n, 0) {
+        TEdgeList all = links;
+        all.insert(all.end(), candidates.begin(), candidates.end());
+        part_ = StrongParts(n, TAdjacency(n, all));
+        budget_ = kCycleCheckBudget * static_cast<int64_t>(n + all.size()) + (int64_t{1} << 22);
+        // Only the links inside a part matter to the walks; a candidate counts once it is kept.
+        TEdgeList inner;
+        for (const auto& e : links) {
+            if (part_[e.first] == part_[e.second]) inner.push_back(e);
+        }
+        kept_.assign(inner.size(), 1);
+        innerOf_.assign(candidates.size(), kNone);
+        for (size_t k = 0; k < candidates.size(); ++k) {
+            const auto& e = candidates[k];
+            if (part_[e.first] != part_[e.second]) continue;
+            innerOf_[k] = static_cast<uint32_t>(inner.size());
+            inner.push_back(e);
+            kept_.push_back(0);
+        }
+        start_.assign(n + 1, 0);
+        for (const auto& e : inner) ++start_[e.first + 1];
+        for (size_t i = 0; i < n; ++i) start_[i + 1] += start_[i];
+        edge_.resize(inner.size());
+        std::vector<uint32_t> fill(start_.begin(), start_.end() - 1);
+        for (uint32_t i = 0; i < inner.size(); ++i) edge_[fill[inner[i].first]++] = i;
+        to_.resize(inner.size());
+        for (uint32_t i = 0; i < inner.size(); ++i) to_[i] = inner[i].second;
+    }
+
+    // Whether candidate k closes a cycle; nothing when the budget is spent.
+    std::optional<bool> Closes(size_t k) {
+        const auto [producer, consumer] = candidates_[k];
+        if (part_[producer] != part_[consumer]) return false;
+        // A cycle: the consumer reaches the producer.
+        const uint32_t walk = ++walk_;
+        std::vector<uint32_t>& pending = pending_;
+        pending.assign(1, consumer);
+        mark_[consumer] = walk;
+        while (!pending.empty()) {
+            const uint32_t v = pending.back();
+            pending.pop_back();
+            for (uint32_t x = start_[v]; x < start_[v + 1]; ++x) {
+                if (--budget_ < 0) return std::nullopt;
+                const uint32_t e = edge_[x];
+                if (kept_[e] == 0) continue;
+                const uint32_t w = to_[e];
+                if (w == producer) return true;
+                if (mark_[w] == walk) continue;
+                mark_[w] = walk;
+                pending.push_back(w);
+            }
+        }
+        return false;
+    }
+
+    void Keep(size_t k) {
+        if (innerOf_[k] != kNone) kept_[innerOf_[k]] = 1;
+    }
+
+  private:
+    static constexpr uint32_t kNone = UINT32_MAX;
+
+    // Tarjan's strongly connected parts, without recursion.
+    static std::vector<uint32_t> StrongParts(size_t n, const TAdjacency& graph) {
+        std::vector<uint32_t> index(n, kNone), low(n, 0), part(n, kNone), stack;
+        std::vector<std::pair<uint32_t, uint32_t>> calls;  // position, next consumer
+        uint32_t counter = 0, parts = 0;
+        for (uint32_t root = 0; root < n; ++root) {
+            if (index[root] != kNone) continue;
+            calls.emplace_back(root, 0);
+            index[root] = low[root] = counter++;
+            stack.push_back(root);
+            while (!calls.empty()) {
+                auto& [v, next] = calls.back();
+                const std::span<const uint32_t> out = graph.Of(v);
+                if (next < out.size()) {
+                    const uint32_t w = out[next++];
+                    if (index[w] == kNone) {
+                        index[w] = low[w] = counter++;
+                        stack.push_back(w);
+                        calls.emplace_back(w, 0);
+                    } else if (part[w] == kNone) {
+                        low[v] = std::min(low[v], index[w]);
+                    }
+                    continue;
+                }
+                const uint32_t done = v;
+                calls.pop_back();
+                if (!calls.empty()) {
+                    const uint32_t parent = calls.back().first;
+                    low[parent] = std::min(low[parent], low[done]);
+                }
+                if (low[done] == index[done]) {
+                    uint32_t w;
+                    do {
+                        w = stack.back();
+                        stack.pop_back();
+                        part[w] = parts;
+                    } while (w != done);
+                    ++parts;
+                }
+            }
+        }
+        return part;
+    }
+
+    const TEdgeList& candidates_;
+    std::vector<uint32_t> part_;
+    std::vector<uint32_t> innerOf_;  // the inner link of each candidate, kNone outside a part
+    std::vector<uint32_t> start_, edge_, to_;
+    std::vector<char> kept_;
+    std::vector<uint32_t> mark_, pending_;
+    uint32_t walk_ = 0;
+    int64_t budget_ = 0;
+};
+
 }  // namespace
 
 TXRTree::~TXRTree() { Clear(); }
@@ -54,6 +201,27 @@ void TXRTree::Clear() {
     RootEntry = nullptr;
     RootOutputKind = kUndefined;
     RootOutputAddress = nullptr;
+    entryOf_.clear();
+    entryOfValid_ = true;
+    ranksValid_ = true;
+    ranksExact_ = true;
+    nextRank_ = 0;
+}
+
+void TXRTree::Changed() {
+    if (changeDepth_ > 0) {
+        changePending_ = true;
+    } else {
+        Recompute(false);
+    }
+}
+
+void TXRTree::BeginChanges() { ++changeDepth_; }
+
+void TXRTree::EndChanges() {
+    if (changeDepth_ == 0 || --changeDepth_ > 0 || !changePending_) return;
+    changePending_ = false;
+    Recompute(false);
 }
 
 TXRComponent* TXRTree::AddComponent(std::unique_ptr<TXRComponent> component) {
@@ -61,9 +229,12 @@ TXRComponent* TXRTree::AddComponent(std::unique_ptr<TXRComponent> component) {
     component->Bind(Context, Instance);
     auto entry = std::make_unique<TXRTreeEntry>();
     entry->Component = std::move(component);
+    // Nothing reads it yet, so any rank above the others keeps the order.
+    entry->Rank = nextRank_++;
     TXRComponent* added = entry->Component.get();
+    if (entryOfValid_) entryOf_[added] = entry.get();
     Entries.push_back(std::move(entry));
-    Recompute(false);
+    Changed();
     return added;
 }
 
@@ -90,21 +261,98 @@ void TXRTree::RemoveComponent(TXRComponent* component) {
         RootOutputKind = kUndefined;
         RootOutputAddress = nullptr;
     }
+    entryOf_.erase(component);
     Entries.erase(std::find_if(Entries.begin(), Entries.end(),
                                [entry](const auto& e) { return e.get() == entry; }));
-    Recompute(false);
+    Changed();
 }
 
-bool TXRTree::Feeds(const TXRTreeEntry* from, const TXRTreeEntry* to) const {
-    std::vector<const TXRTreeEntry*> pending = {from};
-    std::vector<const TXRTreeEntry*> seen;
+void TXRTree::RankEntries(std::span<const std::pair<TXRTreeEntry*, TXRTreeEntry*>> extra) {
+    // Kahn's order over the consumer links and the extra links. Where the extra links close a
+    // cycle, the walk takes an entry all of whose producers through consumer links are ranked,
+    // so the ranks always hold for the consumer links.
+    const size_t n = Entries.size();
+    for (size_t i = 0; i < n; ++i) Entries[i]->Rank = static_cast<int64_t>(i);
+    std::vector<int32_t> inAll(n, 0), inLinked(n, 0);
+    for (const auto& e : Entries) {
+        for (const TXRTreeEntry* c : e->Consumers) {
+            ++inAll[static_cast<size_t>(c->Rank)];
+            ++inLinked[static_cast<size_t>(c->Rank)];
+        }
+    }
+    std::vector<uint32_t> extraStart(n + 1, 0), extraTo;
+    for (const auto& [from, to] : extra) ++extraStart[static_cast<size_t>(from->Rank) + 1];
+    for (size_t i = 0; i < n; ++i) extraStart[i + 1] += extraStart[i];
+    extraTo.resize(extra.size());
+    {
+        std::vector<uint32_t> fill(extraStart.begin(), extraStart.end() - 1);
+        for (const auto& [from, to] : extra) {
+            extraTo[fill[static_cast<size_t>(from->Rank)]++] = static_cast<uint32_t>(to->Rank);
+            ++inAll[static_cast<size_t>(to->Rank)];
+        }
+    }
+    std::vector<uint32_t> ready, linkedReady;
+    for (size_t i = 0; i < n; ++i) {
+        if (inAll[i] == 0) ready.push_back(static_cast<uint32_t>(i));
+        if (inLinked[i] == 0) linkedReady.push_back(static_cast<uint32_t>(i));
+    }
+    std::vector<int64_t> rank(n, -1);
+    int64_t next = 0;
+    size_t readyAt = 0, linkedAt = 0;
+    while (next < static_cast<int64_t>(n)) {
+        uint32_t i;
+        if (readyAt < ready.size()) {
+            i = ready[readyAt++];
+        } else {
+            while (linkedAt < linkedReady.size() && rank[linkedReady[linkedAt]] >= 0) ++linkedAt;
+            if (linkedAt == linkedReady.size()) break;  // a cycle of consumer links
+            i = linkedReady[linkedAt++];
+        }
+        if (rank[i] >= 0) continue;
+        rank[i] = next++;
+        for (const TXRTreeEntry* c : Entries[i]->Consumers) {
+            const auto k = static_cast<size_t>(c->Rank);
+            if (--inAll[k] == 0) ready.push_back(static_cast<uint32_t>(k));
+            if (--inLinked[k] == 0) linkedReady.push_back(static_cast<uint32_t>(k));
+        }
+        for (uint32_t x = extraStart[i]; x < extraStart[i + 1]; ++x) {
+            if (--inAll[extraTo[x]] == 0) ready.push_back(extraTo[x]);
+        }
+    }
+    ranksExact_ = next == static_cast<int64_t>(n);
+    for (size_t i = 0; i < n; ++i) Entries[i]->Rank = rank[i] >= 0 ? rank[i] : next++;
+    nextRank_ = next;
+    ranksValid_ = true;
+}
+
+void TXRTree::PrepareLinks(std::span<const std::pair<TXRComponent*, TXRComponent*>> links) {
+    std::vector<std::pair<TXRTreeEntry*, TXRTreeEntry*>> extra;
+    extra.reserve(links.size());
+    for (const auto& [producer, consumer] : links) {
+        TXRTreeEntry* from = FindEntry(producer);
+        TXRTreeEntry* to = FindEntry(consumer);
+        if (from != nullptr && to != nullptr && from != to) extra.emplace_back(from, to);
+    }
+    RankEntries(extra);
+}
+
+bool TXRTree::Feeds(TXRTreeEntry* from, TXRTreeEntry* to) {
+    if (from == to) return true;
+    if (!ranksValid_) RankEntries({});
+    // Ranks grow along every consumer link, so only entries ranked up to `to` lie on a path.
+    if (ranksExact_ && from->Rank >= to->Rank) return false;
+    const uint64_t walk = ++walk_;
+    std::vector<TXRTreeEntry*> pending = {from};
+    from->Walk = walk;
     while (!pending.empty()) {
-        const TXRTreeEntry* e = pending.back();
+        TXRTreeEntry* e = pending.back();
         pending.pop_back();
-        if (e == to) return true;
-        if (std::find(seen.begin(), seen.end(), e) != seen.end()) continue;
-        seen.push_back(e);
-        pending.insert(pending.end(), e->Consumers.begin(), e->Consumers.end());
+        for (TXRTreeEntry* c : e->Consumers) {
+            if (c == to) return true;
+            if (c->Walk == walk || (ranksExact_ && c->Rank > to->Rank)) continue;
+            c->Walk = walk;
+            pending.push_back(c);
+        }
     }
     return false;
 }
@@ -115,7 +363,8 @@ bool TXRTree::Link(TXRComponent* producer, TXRComponent* consumer, bool testOnly
     if (from == nullptr || to == nullptr || from == to || Feeds(to, from)) return false;
     if (!testOnly) {
         from->Consumers.push_back(to);
-        Recompute(false);
+        if (from->Rank >= to->Rank) ranksValid_ = false;
+        Changed();
     }
     return true;
 }
@@ -218,10 +467,14 @@ void TXRTree::Recompute(bool masksOn) {
 
 TXRTreeEntry* TXRTree::FindEntry(const TXRComponent* component) const {
     if (component == nullptr) return nullptr;
-    for (auto it = Entries.rbegin(); it != Entries.rend(); ++it) {
-        if ((*it)->Component.get() == component) return it->get();
+    if (!entryOfValid_) {
+        entryOf_.clear();
+        entryOf_.reserve(Entries.size());
+        for (const auto& e : Entries) entryOf_[e->Component.get()] = e.get();
+        entryOfValid_ = true;
     }
-    return nullptr;
+    const auto found = entryOf_.find(component);
+    return found != entryOf_.end() ? found->second : nullptr;
 }
 
 int32_t TXRTree::IndexOfOutput(const float* address) const {
@@ -273,6 +526,7 @@ void TXRTree::PopOutputs() {
 
 void TXRTree::SetCustomTable(std::string_view section) {
     CustomTable.clear();
+    customOfSize_ = SIZE_MAX;
     while (!section.empty()) {
         const size_t bar = section.find('|');
         const std::string_view item = section.substr(0, bar);
@@ -286,11 +540,11 @@ void TXRTree::SetCustomTable(std::string_view section) {
 }
 
 std::string TXRTree::UsedCustomText() {
+    std::unordered_set<int32_t> used;
+    for (const auto& e : Entries) used.insert(e->Component->TypeId);
     std::string text;
     for (TCustomDefinition& definition : CustomTable) {
-        definition.Used = std::any_of(Entries.begin(), Entries.end(), [&](const auto& e) {
-            return e->Component->TypeId == definition.TypeId;
-        });
+        definition.Used = used.count(definition.TypeId) != 0;
         if (!definition.Used) continue;
         if (!text.empty()) text += '|';
         text += definition.Text;
@@ -299,10 +553,16 @@ std::string TXRTree::UsedCustomText() {
 }
 
 std::unique_ptr<TXRComponent> TXRTree::CreateCustomComponent(int32_t typeId) {
-    for (const TCustomDefinition& definition : CustomTable) {
-        if (definition.TypeId == typeId) return CreateCustomComponentFrom(*this, definition);
+    // The table may have grown since the index was made (the editor appends to it).
+    if (customOfSize_ != CustomTable.size() || customOfData_ != CustomTable.data()) {
+        customOf_.clear();
+        for (size_t i = 0; i < CustomTable.size(); ++i) customOf_.emplace(CustomTable[i].TypeId, i);
+        customOfSize_ = CustomTable.size();
+        customOfData_ = CustomTable.data();
     }
-    return nullptr;
+    const auto found = customOf_.find(typeId);
+    if (found == customOf_.end()) return nullptr;
+    return CreateCustomComponentFrom(*this, CustomTable[found->second]);
 }
 
 bool TXRTree::BuildFromStream(std::string_view stream) {
@@ -314,23 +574,29 @@ bool TXRTree::BuildFromStream(std::string_view stream, const TTreeSection* secti
     if (section == nullptr) return false;
     Clear();
     SetCustomTable(StreamSection(stream, 5));
-    if (!section->Complete || section->Entries.empty()) return false;
+    return BuildFromSection(*section);
+}
 
-    const size_t n = section->Entries.size();
+bool TXRTree::BuildFromSection(const TTreeSection& section) {
+    Clear();
+    // The entries are linked below without Link, so the ranks are set afresh when next needed.
+    ranksValid_ = false;
+    entryOfValid_ = false;
+    if (!section.Complete || section.Entries.empty()) return false;
+
+    const size_t n = section.Entries.size();
     std::vector<char> constant(n, 0);
-    struct Source {
-        size_t consumer, producer;
-    };
-    std::vector<Source> sources;  // every "S" connection made, for the constant marks
+    TEdgeList sources;  // every "S" connection made, for the constant marks
+    TEdgeList links;    // the consumer links made while reading, all to earlier components
     struct Pending {
-        size_t consumer;
+        uint32_t consumer;
         TTreeInstruction instruction;
     };
     std::vector<Pending> pending;
 
     Entries.reserve(n);
     for (size_t i = 0; i < n; ++i) {
-        const TTreeSectionEntry& data = section->Entries[i];
+        const TTreeSectionEntry& data = section.Entries[i];
         auto created = CreateComponent(data.TypeId, this);
         if (created == nullptr) return false;
         created->Bind(Context, Instance);
@@ -345,6 +611,7 @@ bool TXRTree::BuildFromStream(std::string_view stream, const TTreeSection* secti
                                   ? IsConstantFoldable(data.TypeId)
                                   : CustomComponentIsFoldable(*c);
         constant[i] = foldable ? 1 : 0;
+        const auto self = static_cast<uint32_t>(i);
         for (const TTreeInstruction& in : data.Instructions) {
             switch (in.Letter) {
                 case 'C':
@@ -362,10 +629,11 @@ bool TXRTree::BuildFromStream(std::string_view stream, const TTreeSection* secti
                         c->Connect(in.Prop, in.Part, producer->Component->OutputAddress());
                         if (producer->Component->OutputAddress() != nullptr) {
                             producer->Consumers.push_back(Entries[i].get());
+                            links.push_back({in.Value, self});
                         }
-                        sources.push_back({i, in.Value});
+                        sources.push_back({in.Value, self});
                     } else {
-                        pending.push_back({i, in});
+                        pending.push_back({self, in});
                     }
                     break;
                 case 'M':
@@ -388,28 +656,51 @@ bool TXRTree::BuildFromStream(std::string_view stream, const TTreeSection* secti
     // Forward connections, in the order read. A source beyond the tree, the component itself, one
     // too small for a whole property or one that would close a cycle is dropped: such a stream
     // cannot come from the editor, and the property keeps its constant.
-    for (const Pending& p : pending) {
-        if (p.instruction.Value >= n) continue;
-        TXRTreeEntry* producer = Entries[p.instruction.Value].get();
-        TXRTreeEntry* consumer = Entries[p.consumer].get();
-        if (producer == consumer || producer->Component->OutputAddress() == nullptr ||
-            !SourceFits(*consumer->Component, p.instruction.Prop, p.instruction.Part,
-                        *producer->Component) ||
-            Feeds(consumer, producer)) {
+    TEdgeList candidates;  // the forward connections that may be made, by position in `pending`
+    std::vector<uint32_t> candidateOf;
+    for (size_t k = 0; k < pending.size(); ++k) {
+        const Pending& p = pending[k];
+        if (p.instruction.Value >= n || p.instruction.Value == p.consumer) continue;
+        TXRComponent& producer = *Entries[p.instruction.Value]->Component;
+        if (producer.OutputAddress() == nullptr ||
+            !SourceFits(*Entries[p.consumer]->Component, p.instruction.Prop, p.instruction.Part,
+                        producer)) {
             continue;
         }
-        consumer->Component->Connect(p.instruction.Prop, p.instruction.Part,
-                                     producer->Component->OutputAddress());
-        producer->Consumers.push_back(consumer);
-        sources.push_back({p.consumer, p.instruction.Value});
+        candidates.push_back({p.instruction.Value, p.consumer});
+        candidateOf.push_back(static_cast<uint32_t>(k));
+    }
+    if (!candidates.empty()) {
+        TCycleChecker checker(n, links, candidates);
+        for (size_t k = 0; k < candidates.size(); ++k) {
+            const auto [from, to] = candidates[k];
+            const std::optional<bool> closes = checker.Closes(k);
+            if (!closes) return false;  // more walking than the budget allows
+            if (*closes) continue;
+            checker.Keep(k);
+            const TTreeInstruction& in = pending[candidateOf[k]].instruction;
+            TXRTreeEntry* producer = Entries[from].get();
+            TXRTreeEntry* consumer = Entries[to].get();
+            consumer->Component->Connect(in.Prop, in.Part, producer->Component->OutputAddress());
+            producer->Consumers.push_back(consumer);
+            sources.push_back({from, to});
+        }
     }
     // A component fed from a varying one varies too, however the connections were ordered.
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (const Source& s : sources) {
-            if (constant[s.consumer] != 0 && constant[s.producer] == 0) {
-                constant[s.consumer] = 0;
-                changed = true;
+    {
+        const TAdjacency fed(n, sources);
+        std::vector<uint32_t> varying;
+        for (size_t i = 0; i < n; ++i) {
+            if (constant[i] == 0) varying.push_back(static_cast<uint32_t>(i));
+        }
+        while (!varying.empty()) {
+            const uint32_t v = varying.back();
+            varying.pop_back();
+            for (const uint32_t c : fed.Of(v)) {
+                if (constant[c] != 0) {
+                    constant[c] = 0;
+                    varying.push_back(c);
+                }
             }
         }
     }
@@ -437,12 +728,16 @@ std::string TXRTree::WriteTree() {
     for (const auto& e : Entries) {
         if (e->Distance != kUnreachable) kept.push_back(e.get());
     }
+    // The first kept component with an output at each address.
+    std::unordered_map<const float*, int32_t> keptAt;
+    keptAt.reserve(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i) {
+        keptAt.emplace(kept[i]->Component->OutputAddress(), static_cast<int32_t>(i));
+    }
     const auto sourceIndex = [&](const float* ref) -> int32_t {
         if (ref == nullptr) return -1;
-        for (size_t i = 0; i < kept.size(); ++i) {
-            if (kept[i]->Component->OutputAddress() == ref) return static_cast<int32_t>(i);
-        }
-        return -1;
+        const auto found = keptAt.find(ref);
+        return found != keptAt.end() ? found->second : -1;
     };
 
     TTreeSection section;

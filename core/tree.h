@@ -12,8 +12,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/component.h"
@@ -25,26 +28,38 @@ struct TThreadRecord;
 class TShaderInstance;
 class TXRTree;
 struct TTreeSection;
+struct TParsedCustomDefinition;
 
 struct TXRTreeEntry {
     std::unique_ptr<TXRComponent> Component;
     std::vector<TXRTreeEntry*> Consumers;  // entries whose properties read this output (not owned)
     int32_t Distance = -1;  // longest consumer chain to the root; 65535 when it cannot reach it
     int32_t Mask = 0;       // output types that need this component; 0 = never
+    // The tree's own bookkeeping for link checks: a rank below the rank of every consumer, and
+    // the mark of the last walk that went through the entry.
+    int64_t Rank = 0;
+    uint64_t Walk = 0;
 };
 
 struct TCustomDefinition {
+    TCustomDefinition() = default;
+    TCustomDefinition(int32_t typeId, std::string text, bool used)
+        : TypeId(typeId), Text(std::move(text)), Used(used) {}
+
     int32_t TypeId = 0;
     std::string Text;  // the whole item, type id included
     bool Used = false;
+    // The definition as read, once for all the components made from it; null until first used.
+    std::shared_ptr<const TParsedCustomDefinition> Parsed;
 };
 
 inline constexpr int32_t kUnreachable = 65535;
 
 // Creates a custom component from a definition of the tree's custom table; defined with the custom
-// components. Nothing when the definition cannot be used.
+// components, which read the definition on first use and keep what they read in it. Nothing when
+// the definition cannot be used.
 std::unique_ptr<TXRComponent> CreateCustomComponentFrom(TXRTree& tree,
-                                                        const TCustomDefinition& definition);
+                                                        TCustomDefinition& definition);
 // Whether such a component computes from its properties alone, so that constant folding may
 // evaluate it once; one whose inner tree reads shading variables or the host may not be folded.
 bool CustomComponentIsFoldable(const TXRComponent& component);
@@ -81,11 +96,22 @@ class TXRTree final : public TCustomComponentSource {
     // Frees the component. Properties of other components that read its output return to their
     // constants, and it leaves every consumer list, so nothing is left pointing at freed memory.
     void RemoveComponent(TXRComponent* component);
-    // Refuses self-links and links that would close a cycle.
+    // Refuses self-links and links that would close a cycle. A link that agrees with the ranks of
+    // the entries is checked at once; any other walks only the entries ranked between the two.
     bool Link(TXRComponent* producer, TXRComponent* consumer, bool testOnly = false);
     void Unlink(TXRComponent* producer, TXRComponent* consumer);
     void SetRoot(TXRComponent* component, bool masksOn = true);
     void Recompute(bool masksOn);
+    // Between BeginChanges and the matching EndChanges, adding, removing and linking leave the
+    // order and masks alone; EndChanges recomputes them once (masks off) when anything changed.
+    // Nothing may evaluate the tree or read its order in between.
+    void BeginChanges();
+    void EndChanges();
+    // Ranks the entries so that the links given (producer, consumer), when made next, agree with
+    // the ranks wherever they close no cycle, and so cost a constant each to check. Linear in the
+    // entries, their consumers and the links.
+    void PrepareLinks(std::span<const std::pair<TXRComponent*, TXRComponent*>> links);
+    // Linear search the first time after a change of the entries, then a table look-up.
     TXRTreeEntry* FindEntry(const TXRComponent* component) const;
     // Position of the entry whose output starts at the address; -1 when none.
     int32_t IndexOfOutput(const float* address) const;
@@ -104,10 +130,19 @@ class TXRTree final : public TCustomComponentSource {
     // folding. False when nothing usable was built (no "XR", a cut-short tree section, an unknown
     // type id, no components); the tree must then not be evaluated. Without "XR" the tree is left
     // as it was.
+    //
+    // A connection to a later component is dropped when it would close a cycle with the
+    // connections kept before it. Only connections inside a strongly connected part of the whole
+    // connection graph can, so a stream without cycles builds in time linear in its components
+    // and connections; the others are checked by walks within their part, and a stream whose
+    // walks would exceed a budget of kCycleCheckBudget steps per component and connection is not
+    // built at all (no editor writes forward connections).
     bool BuildFromStream(std::string_view stream);
     // The same from the stream's tree section parsed before (null: the stream has none), so that
     // the rendering threads of one shader parse it once.
     bool BuildFromStream(std::string_view stream, const TTreeSection* section);
+    // The same from a tree section read already, with the custom table as it is.
+    bool BuildFromSection(const TTreeSection& section);
     // The tree section without the letters "XR", from the current order and masks.
     std::string WriteTree();
 
@@ -118,10 +153,43 @@ class TXRTree final : public TCustomComponentSource {
         int32_t outputFloats;
     };
     void RebuildPassList();
-    bool Feeds(const TXRTreeEntry* from, const TXRTreeEntry* to) const;
+    void Changed();
+    // Whether `from` reaches `to` through consumer links.
+    bool Feeds(TXRTreeEntry* from, TXRTreeEntry* to);
+    void RankEntries(std::span<const std::pair<TXRTreeEntry*, TXRTreeEntry*>> extra);
     int32_t RootMaskFor(const TXRTreeEntry& root, const TXRTreeEntry& producer) const;
 
     std::vector<PassItem> pass_;
+    mutable std::unordered_map<const TXRComponent*, TXRTreeEntry*> entryOf_;
+    mutable bool entryOfValid_ = true;
+    // Ranks hold for every consumer link while ranksValid_; ranksExact_ is false when they could
+    // not be set for every entry, and walks then ignore them.
+    bool ranksValid_ = true;
+    bool ranksExact_ = true;
+    int64_t nextRank_ = 0;
+    uint64_t walk_ = 0;
+    int32_t changeDepth_ = 0;
+    bool changePending_ = false;
+    // Position in CustomTable of the first definition of each type id, for a table of this size.
+    std::unordered_map<int32_t, size_t> customOf_;
+    size_t customOfSize_ = 0;
+    const TCustomDefinition* customOfData_ = nullptr;
 };
+
+// Holds a tree's BeginChanges for its lifetime.
+class TTreeChanges {
+  public:
+    explicit TTreeChanges(TXRTree& tree) : tree_(tree) { tree_.BeginChanges(); }
+    ~TTreeChanges() { tree_.EndChanges(); }
+    TTreeChanges(const TTreeChanges&) = delete;
+    TTreeChanges& operator=(const TTreeChanges&) = delete;
+
+  private:
+    TXRTree& tree_;
+};
+
+// Walk steps allowed, per component and connection of a stream (and 4 million more, so that small
+// streams are never refused), for the cycle checks of its forward connections.
+inline constexpr int64_t kCycleCheckBudget = 256;
 
 }  // namespace vandrel

@@ -57,8 +57,8 @@ TTriggerSettings TriggerDefaults(int trigger, int32_t kind, bool isInteger,
             break;
         case kEnumeration:
             // The item names start as the items; ";" is not escaped, so escaping the whole list
-            // escapes each item.
-            s.SecondText = std::string(itemList) + "@" + EscapeText(itemList);
+            // escapes each item. The list itself is stored so that no item can break the string.
+            s.SecondText = EscapeItemList(itemList) + "@" + EscapeText(itemList);
             s.SetDefaultItem(0);
             break;
     }
@@ -108,7 +108,8 @@ bool TXRInterfaceModel::RegisterTrigger(int trigger, int32_t kind, bool isIntege
         settings = TriggerDefaults(trigger, kind, isInteger, itemList);
         working_.Triggers[static_cast<size_t>(trigger)] = TriggerDefaultValue(settings);
     } else if (usage.Kind == kind &&
-               (kind != kEnumeration || EnumerationItemList(settings.SecondText) == itemList)) {
+               (kind != kEnumeration ||
+                UnescapeItemList(EnumerationItemList(settings.SecondText)) == itemList)) {
         CountOneMore(usage.Count);
     } else {
         return false;

@@ -32,20 +32,22 @@ class TSplitter {
     bool done_ = false;
 };
 
-bool NeedsEscaping(std::string_view text) {
+bool NeedsEscaping(std::string_view text, bool itemList) {
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
         if (c < 32 || ch == '#' || ch == '$' || ch == '%' || ch == '&' || ch == '|') return true;
+        if (itemList && ch == '@') return true;
     }
     return false;
 }
 
 std::string EscapeFileText(std::string_view text) {
-    return NeedsEscaping(text) ? EscapeText(text) : std::string(text);
+    return NeedsEscaping(text, false) ? EscapeText(text) : std::string(text);
 }
 
-// Decodes only the pairs EscapeText writes, so that a raw "&" in an older string stays as it is.
-std::string UnescapeFileText(std::string_view text) {
+// Decodes only the pairs EscapeText writes (and, in an item list, the pair of "@"), so that a raw
+// "&" in an older string stays as it is.
+std::string UnescapeStored(std::string_view text, bool itemList) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
@@ -53,7 +55,8 @@ std::string UnescapeFileText(std::string_view text) {
             const int a = static_cast<unsigned char>(text[i + 1]) - 39;
             const int b = static_cast<unsigned char>(text[i + 2]) - 39;
             const int c = a * 84 + b;
-            if (a >= 0 && a <= 3 && b >= 0 && b < 84 && c <= 255 && (c < 39 || c > 122)) {
+            if (a >= 0 && a <= 3 && b >= 0 && b < 84 && c <= 255 &&
+                (c < 39 || c > 122 || (itemList && c == '@'))) {
                 out += static_cast<char>(c);
                 i += 2;
                 continue;
@@ -63,6 +66,8 @@ std::string UnescapeFileText(std::string_view text) {
     }
     return out;
 }
+
+std::string UnescapeFileText(std::string_view text) { return UnescapeStored(text, false); }
 
 bool ReadFloats(TStreamReader& reader, TTriggerSettings& trigger, std::span<const int> slots) {
     for (const int slot : slots) {
@@ -248,6 +253,22 @@ std::array<float, 3> TriggerDefaultValue(const TTriggerSettings& trigger) {
             return {0, 0, 0};
     }
 }
+
+std::string EscapeItemList(std::string_view items) {
+    if (!NeedsEscaping(items, true)) return std::string(items);
+    std::string out;
+    out.reserve(items.size());
+    for (const char ch : items) {
+        if (ch == '@') {
+            out += "&'g";  // 64 = 0 · 84 + 25: the characters 39 and 103
+        } else {
+            out += EscapeText(std::string_view(&ch, 1));
+        }
+    }
+    return out;
+}
+
+std::string UnescapeItemList(std::string_view stored) { return UnescapeStored(stored, true); }
 
 std::string_view EnumerationItemList(std::string_view secondText) {
     return secondText.substr(0, secondText.find('@'));

@@ -32,7 +32,9 @@
 // labels and default files are kept plain: they are written as they are unless they hold a
 // character that would break the string ("#", "$", "%", "&", "|" or a control character), in which
 // case the whole text is escaped; reading decodes only well-formed escapes, so older strings, which
-// store these texts raw, read unchanged.
+// store these texts raw, read unchanged. The item list that begins an enumeration trigger's second
+// text is stored the same way ("@", which ends the list, is escaped too; ";" between the items
+// stays): see EscapeItemList.
 #pragma once
 
 #include <array>
@@ -110,6 +112,12 @@ std::string SerialiseInterfaceString(const TInterfaceData& data);
 // The trigger's default as the three floats of a current value: numerical default; UV default U,
 // V; colour R, G, B; enumeration the default item as a whole number; zeros for any other kind.
 std::array<float, 3> TriggerDefaultValue(const TTriggerSettings& trigger);
+
+// The component's item list as an enumeration trigger's SecondText stores it before the "@": as it
+// is, or escaped whole when it holds a character that would break the string or the split at "@".
+// UnescapeItemList gives the list back, and reads lists stored raw by older files unchanged.
+std::string EscapeItemList(std::string_view items);
+std::string UnescapeItemList(std::string_view stored);
 
 // The two halves of an enumeration's SecondText, split at the first "@" (no "@": all list).
 std::string_view EnumerationItemList(std::string_view secondText);

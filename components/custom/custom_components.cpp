@@ -369,32 +369,50 @@ void TXRCCustom::Create() {
     }
 }
 
-bool TXRCCustom::Load(std::string_view item, TXRTree* outer) {
+std::shared_ptr<const TParsedCustomDefinition> ReadCustomItem(std::string_view item) {
+    auto read = std::make_shared<TParsedCustomDefinition>();
     TStreamReader reader(item);
     const auto id = reader.Hex(4);
-    if (!id || item.size() < 5 || item[4] != '%') return false;
+    if (!id || item.size() < 5 || item[4] != '%') return read;
     const std::string_view definition = item.substr(5);
-    const int64_t cost = static_cast<int64_t>(definition.size()) + kCustomInstanceCost;
-    if (outer != nullptr && outer->CustomCost + cost > kMaxCustomCostPerTree) return false;
     auto parsed = ParseDefinition(definition, nullptr);
-    if (!parsed) return false;
+    if (!parsed) return read;
+    read->TypeId = static_cast<int32_t>(*id);
+    read->DefinitionSize = definition.size();
+    read->TitleText = std::string(parsed->titleText);
+    read->PropertyText = std::string(parsed->propertyText);
+    read->Pure = DependsOnTriggersOnly(parsed->section);
+    read->Section = std::move(parsed->section);
+    read->Parts = std::move(parsed->parts);
+    read->Usable = true;
+    return read;
+}
 
-    SetTypeId(static_cast<int32_t>(*id));
-    TitleText = std::string(parsed->titleText);
-    PropertyText = std::string(parsed->propertyText);
-    title_ = std::move(parsed->parts.Title);
-    hint_ = std::move(parsed->parts.Hint);
-    descriptors_ = std::move(parsed->parts.Properties);
+bool TXRCCustom::Load(std::string_view item, TXRTree* outer) {
+    return Load(*ReadCustomItem(item), outer);
+}
+
+bool TXRCCustom::Load(const TParsedCustomDefinition& item, TXRTree* outer) {
+    if (!item.Usable) return false;
+    const int64_t cost = static_cast<int64_t>(item.DefinitionSize) + kCustomInstanceCost;
+    if (outer != nullptr && outer->CustomCost + cost > kMaxCustomCostPerTree) return false;
+
+    SetTypeId(item.TypeId);
+    TitleText = item.TitleText;
+    PropertyText = item.PropertyText;
+    title_ = item.Parts.Title;
+    hint_ = item.Parts.Hint;
+    descriptors_ = item.Parts.Properties;
     DescriptorCount = static_cast<int32_t>(descriptors_.size());
     for (size_t i = 0; i < descriptors_.size(); ++i) {
         Constants[i] = descriptors_[i].Defaults;
         for (size_t k = 0; k < 3; ++k) References[i][k] = &Constants[i][k];
     }
-    InnerStream = "XR" + parsed->parts.InnerTree;
-    pure_ = DependsOnTriggersOnly(parsed->section);
+    InnerStream = "XR" + item.Parts.InnerTree;
+    pure_ = item.Pure;
 
     InnerTree->LinkedTree = outer;
-    InnerInstance->Built = InnerTree->BuildFromStream(InnerStream);
+    InnerInstance->Built = InnerTree->BuildFromSection(item.Section);
     if (!InnerInstance->Built) return false;
     outer_ = outer;
     cost_ = cost;
@@ -512,10 +530,13 @@ bool TXRCCustom::IsIntegerProperty(int32_t prop) const {
 }
 
 std::unique_ptr<TXRComponent> CreateCustomComponentFrom(TXRTree& tree,
-                                                        const TCustomDefinition& definition) {
+                                                        TCustomDefinition& definition) {
+    if (definition.Parsed == nullptr) definition.Parsed = ReadCustomItem(definition.Text);
+    // An unusable definition stays read as such: every further instance is refused at once.
+    if (!definition.Parsed->Usable) return nullptr;
     auto custom = std::make_unique<TXRCCustom>();
     custom->Bind(tree.Context, tree.Instance);
-    if (!custom->Load(definition.Text, &tree)) return nullptr;
+    if (!custom->Load(*definition.Parsed, &tree)) return nullptr;
     return custom;
 }
 

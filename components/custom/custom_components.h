@@ -35,6 +35,7 @@
 #include "core/shader_file.h"
 #include "core/thread_record.h"
 #include "core/tree.h"
+#include "core/tree_section.h"
 
 namespace vandrel {
 
@@ -85,6 +86,21 @@ enum class CustomDefinitionError {
     kNotAllowedInside,   // the inner tree names a file-based, custom or unknown component
 };
 
+// A custom table item (type id, "%", definition) as read, shared by every component made from it.
+struct TParsedCustomDefinition {
+    bool Usable = false;
+    int32_t TypeId = 0;
+    size_t DefinitionSize = 0;  // bytes of the definition, for the tree's cost
+    TCustomDefinitionParts Parts;
+    std::string TitleText;     // title "$" hint, escaped
+    std::string PropertyText;  // the descriptors
+    TTreeSection Section;      // the inner tree
+    bool Pure = false;         // the inner tree reads nothing but its triggers
+};
+
+// Reads a custom table item; the result says whether it is usable.
+std::shared_ptr<const TParsedCustomDefinition> ReadCustomItem(std::string_view item);
+
 // Reads a definition (without type id); nothing, and the reason, when it is not usable.
 std::optional<TCustomDefinitionParts> ParseCustomDefinition(std::string_view definition,
                                                             CustomDefinitionError* error = nullptr);
@@ -123,6 +139,8 @@ class TXRCCustom final : public TXRComponent {
     // calls made inside it protect the outer tree too. False when the item is not usable; the
     // component must then be discarded.
     bool Load(std::string_view item, TXRTree* outer);
+    // The same from an item read already.
+    bool Load(const TParsedCustomDefinition& item, TXRTree* outer);
 
     // Fields, in declaration order.
     std::string TitleText;     // title "$" hint, escaped

@@ -191,6 +191,7 @@ double BirdshotValue(TNeighbourhood<D, true>& cache, const std::array<double, D>
 }  // namespace
 
 void TXRCBirdshot2D::Evaluate(bool) {
+    const int32_t combine = Enum(6);  // refreshed on every path, the early ones too
     const double frequency = Num(1);
     if (frequency == 0.0) {
         SetOut(0.0);
@@ -201,13 +202,13 @@ void TXRCBirdshot2D::Evaluate(bool) {
         SetOut(Num(2));
         return;
     }
-    const int32_t combine = Enum(6);
     const double value = BirdshotValue<2>(cache_, Parts(Uv(7)), frequency, combine, Num(3), Num(4),
                                           Num(5), ToInt32(Num(8)), RandomSeed, RandomNext);
     SetOut(value * amplitude + Num(2));
 }
 
 void TXRCBirdshot3D::Evaluate(bool) {
+    const int32_t combine = Enum(6);  // refreshed on every path, the early ones too
     const double frequency = Num(1);
     if (frequency == 0.0) {
         SetOut(0.0);
@@ -218,7 +219,6 @@ void TXRCBirdshot3D::Evaluate(bool) {
         SetOut(Num(2));
         return;
     }
-    const int32_t combine = Enum(6);
     const double value = BirdshotValue<3>(cache_, Parts(Vec(7)), frequency, combine, Num(3), Num(4),
                                           Num(5), ToInt32(Num(8)), RandomSeed, RandomNext);
     SetOut(value * amplitude + Num(2));
@@ -254,6 +254,7 @@ int CrystalizeNearest(TNeighbourhood<D, false>& cache, const TScaled<D>& scaled,
 void TXRCCrystalize2D::Evaluate(bool) {
     const double frequency = Num(0);
     if (frequency == 0.0) {
+        Enum(3);  // a trigger-fed OutputMode is refreshed on this path too
         SetOut(TVec2{0.0, 0.0});
         return;
     }
@@ -271,6 +272,7 @@ void TXRCCrystalize2D::Evaluate(bool) {
 void TXRCCrystalize3D::Evaluate(bool) {
     const double frequency = Num(0);
     if (frequency == 0.0) {
+        Enum(3);  // a trigger-fed OutputMode is refreshed on this path too
         SetOut(TVec3{0.0, 0.0, 0.0});
         return;
     }

@@ -104,7 +104,8 @@ void TXRCSpecularFresnel::Evaluate(bool inHost) {
         SetOut(Grey(intensity));
         return;
     }
-    const TFloats n = Floats(Vec(1));
+    const TVec3 index = Vec(1);
+    const TFloats n = Floats({AtLeastOne(index.x), AtLeastOne(index.y), AtLeastOne(index.z)});
     const TFloats k = Floats(Vec(2) * 10);
     const double e = SolidExponent(Num(3));
     TFloats v{};
@@ -115,12 +116,12 @@ void TXRCSpecularFresnel::Evaluate(bool inHost) {
 }
 
 void TXRCSpecularSolid::Evaluate(bool inHost) {
-    const double n = Num(1), e = SolidExponent(Num(2));
+    const double n = AtLeastOne(Num(1)), e = SolidExponent(Num(2));
     SetOut(GuardedTerm(*this, inHost, Num(0), [n, e](float* v) { hsSpecularSolidTerm(v, n, e); }));
 }
 
 void TXRCSpecularSolidFresnel::Evaluate(bool inHost) {
-    const double n = Num(1), sharpness = Num(2);
+    const double n = AtLeastOne(Num(1)), sharpness = Num(2);
     SetOut(GuardedTerm(*this, inHost, Num(0),
                        [n, sharpness](float* v) { hsSpecularSolidFresnelTerm(v, n, sharpness); }));
 }

@@ -22,6 +22,7 @@ class TChannel {
           lastFrame_((file.DataSize() - 1) / (channels_ * bytes_)) {}
 
     int64_t LastFrame() const { return lastFrame_; }
+    int32_t Channel() const { return static_cast<int32_t>(channel_); }
 
     // The sample of frame j, a whole number; silence outside the data.
     double operator()(double j) const {
@@ -38,38 +39,30 @@ class TChannel {
     int64_t lastFrame_;
 };
 
-double Window(const TChannel& sample, int32_t mode, double rate, double window, double time) {
+// Frames outside the data are silent: they add nothing to a sum and never win a peak, so only the
+// frames inside count, however wide the window; the decoded data answers for them at once.
+double Window(TAudioFile& file, int32_t channel, int64_t lastFrame, int32_t mode, double rate,
+              double window, double time) {
     const double j = std::floor(rate * time);
     double n = std::nearbyint(rate * window);
     if (!(n >= 1)) n = 1;
     const double h = std::floor(n / 2);
     const double count = 2 * h + 1;
-    // Frames outside the data are silent: they add nothing to a sum and never win a peak, so only
-    // the frames inside are read, however wide the window.
     const double lo = std::max(j - h, 0.0);
-    const double hi = std::min(j + h, static_cast<double>(sample.LastFrame()));
-    double sum = 0, peak = 0;
-    if (lo <= hi) {
-        const auto first = static_cast<int64_t>(lo), last = static_cast<int64_t>(hi);
-        for (int64_t k = first; k <= last; ++k) {
-            const double s = sample.At(k);
-            switch (mode) {
-                case kAudioWindowMean:
-                    sum += s;
-                    break;
-                case kAudioWindowMeanAbsolute:
-                    sum += std::fabs(s);
-                    break;
-                case kAudioWindowPeak:
-                    if (std::fabs(s) > std::fabs(peak)) peak = s;
-                    break;
-                default:
-                    peak = std::max(peak, std::fabs(s));
-                    break;
-            }
-        }
+    const double hi = std::min(j + h, static_cast<double>(lastFrame));
+    if (!(lo <= hi)) return 0.0;
+    const auto first = static_cast<int64_t>(lo), last = static_cast<int64_t>(hi);
+    const TAudioWindows& data = file.Windows();
+    switch (mode) {
+        case kAudioWindowMean:
+            return data.Sum(channel, first, last) / count;
+        case kAudioWindowMeanAbsolute:
+            return data.MagnitudeSum(channel, first, last) / count;
+        case kAudioWindowPeak:
+            return data.Peak(channel, first, last);
+        default:
+            return data.MagnitudePeak(channel, first, last);
     }
-    return mode == kAudioWindowMean || mode == kAudioWindowMeanAbsolute ? sum / count : peak;
 }
 
 }  // namespace
@@ -96,7 +89,7 @@ double SampleAudio(TAudioFile& file, int32_t mode, int32_t channel, double windo
         case kAudioWindowMeanAbsolute:
         case kAudioWindowPeak:
         case kAudioWindowPeakAbsolute:
-            return Window(sample, mode, rate, window, time);
+            return Window(file, sample.Channel(), sample.LastFrame(), mode, rate, window, time);
         default:
             return 0.0;
     }

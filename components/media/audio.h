@@ -28,8 +28,9 @@ enum AudioMode : int32_t {
 
 // One channel of the file at `time` seconds, by mode; the window modes visit the frames within
 // half of round(rate · window) frames (at least the one frame) either side of the frame at `time`,
-// and the means divide by the number of frames visited, silent ones included. Channels past the
-// file's last read its last; a mode outside 0 … 6 gives 0.
+// and the means divide by the number of frames visited, silent ones included; they read the file's
+// decoded data, so a sample costs the same whatever the window. Channels past the file's last
+// read its last; a mode outside 0 … 6 gives 0.
 double SampleAudio(TAudioFile& file, int32_t mode, int32_t channel, double window, double time);
 
 inline constexpr PropertySpec kAudioProps[] = {

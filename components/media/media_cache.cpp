@@ -39,7 +39,7 @@ TMediaHandle TMediaCache::Open(std::string_view reference, const TSearchPath& se
             // Read outside the lock: a record is never shared, so two opens need not wait.
             const std::optional<std::filesystem::path> path = ResolveFileName(name, searchPath);
             if (!path) return {};
-            std::unique_ptr<TAudioFile> record = TAudioFile::Open(*path);
+            std::unique_ptr<TAudioFile> record = TAudioFile::Open(*path, &audioWindows_);
             if (!record) return {};
             TAudioFile* const audio = record.get();
             std::lock_guard lock(mutex_);

@@ -11,7 +11,8 @@
 // empty. Host handles are shared: every Open of the same reference text returns the same handle
 // until ReleaseAll. Every Open of an "A" reference opens the file again with a record of its own,
 // so a record serves the one thread whose instance opened it, which reads it with
-// `audio->ReadSample(offset)` without any lookup or lock.
+// `audio->ReadSample(offset)` without any lookup or lock. The decoded data of a file (for the
+// window modes) is made once and shared by all the records of that file.
 //
 // Open and ReleaseAll may be called from any thread; they serialise on one mutex. ReleaseAll
 // destroys every host handle once, through the destroy operation of its kind, closes every audio
@@ -84,6 +85,7 @@ class TMediaCache {
     mutable std::mutex mutex_;
     std::unordered_map<std::string, THostEntry> hostEntries_;
     std::vector<std::unique_ptr<TAudioFile>> audioRecords_;
+    TAudioWindowCache audioWindows_;
 };
 
 // The plug-in's one cache, shared by all shaders and rendering threads.

@@ -1,9 +1,14 @@
 #include "components/media/wav_file.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <optional>
+#include <string>
 #include <system_error>
+#include <vector>
 
 namespace vandrel {
 namespace {
@@ -102,9 +107,72 @@ std::optional<TLayout> ReadLayout(TProbe& probe) {
     return layout;
 }
 
+int64_t FrameCount(const TLayout& layout) {
+    // The last frame with a byte inside the data; the data holds at least one sample.
+    return (layout.dataSize - 1) / (int64_t{layout.channels} * layout.bytesPerSample) + 1;
+}
+
+// Every channel's samples as the integers the file holds (the bytes at the top of a 32-bit word,
+// or the byte less 128), channel after channel; a sample not wholly inside the data is 0.
+std::shared_ptr<const TAudioWindows> Decode(std::FILE* file, const TLayout& layout) {
+    const int64_t frames = FrameCount(layout);
+    const int channels = layout.channels, bytes = layout.bytesPerSample;
+    std::vector<int32_t> samples(static_cast<size_t>(frames * channels), 0);
+    if (std::fseek(file, static_cast<long>(layout.dataStart), SEEK_SET) != 0) return nullptr;
+    const int64_t frameBytes = int64_t{channels} * bytes;
+    const int64_t framesPerRead =
+        std::min(frames, std::max<int64_t>(1, (int64_t{1} << 20) / frameBytes));
+    std::vector<uint8_t> buffer(static_cast<size_t>(framesPerRead * frameBytes));
+    for (int64_t first = 0; first < frames; first += framesPerRead) {
+        const int64_t count = std::min(framesPerRead, frames - first);
+        const int64_t wanted = std::min(count * frameBytes, layout.dataSize - first * frameBytes);
+        const size_t got = std::fread(buffer.data(), 1, static_cast<size_t>(wanted), file);
+        // What the file no longer holds reads as silence, as through the block buffer.
+        if (got < buffer.size()) std::memset(buffer.data() + got, 0, buffer.size() - got);
+        for (int64_t j = 0; j < count; ++j) {
+            for (int c = 0; c < channels; ++c) {
+                const int64_t at = (j * channels + c) * bytes;
+                if (first * frameBytes + at + bytes > layout.dataSize) continue;
+                const uint8_t* p = buffer.data() + at;
+                int32_t v;
+                if (bytes == 1) {
+                    v = static_cast<int32_t>(p[0]) - 128;
+                } else {
+                    uint32_t word = 0;
+                    for (int i = 0; i < bytes; ++i) {
+                        word |= static_cast<uint32_t>(p[i]) << (32 - 8 * bytes + 8 * i);
+                    }
+                    v = static_cast<int32_t>(word);
+                }
+                samples[static_cast<size_t>(c * frames + first + j)] = v;
+            }
+        }
+    }
+    return std::make_shared<const TAudioWindows>(std::move(samples), frames, channels,
+                                                 bytes == 1 ? 128.0 : 2147483647.0);
+}
+
+// What tells this file's data from any other's: the file itself, its size and time, and where its
+// data lies.
+std::string Identity(std::FILE* file, const TLayout& layout) {
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0) return {};
+    std::string identity;
+    for (const int64_t part :
+         {static_cast<int64_t>(info.st_dev), static_cast<int64_t>(info.st_ino),
+          static_cast<int64_t>(info.st_size), static_cast<int64_t>(info.st_mtim.tv_sec),
+          static_cast<int64_t>(info.st_mtim.tv_nsec), layout.dataStart, layout.dataSize,
+          int64_t{layout.channels}, int64_t{layout.bytesPerSample}}) {
+        identity += std::to_string(part);
+        identity += ':';
+    }
+    return identity;
+}
+
 }  // namespace
 
-std::unique_ptr<TAudioFile> TAudioFile::Open(const std::filesystem::path& path) noexcept {
+std::unique_ptr<TAudioFile> TAudioFile::Open(const std::filesystem::path& path,
+                                             TAudioWindowCache* cache) noexcept {
     try {
         // A FIFO or device would block or never end.
         std::error_code error;
@@ -120,6 +188,13 @@ std::unique_ptr<TAudioFile> TAudioFile::Open(const std::filesystem::path& path) 
         TProbe probe(file, static_cast<uint64_t>(size));
         const std::optional<TLayout> layout = ReadLayout(probe);
         if (!layout) return nullptr;
+        if (TAudioWindows::Bytes(FrameCount(*layout), layout->channels) > kAudioDecodeBudget) {
+            return nullptr;
+        }
+        const auto decode = [&] { return Decode(file, *layout); };
+        const std::string identity = cache != nullptr ? Identity(file, *layout) : std::string();
+        record->windows_ = identity.empty() ? decode() : cache->Find(identity, decode);
+        if (!record->windows_) return nullptr;
 
         // The probing handle serves the record too: reopening would only risk meeting another
         // file under the same name.

@@ -6,6 +6,11 @@
 // exception escapes. All numbers are little-endian and read byte by byte. A "data" chunk that
 // claims more bytes than the file holds is cut to what the file holds.
 //
+// The data is also decoded whole when the file is opened, for the window modes of the audio
+// component (audio_windows.h): a file whose decoded data would take more than kAudioDecodeBudget
+// bytes is refused before anything is read or allocated. Records of one file opened through the
+// same TAudioWindowCache share that data.
+//
 // ReadSample reads through one 64 KB buffer and moves the file position, so a record serves one
 // thread at a time; it takes no lock and never allocates. 8-bit samples give (byte - 128) / 128,
 // in [-1, 1); wider ones the signed 32-bit value their bytes make when placed in its most
@@ -18,14 +23,20 @@
 #include <filesystem>
 #include <memory>
 
+#include "components/media/audio_windows.h"
+
 namespace vandrel {
 
 inline constexpr int64_t kAudioBlockSize = 65536;
+// The most the decoded data of one file may take: 256 MiB, about nine minutes of 16-bit stereo at
+// 44.1 kHz.
+inline constexpr int64_t kAudioDecodeBudget = int64_t{256} << 20;
 
 class TAudioFile {
   public:
     // Null when the file is missing, not a regular file, unreadable or refused (see above).
-    static std::unique_ptr<TAudioFile> Open(const std::filesystem::path& path) noexcept;
+    static std::unique_ptr<TAudioFile> Open(const std::filesystem::path& path,
+                                            TAudioWindowCache* cache = nullptr) noexcept;
     ~TAudioFile();
     TAudioFile(const TAudioFile&) = delete;
     TAudioFile& operator=(const TAudioFile&) = delete;
@@ -43,6 +54,8 @@ class TAudioFile {
     int64_t CachedBlock() const { return cachedBlock_; }
     // How many block loads had to seek; the block after the cached one continues without.
     int64_t SeekCount() const { return seekCount_; }
+    // The whole data, decoded.
+    const TAudioWindows& Windows() const { return *windows_; }
 
   private:
     TAudioFile() = default;
@@ -58,6 +71,7 @@ class TAudioFile {
     uint16_t channels_ = 0;
     int bytesPerSample_ = 0;
     std::unique_ptr<uint8_t[]> buffer_;
+    std::shared_ptr<const TAudioWindows> windows_;
 };
 
 }  // namespace vandrel

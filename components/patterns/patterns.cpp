@@ -235,7 +235,9 @@ void TXRCCircles::Evaluate(bool) {
     double c = AsFloat((std::sqrt(in.u * in.u + in.v * in.v) - Num(4)) / period);
     const double b = std::fabs(Num(5));
     if (mode == 2) {
-        c = AsFloat(c - AngleOf(in.u, in.v) / kTwoPi);  // one period outwards per turn
+        // One period outwards per turn; kept in double, since at a large radius a float would
+        // round the turn's fraction away.
+        c -= AngleOf(in.u, in.v) / kTwoPi;
     }
     double w;
     if (mode == 0 || mode == 2) {

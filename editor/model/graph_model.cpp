@@ -4,6 +4,7 @@
 #include <bit>
 #include <map>
 #include <numeric>
+#include <optional>
 #include <set>
 
 #include "core/factory.h"
@@ -164,6 +165,7 @@ TXRComponentContainer* TXRGraphModel::CreateContainer(int32_t typeId, int32_t x,
     container->Top = std::clamp(y, 0, kMaxPosition);
     container->Component = tree_.AddComponent(std::move(component));
     TXRComponentContainer* c = container.get();
+    if (indexValid_) indexOf_.emplace(c, static_cast<int32_t>(containers_.size()));
     containers_.push_back(std::move(container));
     FillContainer(*c);
     Changed();
@@ -346,10 +348,16 @@ TXRComponentContainer* TXRGraphModel::ContainerOf(const TXRComponent* component)
 }
 
 int32_t TXRGraphModel::IndexOf(const TXRComponentContainer* container) const {
-    for (size_t i = 0; i < containers_.size(); ++i) {
-        if (containers_[i].get() == container) return static_cast<int32_t>(i);
+    if (!indexValid_) {
+        indexOf_.clear();
+        indexOf_.reserve(containers_.size());
+        for (size_t i = 0; i < containers_.size(); ++i) {
+            indexOf_.emplace(containers_[i].get(), static_cast<int32_t>(i));
+        }
+        indexValid_ = true;
     }
-    return -1;
+    const auto found = indexOf_.find(container);
+    return found != indexOf_.end() ? found->second : -1;
 }
 
 void TXRGraphModel::SetRootContainer(TXRComponentContainer* container) {
@@ -361,15 +369,16 @@ std::vector<TXRComponentContainer*> TXRGraphModel::Subtree(
     const TXRComponentContainer* container) const {
     std::set<const TXRComponentContainer*> members;
     if (IndexOf(container) < 0) return {};
+    std::multimap<const TXRComponentContainer*, const TXRComponentContainer*> sourcesOf;
+    for (const auto& conn : connections_) sourcesOf.emplace(conn->Target, conn->Source);
     std::vector<const TXRComponentContainer*> work{container};
     members.insert(container);
     while (!work.empty()) {
         const TXRComponentContainer* c = work.back();
         work.pop_back();
-        for (const auto& conn : connections_) {
-            if (conn->Target == c && members.insert(conn->Source).second) {
-                work.push_back(conn->Source);
-            }
+        const auto [first, last] = sourcesOf.equal_range(c);
+        for (auto it = first; it != last; ++it) {
+            if (members.insert(it->second).second) work.push_back(it->second);
         }
     }
     std::vector<TXRComponentContainer*> out;
@@ -415,6 +424,7 @@ bool TXRGraphModel::DeleteContainer(TXRComponentContainer* container) {
     tree_.Recompute(false);
     containers_.erase(std::find_if(containers_.begin(), containers_.end(),
                                    [&](const auto& c) { return c.get() == container; }));
+    indexValid_ = false;
     Changed();
     RerouteAll();
     (void)feedsRoot;  // either way the shader's stream changes and is recorded
@@ -938,6 +948,8 @@ void TXRGraphModel::Clear() {
     }
     connections_.clear();
     containers_.clear();
+    indexOf_.clear();
+    indexValid_ = true;
     root_ = nullptr;
     active_ = nullptr;
     PendingType = -1;
@@ -971,6 +983,9 @@ bool TXRGraphModel::Rebuild(std::string_view stream) {
     };
     const TEditorSource layout = ParseEditorSource(section, kinds);
     rebuilding_ = true;
+    // No root exists until the end, so the order the tree would compute after each window and
+    // connection is the order of creation: it is computed once.
+    std::optional<TTreeChanges> changes(std::in_place, tree_);
     // Window numbers of the layout; a window that could not be created stays null, so that the
     // connections of the others still find their windows.
     std::vector<TXRComponentContainer*> byWindow;
@@ -993,6 +1008,19 @@ bool TXRGraphModel::Rebuild(std::string_view stream) {
         c->Relayout();
     }
     const int32_t connectionCount = static_cast<int32_t>(layout.connections.size());
+    {
+        // Ranked for these links first, each one's cycle check costs a constant.
+        std::vector<std::pair<TXRComponent*, TXRComponent*>> links;
+        links.reserve(layout.connections.size());
+        for (const TEditorConnection& e : layout.connections) {
+            if (e.source >= byWindow.size() || e.consumer >= byWindow.size()) continue;
+            const TXRComponentContainer* from = byWindow[e.source];
+            const TXRComponentContainer* to = byWindow[e.consumer];
+            if (from != nullptr && to != nullptr)
+                links.emplace_back(from->Component, to->Component);
+        }
+        tree_.PrepareLinks(links);
+    }
     for (int32_t i = 0; i < connectionCount; ++i) {
         const TEditorConnection& e = layout.connections[static_cast<size_t>(i)];
         Notify([&](TGraphObserver& o) {
@@ -1001,6 +1029,7 @@ bool TXRGraphModel::Rebuild(std::string_view stream) {
         if (e.source >= byWindow.size() || e.consumer >= byWindow.size()) continue;
         Connect(byWindow[e.source], byWindow[e.consumer], e.property, e.part);
     }
+    changes.reset();
     Notify([](TGraphObserver& o) { o.Progress("", 0, 0); });
     TXRComponentContainer* root = layout.rootWindow >= 0 && layout.rootWindow < windowCount
                                       ? byWindow[static_cast<size_t>(layout.rootWindow)]

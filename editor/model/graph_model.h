@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/component.h"
@@ -322,6 +323,9 @@ class TXRGraphModel {
     TVariableUsage usage_;
     TXRComponentContainer* root_ = nullptr;
     TXRComponentContainer* active_ = nullptr;
+    // Position of each container, made afresh on first use after a removal.
+    mutable std::unordered_map<const TXRComponentContainer*, int32_t> indexOf_;
+    mutable bool indexValid_ = true;
     bool rebuilding_ = false;
     bool modified_ = false;
     std::vector<std::unique_ptr<TXRComponentContainer>> containers_;

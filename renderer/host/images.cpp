@@ -59,61 +59,118 @@ struct TThreadCache {
 };
 thread_local TThreadCache threadCache;
 
+// The calling thread's reason for its last read that gave no handle.
+thread_local std::string lastFailure;
+
 int32_t Read(const char* path, ImageKind kind) {
-    return RegisterImage(DecodeImageFile(path, kind));
+    std::string why;
+    const int32_t handle = RegisterImage(DecodeImageFile(path, kind, &why));
+    try {
+        lastFailure = handle != 0 ? std::string() : why.empty() ? "no handle left" : why;
+    } catch (...) {
+        lastFailure.clear();
+    }
+    return handle;
 }
 
-}  // namespace
+// Bytes of the record of a picture of this kind.
+int64_t RecordBytes(ImageKind kind, int64_t width, int64_t height) {
+    const int64_t perPixel = kind == ImageKind::kTexture ? 3 * sizeof(float)
+                             : kind == ImageKind::kBump  ? sizeof(float)
+                                                         : 3;
+    return width * height * perPixel;
+}
 
-std::shared_ptr<const TLoadedImage> DecodeImageFile(const char* path, ImageKind kind) {
-    if (path == nullptr || *path == '\0') return nullptr;
-    try {
-        const TImageIo* io = ImageIo();
-        TRawImage decoded;
-        if (io == nullptr || !io->read(path, kMaxPixels, decoded)) return nullptr;
-        const int used = decoded.channels;
-        const size_t pixels =
-            static_cast<size_t>(decoded.width) * static_cast<size_t>(decoded.height);
-        if ((used != 1 && used != 3) || decoded.pixels.size() != pixels * static_cast<size_t>(used))
-            return nullptr;
-        const std::vector<float>& raw = decoded.pixels;
+// Fills the record of one kind from the decoded rows.
+class TRecordSink final : public TImageSink {
+  public:
+    explicit TRecordSink(ImageKind kind) : kind_(kind) {}
 
-        auto image = std::make_shared<TLoadedImage>();
-        image->kind = kind;
-        image->width = decoded.width;
-        image->height = decoded.height;
-        image->channels = kind == ImageKind::kBump ? 1 : 3;
-        if (kind == ImageKind::kBump) {
-            image->floats.resize(pixels);
-        } else if (kind == ImageKind::kTexture) {
-            image->floats.resize(pixels * 3);
-        } else {
-            image->bytes.resize(pixels * 3);
+    bool Begin(int32_t width, int32_t height, int32_t channels) override {
+        const int64_t bytes = RecordBytes(kind_, width, height);
+        if (bytes > kImageBudget) {
+            refusal_ = std::to_string(width) + " x " + std::to_string(height) + " pixels need " +
+                       std::to_string((bytes + (1 << 20) - 1) >> 20) +
+                       " MiB, more than the 256 MiB a picture may take";
+            return false;
         }
-        for (size_t i = 0; i < pixels; ++i) {
-            const float* p = raw.data() + i * static_cast<size_t>(used);
+        if (channels != 1 && channels != 3) return false;
+        channels_ = channels;
+        image_ = std::make_shared<TLoadedImage>();
+        image_->kind = kind_;
+        image_->width = width;
+        image_->height = height;
+        image_->channels = kind_ == ImageKind::kBump ? 1 : 3;
+        const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
+        if (kind_ == ImageKind::kImage) {
+            image_->bytes.resize(pixels * 3);
+        } else {
+            image_->floats.resize(pixels * static_cast<size_t>(image_->channels));
+        }
+        return true;
+    }
+
+    void Rows(int32_t y, int32_t count, const float* raw) override {
+        const size_t first = static_cast<size_t>(y) * static_cast<size_t>(image_->width);
+        const size_t pixels = static_cast<size_t>(count) * static_cast<size_t>(image_->width);
+        const int used = channels_;
+        for (size_t n = 0; n < pixels; ++n) {
+            const float* p = raw + n * static_cast<size_t>(used);
             const float r = p[0], g = used == 3 ? p[1] : p[0], b = used == 3 ? p[2] : p[0];
-            switch (kind) {
+            const size_t i = first + n;
+            switch (kind_) {
                 case ImageKind::kBump:
-                    image->floats[i] = Finite(0.299 * r + 0.587 * g + 0.114 * b);
+                    image_->floats[i] = Finite(0.299 * r + 0.587 * g + 0.114 * b);
                     break;
                 case ImageKind::kTexture:
-                    image->floats[3 * i] = Finite(r);
-                    image->floats[3 * i + 1] = Finite(g);
-                    image->floats[3 * i + 2] = Finite(b);
+                    image_->floats[3 * i] = Finite(r);
+                    image_->floats[3 * i + 1] = Finite(g);
+                    image_->floats[3 * i + 2] = Finite(b);
                     break;
                 case ImageKind::kImage:
-                    image->bytes[3 * i] = ToByte(r);
-                    image->bytes[3 * i + 1] = ToByte(g);
-                    image->bytes[3 * i + 2] = ToByte(b);
+                    image_->bytes[3 * i] = ToByte(r);
+                    image_->bytes[3 * i + 1] = ToByte(g);
+                    image_->bytes[3 * i + 2] = ToByte(b);
                     break;
             }
         }
-        return image;
+    }
+
+    std::shared_ptr<TLoadedImage> Image() { return std::move(image_); }
+    const std::string& Refusal() const { return refusal_; }
+
+  private:
+    ImageKind kind_;
+    int32_t channels_ = 0;
+    std::shared_ptr<TLoadedImage> image_;
+    std::string refusal_;
+};
+
+}  // namespace
+
+std::shared_ptr<const TLoadedImage> DecodeImageFile(const char* path, ImageKind kind,
+                                                    std::string* why) {
+    try {
+        std::string error;
+        const TImageIo* io = ImageIo(&error);
+        if (io == nullptr) {
+            if (why != nullptr) *why = "the image module cannot be loaded: " + error;
+            return nullptr;
+        }
+        TRecordSink sink(kind);
+        std::string reason;
+        if (!io->read(path, sink, &reason)) {
+            if (why != nullptr) *why = sink.Refusal().empty() ? reason : sink.Refusal();
+            return nullptr;
+        }
+        return sink.Image();
     } catch (...) {
+        if (why != nullptr) why->clear();
         return nullptr;
     }
 }
+
+std::string LastImageReadFailure() { return lastFailure; }
 
 int32_t RegisterImage(std::shared_ptr<const TLoadedImage> image) {
     if (!image) return 0;

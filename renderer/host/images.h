@@ -8,8 +8,11 @@
 //   - image: RGB bytes, float values v stored as round(255 v) clamped to 0 … 255.
 // A file with one or two channels is grey (its first channel fills R, G and B); further channels
 // (alpha among them) are ignored and colours are never multiplied by alpha. Rows run from the top
-// of the picture down. A missing or undecodable file, a volume, or one of more than kMaxPixels
-// pixels gives handle 0.
+// of the picture down. A missing or undecodable file, a volume, a file whose header claims more
+// pixels than its size can hold, or one whose record would take more than kImageBudget bytes
+// gives handle 0; the reason is kept for the thread that asked (LastImageReadFailure). The size
+// is checked before anything is allocated, and the file is decoded a band of rows at a time, so
+// reading takes little more memory than the record it makes.
 //
 // Handles are 32-bit, unique within a process run across all three kinds, and never reused; 0 is
 // none. Any thread may look a handle up while others read or destroy; repeated lookups of the same
@@ -19,13 +22,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace vandrel::host {
 
 enum class ImageKind { kTexture, kBump, kImage };
 
-inline constexpr int64_t kMaxPixels = int64_t{1} << 27;
+// The most one decoded record may take: 256 MiB, a texture of about 4 700 × 4 700 pixels (12
+// bytes each), an image of about 9 400 × 9 400 (3 bytes each).
+inline constexpr int64_t kImageBudget = int64_t{256} << 20;
 
 struct TLoadedImage {
     ImageKind kind = ImageKind::kImage;
@@ -48,8 +54,14 @@ struct TLoadedImage {
     const uint8_t* BytePixel(int32_t x, int32_t y) const { return bytes.data() + Index(x, y); }
 };
 
-// Decodes a file as the record of this kind; null when it cannot (see above). Never throws.
-std::shared_ptr<const TLoadedImage> DecodeImageFile(const char* path, ImageKind kind);
+// Decodes a file as the record of this kind; null when it cannot (see above), with the reason in
+// *why when given. Never throws.
+std::shared_ptr<const TLoadedImage> DecodeImageFile(const char* path, ImageKind kind,
+                                                    std::string* why = nullptr);
+
+// Why the calling thread's last hsTextureRead, hsBumpRead or hsImageRead gave no handle; empty
+// after one that gave a handle.
+std::string LastImageReadFailure();
 
 // Enters a record into the table; its new handle, or 0 for null or when handles ran out.
 int32_t RegisterImage(std::shared_ptr<const TLoadedImage> image);

@@ -4,47 +4,138 @@
 #include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace vandrel::host {
 namespace {
 
-bool Read(const char* path, int64_t maxPixels, TRawImage& image) {
-    if (path == nullptr || *path == '\0') return false;
+// An integer attribute of whatever integer type the reader gave it.
+int IntAttribute(const OIIO::ImageSpec& spec, const char* name, int otherwise) {
+    const OIIO::ParamValue* value = spec.find_attribute(name);
+    return value != nullptr ? value->get_int(otherwise) : otherwise;
+}
+
+// The bytes a file of this format must hold at the least for the picture its header claims, or 0
+// when the format can make a picture of any size from a few bytes (or is not known here).
+uint64_t LeastFileBytes(const std::string& format, const OIIO::ImageSpec& spec, const char* path) {
+    const auto w = static_cast<uint64_t>(spec.width), h = static_cast<uint64_t>(spec.height);
+    // Deflate makes at most 1032 bytes of each byte it stores.
+    constexpr uint64_t kDeflate = 1032;
+    if (format == "pnm") {
+        // The raster itself, or a character per sample in the plain (text) variants.
+        const auto bits =
+            static_cast<uint64_t>(std::clamp(IntAttribute(spec, "oiio:BitsPerSample", 1), 1, 32));
+        const auto samples = w * static_cast<uint64_t>(spec.nchannels);
+        return IntAttribute(spec, "pnm:binary", 1) != 0 ? h * ((samples * bits + 7) / 8)
+                                                        : h * samples;
+    }
+    if (format == "bmp") {
+        // Uncompressed rows (of at least a bit per pixel) are padded to four bytes; the
+        // run-length codings can end the picture early.
+        uint8_t header[20] = {};
+        std::FILE* file = std::fopen(path, "rb");
+        if (file == nullptr) return 0;
+        const bool read = std::fseek(file, 14, SEEK_SET) == 0 &&
+                          std::fread(header, 1, sizeof header, file) == sizeof header;
+        std::fclose(file);
+        if (!read) return 0;
+        const auto le = [&](int at, int bytes) {
+            uint32_t v = 0;
+            for (int i = bytes - 1; i >= 0; --i) v = v << 8 | header[at + i];
+            return v;
+        };
+        const bool core = le(0, 4) == 12;  // the oldest header: no compression field
+        const uint64_t bits = core ? le(10, 2) : le(14, 2);
+        const uint32_t compression = core ? 0 : le(16, 4);
+        if (compression != 0 && compression != 3) return 0;
+        return h * ((w * std::max<uint64_t>(bits, 1) + 31) / 32 * 4);
+    }
+    if (format == "hdr") return h * 4;  // a scanline takes four bytes at the least, however coded
+    if (format == "png") return h * (1 + (w + 7) / 8) / kDeflate;  // a filter byte per row
+    if (format == "openexr") {
+        uint64_t pixelBytes = 0;
+        for (int c = 0; c < spec.nchannels; ++c) pixelBytes += spec.channelformat(c).size();
+        const uint64_t raw = w * h * pixelBytes;
+        const std::string compression = spec.get_string_attribute("compression", "none");
+        if (compression == "none") return raw;
+        if (compression == "rle") return raw / 128;
+        if (compression == "zip" || compression == "zips") return raw / kDeflate;
+    }
+    return 0;
+}
+
+bool Read(const char* path, TImageSink& sink, std::string* why) {
+    const auto fail = [why](std::string reason) {
+        if (why != nullptr) *why = std::move(reason);
+        return false;
+    };
+    if (path == nullptr || *path == '\0') return fail("no file name");
     try {
         // OpenImageIO would block on a FIFO and fail late on a folder.
         std::error_code error;
-        if (!std::filesystem::is_regular_file(path, error)) return false;
+        if (!std::filesystem::is_regular_file(path, error)) return fail("not a regular file");
+        const uintmax_t size = std::filesystem::file_size(path, error);
+        if (error) return fail("cannot read the file");
 
         OIIO::ImageSpec config;
         config.attribute("oiio:UnassociatedAlpha", 1);
         std::unique_ptr<OIIO::ImageInput> in = OIIO::ImageInput::open(path, &config);
         if (!in) {
-            (void)OIIO::geterror();  // retrieved, so that it is not reported later
-            return false;
+            // Retrieved, so that it is not reported later.
+            const std::string reason = OIIO::geterror();
+            return fail(reason.empty() ? "not a picture that can be read" : reason);
         }
         const OIIO::ImageSpec& spec = in->spec();
         const int64_t width = spec.width, height = spec.height;
-        if (width <= 0 || height <= 0 || spec.depth != 1 || spec.nchannels <= 0 ||
-            width * height > maxPixels) {
-            return false;
+        if (width <= 0 || height <= 0 || spec.depth != 1 || spec.nchannels <= 0) {
+            return fail("not a flat picture");
+        }
+        const std::string claim = std::to_string(width) + " x " + std::to_string(height);
+        if (size < LeastFileBytes(in->format_name(), spec, path)) {
+            return fail("claims " + claim + " pixels, more than its " + std::to_string(size) +
+                        " bytes can hold");
         }
         const int used = spec.nchannels >= 3 ? 3 : 1;
-        image.pixels.assign(static_cast<size_t>(width * height) * static_cast<size_t>(used), 0.0f);
-        if (!in->read_image(0, 0, 0, used, OIIO::TypeDesc::FLOAT, image.pixels.data())) {
-            (void)in->geterror();
-            image.pixels.clear();
+        const int64_t rowFloats = width * used;
+        if (rowFloats * static_cast<int64_t>(sizeof(float)) > kMaxImageRowBytes) {
+            return fail("claims " + claim + " pixels, rows too wide to decode");
+        }
+        if (!sink.Begin(static_cast<int32_t>(width), static_cast<int32_t>(height), used)) {
             return false;
         }
+
+        // Bands of about 4 MiB of floats; a tiled file's bands are whole rows of tiles.
+        const int64_t tileRows = spec.tile_width > 0 ? std::max(spec.tile_height, 1) : 1;
+        int64_t band = std::max<int64_t>(1, (int64_t{4} << 20) / (rowFloats * 4));
+        band = std::max(tileRows, band / tileRows * tileRows);
+        std::vector<float> rows(static_cast<size_t>(std::min(band, height) * rowFloats));
+        for (int64_t y = 0; y < height; y += band) {
+            const int64_t count = std::min(band, height - y);
+            const int ybegin = static_cast<int>(spec.y + y),
+                      yend = static_cast<int>(spec.y + y + count);
+            const bool read =
+                spec.tile_width > 0
+                    ? in->read_tiles(0, 0, spec.x, spec.x + spec.width, ybegin, yend, spec.z,
+                                     spec.z + 1, 0, used, OIIO::TypeDesc::FLOAT, rows.data())
+                    : in->read_scanlines(0, 0, ybegin, yend, spec.z, 0, used, OIIO::TypeDesc::FLOAT,
+                                         rows.data());
+            if (!read) {
+                const std::string reason = in->geterror();
+                return fail(reason.empty() ? "the pixels cannot be decoded" : reason);
+            }
+            sink.Rows(static_cast<int32_t>(y), static_cast<int32_t>(count), rows.data());
+        }
         in->close();
-        image.width = static_cast<int32_t>(width);
-        image.height = static_cast<int32_t>(height);
-        image.channels = used;
         return true;
     } catch (...) {
-        return false;
+        return fail("cannot be decoded (out of memory?)");
     }
 }
 

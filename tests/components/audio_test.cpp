@@ -202,6 +202,57 @@ TEST_F(Audio, WiderSamplesAndMoreChannels) {
     EXPECT_NEAR(Sampled(*three, 1, 0, 0, 0), Read(3000, 2), 1e-7);
 }
 
+// The window modes as the frames' samples summed and compared one by one, on files long enough
+// for windows of many blocks: every sample width, two channels, loud samples repeated so that
+// the first of equal magnitudes must win.
+TEST_F(Audio, WindowModesAgreeWithSamplesReadOneByOne) {
+    std::mt19937 random(6);
+    for (const int bytes : {1, 2, 3, 4}) {
+        const int64_t frames = 700, top = (int64_t{1} << (8 * bytes - 1)) - 1;
+        std::vector<int64_t> values;
+        for (int64_t i = 0; i < 2 * frames; ++i) {
+            const int64_t v = std::uniform_int_distribution<int64_t>(-top - 1, top)(random);
+            values.push_back(i % 97 == 5 ? top : i % 89 == 3 ? -top : v);
+        }
+        std::string data;
+        for (const int64_t v : values)
+            data += Le(static_cast<uint64_t>(bytes == 1 ? v + 128 : v), bytes);
+        const auto path = folder_ / ("wide" + std::to_string(bytes) + ".wav");
+        std::ofstream(path, std::ios::binary)
+            << Wav(2, 8000, static_cast<uint16_t>(8 * bytes), data);
+        const std::unique_ptr<TAudioFile> file = TAudioFile::Open(path);
+        ASSERT_NE(file, nullptr);
+        for (int k = 0; k < 300; ++k) {
+            const double time = std::uniform_real_distribution<double>(-0.01, 0.1)(random);
+            const double window = std::uniform_real_distribution<double>(0, 0.12)(random);
+            const int32_t channel = k % 2;
+            // The frames visited, read through the block buffer.
+            const double j = std::floor(8000 * time);
+            const double h = std::floor(std::max(1.0, std::nearbyint(8000 * window)) / 2);
+            double sum = 0, magnitudes = 0, peak = 0, loudest = 0;
+            for (double f = j - h; f <= j + h; ++f) {
+                const double s =
+                    f >= 0 && f < frames
+                        ? file->ReadSample((static_cast<int64_t>(f) * 2 + channel) * bytes)
+                        : 0.0;
+                sum += s;
+                magnitudes += std::fabs(s);
+                if (std::fabs(s) > std::fabs(peak)) peak = s;
+                loudest = std::max(loudest, std::fabs(s));
+            }
+            const double count = 2 * h + 1;
+            SCOPED_TRACE(testing::Message() << bytes << " bytes, time " << time << ", window "
+                                            << window << ", channel " << channel);
+            EXPECT_NEAR(SampleAudio(*file, kAudioWindowMean, channel, window, time), sum / count,
+                        1e-12);
+            EXPECT_NEAR(SampleAudio(*file, kAudioWindowMeanAbsolute, channel, window, time),
+                        magnitudes / count, 1e-12);
+            EXPECT_EQ(SampleAudio(*file, kAudioWindowPeak, channel, window, time), peak);
+            EXPECT_EQ(SampleAudio(*file, kAudioWindowPeakAbsolute, channel, window, time), loudest);
+        }
+    }
+}
+
 // Without a record, and in the preview, the output is Offset.
 TEST_F(Audio, OffsetWithoutARecordAndInThePreview) {
     auto c = Component(Wav(1, 10, 16, Samples({20000}, 2)));

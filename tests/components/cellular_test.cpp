@@ -173,6 +173,35 @@ TEST(Birdshot, RandomRadiiFollowTheDrawOrder) {
     }
 }
 
+// Combine (Birdshot) and OutputMode (Crystallize) fed from a trigger take its value on every
+// evaluation, also on the paths that stop early.
+TEST(Cellular, TriggerFedEnumerationsAreRefreshedOnEarlyPaths) {
+    TThreadRecord record;
+    const struct {
+        const char* what;
+        int32_t id, prop;
+        std::vector<float> zeroed;  // property index and value that make Evaluate stop early
+    } rows[] = {
+        {"birdshot, frequency 0", 210, 6, {1, 0}},
+        {"birdshot, amplitude 0", 210, 6, {0, 0}},
+        {"birdshot 3D, frequency 0", 308, 6, {1, 0}},
+        {"birdshot 3D, amplitude 0", 308, 6, {0, 0}},
+        {"crystallize, frequency 0", 506, 3, {0, 0}},
+        {"crystallize 3D, frequency 0", 507, 3, {0, 0}},
+    };
+    for (const auto& row : rows) {
+        auto c = test::Make(row.id, {}, &record);
+        Set(*c, static_cast<int32_t>(row.zeroed[0]), {row.zeroed[1]});
+        float trigger = 1.0f;
+        c->Connect(row.prop, kWholeProperty, &trigger);
+        c->Evaluate(true);
+        EXPECT_EQ(c->GetEnumValue(row.prop), 1) << row.what;
+        trigger = 2.6f;
+        c->Evaluate(true);
+        EXPECT_EQ(c->GetEnumValue(row.prop), 3) << row.what;
+    }
+}
+
 TEST(Crystalize, BothOutputModesAndFrequency) {
     const Case rows[] = {
         {"jitter 0: the cell centre", 506, {{}, {0}, {0.1f, 0.9f}}, {0.5, 0.5}},
@@ -217,16 +246,17 @@ TEST(Crystalize, NearestJitteredPointAndNaN) {
     Set(*c, 2, {kNaN, 0});
     c->Evaluate(true);
     EXPECT_EQ(Output(*c), out);
-    // Frequency 0 gives the zero vector and leaves OutputMode unrefreshed.
+    // Frequency 0 gives the zero vector; a trigger-fed OutputMode is refreshed all the same.
     float mode = 1.0f;
     c->Connect(3, kWholeProperty, &mode);
     Set(*c, 0, {0});
     c->Evaluate(true);
     EXPECT_EQ(Output(*c), (std::vector<float>{0, 0}));
-    EXPECT_EQ(c->GetEnumValue(3), 0);
+    EXPECT_EQ(c->GetEnumValue(3), 1);
+    mode = 0.0f;
     Set(*c, 0, {1});
     c->Evaluate(true);
-    EXPECT_EQ(c->GetEnumValue(3), 1);
+    EXPECT_EQ(c->GetEnumValue(3), 0);
 }
 
 // The cache is keyed by the input's cell alone: inside one cell a new Seed (or Jitter, Radius,

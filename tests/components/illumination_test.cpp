@@ -2,6 +2,7 @@
 // calculations, reflection and refraction of directions, and the re-entry guard around host calls.
 #include "components/light/illumination.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -21,6 +22,36 @@
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 #include "renderer/host/tracer.h"
+
+// The host's specular terms as the plug-in calls them: each records, on the calling thread, the
+// refraction indices it is passed and hands the call on to the host's own definition.
+namespace {
+thread_local std::vector<float> passedIndices;
+template <class Function>
+Function HostOwn(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+}  // namespace
+
+extern "C" void hsSpecularFresnelTerm(float* color, const float* refractionIndex,
+                                      const float* extinction, double exponent) {
+    passedIndices.insert(passedIndices.end(), refractionIndex, refractionIndex + 3);
+    static const auto own = HostOwn<decltype(&hsSpecularFresnelTerm)>("hsSpecularFresnelTerm");
+    own(color, refractionIndex, extinction, exponent);
+}
+
+extern "C" void hsSpecularSolidTerm(float* color, double refractionIndex, double exponent) {
+    passedIndices.push_back(static_cast<float>(refractionIndex));
+    static const auto own = HostOwn<decltype(&hsSpecularSolidTerm)>("hsSpecularSolidTerm");
+    own(color, refractionIndex, exponent);
+}
+
+extern "C" void hsSpecularSolidFresnelTerm(float* color, double refractionIndex, double sharpness) {
+    passedIndices.push_back(static_cast<float>(refractionIndex));
+    static const auto own =
+        HostOwn<decltype(&hsSpecularSolidFresnelTerm)>("hsSpecularSolidFresnelTerm");
+    own(color, refractionIndex, sharpness);
+}
 
 namespace vandrel {
 namespace {
@@ -223,6 +254,32 @@ TEST_F(LitComponent, FresnelTermsHeadOn) {
         {"dielectric reflection, index 0.5 as 1", 812, {{0.5f}}, {0}},
     };
     for (const Case& row : rows) ExpectOutputs(Run(row.id, row.props), row.expected, row.what);
+}
+
+// Indices below 1, and NaN, reach the host as 1: the conductor's per channel, the dielectric's.
+TEST_F(LitComponent, SpecularTermsRaiseIndicesBelowOneBeforeTheHostCall) {
+    const struct {
+        const char* what;
+        int32_t id;
+        Values props;
+        std::vector<float> passed;
+    } rows[] = {
+        {"conductor", 805, {{1}, {0.5f, 2, kNaN}}, {1, 2, 1}},
+        {"conductor, negative", 805, {{1}, {-3, 0, 1}}, {1, 1, 1}},
+        {"solid", 806, {{1}, {0.5f}}, {1}},
+        {"solid, NaN", 806, {{1}, {kNaN}}, {1}},
+        {"solid, above 1", 806, {{1}, {1.25f}}, {1.25f}},
+        {"dielectric", 807, {{1}, {-2}}, {1}},
+        {"dielectric, above 1", 807, {{1}, {1.5f}}, {1.5f}},
+    };
+    for (const auto& row : rows) {
+        passedIndices.clear();
+        Run(row.id, row.props);
+        EXPECT_EQ(passedIndices, row.passed) << row.what;
+    }
+    // Head on, a conductor of index 0.5 reflects nothing, as one of index 1.
+    HeadOn();
+    ExpectOutputs(Run(805, {{1}, {0.5f, 0.5f, 0.5f}}), {0, 0, 0}, "conductor head on");
 }
 
 TEST_F(LitComponent, SimpleReflectanceByModel) {

@@ -261,6 +261,19 @@ TEST_F(MediaCache, EveryAudioOpenGetsItsOwnRecord) {
     EXPECT_EQ(cache_.AudioRecordCount(), 0u);
 }
 
+TEST_F(MediaCache, RecordsOfOneFileShareItsDecodedData) {
+    const TMediaHandle first = Open("A:tone.wav");
+    const TMediaHandle second = Open("A:" + Path("tone.wav"));
+    Write("other.wav", OneSampleWav(100));
+    const TMediaHandle other = Open("A:other.wav");
+    ASSERT_NE(first.audio, nullptr);
+    ASSERT_NE(second.audio, nullptr);
+    ASSERT_NE(other.audio, nullptr);
+    EXPECT_EQ(&first.audio->Windows(), &second.audio->Windows());
+    EXPECT_NE(&first.audio->Windows(), &other.audio->Windows());
+    EXPECT_DOUBLE_EQ(other.audio->Windows().Peak(0, 0, 0), 100.0 * 65536.0 / 2147483647.0);
+}
+
 // ---- Many threads -----------------------------------------------------------------------------
 
 TEST_F(MediaCache, ConcurrentOpensShareHostHandlesAndNotRecords) {

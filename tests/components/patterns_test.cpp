@@ -179,6 +179,8 @@ TEST(Patterns, StripesRaysAndCircles) {
         {"spiral: half a turn in", 409, {{}, {}, {}, {}, {}, {}, {-0.1f, 0}, {2}}, 1},
         {"spiral: quarter turn", 409, {{}, {}, {}, {}, {}, {}, {0, 0.05f}, {2}}, 1},
         {"spiral: three quarters", 409, {{}, {}, {}, {}, {}, {}, {0, -0.15f}, {2}}, 1},
+        // Five million periods out a quarter turn is 0.75 of a period, however far.
+        {"spiral: far out", 409, {{}, {}, {1}, {0.25f}, {}, {}, {0, 5000000}, {2}}, 0},
     };
     for (const Case& row : rows) Check(row);
 }

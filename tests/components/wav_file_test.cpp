@@ -289,6 +289,17 @@ TEST_F(WavFile, UnusualButValidLayouts) {
     }
 }
 
+TEST_F(WavFile, DataBeyondTheDecodeBudgetIsRefusedUnread) {
+    // Headers claiming almost 4 GB and 300 MB of 16-bit stereo, the rest of the file a hole: the
+    // data would decode to more than the budget, so nothing of it is read.
+    for (const uint32_t claimed : {0xFFFFFF00u, 300u << 20}) {
+        const fs::path path =
+            Write(Riff(Fmt(1, 2, 44100, 16) + Chunk("data", "", claimed)), "sparse.wav");
+        fs::resize_file(path, 44 + uint64_t{claimed});
+        EXPECT_EQ(TAudioFile::Open(path), nullptr) << claimed;
+    }
+}
+
 TEST_F(WavFile, RefusedFiles) {
     const std::string pcm = Fmt(1, 1, 8000, 16);
     const std::string data = Chunk("data", SampleBytes(1, 2) + SampleBytes(2, 2));

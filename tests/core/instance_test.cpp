@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <thread>
+#include <vector>
 
 #include "core/context.h"
 #include "core/shader_file.h"
@@ -107,6 +109,38 @@ TEST_F(InstanceTest, SharedEvaluationReusesThePassAtTheSameWorldPosition) {
     h.worldPoint[1] = 3.0f;  // elsewhere: a full pass
     Shade(Registry(), kReflectance, m, &h);
     EXPECT_FLOAT_EQ(h.colorOut[0], 0.5f);
+}
+
+// One shader in the displacement and colour slots with EvaluationMode on: the host asks for the
+// displacement first, then the colour at the same point, which must come out as without the
+// displacement slot. Colour red = sine of World.X; the normal computed (Normal = SNorm) or, in
+// height mode, from a flat height.
+TEST_F(InstanceTest, DisplacementFirstLeavesTheColourOfASharedPass) {
+    const struct {
+        const char* what;
+        std::string stream;
+    } rows[] = {
+        {"normal mode", "XR0002006501V3F0037000C000103S000000V3F002BM60001000F"},
+        {"height mode", "XR0002006501V3F0037000C000103S000000M60001M50001000F"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const int32_t m = Material("both.xrb", row.stream);
+        std::vector<float> alone, withDisplacement;
+        for (const bool displaced : {false, true}) {
+            Registry().ClearAll();
+            for (const float x : {0.1f, 0.35f, 0.6f}) {
+                hxShadingRecord h = Sample();
+                h.worldPoint[0] = x;
+                host::SetCurrentSample(&h);
+                if (displaced) Shade(Registry(), kDisplacement, m, &h);
+                Shade(Registry(), kColor, m, &h);
+                (displaced ? withDisplacement : alone).push_back(h.colorOut[0]);
+            }
+        }
+        EXPECT_EQ(withDisplacement, alone);
+        EXPECT_FLOAT_EQ(alone[1], static_cast<float>(0.5 + 0.5 * std::sin(0.7 * std::numbers::pi)));
+    }
 }
 
 TEST_F(InstanceTest, FirstSampleNeverMatchesTheInitialLastWorld) {

@@ -4,6 +4,11 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
+
+#include "core/context.h"
+#include "core/thread_record.h"
+#include "core/tree.h"
 
 namespace vandrel {
 namespace {
@@ -57,6 +62,40 @@ TEST(Random, DrawsStayInUnitInterval) {
         EXPECT_NEAR(sum / 10000, 0.5, 0.05) << seed;
     }
 }
+
+#if defined(__x86_64__)
+unsigned short X87ControlWord() {
+    unsigned short cw;
+    __asm__ volatile("fnstcw %0" : "=m"(cw));
+    return cw;
+}
+
+void SetX87ControlWord(unsigned short cw) { __asm__ volatile("fldcw %0" : : "m"(cw)); }
+
+// A host that rounds x87 arithmetic to 53 bits does not change the random components: every pass
+// sets the full 64-bit precision first.
+TEST(Random, PassesRunAtExtendedPrecisionWhateverTheHostSet) {
+    TThreadRecord record;
+    TXRTree tree;
+    tree.Context = &record;
+    // Random (1D) on World.X feeding Alpha.
+    ASSERT_TRUE(tree.BuildFromStream("XR0002007001V3F00370002000101S00001F000F"));
+    std::vector<float> extended, rounded;
+    const unsigned short original = X87ControlWord();
+    for (const unsigned short precision : {0x300, 0x200}) {
+        SetX87ControlWord(static_cast<unsigned short>((original & ~0x300u) | precision));
+        for (const float x : {0.5f, 7.5f, -3.5f, 100.5f}) {
+            VariableAddress(&record, kVarWorld)[0] = x;
+            tree.Evaluate(kMaskAll);
+            (precision == 0x300 ? extended : rounded)
+                .push_back(*VariableAddress(&record, kVarAlpha));
+            EXPECT_EQ(X87ControlWord() & 0x0F3Fu, 0x033Fu);
+        }
+    }
+    SetX87ControlWord(original);
+    EXPECT_EQ(rounded, extended);
+}
+#endif
 
 }  // namespace
 }  // namespace vandrel

@@ -408,6 +408,35 @@ TEST_F(GraphModelTest, RebuildSkipsUnknownComponentsAndKeepsWindowNumbers) {
     EXPECT_EQ(messages.shown.back(), "Unable to rebuild shader; source data not found.");
 }
 
+TEST_F(GraphModelTest, RebuildRefusesTheConnectionThatClosesACycle) {
+    // Windows: 0 the root, 1 A, 2 B, 3 C (Adds). A feeds the root's Alpha, B feeds A, C feeds
+    // B and A feeds C: whichever of the last three comes last in the layout closes the cycle.
+    const std::string windows =
+        "XR0000#000100080008LV0005SLV000DLV002ES00000000|038500F80008SS|038501F00008SS|"
+        "038501F80008SS%";
+    struct Row {
+        const char* connections;
+        int32_t refusedSource, refusedTarget;
+    };
+    const Row rows[] = {
+        {"000100001F|000200010F|000300020F|000100030F", 1, 3},
+        {"000100030F|000100001F|000200010F|000300020F", 3, 2},
+        {"000300020F|000100030F|000200010F|000100001F", 2, 1},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(model.Rebuild(windows + row.connections + "%0000"));
+        ASSERT_EQ(model.Connections().size(), 3u) << row.connections;
+        for (const auto& connection : model.Connections()) {
+            EXPECT_FALSE(model.IndexOf(connection->Source) == row.refusedSource &&
+                         model.IndexOf(connection->Target) == row.refusedTarget)
+                << row.connections;
+        }
+        const TXRComponentContainer* refused =
+            model.Containers()[static_cast<size_t>(row.refusedTarget)].get();
+        EXPECT_EQ(refused->Properties[0].Whole.Connection, nullptr);
+    }
+}
+
 TEST_F(GraphModelTest, RebuildRegistersTriggersAndFilesFromTheLayout) {
     // An Add on Trigger 2 and a texture on file 1 (slot 0).
     const std::string stream =

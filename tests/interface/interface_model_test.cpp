@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/stream_codec.h"
+#include "core/stream_sections.h"
 #include "interface/interface_samples.h"
 
 namespace vandrel {
@@ -272,6 +273,64 @@ TEST_F(InterfaceModel, RebuildFromItsOwnStringGivesTheSameModel) {
     }
     for (size_t i = 0; i < kFileSlotCount; ++i) {
         EXPECT_EQ(rebuilt.Settings().Files[i], model.Settings().Files[i]) << i;
+    }
+}
+
+// Items holding the separators of the stream, the interface string and the second text (as a
+// hand-made component file or a translated language file may give them) survive a shader's
+// stream and a rebuild.
+TEST_F(InterfaceModel, EnumerationItemsWithSeparatorsRoundTrip) {
+    const std::string items = "a#b;c%d;e|f;g$h;i@j;k&'Gl";
+    ASSERT_TRUE(model.RegisterTrigger(3, kEnumeration, false, items));
+    ASSERT_TRUE(model.RegisterTrigger(4, kNumerical));
+    model.Settings().Triggers[3].SetDefaultItem(2);
+    const std::string stored = model.Serialise();
+    const std::string stream = "XR0000##" + stored + "#TTTT";
+    EXPECT_EQ(StreamSection(stream, kInterfaceSection), stored);
+
+    TXRInterfaceModel rebuilt;
+    ASSERT_TRUE(rebuilt.RegisterTrigger(3, kEnumeration, false, items));
+    ASSERT_TRUE(rebuilt.RegisterTrigger(4, kNumerical));
+    rebuilt.Parse(StreamSection(stream, kInterfaceSection));
+    EXPECT_EQ(rebuilt.Serialise(), stored);
+    EXPECT_EQ(rebuilt.Settings().Triggers[3], model.Settings().Triggers[3]);
+    EXPECT_EQ(rebuilt.Settings().Triggers[4], model.Settings().Triggers[4]);
+    EXPECT_EQ(rebuilt.Working().Triggers[3], (Floats3{2, 0, 0}));
+    EXPECT_EQ(UnescapeItemList(EnumerationItemList(rebuilt.Settings().Triggers[3].SecondText)),
+              items);
+    // The names shown start as the items.
+    std::vector<std::string> names;
+    std::string_view rest = EnumerationItemNames(rebuilt.Settings().Triggers[3].SecondText);
+    for (size_t at = 0; at != std::string_view::npos;) {
+        at = rest.find(';');
+        names.push_back(UnescapeText(rest.substr(0, at)));
+        if (at != std::string_view::npos) rest.remove_prefix(at + 1);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"a#b", "c%d", "e|f", "g$h", "i@j", "k&'Gl"}));
+    // Another input with the same items shares the trigger.
+    EXPECT_TRUE(rebuilt.RegisterTrigger(3, kEnumeration, false, items));
+    EXPECT_EQ(rebuilt.Usage().Triggers[3].Count, 2);
+}
+
+// Strings written before item lists were escaped store them raw; they read as they did.
+TEST_F(InterfaceModel, RawItemListsOfOlderStringsReadUnchanged) {
+    const struct {
+        const char* items;
+        const char* stored;
+    } rows[] = {
+        {"Linear;Smooth Step", "02D%0306$Trigger4$Linear;Smooth Step@Linear;Smooth&'GStep$01%"},
+        {"R&D;Ops", "02D%0306$Trigger4$R&D;Ops@R&'MD;Ops$00%"},
+        {"Caf\xE9;Bar", "02D%0306$Trigger4$Caf\xE9;Bar@Caf&*z;Bar$00%"},
+    };
+    for (const auto& row : rows) {
+        TXRInterfaceModel old;
+        ASSERT_TRUE(old.RegisterTrigger(3, kEnumeration, false, row.items));
+        old.Parse(row.stored);
+        EXPECT_EQ(old.Settings().Triggers[3].SecondText,
+                  ParseInterfaceString(row.stored).Triggers[3]->SecondText);
+        EXPECT_EQ(old.Serialise(), row.stored);
+        EXPECT_TRUE(old.RegisterTrigger(3, kEnumeration, false, row.items)) << row.items;
+        EXPECT_EQ(old.Usage().Triggers[3].Count, 2) << row.items;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "renderer/host/images.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +13,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "host/hostapi.h"
@@ -313,6 +315,114 @@ TEST_F(HostImages, UnreadableFilesGiveNoHandle) {
     EXPECT_EQ(hsImageRead(nullptr), 0);
     EXPECT_EQ(hsTextureRead(nullptr, 3), 0);
     EXPECT_EQ(hsBumpRead(nullptr), 0);
+}
+
+std::string Le(uint32_t v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// An OpenEXR header of one half channel, zip-compressed, with this data window, and an offset
+// table of zeros.
+std::string ExrHeader(int32_t width, int32_t height) {
+    const auto attribute = [](const std::string& name, const std::string& type,
+                              const std::string& value) {
+        return name + '\0' + type + '\0' + Le(static_cast<uint32_t>(value.size()), 4) + value;
+    };
+    const std::string box = Le(0, 4) + Le(0, 4) + Le(static_cast<uint32_t>(width - 1), 4) +
+                            Le(static_cast<uint32_t>(height - 1), 4);
+    const std::string channel = std::string("R\0", 2) + Le(1, 4) + Le(0, 4) + Le(1, 4) + Le(1, 4);
+    std::string exr = "\x76\x2F\x31\x01" + Le(2, 4);
+    exr += attribute("channels", "chlist", channel + '\0');
+    exr += attribute("compression", "compression", std::string(1, '\x03'));
+    exr += attribute("dataWindow", "box2i", box);
+    exr += attribute("displayWindow", "box2i", box);
+    exr += attribute("lineOrder", "lineOrder", std::string(1, '\0'));
+    exr += attribute("pixelAspectRatio", "float", Le(0x3F800000, 4));
+    exr += attribute("screenWindowCenter", "v2f", std::string(8, '\0'));
+    exr += attribute("screenWindowWidth", "float", Le(0x3F800000, 4));
+    exr += '\0';
+    return exr + std::string(static_cast<size_t>(height / 16) * 8, '\0');
+}
+
+long PeakResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Files of five formats whose headers claim width × height pixels, and hold a few bytes more.
+std::vector<std::pair<std::string, std::string>> LyingFiles(uint32_t width, uint32_t height) {
+    const std::string w = std::to_string(width), h = std::to_string(height);
+    const std::string bmpInfo = Le(40, 4) + Le(width, 4) + Le(height, 4) + Le(1, 2) + Le(24, 2) +
+                                Le(0, 4) + Le(0, 4) + Le(2835, 4) + Le(2835, 4) + Le(0, 4) +
+                                Le(0, 4);
+    const std::string emptyZlib = std::string("\x78\x01\x01\x00\x00\xFF\xFF", 7) + Be32(1);
+    return {
+        {"lie.ppm", "P6\n" + w + " " + h + "\n255\n" + std::string(100, '\x80')},
+        {"lie.hdr", "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y " + h + " +X " + w + "\n" +
+                        std::string(64, '\x02')},
+        {"lie.bmp", "BM" + Le(54, 4) + Le(0, 4) + Le(54, 4) + bmpInfo + std::string(64, '\0')},
+        {"lie.png",
+         std::string("\x89PNG\r\n\x1A\n", 8) +
+             PngChunk("IHDR", Be32(width) + Be32(height) + std::string("\x08\x02\0\0\0", 5)) +
+             PngChunk("IDAT", emptyZlib) + PngChunk("IEND", "")},
+        {"lie.exr", ExrHeader(static_cast<int32_t>(width), static_cast<int32_t>(height))},
+    };
+}
+
+TEST_F(HostImages, HeadersClaimingMoreThanTheFileHoldsAreRefusedUnallocated) {
+    // Small claims first, so that every format's reader is loaded before memory is watched.
+    for (const auto& [name, bytes] : LyingFiles(16, 16)) {
+        [[maybe_unused]] const TLibraryLeaks tolerated;
+        EXPECT_EQ(hsImageRead(Write(name, bytes).c_str()), 0) << name;
+    }
+    // 16384 × 8192 pixels: over a gigabyte as floats, in a few hundred bytes.
+    const long before = PeakResidentKilobytes();
+    for (const auto& [name, bytes] : LyingFiles(16384, 8192)) {
+        SCOPED_TRACE(name);
+        const std::string path = Write(name, bytes);
+        [[maybe_unused]] const TLibraryLeaks tolerated;
+        EXPECT_EQ(hsTextureRead(path.c_str(), 3), 0);
+        EXPECT_NE(LastImageReadFailure().find("claims 16384 x 8192 pixels"), std::string::npos)
+            << LastImageReadFailure();
+        EXPECT_EQ(hsBumpRead(path.c_str()), 0);
+        EXPECT_EQ(hsImageRead(path.c_str()), 0);
+    }
+    EXPECT_LT(PeakResidentKilobytes() - before, 64 << 10);
+
+    // A bitmap that honestly holds its 4800 × 4800 pixels would make a texture of 264 MiB.
+    const std::string bitmap = Write("large.pbm", "P4\n4800 4800\n" + std::string(4800 * 600, 'U'));
+    EXPECT_EQ(hsTextureRead(bitmap.c_str(), 3), 0);
+    EXPECT_NE(LastImageReadFailure().find("more than the 256 MiB"), std::string::npos)
+        << LastImageReadFailure();
+    EXPECT_LT(PeakResidentKilobytes() - before, 64 << 10);
+}
+
+TEST_F(HostImages, WidePicturesArriveBandByBand) {
+    // Rows of 40 000 pixels: eight rows to a band of decoded floats, then two.
+    constexpr int kWidth = 40000, kHeight = 10;
+    std::vector<uint16_t> samples;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            samples.insert(samples.end(),
+                           {static_cast<uint16_t>(y * 25), static_cast<uint16_t>(x % 256),
+                            static_cast<uint16_t>(255 - y)});
+        }
+    }
+    const std::string path = Write("wide.png", Png(kWidth, kHeight, 2, 8, samples));
+    const int32_t image = hsImageRead(path.c_str());
+    ASSERT_NE(image, 0) << LastImageReadFailure();
+    for (int y = 0; y < kHeight; ++y) {
+        for (const int x : {0, 27777, kWidth - 1}) {
+            const uint32_t expected = static_cast<uint32_t>(y * 25) |
+                                      static_cast<uint32_t>(x % 256) << 8 |
+                                      static_cast<uint32_t>(255 - y) << 16;
+            EXPECT_EQ(hsImageGetPixel(image, x, y), expected) << x << ", " << y;
+        }
+    }
+    hsImageDestroy(image);
 }
 
 // ---- Many threads -----------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "components/registry.h"
 #include "core/shader_file.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: vandrel_large_shader tree|pad|custom FILE\n");
         return 1;
     }
+    vandrel::InstallComponents();
     const std::string kind = argv[1];
     const std::string root = "000105V0F0002V2F000AV3F002BS00008FS00009F000F";
     const std::string tail = "#%%0000#02D%%#TTTT##";

@@ -1,26 +1,26 @@
-// The built-in classes of each component family; the factory joins these lists.
+// The catalogue rows of each component family, stated next to its classes; components/registry.h
+// joins them and hands them to the core.
 #pragma once
 
 #include <span>
 
-#include "core/factory.h"
+#include "core/catalogue.h"
 
 namespace vandrel {
 
-std::span<const BuiltinClass> CoreClasses();          // blank and root
-std::span<const BuiltinClass> Generators1DClasses();  // generators/generators_1d
-std::span<const BuiltinClass> SplineClasses();        // generators/splines
-std::span<const BuiltinClass> Generators2DClasses();  // generators/generators_2d
-std::span<const BuiltinClass> Generators3DClasses();  // generators/generators_3d
-std::span<const BuiltinClass> CellularClasses();      // generators/cellular
-std::span<const BuiltinClass> PatternClasses();       // patterns/patterns
-std::span<const BuiltinClass> ShapePatternClasses();  // patterns/shape_patterns
-std::span<const BuiltinClass> ColorEffectClasses();   // effects/color_effects
-std::span<const BuiltinClass> VectorColorClasses();   // math/vectors_colors
-std::span<const BuiltinClass> UVClasses();            // math/uv
-std::span<const BuiltinClass> LowLevelClasses();      // math/low_level
-std::span<const BuiltinClass> ConverterClasses();     // convert/converters
-std::span<const BuiltinClass> IlluminationClasses();  // light/illumination
-std::span<const BuiltinClass> MediaClasses();         // media/textures
+std::span<const CatalogueRow> Generators1DRows();  // generators/generators_1d
+std::span<const CatalogueRow> SplineRows();        // generators/splines
+std::span<const CatalogueRow> Generators2DRows();  // generators/generators_2d
+std::span<const CatalogueRow> Generators3DRows();  // generators/generators_3d
+std::span<const CatalogueRow> CellularRows();      // generators/cellular
+std::span<const CatalogueRow> PatternRows();       // patterns/patterns
+std::span<const CatalogueRow> ShapePatternRows();  // patterns/shape_patterns
+std::span<const CatalogueRow> ColorEffectRows();   // effects/color_effects
+std::span<const CatalogueRow> VectorColorRows();   // math/vectors_colors
+std::span<const CatalogueRow> UVRows();            // math/uv
+std::span<const CatalogueRow> LowLevelRows();      // math/low_level
+std::span<const CatalogueRow> ConverterRows();     // convert/converters
+std::span<const CatalogueRow> IlluminationRows();  // light/illumination
+std::span<const CatalogueRow> MediaRows();         // media/textures
 
 }  // namespace vandrel

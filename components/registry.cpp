@@ -1,38 +1,25 @@
-// Joins the class lists of every family into the one table the factory searches.
+#include "components/registry.h"
+
 #include <vector>
 
+#include "components/custom/custom_components.h"
 #include "components/families.h"
-#include "core/root.h"
 
 namespace vandrel {
 
-namespace {
-
-constexpr BuiltinClass kCoreClasses[] = {
-    {0, [] { return std::make_unique<TXRComponent>(); }},  // the blank component
-    Builtin<TXRCRoot>(),
-};
-
-std::vector<BuiltinClass> JoinFamilies() {
-    std::vector<BuiltinClass> all;
-    for (const auto family :
-         {CoreClasses, Generators1DClasses, SplineClasses, Generators2DClasses, Generators3DClasses,
-          CellularClasses, PatternClasses, ShapePatternClasses, ColorEffectClasses,
-          VectorColorClasses, UVClasses, LowLevelClasses, ConverterClasses, IlluminationClasses,
-          MediaClasses}) {
-        const auto classes = family();
-        all.insert(all.end(), classes.begin(), classes.end());
-    }
-    return all;
-}
-
-}  // namespace
-
-std::span<const BuiltinClass> CoreClasses() { return kCoreClasses; }
-
-std::span<const BuiltinClass> BuiltinClasses() {
-    static const std::vector<BuiltinClass> all = JoinFamilies();
-    return all;
+void InstallComponents() {
+    static const std::vector<CatalogueRow> rows = [] {
+        std::vector<CatalogueRow> all;
+        for (const auto family :
+             {Generators1DRows, SplineRows, Generators2DRows, Generators3DRows, CellularRows,
+              PatternRows, ShapePatternRows, ColorEffectRows, VectorColorRows, UVRows, LowLevelRows,
+              ConverterRows, IlluminationRows, MediaRows}) {
+            const auto family_rows = family();
+            all.insert(all.end(), family_rows.begin(), family_rows.end());
+        }
+        return all;
+    }();
+    InstallComponentRegistry({rows, &CreateCustomComponentFrom, &CustomComponentIsFoldable});
 }
 
 }  // namespace vandrel

@@ -211,6 +211,10 @@ class TXRTableComponent : public TXRPropertyComponent {
     static_assert(kLayout.propertyCount <= kMaxProperties, "at most 16 properties");
 
   public:
+    // What the catalogue row of the class reads.
+    static constexpr std::span<const PropertySpec> kPropertyTable{kProps};
+    static constexpr ValueKind kOutputKind = kOutput;
+
     TXRTableComponent() : TXRPropertyComponent(std::data(kProps), &kLayout) {
         SetStorage(
             {inputs_.data(), constants_.data(), output_.data(), enums_.data(), enumRefs_.data()});

@@ -92,7 +92,7 @@ std::vector<ValueKind> BuiltinPropertyKinds(int32_t typeId) {
         return kinds;
     }
     if (const CatalogueRow* row = FindCatalogueRow(typeId)) {
-        for (const SignatureProperty& p : ParseSignature(row->signature)) kinds.push_back(p.kind);
+        for (const PropertySpec& p : row->properties) kinds.push_back(p.kind);
     }
     return kinds;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/messages.h"
+#include "core/root.h"
 
 namespace vandrel {
 
@@ -22,10 +23,16 @@ std::string NonExistingMessage(int32_t id) {
 }  // namespace
 
 ComponentCreator FindBuiltinCreator(int32_t id) {
-    for (const BuiltinClass& entry : BuiltinClasses()) {
-        if (entry.id == id) return entry.create;
+    switch (id) {
+        case 0:
+            return [] { return std::make_unique<TXRComponent>(); };
+        case TXRCRoot::kTypeId:
+            return [] { return std::unique_ptr<TXRComponent>(new TXRCRoot); };
+        default: {
+            const CatalogueRow* row = FindCatalogueRow(id);
+            return row != nullptr ? row->create : nullptr;
+        }
     }
-    return nullptr;
 }
 
 std::unique_ptr<TXRComponent> CreateComponent(int32_t id, TCustomComponentSource* customs) {

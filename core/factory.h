@@ -9,6 +9,7 @@
 #include <memory>
 #include <span>
 
+#include "core/catalogue.h"
 #include "core/component.h"
 
 namespace vandrel {
@@ -20,21 +21,9 @@ class TCustomComponentSource {
     virtual std::unique_ptr<TXRComponent> CreateCustomComponent(int32_t typeId) = 0;
 };
 
-using ComponentCreator = std::unique_ptr<TXRComponent> (*)();
-
-struct BuiltinClass {
-    int32_t id;
-    ComponentCreator create;
-};
-
-// Every built-in class that exists, defined with the component families.
-std::span<const BuiltinClass> BuiltinClasses();
+// The creator of a built-in id: the blank component (0), the root (1) and every catalogue row;
+// null for any other id.
 ComponentCreator FindBuiltinCreator(int32_t id);
-
-template <class T>
-constexpr BuiltinClass Builtin() {
-    return {T::kTypeId, [] { return std::unique_ptr<TXRComponent>(new T); }};
-}
 
 std::unique_ptr<TXRComponent> CreateComponent(int32_t id,
                                               TCustomComponentSource* customs = nullptr);

@@ -19,6 +19,13 @@ namespace vandrel {
 
 namespace {
 
+// A custom component may be folded when the component layer says its inner tree reads nothing but
+// its own properties.
+bool CustomFoldable(const TXRComponent& c) {
+    const TComponentRegistry& registry = InstalledComponentRegistry();
+    return registry.customFoldable != nullptr && registry.customFoldable(c);
+}
+
 constexpr int32_t kMaskColor = 12;
 constexpr int32_t kMaskTransparency = 2;
 constexpr int32_t kMaskDisplacement = 1;
@@ -562,7 +569,9 @@ std::unique_ptr<TXRComponent> TXRTree::CreateCustomComponent(int32_t typeId) {
     }
     const auto found = customOf_.find(typeId);
     if (found == customOf_.end()) return nullptr;
-    return CreateCustomComponentFrom(*this, CustomTable[found->second]);
+    const TComponentRegistry& registry = InstalledComponentRegistry();
+    if (registry.createCustom == nullptr) return nullptr;
+    return registry.createCustom(*this, CustomTable[found->second]);
 }
 
 bool TXRTree::BuildFromStream(std::string_view stream) {
@@ -609,7 +618,7 @@ bool TXRTree::BuildFromSection(const TTreeSection& section) {
         // properties.
         const bool foldable = FindBuiltinCreator(data.TypeId) != nullptr
                                   ? IsConstantFoldable(data.TypeId)
-                                  : CustomComponentIsFoldable(*c);
+                                  : CustomFoldable(*c);
         constant[i] = foldable ? 1 : 0;
         const auto self = static_cast<uint32_t>(i);
         for (const TTreeInstruction& in : data.Instructions) {

@@ -55,15 +55,6 @@ struct TCustomDefinition {
 
 inline constexpr int32_t kUnreachable = 65535;
 
-// Creates a custom component from a definition of the tree's custom table; defined with the custom
-// components, which read the definition on first use and keep what they read in it. Nothing when
-// the definition cannot be used.
-std::unique_ptr<TXRComponent> CreateCustomComponentFrom(TXRTree& tree,
-                                                        TCustomDefinition& definition);
-// Whether such a component computes from its properties alone, so that constant folding may
-// evaluate it once; one whose inner tree reads shading variables or the host may not be folded.
-bool CustomComponentIsFoldable(const TXRComponent& component);
-
 class TXRTree final : public TCustomComponentSource {
   public:
     TXRTree() = default;

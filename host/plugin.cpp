@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "components/media/media_cache.h"
+#include "components/registry.h"
 #include "core/context.h"
 #include "core/instance.h"
 #include "core/language.h"
@@ -377,6 +378,7 @@ void AttachNow();
 __attribute__((constructor)) void Attach() { Guarded(AttachNow, kCallbackFailed); }
 
 void AttachNow() {
+    InstallComponents();
     TPluginState& p = Plugin();
     p.HostVersion = hxGetHostVersionNbrs();
     (void)hxGetMainViewHwnd();  // owner of message boxes: the windows layer asks for it again

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "components/registry.h"
 #include "core/catalogue.h"
 #include "core/component.h"
 #include "core/factory.h"
@@ -175,6 +176,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: vandrel_make_help LANGUAGE_FILE OUTPUT_FOLDER\n");
         return 1;
     }
+    InstallComponents();
     if (!LoadLanguage(argv[1])) {
         std::fprintf(stderr, "vandrel_make_help ERROR: \"%s\" : cannot read the language file\n",
                      argv[1]);

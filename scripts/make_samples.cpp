@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "components/custom/custom_components.h"
+#include "components/registry.h"
 #include "core/context.h"
 #include "core/editor_source.h"
 #include "core/factory.h"
@@ -440,6 +441,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: vandrel_make_samples OUTPUT_FOLDER\n");
         return 1;
     }
+    InstallComponents();
     const std::filesystem::path folder = argv[1];
     const std::vector<std::pair<const char*, Sample>> samples = {
         {"Sine Gradient.xrb", SineGradient},

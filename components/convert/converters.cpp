@@ -517,14 +517,22 @@ void TXRCObjectData::EvaluatePreview(int32_t parameter) {
 }
 
 namespace {
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRC3Dto1D>(),   Builtin<TXRC2Dto1D>(),     Builtin<TXRCDistance>(),
-    Builtin<TXRCAngle>(),    Builtin<TXRC3DtoSphere>(), Builtin<TXRC2DtoPolar>(),
-    Builtin<TXRC3Dto2D>(),   Builtin<TXRCHSVRGB>(),     Builtin<TXRCBlackbody>(),
-    Builtin<TXRCSpectrum>(), Builtin<TXRCObjectData>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRC3Dto1D, 9, 0, "3D Vector/Color to Numerical Value"),
+    VANDREL_ROW(TXRC2Dto1D, 9, 1, "UV Vector to Numerical Value"),
+    VANDREL_ROW(TXRCDistance, 9, 2, "Length Unit Conversion"),
+    VANDREL_ROW(TXRCAngle, 9, 3, "Degrees to/from Radians"),
+    VANDREL_ROW(TXRC3DtoSphere, 9, 4, "3D Vector to/from Spherical Coordinates"),
+    VANDREL_ROW(TXRC2DtoPolar, 9, 5, "UV Vector to/from Polar Coordinates"),
+    VANDREL_ROW(TXRC3Dto2D, 9, 6, "UV Projection (3D to 2D)"),
+    VANDREL_ROW(TXRCHSVRGB, 9, 7, "HSV to/from RGB"),
+    VANDREL_ROW(TXRCBlackbody, 9, 8, "Black Body Radiation to RGB"),
+    VANDREL_ROW(TXRCSpectrum, 9, 9, "Monochromatic Light (Wavelength) to RGB"),
+    VANDREL_HOST_ROW(TXRCObjectData, 9, 10, "Underlying Object Parameters"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> ConverterClasses() { return kClasses; }
+std::span<const CatalogueRow> ConverterRows() { return kRows; }
 
 }  // namespace vandrel

@@ -120,6 +120,15 @@ std::optional<std::string> MakeCustomDefinition(const TCustomDefinitionParts& pa
 // id is free.
 int32_t InsertCustomDefinition(TXRTree& tree, std::string_view definition);
 
+// The factory the core asks for the custom components of a tree: a component from a definition
+// of the tree's custom table, read on first use and kept in it; nothing when the definition cannot
+// be used.
+std::unique_ptr<TXRComponent> CreateCustomComponentFrom(TXRTree& tree,
+                                                        TCustomDefinition& definition);
+// Whether such a component computes from its properties alone, so that constant folding may
+// evaluate it once; one whose inner tree reads shading variables or the host may not be folded.
+bool CustomComponentIsFoldable(const TXRComponent& component);
+
 // The definition of a component file; "Component file corrupted." is shown and nothing returned
 // when the file cannot be read, has a second line that is not its checksum, does not begin with
 // "SC" or holds no usable definition.

@@ -170,12 +170,17 @@ void TXRCSample3D::Evaluate(bool) {
 }
 
 namespace {
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCPosterize>(), Builtin<TXRCHSVShift>(), Builtin<TXRCTint>(),
-    Builtin<TXRCSample2D>(),  Builtin<TXRCSample3D>(), Builtin<TXRCGamma>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCPosterize, 4, 0, "Posterize (Reduce Color Palette)"),
+    VANDREL_ROW(TXRCHSVShift, 4, 1, "HSV Shift/Replace"),
+    VANDREL_ROW(TXRCTint, 4, 2, "Blend 2 Colors"),
+    VANDREL_ROW(TXRCSample2D, 4, 4, "Mosaic (2D)"),
+    VANDREL_ROW(TXRCSample3D, 4, 5, "Mosaic (3D)"),
+    VANDREL_ROW(TXRCGamma, 4, 3, "Apply Gamma"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> ColorEffectClasses() { return kClasses; }
+std::span<const CatalogueRow> ColorEffectRows() { return kRows; }
 
 }  // namespace vandrel

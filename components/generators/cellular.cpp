@@ -289,12 +289,17 @@ void TXRCCrystalize3D::Evaluate(bool) {
 
 namespace {
 // Type-id order; the catalogue puts them on the 2D, 3D and Effects tabs.
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCCell2D>(),     Builtin<TXRCBirdshot2D>(),   Builtin<TXRCCell3D>(),
-    Builtin<TXRCBirdshot3D>(), Builtin<TXRCCrystalize2D>(), Builtin<TXRCCrystalize3D>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCCell2D, 1, 5, "Cellular Texture Base Function (2D)"),
+    VANDREL_ROW(TXRCBirdshot2D, 1, 6, "Birdshot (2D)"),
+    VANDREL_ROW(TXRCCell3D, 2, 5, "Cellular Texture Base Function (3D)"),
+    VANDREL_ROW(TXRCBirdshot3D, 2, 6, "Birdshot (3D)"),
+    VANDREL_ROW(TXRCCrystalize2D, 4, 6, " Crystallize (2D)"),
+    VANDREL_ROW(TXRCCrystalize3D, 4, 7, "Crystallize (3D)"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> CellularClasses() { return kClasses; }
+std::span<const CatalogueRow> CellularRows() { return kRows; }
 
 }  // namespace vandrel

@@ -173,22 +173,23 @@ void TXRCShuffle1D::Evaluate(bool) {
 
 namespace {
 // Type-id order; the palette order is the catalogue's.
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCSine>(),
-    Builtin<TXRCGauss>(),
-    Builtin<TXRCNoise1D>(),
-    Builtin<TXRCTurbulence1D>(),
-    Builtin<TXRCRepeat>(),
-    Builtin<TXRCSawTooth>(),
-    Builtin<TXRCClamp>(),
-    Builtin<TXRCSmoothStep>(),
-    Builtin<TXRCStairCase>(),
-    Builtin<TXRCNoise1DColor>(),
-    Builtin<TXRCTurbulence1DColor>(),
-    Builtin<TXRCShuffle1D>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCSine, 0, 0, "Sine Function"),
+    VANDREL_ROW(TXRCGauss, 0, 1, "Gauss' Function (1D)"),
+    VANDREL_ROW(TXRCNoise1D, 0, 4, "Noise Function (1D)"),
+    VANDREL_ROW(TXRCTurbulence1D, 0, 6, "Fractal 1/F Noise Function (1D)"),
+    VANDREL_ROW(TXRCRepeat, 0, 9, "Repeat Range"),
+    VANDREL_ROW(TXRCSawTooth, 0, 2, "Sawtooth Generator"),
+    VANDREL_ROW(TXRCClamp, 0, 10, "Clamps"),
+    VANDREL_ROW(TXRCSmoothStep, 0, 3, "Smooth Step"),
+    VANDREL_ROW(TXRCStairCase, 0, 11, "Staircase"),
+    VANDREL_ROW(TXRCNoise1DColor, 0, 5, "Color Noise Function (1D)"),
+    VANDREL_ROW(TXRCTurbulence1DColor, 0, 7, "Color Fractal 1/F Noise Function (1D)"),
+    VANDREL_ROW(TXRCShuffle1D, 0, 8, "Random (1D)"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> Generators1DClasses() { return kClasses; }
+std::span<const CatalogueRow> Generators1DRows() { return kRows; }
 
 }  // namespace vandrel

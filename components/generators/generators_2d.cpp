@@ -173,13 +173,19 @@ void TXRCJulia::Evaluate(bool) {
 namespace {
 // Type-id order; the palette order is the catalogue's. Cell2D (204) and Birdshot2D (210) are in
 // cellular.cpp.
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCNoise2D>(),    Builtin<TXRCTurbulence2D>(), Builtin<TXRCGauss2D>(),
-    Builtin<TXRCMandelbrot>(), Builtin<TXRCNoise2DColor>(), Builtin<TXRCTurbulence2DColor>(),
-    Builtin<TXRCJulia>(),      Builtin<TXRCShuffle2D>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCNoise2D, 1, 1, "Noise Function (2D)"),
+    VANDREL_ROW(TXRCTurbulence2D, 1, 3, "Fractal 1/F Noise Function (2D)"),
+    VANDREL_ROW(TXRCGauss2D, 1, 0, "Gauss' Function (2D)"),
+    VANDREL_ROW(TXRCMandelbrot, 1, 8, "Mandelbrot Set"),
+    VANDREL_ROW(TXRCNoise2DColor, 1, 2, "Color Noise Function (2D)"),
+    VANDREL_ROW(TXRCTurbulence2DColor, 1, 4, "Color Fractal 1/F Noise Function (2D)"),
+    VANDREL_ROW(TXRCJulia, 1, 9, "Julia Set"),
+    VANDREL_ROW(TXRCShuffle2D, 1, 7, "Random (2D)"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> Generators2DClasses() { return kClasses; }
+std::span<const CatalogueRow> Generators2DRows() { return kRows; }
 
 }  // namespace vandrel

@@ -120,12 +120,17 @@ void TXRCShuffle3D::Evaluate(bool) {
 namespace {
 // Type-id order; the palette order is the catalogue's. Cell3D (303) and Birdshot3D (308) are in
 // cellular.cpp.
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCNoise3D>(),      Builtin<TXRCTurbulence3D>(),      Builtin<TXRCGauss3D>(),
-    Builtin<TXRCNoise3DColor>(), Builtin<TXRCTurbulence3DColor>(), Builtin<TXRCShuffle3D>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCNoise3D, 2, 1, "Noise Function (3D)"),
+    VANDREL_ROW(TXRCTurbulence3D, 2, 3, "Fractal 1/F Noise Function (3D)"),
+    VANDREL_ROW(TXRCGauss3D, 2, 0, "Gauss' Function (3D)"),
+    VANDREL_ROW(TXRCNoise3DColor, 2, 2, "Color Noise Function (3D)"),
+    VANDREL_ROW(TXRCTurbulence3DColor, 2, 4, "Color Fractal 1/F Noise Function (3D)"),
+    VANDREL_ROW(TXRCShuffle3D, 2, 7, "Random (3D)"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> Generators3DClasses() { return kClasses; }
+std::span<const CatalogueRow> Generators3DRows() { return kRows; }
 
 }  // namespace vandrel

@@ -62,13 +62,14 @@ void TXRCSpline3D::Evaluate(bool) {
 }
 
 namespace {
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCSpline>(),
-    Builtin<TXRCSpline2D>(),
-    Builtin<TXRCSpline3D>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCSpline, 0, 12, "Spline"),
+    VANDREL_ROW(TXRCSpline2D, 0, 13, "UV Vector Spline"),
+    VANDREL_ROW(TXRCSpline3D, 0, 14, "3D Vector/Color Spline"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> SplineClasses() { return kClasses; }
+std::span<const CatalogueRow> SplineRows() { return kRows; }
 
 }  // namespace vandrel

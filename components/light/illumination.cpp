@@ -264,25 +264,30 @@ void TXRCReflectance::Evaluate(bool inHost) {
 }
 
 namespace {
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCAmbient>(),
-    Builtin<TXRCDiffuse>(),
-    Builtin<TXRCPhong>(),
-    Builtin<TXRCSpecular>(),
-    Builtin<TXRCSpecularFresnel>(),
-    Builtin<TXRCSpecularSolid>(),
-    Builtin<TXRCSpecularSolidFresnel>(),
-    Builtin<TXRCRaytrace>(),
-    Builtin<TXRCReflect>(),
-    Builtin<TXRCSafeReflect>(),
-    Builtin<TXRCRefract>(),
-    Builtin<TXRCFresnelReflect>(),
-    Builtin<TXRCFresnelSolidReflect>(),
-    Builtin<TXRCSimpleReflectance>(),
-    Builtin<TXRCReflectance>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_HOST_ROW(TXRCAmbient, 5, 0, "Ambient Illumination"),
+    VANDREL_HOST_ROW(TXRCDiffuse, 5, 1, "Diffuse Illumination"),
+    VANDREL_HOST_ROW(TXRCPhong, 5, 2, "Phong Illumination"),
+    VANDREL_HOST_ROW(TXRCSpecular, 5, 3, "Specular Illumination"),
+    VANDREL_HOST_ROW(TXRCSpecularFresnel, 5, 4,
+                     "Specular Illumination for Conductor Materials (Fresnel's Law)"),
+    VANDREL_HOST_ROW(TXRCSpecularSolid, 5, 5, "Specular \"Solid\" Illumination"),
+    VANDREL_HOST_ROW(TXRCSpecularSolidFresnel, 5, 6,
+                     "Specular Illumination for Dielectric Materials (Fresnel's Law)"),
+    VANDREL_HOST_ROW(TXRCRaytrace, 5, 7, "Raytrace"),
+    VANDREL_ROW(TXRCReflect, 5, 8, "Reflect"),
+    VANDREL_ROW(TXRCSafeReflect, 5, 9, "Safe Reflect"),
+    VANDREL_ROW(TXRCRefract, 5, 10, "Refract"),
+    VANDREL_HOST_ROW(TXRCFresnelReflect, 5, 11,
+                     "Contribution of Reflection for Conductor Materials (Fresnel's Law)"),
+    VANDREL_HOST_ROW(TXRCFresnelSolidReflect, 5, 12,
+                     "Contribution of Reflection for Dielectric Materials (Fresnel's Law)"),
+    VANDREL_HOST_ROW(TXRCSimpleReflectance, 5, 13, "Simple Reflectance"),
+    VANDREL_HOST_ROW(TXRCReflectance, 5, 14, "Reflectance"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> IlluminationClasses() { return kClasses; }
+std::span<const CatalogueRow> IlluminationRows() { return kRows; }
 
 }  // namespace vandrel

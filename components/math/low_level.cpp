@@ -225,17 +225,24 @@ void TXRCSwitch1D::Evaluate(bool) {
 
 namespace {
 // Palette order of the "Low-level" tab.
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCAdd>(),           Builtin<TXRCSubtract>(),
-    Builtin<TXRCMultiply>(),      Builtin<TXRCDivide>(),
-    Builtin<TXRCModulo>(),        Builtin<TXRCCompare>(),
-    Builtin<TXRCMaxMin>(),        Builtin<TXRCFx>(),
-    Builtin<TXRCPower>(),         Builtin<TXRCBoolean>(),
-    Builtin<TXRCInterpolate1D>(), Builtin<TXRCBlend>(),
-    Builtin<TXRCSwitch1D>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCAdd, 8, 0, "Add (A+B)"),
+    VANDREL_ROW(TXRCSubtract, 8, 1, "Subtract (A-B)"),
+    VANDREL_ROW(TXRCMultiply, 8, 2, "Multiply (A*B)"),
+    VANDREL_ROW(TXRCDivide, 8, 3, "Divide (A/B)"),
+    VANDREL_ROW(TXRCModulo, 8, 4, "Remainder (A mod B)"),
+    VANDREL_ROW(TXRCCompare, 8, 5, "Compare"),
+    VANDREL_ROW(TXRCMaxMin, 8, 6, "Maximum/Minimum"),
+    VANDREL_ROW(TXRCFx, 8, 7, "Commonly Used Simple Functions"),
+    VANDREL_ROW(TXRCPower, 8, 8, "Power"),
+    VANDREL_ROW(TXRCBoolean, 8, 9, "Boolean Operations"),
+    VANDREL_ROW(TXRCInterpolate1D, 8, 10, "Interpolate 2 Numerical Values"),
+    VANDREL_ROW(TXRCBlend, 8, 11, "Average 2 Weighted Numerical Values"),
+    VANDREL_ROW(TXRCSwitch1D, 8, 12, "Switch 2 Numerical Values"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> LowLevelClasses() { return kClasses; }
+std::span<const CatalogueRow> LowLevelRows() { return kRows; }
 
 }  // namespace vandrel

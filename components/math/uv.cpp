@@ -83,15 +83,25 @@ void TXRCDist2Line2D::Evaluate(bool) {
 void TXRCSwitch2D::Evaluate(bool) { SetOut(Enum(2) != 0 ? Uv(1) : Uv(0)); }
 
 namespace {
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCAdd2D>(),         Builtin<TXRCSub2D>(),       Builtin<TXRCMul2D>(),
-    Builtin<TXRCScale2D>(),       Builtin<TXRCRotate2D>(),    Builtin<TXRCDot2D>(),
-    Builtin<TXRCLength2D>(),      Builtin<TXRCNormalize2D>(), Builtin<TXRCInvert2D>(),
-    Builtin<TXRCInterpolate2D>(), Builtin<TXRCBlend2D>(),     Builtin<TXRCDistance2D>(),
-    Builtin<TXRCDist2Line2D>(),   Builtin<TXRCSwitch2D>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCAdd2D, 7, 0, "UV Vector Add"),
+    VANDREL_ROW(TXRCSub2D, 7, 1, "UV Vector Subtract"),
+    VANDREL_ROW(TXRCMul2D, 7, 2, "UV Vector Multiply"),
+    VANDREL_ROW(TXRCScale2D, 7, 3, "UV Vector Scale"),
+    VANDREL_ROW(TXRCRotate2D, 7, 4, "UV Vector Rotate"),
+    VANDREL_ROW(TXRCDot2D, 7, 5, "UV Vector Dot Product"),
+    VANDREL_ROW(TXRCLength2D, 7, 6, "UV Vector Length"),
+    VANDREL_ROW(TXRCNormalize2D, 7, 7, "UV Vector Normalize"),
+    VANDREL_ROW(TXRCInvert2D, 7, 8, "UV Vector Invert"),
+    VANDREL_ROW(TXRCInterpolate2D, 7, 9, "Interpolate 2 UV Vectors"),
+    VANDREL_ROW(TXRCBlend2D, 7, 10, "Average 2 Weighted UV Vectors"),
+    VANDREL_ROW(TXRCDistance2D, 7, 11, "UV Vector Distance"),
+    VANDREL_ROW(TXRCDist2Line2D, 7, 12, "UV Vector Distance to Line"),
+    VANDREL_ROW(TXRCSwitch2D, 7, 13, "Switch 2 UV Vectors"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> UVClasses() { return kClasses; }
+std::span<const CatalogueRow> UVRows() { return kRows; }
 
 }  // namespace vandrel

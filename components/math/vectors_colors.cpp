@@ -139,16 +139,27 @@ void TXRCDist2Line3D::Evaluate(bool) {
 void TXRCSwitch3D::Evaluate(bool) { SetOut(Enum(2) != 0 ? Vec(1) : Vec(0)); }
 
 namespace {
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCAdd3D>(),       Builtin<TXRCSub3D>(),      Builtin<TXRCMul3D>(),
-    Builtin<TXRCScale3D>(),     Builtin<TXRCRotate3D>(),   Builtin<TXRCRotateAxis>(),
-    Builtin<TXRCDot3D>(),       Builtin<TXRCCross3D>(),    Builtin<TXRCLength3D>(),
-    Builtin<TXRCNormalize3D>(), Builtin<TXRCInvert3D>(),   Builtin<TXRCGrad2C>(),
-    Builtin<TXRCBlend3D>(),     Builtin<TXRCDistance3D>(), Builtin<TXRCDist2Line3D>(),
-    Builtin<TXRCSwitch3D>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCAdd3D, 6, 0, "3D Vector/Color Add"),
+    VANDREL_ROW(TXRCSub3D, 6, 1, "3D Vector/Color Subtract"),
+    VANDREL_ROW(TXRCMul3D, 6, 2, "3D Vector/Color Multiply"),
+    VANDREL_ROW(TXRCScale3D, 6, 3, "3D Vector Scale"),
+    VANDREL_ROW(TXRCRotate3D, 6, 4, "3D Vector Rotate"),
+    VANDREL_ROW(TXRCRotateAxis, 6, 5, "3D Vector Rotate (Axis)"),
+    VANDREL_ROW(TXRCDot3D, 6, 6, "3D Vector Dot Product"),
+    VANDREL_ROW(TXRCCross3D, 6, 7, "3D Vector Cross Product"),
+    VANDREL_ROW(TXRCLength3D, 6, 8, "3D Vector Length"),
+    VANDREL_ROW(TXRCNormalize3D, 6, 9, "3D Vector Normalize"),
+    VANDREL_ROW(TXRCInvert3D, 6, 10, "3D Vector/Color Invert"),
+    VANDREL_ROW(TXRCGrad2C, 6, 11, "Interpolate 2 3D Vectors/Colors"),
+    VANDREL_ROW(TXRCBlend3D, 6, 12, "Average 2 Weighted 3D Vectors/Colors"),
+    VANDREL_ROW(TXRCDistance3D, 6, 13, "3D Vector/Color Distance"),
+    VANDREL_ROW(TXRCDist2Line3D, 6, 14, "3D Vector Distance to Line"),
+    VANDREL_ROW(TXRCSwitch3D, 6, 15, "Switch 2 3D Vectors/Colors"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> VectorColorClasses() { return kClasses; }
+std::span<const CatalogueRow> VectorColorRows() { return kRows; }
 
 }  // namespace vandrel

@@ -204,12 +204,17 @@ void TXRCImageValue::Evaluate(bool inHost) {
 }
 
 namespace {
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCTexture>(), Builtin<TXRCTexValue>(),   Builtin<TXRCBump>(),
-    Builtin<TXRCImage>(),   Builtin<TXRCImageValue>(), Builtin<TXRCAudio>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_HOST_ROW(TXRCTexture, 10, 0, "Simple Texture"),
+    VANDREL_HOST_ROW(TXRCTexValue, 10, 1, "Value from Simple Texture"),
+    VANDREL_HOST_ROW(TXRCBump, 10, 2, "Simple Bump Map"),
+    VANDREL_HOST_ROW(TXRCImage, 10, 3, "Texture"),
+    VANDREL_HOST_ROW(TXRCImageValue, 10, 4, "Value from Texture"),
+    VANDREL_HOST_ROW(TXRCAudio, 10, 5, "Audio File"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> MediaClasses() { return kClasses; }
+std::span<const CatalogueRow> MediaRows() { return kRows; }
 
 }  // namespace vandrel

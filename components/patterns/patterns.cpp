@@ -282,14 +282,21 @@ void TXRCCrossWeave::Evaluate(bool) {
 }
 
 namespace {
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCChecker>(),    Builtin<TXRCChecker3D>(), Builtin<TXRCQuadTile>(),
-    Builtin<TXRCBoxTile>(),    Builtin<TXRCPolka2D>(),   Builtin<TXRCPolka3D>(),
-    Builtin<TXRCStripes>(),    Builtin<TXRCCircles>(),   Builtin<TXRCRays>(),
-    Builtin<TXRCCrossWeave>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCChecker, 3, 0, "Checker"),
+    VANDREL_ROW(TXRCChecker3D, 3, 1, "Checker (3D)"),
+    VANDREL_ROW(TXRCQuadTile, 3, 2, "Brick/Tile (2D)"),
+    VANDREL_ROW(TXRCBoxTile, 3, 3, "Brick/Tile (3D)"),
+    VANDREL_ROW(TXRCPolka2D, 3, 4, "Polka Dots (2D)"),
+    VANDREL_ROW(TXRCPolka3D, 3, 5, "Polka Dots (3D)"),
+    VANDREL_ROW(TXRCStripes, 3, 6, "Stripes"),
+    VANDREL_ROW(TXRCCircles, 3, 7, "Circles/Spiral"),
+    VANDREL_ROW(TXRCRays, 3, 8, "Rays"),
+    VANDREL_ROW(TXRCCrossWeave, 3, 9, "Cross-Weave Pattern"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> PatternClasses() { return kClasses; }
+std::span<const CatalogueRow> PatternRows() { return kRows; }
 
 }  // namespace vandrel

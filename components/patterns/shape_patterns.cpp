@@ -469,14 +469,15 @@ void TXRCShapesMosaic::Evaluate(bool) {
 }
 
 namespace {
-constexpr BuiltinClass kClasses[] = {
-    Builtin<TXRCVectorPattern>(),
-    Builtin<TXRCShapesPattern>(),
-    Builtin<TXRCVectorMosaic>(),
-    Builtin<TXRCShapesMosaic>(),
+// One row per class: its catalogue tab and place there, its catalogue name.
+constexpr CatalogueRow kRows[] = {
+    VANDREL_ROW(TXRCVectorPattern, 3, 10, "Pattern"),
+    VANDREL_ROW(TXRCShapesPattern, 3, 11, "Random Shapes"),
+    VANDREL_ROW(TXRCVectorMosaic, 4, 8, "Pattern Mosaic"),
+    VANDREL_ROW(TXRCShapesMosaic, 4, 9, "Random Shapes Mosaic"),
 };
 }  // namespace
 
-std::span<const BuiltinClass> ShapePatternClasses() { return kClasses; }
+std::span<const CatalogueRow> ShapePatternRows() { return kRows; }
 
 }  // namespace vandrel

@@ -2,9 +2,11 @@
 #include <CLI/CLI.hpp>
 #include <new>
 
+#include "components/registry.h"
 #include "renderer/cli/cli_support.h"
 
 int main(int argc, char** argv) {
+    vandrel::InstallComponents();
     CLI::App app{"Vandrel procedural shaders: render, evaluate and inspect shader files"};
     app.require_subcommand(1);
     vandrel::cli::AddCatalogueCommand(app);

@@ -2,6 +2,8 @@
 // loaded from beside the program as a host loads it.
 #include "renderer/studio/studio_entry.h"
 
+#include "components/registry.h"
+
 // Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
 // clang-format off
 #include "core/messages.h"
@@ -101,6 +103,7 @@ bool DisplayAvailable() {
 
 extern "C" __attribute__((visibility("default"))) int vandrel_studio_main(int argc, char** argv,
                                                                           const char* shader) {
+    InstallComponents();
     if (!DisplayAvailable()) {
         std::fprintf(stderr,
                      "vandrel ERROR: studio : the studio needs a display (set DISPLAY), or "

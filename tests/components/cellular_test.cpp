@@ -421,8 +421,8 @@ TEST(NeighbourhoodCache, ImagesAreTheSameFromAnyThreadCount) {
 }
 
 TEST(Cellular, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(CellularClasses().size(), 6u);
-    test::CheckEveryInputIsRead(CellularClasses());
+    EXPECT_EQ(CellularRows().size(), 6u);
+    test::CheckEveryInputIsRead(CellularRows());
 }
 
 }  // namespace

@@ -538,7 +538,7 @@ TEST(Converters, TakesAnyInput) {
                              std::numeric_limits<int32_t>::max()};
     uint32_t state = 12345;
     const auto next = [&state] { return state = state * 1664525u + 1013904223u, state >> 8; };
-    for (const BuiltinClass& entry : ConverterClasses()) {
+    for (const CatalogueRow& entry : ConverterRows()) {
         for (int trial = 0; trial < 500; ++trial) {
             Fresh c(entry.id);
             for (int32_t p = 0; p < c->PropertyCount(); ++p) {

@@ -110,13 +110,13 @@ inline void CheckRows(std::span<const Case> rows) {
 // or RadiusVariation shows only once the input has left the cell and come back; every other
 // change shows at once. Random base settings make sure each property
 // matters in some of them. Whole counts (Seed, Octaves, Iterations) are drawn as whole numbers.
-inline void CheckEveryInputIsRead(std::span<const BuiltinClass> classes) {
+inline void CheckEveryInputIsRead(std::span<const CatalogueRow> classes) {
     static const std::set<std::string> kKeptInTheCell = {"Seed", "Jitter", "Radius",
                                                          "RadiusVariation"};
     std::mt19937 rng(20240611);
     const auto draw = [&rng] { return static_cast<float>(rng() >> 8) / 4194304.0f - 2.0f; };
     TThreadRecord record;
-    for (const BuiltinClass& entry : classes) {
+    for (const CatalogueRow& entry : classes) {
         std::unique_ptr<TXRComponent> probe = entry.create();
         auto* table = dynamic_cast<TXRPropertyComponent*>(probe.get());
         ASSERT_NE(table, nullptr) << entry.id;

@@ -231,8 +231,8 @@ TEST(Fractals, HugeIterationCountsAreCapped) {
 }
 
 TEST(Generators2D, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(Generators2DClasses().size(), 8u);
-    test::CheckEveryInputIsRead(Generators2DClasses());
+    EXPECT_EQ(Generators2DRows().size(), 8u);
+    test::CheckEveryInputIsRead(Generators2DRows());
 }
 
 }  // namespace

@@ -121,8 +121,8 @@ TEST(Shuffle3D, OneValuePerBox) {
 }
 
 TEST(Generators3D, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(Generators3DClasses().size(), 6u);
-    test::CheckEveryInputIsRead(Generators3DClasses());
+    EXPECT_EQ(Generators3DRows().size(), 6u);
+    test::CheckEveryInputIsRead(Generators3DRows());
 }
 
 }  // namespace

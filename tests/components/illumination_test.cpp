@@ -111,13 +111,13 @@ std::vector<float> RunComponent(int32_t id, const Values& props, bool inHost,
 
 TEST(Illumination, EveryReflectanceClassIsRegistered) {
     std::set<int32_t> listed;
-    for (const BuiltinClass& entry : IlluminationClasses()) listed.insert(entry.id);
+    for (const CatalogueRow& entry : IlluminationRows()) listed.insert(entry.id);
     std::set<int32_t> tab;
     for (const CatalogueRow& row : Catalogue()) {
         if (row.tab == 5) tab.insert(row.id);
     }
     EXPECT_EQ(listed, tab);
-    EXPECT_EQ(IlluminationClasses().size(), size_t{15});
+    EXPECT_EQ(IlluminationRows().size(), size_t{15});
     for (const int32_t id : tab) EXPECT_EQ(CreateComponent(id)->TypeId, id);
 }
 

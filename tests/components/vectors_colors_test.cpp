@@ -291,10 +291,10 @@ TEST(Vectors3D, UnroundableEnumerationTriggers) {
 // component fed from a source must give what a fresh twin gives with the source's values as
 // constants, and a change of the source must reach the output. Random base settings make sure
 // each property matters in some of them (a switch at A hides B, a zero line hides the point).
-void CheckEveryInputIsRead(std::span<const BuiltinClass> classes) {
+void CheckEveryInputIsRead(std::span<const CatalogueRow> classes) {
     std::mt19937 rng(20240607);
     const auto draw = [&rng] { return static_cast<float>(rng() >> 8) / 4194304.0f - 2.0f; };
-    for (const BuiltinClass& entry : classes) {
+    for (const CatalogueRow& entry : classes) {
         std::unique_ptr<TXRComponent> fed = entry.create();
         const int32_t count = fed->PropertyCount();
         std::vector<int> mattered(count, 0);
@@ -360,14 +360,14 @@ void CheckEveryInputIsRead(std::span<const BuiltinClass> classes) {
 // Untrusted inputs: every class takes zeros of both signs, huge, tiny, infinite and NaN values and
 // enumerations far out of range (also under the sanitizers); the outputs keep the guarantees that
 // hold for any input.
-void CheckSpecialValues(std::span<const BuiltinClass> classes) {
+void CheckSpecialValues(std::span<const CatalogueRow> classes) {
     const float inf = std::numeric_limits<float>::infinity();
     const float values[] = {0,   -0.f, 1,      -1,      0.5f, 3e38f, -3e38f,
                             inf, -inf, 1e-40f, -1e-40f, kNaN, 2,     -7.25f};
     const int32_t enums[] = {
         0, 1, 2, 3, -1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
     std::mt19937 rng(7);
-    for (const BuiltinClass& entry : classes) {
+    for (const CatalogueRow& entry : classes) {
         for (int trial = 0; trial < 2000; ++trial) {
             std::unique_ptr<TXRComponent> c = entry.create();
             std::vector<std::vector<float>> in(c->PropertyCount());
@@ -411,18 +411,18 @@ void CheckSpecialValues(std::span<const BuiltinClass> classes) {
     }
 }
 
-TEST(Vectors3D, SpecialValuesKeepTheirGuarantees) { CheckSpecialValues(VectorColorClasses()); }
+TEST(Vectors3D, SpecialValuesKeepTheirGuarantees) { CheckSpecialValues(VectorColorRows()); }
 
-TEST(UVVectors, SpecialValuesKeepTheirGuarantees) { CheckSpecialValues(UVClasses()); }
+TEST(UVVectors, SpecialValuesKeepTheirGuarantees) { CheckSpecialValues(UVRows()); }
 
 TEST(Vectors3D, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(VectorColorClasses().size(), 16u);
-    CheckEveryInputIsRead(VectorColorClasses());
+    EXPECT_EQ(VectorColorRows().size(), 16u);
+    CheckEveryInputIsRead(VectorColorRows());
 }
 
 TEST(UVVectors, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(UVClasses().size(), 14u);
-    CheckEveryInputIsRead(UVClasses());
+    EXPECT_EQ(UVRows().size(), 14u);
+    CheckEveryInputIsRead(UVRows());
 }
 
 }  // namespace

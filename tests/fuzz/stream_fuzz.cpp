@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "components/registry.h"
 #include "core/context.h"
 #include "core/editor_source.h"
 #include "core/messages.h"
@@ -22,6 +23,11 @@ class SilentMessages final : public vandrel::Messages {
 };
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    vandrel::InstallComponents();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static SilentMessages silent;

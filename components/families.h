@@ -1,4 +1,4 @@
-// The catalogue rows of each component family, stated next to its classes; components/registry.h
+// The catalogue rows of each component family, declared next to its classes; components/registry.h
 // joins them and hands them to the core.
 #pragma once
 

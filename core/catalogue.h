@@ -1,4 +1,4 @@
-// The catalogue of component types: for every built-in class one row, stated next to the class by
+// The catalogue of component types: for every built-in class one row, declared next to the class by
 // its family (components/), and handed to the core when the component layer starts. The palette,
 // the factory, constant folding, the signatures, the language-file checks and the documentation
 // all read these rows; nothing else lists type ids.

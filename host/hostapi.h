@@ -67,7 +67,7 @@ typedef void (*hxShaderInitializeFunction)(hxShaderDescriptor* descriptor, int32
                                            int32_t* counter);
 
 /* Noise: values in [0, 1] with mean about 0.5, deterministic, no global state. The default is
- * improved gradient noise; Classic is cubic-interpolated value noise; Perlin the original gradient
+ * improved gradient noise; Classic is cubic-interpolated value noise; Perlin the classic gradient
  * noise; SparseConv sparse-convolution noise. The 3D point is read only. */
 double hsNoise1(double x);
 double hsNoise1Classic(double x);

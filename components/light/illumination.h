@@ -4,7 +4,7 @@
 // The light itself comes from the host, at the sample it is shading; these components pick the
 // host term, turn their properties into its parameters and scale what it returns. Evaluated for
 // the preview (InHost false), where no host lighting exists, each term gives a fixed substitute
-// stated per class; reflection and refraction of directions call the host in both cases.
+// given per class; reflection and refraction of directions call the host in both cases.
 //
 // A host call may shade other samples with this same tree before it returns. Every call that can
 // do so (all terms but the ambient one and those inside the two reflectance models, and every

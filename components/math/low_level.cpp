@@ -14,7 +14,7 @@ namespace vandrel {
 namespace {
 
 // Truncation toward zero into 64 bits without undefined behaviour: NaN and values outside the
-// range give INT64_MIN, the x86 "integer indefinite", as the original's conversion did.
+// range give INT64_MIN, the x86 "integer indefinite", which stored shaders were tuned against.
 int64_t TruncToInt64(double v) {
     if (!(v > -9223372036854775808.0 && v < 9223372036854775808.0)) {
         return std::numeric_limits<int64_t>::min();

@@ -4,8 +4,8 @@
 // serves both geometry and colour. Every degenerate input has a defined result and Evaluate never
 // fails: a zero vector normalises to (0, 0, 0), a normalised dot product with a zero-length
 // operand is 0, a line of zero length is at distance 0 from every point, two zero weights average
-// to (0, 0, 0). Enumerations take every integer: values outside the listed items behave as stated
-// per class. Outputs are stored as floats; intermediate arithmetic runs in double.
+// to (0, 0, 0). Enumerations take every integer: values outside the listed items behave as each
+// class says. Outputs are stored as floats; intermediate arithmetic runs in double.
 #pragma once
 
 #include <cstdint>

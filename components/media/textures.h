@@ -9,7 +9,7 @@
 // shading normal unchanged and an image gives its Background. In the editor's preview (InHost
 // false) textures and images show the built-in preview picture and a bump map gives the shading
 // normal. Enumeration values outside their items leave the output as it was (Reduction, Filter) or
-// take the nearest meaning stated per class (Sampling, Wrap).
+// take the nearest meaning given per class (Sampling, Wrap).
 #pragma once
 
 #include <cstdint>

@@ -10,7 +10,8 @@
 //   CellHash2(a, b)    = 257·a'·b' + a' + [a' < 0] + [b' < 0]     (0, 0): 258
 //   CellHash3(a, b, c) = 257·a'·b'·c' + a' - c' + 2·[a' < 0] + [b' < 0]   (0, 0, 0): 257
 //
-// (In CellHash3 the sign of a' counts twice and the sign of c' not at all, as specified.)
+// (In CellHash3 the sign of a' counts twice and the sign of c' not at all: stored shaders
+// depend on these exact cells, so the asymmetry stays.)
 #pragma once
 
 #include <cstdint>

@@ -57,7 +57,7 @@ inline float EvaluateWith(int32_t id, const std::vector<double>& values) {
     return c->OutputAddress()[0];
 }
 
-// One row of a property table as its Part states it.
+// One row of a property table as stored shader files and the editor expect it.
 struct ExpectedProperty {
     const char* name;
     ValueKind kind;

@@ -56,7 +56,7 @@ bool HostNoiseVaries() {
            hsTurbulence1(0.37, 3) != hsTurbulence1(1.61, 3);
 }
 
-TEST(Generators1D, PropertyTablesAsStated) {
+TEST(Generators1D, PropertyTablesKeepTheirStoredOrderAndDefaults) {
     const auto n = [](const char* name, float v, bool whole = false) {
         return ExpectedProperty{name, kNumerical, {v}, whole};
     };

@@ -46,7 +46,7 @@ void ExpectRows(const std::vector<Row>& rows) {
     }
 }
 
-TEST(LowLevel, PropertyTablesAsStated) {
+TEST(LowLevel, PropertyTablesKeepTheirStoredOrderAndDefaults) {
     const std::vector<ExpectedProperty> ab = {{"A", kNumerical, {1}}, {"B", kNumerical, {1}}};
     for (int32_t id : {901, 902, 903, 904, 905, 911}) test::ExpectPropertyTable(id, ab);
     test::ExpectPropertyTable(909, {{"A", kNumerical, {1}},

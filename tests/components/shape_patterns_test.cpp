@@ -255,7 +255,7 @@ TEST(ShapePatterns, UnitSquaresWithoutVariation) {
     }
 }
 
-// The rectangles drawn again from the generator in the stated order, and the topmost one under a
+// The rectangles drawn again from the generator in their drawing order, and the topmost one under a
 // point found by plain box tests.
 TEST(ShapePatterns, RectanglesFollowTheDrawOrder) {
     // The component holds its properties as floats.

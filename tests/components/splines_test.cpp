@@ -30,7 +30,7 @@ float Spline(const std::vector<float>& knots, int32_t knotCount, double input) {
     return c->OutputAddress()[0];
 }
 
-TEST(Splines, PropertyTablesAsStated) {
+TEST(Splines, PropertyTablesKeepTheirStoredOrderAndDefaults) {
     for (int32_t id : {113, 114, 115}) {
         const ValueKind kind = id == 113 ? kNumerical : (id == 114 ? kUV : kVector);
         const std::vector<float> zero(FloatCount(kind), 0.0f);

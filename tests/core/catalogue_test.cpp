@@ -132,7 +132,7 @@ TEST(Catalogue, RootAndBlankAreBuiltIn) {
     EXPECT_STREQ(blank->Section.data(), "0");
 }
 
-// Where a default output is stated, a fresh component evaluates to it.
+// Fresh components with known default outputs evaluate to them.
 TEST(Catalogue, FreshComponentsEvaluateToTheirDefaults) {
     const std::map<int32_t, std::vector<float>> defaults = {
         {101, {0.5f}},

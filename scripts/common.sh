@@ -4,7 +4,7 @@ set -euo pipefail
 
 VANDREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VANDREL_PACKAGES=(
-  cmake ninja-build g++ clang
+  cmake ninja-build g++ clang clang-format
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libopenimageio-dev openimageio-tools libopencv-core-dev libpng-dev
   qt6-base-dev fonts-dejavu-core

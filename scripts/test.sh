@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: in Release, and again with
-# AddressSanitizer and UndefinedBehaviorSanitizer (halting on the first error).
+# Installs what is missing, checks the formatting, then builds and runs every test: in Release,
+# again with AddressSanitizer and UndefinedBehaviorSanitizer (halting on the first error), the
+# threaded paths with ThreadSanitizer, and a bounded fuzzing run.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 install_missing_packages
 jobs="$(nproc)"
+
+# Formatting is part of the build: every tracked source file as clang-format writes it.
+git -C "$VANDREL_ROOT" ls-files -z '*.cpp' '*.h' |
+  (cd "$VANDREL_ROOT" && xargs -0 clang-format --dry-run -Werror)
 
 build_tree release Release
 ctest --test-dir "$VANDREL_ROOT/build/release" --output-on-failure -j "$jobs"

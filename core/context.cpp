@@ -103,6 +103,23 @@ constexpr VariableRow kVariables[kVariableCount] = {
     {"FrmRate", "Frame Rate", kNumerical, kFrameRateIndex},
 };
 
+constexpr bool Named(int32_t number, std::string_view shortName) {
+    return std::string_view(kVariables[number - 1].shortName) == shortName;
+}
+// The names of context.h and the rows agree where a slip would be easiest to make.
+static_assert(Named(kVarColorInWhole, "ColorIn") && Named(kVarColorOutWhole, "ColOut") &&
+              Named(kVarTrInWhole, "TrIn") && Named(kVarTrOutWhole, "TrOut") &&
+              Named(kVarUVDeltaV, "UV Delta.V") && Named(kVarUDirWhole, "UDir") &&
+              Named(kVarVDirWhole, "VDir") && Named(kVarRayWhole, "Ray") &&
+              Named(kVarURay, "URay.X") && Named(kVarURayWhole, "URay") &&
+              Named(kVarRayLength, "|Ray|") && Named(kVarViewerWhole, "Viewer") &&
+              Named(kVarSNormWhole, "SNorm") && Named(kVarGNormWhole, "GNorm") &&
+              Named(kVarObjectWhole, "Object") && Named(kVarWorldWhole, "World") &&
+              Named(kVarSrfRev, "SrfRev") && Named(kVarEndFrame, "EndFrm") &&
+              Named(kVarUVWhole, "UV") && Named(kVarUVDeltaWhole, "UV Delta") &&
+              Named(kVarTrigger1, "Trigger1") && Named(kVarTrigger20, "Trigger20") &&
+              Named(kVarFrameRate, "FrmRate"));
+
 const VariableRow* Row(int32_t number) {
     if (number < 1 || number > kVariableCount) return nullptr;
     return &kVariables[number - 1];

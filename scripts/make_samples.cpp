@@ -180,7 +180,7 @@ std::string SineGradient() {
     b.Set(sine, 2, {0.0f});                     // Offset
     b.Var(sine, 3, kWholeProperty, kVarWorld);  // World.X
     auto* add = b.Add(901);                     // World.Y + ripple
-    b.Var(add, 0, kWholeProperty, kVarWorld + 1);
+    b.Var(add, 0, kWholeProperty, kVarWorldY);
     b.Feed(sine, add, 1);
     auto* repeat = b.Add(105);  // into [0, 1)
     b.Feed(add, repeat, 2);
@@ -202,10 +202,10 @@ std::string BandedNoise() {
     auto* noise = b.Add(104);  // Fractal 1/F noise (1D) along World.Z
     b.Set(noise, 0, {1.5f});
     b.Set(noise, 1, {2.0f});
-    b.Var(noise, 3, kWholeProperty, kVarWorld + 2);
+    b.Var(noise, 3, kWholeProperty, kVarWorldZ);
     b.Set(noise, 5, {5.0f});
     auto* add = b.Add(901);
-    b.Var(add, 0, kWholeProperty, kVarWorld + 1);
+    b.Var(add, 0, kWholeProperty, kVarWorldY);
     b.Feed(noise, add, 1);
     auto* stairs = b.Add(109);
     b.Set(stairs, 0, {0.2f});

@@ -12,14 +12,6 @@ namespace vandrel {
 
 namespace {
 
-// Variable numbers of what the shapes synthesise.
-constexpr int32_t kVarUVDelta = 20;
-constexpr int32_t kVarRay = 30;
-constexpr int32_t kVarURay = 34;
-constexpr int32_t kVarRayLength = 38;
-constexpr int32_t kVarViewer = 39;
-constexpr int32_t kVarGNorm = 47;
-
 void Store(TThreadRecord& context, int32_t variable, double value) {
     context.Variables[static_cast<size_t>(VariableFloatIndex(variable))] =
         static_cast<float>(value);

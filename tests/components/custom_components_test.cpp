@@ -519,7 +519,7 @@ TEST(CustomInShader, WrittenByTheTreeAndReadBack) {
     ASSERT_NE(custom, nullptr);
     custom->SetConstant(0, kWholeProperty, 2.0f);
     custom->Connect(1, kWholeProperty, Trigger(&record, 3));
-    custom->Connect(2, 1, VariableAddress(&record, kVarWorld + 1));
+    custom->Connect(2, 1, VariableAddress(&record, kVarWorldY));
     root->Connect(0, kWholeProperty, custom->OutputAddress());
     ASSERT_TRUE(tree.Link(custom, root));
     tree.SetRoot(root);

@@ -60,7 +60,6 @@ using test::Fresh;
 using test::Outputs;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr int32_t kVarURayX = 34, kVarColorInWhole = 5, kVarWorldWhole = 58;
 const double kS = std::sqrt(0.5);                   // cos 45°
 const double kC8 = std::cos(std::numbers::pi / 8);  // N · H with the light at 45° above the viewer
 
@@ -333,7 +332,7 @@ TEST_F(LitComponent, ReflectanceTracesOnlyWhenAskedAndPossible) {
         Fresh c(816);
         std::memcpy(c.record.Variables.data(), &sample, sizeof sample);
         if (row.ray != nullptr) {
-            std::memcpy(VariableAddress(&c.record, kVarURayX), row.ray, 3 * sizeof(float));
+            std::memcpy(VariableAddress(&c.record, kVarURay), row.ray, 3 * sizeof(float));
         }
         Set(*c, {{0.5f},
                  {0.8f},
@@ -476,7 +475,7 @@ TEST_F(LitComponent, InputsReadThroughReferences) {
                          if (prop == 10) c.SetConstant(7, -1, 0);
                          // Leaving the inside at 60°, the index decides whether anything is.
                          if (prop == 11) {
-                             float* ray = VariableAddress(c.Context, kVarURayX);
+                             float* ray = VariableAddress(c.Context, kVarURay);
                              ray[0] = 0.866025f, ray[1] = 0.5f;
                          }
                      },

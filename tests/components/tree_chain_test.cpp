@@ -28,7 +28,7 @@ TEST(TreeChain, NumericalChainMatchesTheHandComputation) {
     sine->Connect(3, -1, VariableAddress(&record, kVarWorld));
     auto* multiply = tree.AddComponent(CreateComponent(903));
     multiply->Connect(0, -1, sine->OutputAddress());
-    multiply->Connect(1, -1, VariableAddress(&record, kVarWorld + 1));
+    multiply->Connect(1, -1, VariableAddress(&record, kVarWorldY));
     auto* power = tree.AddComponent(CreateComponent(911));
     power->Connect(0, -1, sine->OutputAddress());
     power->SetConstant(1, -1, 2.0f);

@@ -259,7 +259,7 @@ TEST_F(TreeTest, WholeConnectionToASmallerOutputIsRefused) {
 
 TEST_F(TreeTest, EnumerationsAndFilesAreWrittenWithM) {
     auto* root = Add<TXRCRoot>();
-    root->Connect(kRootDisplacementMode, kWholeProperty, VariableAddress(&record, 67));
+    root->Connect(kRootDisplacementMode, kWholeProperty, VariableAddress(&record, kVarTrigger3));
     root->SetEnumValue(kRootEvaluationMode, 1);
     tree.SetRoot(root);
     const std::string written = RoundTrip(tree);

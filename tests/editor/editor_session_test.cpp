@@ -331,7 +331,7 @@ TEST_F(EditorSessionTest, AutoClassFollowsWhatTheRootUses) {
          {true, true, true, true}},
         {"colour fed",
          [](TXRGraphModel& g, TXRComponentContainer* root) {
-             g.UseVariable(root, kRootColor, kWholeProperty, kVarWorld + 3);
+             g.UseVariable(root, kRootColor, kWholeProperty, kVarWorldWhole);
          },
          {false, false, true, true}},
         {"colour fed while the colour output is read",
@@ -347,12 +347,12 @@ TEST_F(EditorSessionTest, AutoClassFollowsWhatTheRootUses) {
         {"normal changed while the normal is displaced (mode 0)",
          [](TXRGraphModel& g, TXRComponentContainer* root) {
              g.SetValue(root, kRootDisplacementMode, 0);
-             g.UseVariable(root, kRootNormal, kWholeProperty, kVarWorld + 3);
+             g.UseVariable(root, kRootNormal, kWholeProperty, kVarWorldWhole);
          },
          {true, false, false, false}},
         {"normal changed while displacing by height (the new shader's mode 1)",
          [](TXRGraphModel& g, TXRComponentContainer* root) {
-             g.UseVariable(root, kRootNormal, kWholeProperty, kVarWorld + 3);
+             g.UseVariable(root, kRootNormal, kWholeProperty, kVarWorldWhole);
          },
          {true, true, true, true}},
         {"height on a variable",
@@ -362,7 +362,7 @@ TEST_F(EditorSessionTest, AutoClassFollowsWhatTheRootUses) {
          {true, false, false, false}},
         {"a height that holds its constant is not used",
          [](TXRGraphModel& g, TXRComponentContainer* root) {
-             g.UseVariable(root, kRootNormal, kWholeProperty, kVarWorld + 3);
+             g.UseVariable(root, kRootNormal, kWholeProperty, kVarWorldWhole);
              g.UseVariable(root, kRootAlpha, kWholeProperty, kVarUV);
          },
          {false, true, false, false}},

@@ -28,8 +28,6 @@ constexpr int32_t kMandelbrot = 205;  // property 5 is a whole count
 constexpr int32_t kTexture = 1101;    // File, Sampling -> Vector
 constexpr int32_t kUVto1D = 1006;     // UV, Mode (Enumeration) -> Numerical
 constexpr int32_t kRootAlpha = 1;
-constexpr int32_t kVarObjectWhole = 54;
-constexpr int32_t kVarUVWhole = 63;
 
 class GraphModelTest : public ::testing::Test {
   protected:

@@ -234,7 +234,7 @@ TEST_F(PreviewTest, ChangingToTheShapeAlreadyChosenStartsNothing) {
 
 TEST_F(PreviewTest, TriggersShowTheWorkingValues) {
     TCountingValue* value = AddValue(0.0f);
-    value->Connect(0, 0, VariableAddress(&record, kVarTrigger1 + 2));
+    value->Connect(0, 0, VariableAddress(&record, kVarTrigger3));
     TLocalKeyframes keyframes;
     keyframes.Triggers[2] = {0.25f, 0, 0};
     controller.SetShape(TPreviewShape::kPlane);
@@ -343,8 +343,8 @@ TEST(PreviewScene, ThePlaneMapsColumnsToUAndRowsToV) {
     ASSERT_EQ(SynthesiseSample(TPreviewShape::kPlane, 0, 0, 2.0, r), 1.0);
     EXPECT_FLOAT_EQ(Var(r, kVarUV), -1.96875f);
     EXPECT_FLOAT_EQ(Var(r, kVarUV, 1), 1.96875f);
-    EXPECT_FLOAT_EQ(Var(r, 20), 0.0625f);  // UV Delta
-    EXPECT_FLOAT_EQ(Var(r, 21), 0.0625f);
+    EXPECT_FLOAT_EQ(Var(r, kVarUVDelta), 0.0625f);
+    EXPECT_FLOAT_EQ(Var(r, kVarUVDeltaV), 0.0625f);
     EXPECT_FLOAT_EQ(Var(r, kVarObject), -0.984375f);
     EXPECT_FLOAT_EQ(Var(r, kVarObject, 1), 0.984375f);
     EXPECT_FLOAT_EQ(Var(r, kVarObject, 2), 0.0f);
@@ -360,7 +360,7 @@ TEST(PreviewScene, TheSphereFacesTheViewer) {
     TThreadRecord r;
     EXPECT_EQ(SynthesiseSample(TPreviewShape::kSphere, 0, 0, 1.0, r), 0.0);
     EXPECT_EQ(Var(r, kVarObject, 2), 0.0f);
-    EXPECT_FLOAT_EQ(Var(r, 39, 2), 6.3f);  // Viewer
+    EXPECT_FLOAT_EQ(Var(r, kVarViewer, 2), 6.3f);
 
     // The middle pixel hits the front of the unit sphere almost straight on.
     ASSERT_EQ(SynthesiseSample(TPreviewShape::kSphere, 31, 31, 2.0, r), 1.0);
@@ -368,12 +368,12 @@ TEST(PreviewScene, TheSphereFacesTheViewer) {
     EXPECT_NEAR(std::sqrt(ox * ox + oy * oy + oz * oz), 1.0, 1e-6);
     EXPECT_GT(oz, 0.999);
     EXPECT_FLOAT_EQ(Var(r, kVarSNorm, 2), static_cast<float>(oz));
-    EXPECT_FLOAT_EQ(Var(r, 47, 2), static_cast<float>(oz));  // GNorm
+    EXPECT_FLOAT_EQ(Var(r, kVarGNorm, 2), static_cast<float>(oz));
     EXPECT_FLOAT_EQ(Var(r, kVarWorld, 2), static_cast<float>(2 * oz));
     // Ray from the viewer to the world point: about (0, 0, 2 − 6.3).
-    EXPECT_NEAR(Var(r, 30, 2), 2 - 6.3, 1e-3);
-    EXPECT_NEAR(Var(r, 38), 4.3, 1e-3);      // |Ray|
-    EXPECT_NEAR(Var(r, 34, 2), -1.0, 1e-3);  // URay
+    EXPECT_NEAR(Var(r, kVarRay, 2), 2 - 6.3, 1e-3);
+    EXPECT_NEAR(Var(r, kVarRayLength), 4.3, 1e-3);
+    EXPECT_NEAR(Var(r, kVarURay, 2), -1.0, 1e-3);
     // The last ray, (0.0082677, −0.0082677, −6.3), hits at t = 0.841257: x = −y = 0.0069553,
     // z = 1.00008; U = atan2(x, z) / 2π, V = atan2(√(x² + z²), y) / π + 1/2.
     EXPECT_NEAR(Var(r, kVarUV), 0.0011069, 1e-6);
@@ -400,7 +400,7 @@ TEST(PreviewScene, TheCubeShowsThreeFacesWithTheirMappings) {
         ASSERT_EQ(SynthesiseSample(TPreviewShape::kCube, c.x, c.y, 3.0, r), c.coverage) << c.x;
         for (int k = 0; k < 3; ++k) {
             EXPECT_EQ(Var(r, kVarSNorm, k), k == c.axis ? 1.0f : 0.0f) << c.x;
-            EXPECT_EQ(Var(r, 47, k), k == c.axis ? 1.0f : 0.0f) << c.x;
+            EXPECT_EQ(Var(r, kVarGNorm, k), k == c.axis ? 1.0f : 0.0f) << c.x;
         }
         EXPECT_FLOAT_EQ(Var(r, kVarObject, c.axis), 1.0f);
         EXPECT_FLOAT_EQ(Var(r, kVarWorld, c.axis), 3.0f);

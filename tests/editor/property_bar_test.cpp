@@ -96,8 +96,9 @@ TEST(FittedNames, LongNamesAreCutSoThatNoTwoRowsReadAlike) {
                 EXPECT_EQ(shown[i], c.names[i]);
             }
             for (size_t j = 0; j < i; ++j) {
-                if (c.names[i] != c.names[j])
+                if (c.names[i] != c.names[j]) {
                     EXPECT_NE(shown[i], shown[j]) << shown[i].toStdString();
+                }
             }
         }
     }

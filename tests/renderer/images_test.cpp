@@ -307,7 +307,7 @@ TEST_F(HostImages, UnreadableFilesGiveNoHandle) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const TLibraryLeaks tolerated;
+        [[maybe_unused]] const TLibraryLeaks tolerated;
         EXPECT_EQ(hsImageRead(c.path.c_str()), 0);
         EXPECT_EQ(hsTextureRead(c.path.c_str(), 3), 0);
         EXPECT_EQ(hsBumpRead(c.path.c_str()), 0);

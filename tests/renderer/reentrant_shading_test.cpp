@@ -28,15 +28,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int32_t kVarURay = 37, kVarSNormWhole = 46, kVarWorldWhole = 58;
-
 // Colour = (mirror(URay, SNorm) + World + 0 · Raytrace(World, mirror)) · Trigger1.X. The mirror
 // direction is computed before the trace and read after it, World and the trigger are read after
 // it: a nested shade that leaves any of them changed shows in the result.
 // Builds the tracing subtree in the tree; its last component, the scaled sum.
 TXRComponent* AddTracing(TXRTree& tree, TThreadRecord& record) {
     auto* mirror = tree.AddComponent(CreateComponent(809));
-    mirror->Connect(0, -1, VariableAddress(&record, kVarURay));
+    mirror->Connect(0, -1, VariableAddress(&record, kVarURayWhole));
     mirror->Connect(1, -1, VariableAddress(&record, kVarSNormWhole));
     auto* trace = tree.AddComponent(CreateComponent(808));
     trace->SetConstant(0, -1, 1);

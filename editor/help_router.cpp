@@ -78,22 +78,6 @@ std::string_view HelpContextPage(int64_t context) {
     return {};
 }
 
-std::string HelpKeyAnchor(std::string_view key) {
-    std::string anchor;
-    bool gap = false;
-    for (const char c : key) {
-        const auto u = static_cast<unsigned char>(c);
-        if (std::isalnum(u) && u < 128) {
-            if (gap && !anchor.empty()) anchor += '-';
-            anchor += static_cast<char>(std::tolower(u));
-            gap = false;
-        } else {
-            gap = true;
-        }
-    }
-    return anchor;
-}
-
 std::optional<THelpTarget> HelpTargetFor(const std::filesystem::path& helpFolder, uint32_t command,
                                          int64_t context, std::string_view key) {
     switch (command) {

@@ -21,6 +21,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/help_anchor.h"
+
 namespace vandrel {
 
 inline constexpr uint32_t kHelpContext = 1;
@@ -52,10 +54,6 @@ struct THelpTarget {
 // unknown commands, unknown contexts and empty keys.
 std::optional<THelpTarget> HelpTargetFor(const std::filesystem::path& helpFolder, uint32_t command,
                                          int64_t context, std::string_view key);
-
-// The anchor name of a keyword in the component index: lower-case letters and digits, every other
-// run of characters one "-", none at either end ("Gauss' Function (1D)" -> "gauss-function-1d").
-std::string HelpKeyAnchor(std::string_view key);
 
 // "help" in the folder of the module that holds this code (the plug-in).
 std::filesystem::path HelpFolder();

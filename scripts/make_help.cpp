@@ -17,6 +17,7 @@
 #include "core/catalogue.h"
 #include "core/component.h"
 #include "core/factory.h"
+#include "core/help_anchor.h"
 #include "core/language.h"
 #include "core/whole_file.h"
 
@@ -46,23 +47,6 @@ std::string Html(std::string_view text) {
         }
     }
     return out;
-}
-
-// Must match the router's anchors: lower-case letters and digits, other runs one "-".
-std::string Anchor(std::string_view key) {
-    std::string anchor;
-    bool gap = false;
-    for (const char c : key) {
-        const auto u = static_cast<unsigned char>(c);
-        if (std::isalnum(u) && u < 128) {
-            if (gap && !anchor.empty()) anchor += '-';
-            anchor += static_cast<char>(std::tolower(u));
-            gap = false;
-        } else {
-            gap = true;
-        }
-    }
-    return anchor;
 }
 
 std::string TabPage(int32_t tab) { return "tab" + std::to_string(tab) + ".html"; }
@@ -229,12 +213,12 @@ int main(int argc, char** argv) {
     }
 
     std::sort(index.begin(), index.end(), [](const TIndexEntry& a, const TIndexEntry& b) {
-        return Anchor(a.title) < Anchor(b.title);
+        return HelpKeyAnchor(a.title) < HelpKeyAnchor(b.title);
     });
     std::string entries;
     std::map<std::string, int> anchors;
     for (const TIndexEntry& e : index) {
-        const std::string anchor = Anchor(e.title);
+        const std::string anchor = HelpKeyAnchor(e.title);
         // The first of equal keywords owns the anchor; the others still get their line.
         const bool fresh = anchors[anchor]++ == 0;
         entries += std::string("<li") + (fresh ? " id=\"" + anchor + "\"" : "") + "><a href=\"" +

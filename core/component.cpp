@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/check.h"
 #include "core/language.h"
 #include "core/thread_record.h"
 
@@ -104,6 +105,8 @@ float* TXRPropertyComponent::InputAddress(int32_t prop, int32_t part) const {
 void TXRPropertyComponent::Connect(int32_t prop, int32_t part, float* source) {
     const PropertySlot* slot = SlotOf(prop);
     if (slot == nullptr) return;
+    // A component never reads its own output: the tree refuses such a link as a cycle.
+    VANDREL_DCHECK(source == nullptr || !ReadsOwnOutput(source));
     if (slot->kind == kEnumeration) {
         enumRefs_[slot->first] = source;
         return;

@@ -192,6 +192,12 @@ class TXRPropertyComponent : public TXRComponent {
     const PropertySlot* SlotOf(int32_t prop) const {
         return prop >= 0 && prop < layout_->propertyCount ? &layout_->properties[prop] : nullptr;
     }
+    // Compared as integers: ordering unrelated pointers is unspecified.
+    bool ReadsOwnOutput(const float* source) const {
+        const auto at = reinterpret_cast<uintptr_t>(source);
+        const auto out = reinterpret_cast<uintptr_t>(output_);
+        return output_ != nullptr && at >= out && at < out + sizeof(float) * layout_->outputCount;
+    }
 
     const PropertySpec* specs_;
     const ComponentLayout* layout_;

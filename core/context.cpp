@@ -120,6 +120,16 @@ static_assert(Named(kVarColorInWhole, "ColorIn") && Named(kVarColorOutWhole, "Co
               Named(kVarTrigger1, "Trigger1") && Named(kVarTrigger20, "Trigger20") &&
               Named(kVarFrameRate, "FrmRate"));
 
+// Every variable lies inside the record's variable area.
+constexpr bool InsideTheRecord() {
+    for (const VariableRow& row : kVariables) {
+        if (row.floatIndex < 0 || row.floatIndex + FloatCount(row.kind) > kVariableFloats)
+            return false;
+    }
+    return true;
+}
+static_assert(InsideTheRecord());
+
 const VariableRow* Row(int32_t number) {
     if (number < 1 || number > kVariableCount) return nullptr;
     return &kVariables[number - 1];

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "core/catalogue.h"
+#include "core/check.h"
 #include "core/context.h"
 #include "core/messages.h"
 #include "core/numbers.h"
@@ -469,6 +470,13 @@ void TXRTree::Recompute(bool masksOn) {
 
     std::stable_sort(Entries.begin(), Entries.end(),
                      [](const auto& a, const auto& b) { return a->Distance > b->Distance; });
+    // The pass evaluates every producer before the consumers that read its output.
+    for ([[maybe_unused]] const auto& e : Entries) {
+        for ([[maybe_unused]] const TXRTreeEntry* c : e->Consumers) {
+            VANDREL_DCHECK(e->Distance == kUnreachable || c->Distance == kUnreachable ||
+                           e.get() == RootEntry || e->Distance > c->Distance);
+        }
+    }
     RebuildPassList();
 }
 

@@ -1,11 +1,15 @@
 #include "editor/preview/hand_over.h"
 
+#include "core/check.h"
+
 namespace vandrel {
 
 bool THandOver::Call(const std::function<void()>& call) {
     {
         std::lock_guard lock(mutex_);
         if (stop_.load(std::memory_order_relaxed)) return false;
+        // One worker hands over one call at a time.
+        VANDREL_DCHECK(state_ == State::kIdle && call_ == nullptr);
         call_ = &call;
         state_ = State::kPending;
     }
@@ -53,6 +57,7 @@ bool THandOver::ProcessPending() {
         if (state_ != State::kPending) return false;
         state_ = State::kRunning;
         call = call_;
+        VANDREL_DCHECK(call != nullptr);
     }
     struct Done {
         THandOver& self;

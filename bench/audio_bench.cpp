@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "components/media/audio.h"
-#include "components/media/wav_file.h"
+#include "core/media/wav_file.h"
 
 namespace {
 

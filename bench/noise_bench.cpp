@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <random>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "core/instance.h"
 #include "core/shader_file.h"
 #include "core/stream_codec.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 
 namespace {

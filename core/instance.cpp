@@ -9,7 +9,7 @@
 #include "core/root.h"
 #include "core/shader_cache.h"
 #include "core/shader_file.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "components/media/media_cache.h"
+#include "core/media/media_cache.h"
 #include "core/thread_record.h"
 #include "core/tree.h"
 

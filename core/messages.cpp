@@ -3,7 +3,7 @@
 #include <atomic>
 #include <string>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

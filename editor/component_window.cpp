@@ -11,10 +11,10 @@
 #include <QToolTip>
 
 #include "editor/controls/control_fonts.h"
+#include "editor/controls/cursors.h"
 #include "editor/controls/image_grid_select.h"
 #include "editor/controls/progress_form.h"
 #include "editor/controls/spin_edit.h"
-#include "editor/cursors.h"
 #include "editor/editor_accessibility.h"
 #include "editor/input_menu_widget.h"
 #include "editor/property_bar.h"

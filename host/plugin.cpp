@@ -11,15 +11,15 @@
 #include <cstring>
 #include <filesystem>
 
-#include "components/media/media_cache.h"
 #include "components/registry.h"
 #include "core/context.h"
 #include "core/instance.h"
 #include "core/language.h"
+#include "core/media/media_cache.h"
 #include "core/messages.h"
 #include "core/search_path.h"
 #include "core/shader_cache.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

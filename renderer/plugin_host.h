@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "interface/interface_model.h"
 
 namespace vandrel {

@@ -12,7 +12,7 @@
 #include "components/shared/hsv.h"
 #include "components/shared/reduction.h"
 #include "core/thread_record.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

@@ -13,7 +13,7 @@
 #include "core/search_path.h"
 #include "core/stream_codec.h"
 #include "core/tree_section.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

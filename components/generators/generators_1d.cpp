@@ -7,7 +7,7 @@
 #include "components/shared/cell_hash.h"
 #include "components/shared/noise_select.h"
 #include "components/shared/octaves.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

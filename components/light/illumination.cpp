@@ -7,7 +7,7 @@
 #include "components/families.h"
 #include "components/shared/host_call_guard.h"
 #include "core/tree.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

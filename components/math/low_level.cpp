@@ -7,7 +7,7 @@
 
 #include "components/families.h"
 #include "components/shared/easing.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

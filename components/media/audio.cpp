@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "components/media/wav_file.h"
 #include "components/shared/catmull_rom.h"
 #include "core/instance.h"
+#include "core/media/wav_file.h"
 
 namespace vandrel {
 namespace {

@@ -10,7 +10,7 @@
 #include "components/shared/catmull_rom.h"
 #include "components/shared/reduction.h"
 #include "core/instance.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 namespace {

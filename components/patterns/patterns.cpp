@@ -4,7 +4,7 @@
 #include <numbers>
 
 #include "components/families.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

@@ -5,7 +5,7 @@
 
 #include "components/families.h"
 #include "components/shared/cell_hash.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

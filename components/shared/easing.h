@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

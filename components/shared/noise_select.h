@@ -1,7 +1,7 @@
 // Noise-type selection : NoiseType 0, 1, 2, 3 choose the host noise or
 // turbulence of the component's dimension without suffix, with "Classic", with "Perlin" or with
-// "SparseConv" (host/hostapi.h). Any other value selects nothing: the caller leaves its output as
-// it was.
+// "SparseConv" (hostapi/hostapi.h). Any other value selects nothing: the caller leaves its output
+// as it was.
 //
 // Two ways to call:
 //   - SelectNoise1 … SelectTurbulence3 give the host function itself, or null for another type;
@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 

@@ -7,7 +7,7 @@
 #include <QToolTip>
 #include <charconv>
 
-#include "editor/cursors.h"
+#include "editor/controls/cursors.h"
 
 namespace vandrel {
 

@@ -8,8 +8,6 @@ bool THandOver::Call(const std::function<void()>& call) {
     {
         std::lock_guard lock(mutex_);
         if (stop_.load(std::memory_order_relaxed)) return false;
-        // One worker hands over one call at a time.
-        VANDREL_DCHECK(state_ == State::kIdle && call_ == nullptr);
         call_ = &call;
         state_ = State::kPending;
     }

@@ -10,7 +10,7 @@
 #include <shared_mutex>
 #include <utility>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel::host {
 

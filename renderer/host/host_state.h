@@ -1,7 +1,7 @@
 // The stand-in host's own state behind the host operations: materials and their parameter values,
 // scene nodes and their transforms, animation settings, the version it reports, its folders, and
 // the shader update requests it received. The renderer, the command line and the tests set it up
-// through this C++ interface; the plug-in sees it only through host/hostapi.h.
+// through this C++ interface; the plug-in sees it only through hostapi/hostapi.h.
 //
 // Setters are meant for the host's user-interface thread between renders; getters may run on every
 // rendering thread at once. Both take a reader-writer lock, so neither needs outside locking.

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/image_io_loader.h"
 
 namespace vandrel::host {

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 
 namespace vandrel::host {

@@ -1,7 +1,7 @@
 // The host's noise and turbulence operations: the kernels of noise_kernels.h mapped to [0, 1].
 #include <array>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/noise_kernels.h"
 
 namespace vandrel::noise {

@@ -4,7 +4,7 @@
 // and the point itself, in that order; the gradient of the heights bends the shading normal.
 #include <cmath>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel::host {
 

@@ -1,4 +1,4 @@
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 extern "C" double hsSmoothStep(double lowerEdge, double upperEdge, double x) {
     // The lower edge is tested first, so equal edges make a step that is 0 at the edge itself.

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/images.h"
 #include "renderer/host/vec3.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "interface/interface_model.h"
 
 namespace vandrel::studio {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "component_checks.h"
-#include "components/media/wav_file.h"
 #include "core/instance.h"
+#include "core/media/wav_file.h"
 #include "media_checks.h"
 
 namespace vandrel {

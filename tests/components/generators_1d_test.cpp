@@ -13,7 +13,7 @@
 #include "components/shared/noise_select.h"
 #include "components/shared/octaves.h"
 #include "core/random.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 namespace {

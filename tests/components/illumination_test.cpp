@@ -18,7 +18,7 @@
 #include "core/catalogue.h"
 #include "core/context.h"
 #include "core/instance.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 #include "renderer/host/tracer.h"

@@ -9,7 +9,7 @@
 #include <numbers>
 
 #include "component_checks.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "components/media/media_cache.h"
+#include "core/media/media_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/images.h"
 
 namespace vandrel {

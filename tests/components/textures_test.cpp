@@ -20,7 +20,7 @@
 #include "core/instance.h"
 #include "core/shader_file.h"
 #include "core/tree.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "media_checks.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/images.h"

@@ -1,4 +1,4 @@
-#include "components/media/wav_file.h"
+#include "core/media/wav_file.h"
 
 #include <gtest/gtest.h>
 

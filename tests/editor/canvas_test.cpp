@@ -16,8 +16,8 @@
 
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
+#include "editor/controls/cursors.h"
 #include "editor/controls/progress_form.h"
-#include "editor/cursors.h"
 #include "interface/interface_model.h"
 #include "qt_test_support.h"
 #include "test_support.h"

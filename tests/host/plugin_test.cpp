@@ -15,7 +15,7 @@
 #include "core/instance.h"
 #include "core/messages.h"
 #include "core/shader_file.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 
 extern "C" void hxShaderInitialize(hxShaderDescriptor*, int32_t, int32_t*);

@@ -10,7 +10,7 @@
 #include "core/instance.h"
 #include "core/shader_cache.h"
 #include "core/shader_file.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 
 namespace vandrel {

@@ -15,7 +15,7 @@
 #include "core/shader_file.h"
 #include "core/stream_codec.h"
 #include "core/stream_sections.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "interface/interface_model.h"
 #include "renderer/cli_test_support.h"
 

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VANDREL_TEST_ASAN 1

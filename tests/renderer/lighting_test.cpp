@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 #include "renderer/host/tracer.h"

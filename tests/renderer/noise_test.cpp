@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace {
 

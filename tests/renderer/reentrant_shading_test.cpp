@@ -16,7 +16,7 @@
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "core/tree.h"
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 #include "test_support.h"

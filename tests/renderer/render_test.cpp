@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 #include "renderer/image_writer.h"

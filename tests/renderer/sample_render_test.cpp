@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace {
 

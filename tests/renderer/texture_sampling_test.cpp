@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/images.h"
 

@@ -29,7 +29,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "components/media/wav_file.h"
+#include "core/media/wav_file.h"
 #include "core/search_path.h"
 
 namespace vandrel {

@@ -1,4 +1,4 @@
-#include "editor/cursors.h"
+#include "editor/controls/cursors.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,10 +1,10 @@
-#include "components/media/media_cache.h"
+#include "core/media/media_cache.h"
 
 #include <filesystem>
 #include <optional>
 #include <utility>
 
-#include "host/hostapi.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 namespace {

@@ -23,7 +23,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "components/media/audio_windows.h"
+#include "core/media/audio_windows.h"
 
 namespace vandrel {
 

@@ -1,4 +1,4 @@
-#include "components/media/audio_windows.h"
+#include "core/media/audio_windows.h"
 
 #include <bit>
 #include <utility>

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-    TStderrMessages quiet;
+    THostMessages quiet;  // no message boxes to wait on
     InstallMessages(&quiet);
     TXRInterfaceModel iface;
     TEditorForm form(iface);

@@ -17,23 +17,23 @@ namespace vandrel::host {
 namespace {
 
 // An integer attribute of whatever integer type the reader gave it.
-int IntAttribute(const OIIO::ImageSpec& spec, const char* name, int otherwise) {
-    const OIIO::ParamValue* value = spec.find_attribute(name);
+int IntAttribute(const OIIO::ImageSpec& meta, const char* name, int otherwise) {
+    const OIIO::ParamValue* value = meta.find_attribute(name);
     return value != nullptr ? value->get_int(otherwise) : otherwise;
 }
 
 // The bytes a file of this format must hold at the least for the picture its header claims, or 0
 // when the format can make a picture of any size from a few bytes (or is not known here).
-uint64_t LeastFileBytes(const std::string& format, const OIIO::ImageSpec& spec, const char* path) {
-    const auto w = static_cast<uint64_t>(spec.width), h = static_cast<uint64_t>(spec.height);
+uint64_t LeastFileBytes(const std::string& format, const OIIO::ImageSpec& meta, const char* path) {
+    const auto w = static_cast<uint64_t>(meta.width), h = static_cast<uint64_t>(meta.height);
     // Deflate makes at most 1032 bytes of each byte it stores.
     constexpr uint64_t kDeflate = 1032;
     if (format == "pnm") {
         // The raster itself, or a character per sample in the plain (text) variants.
         const auto bits =
-            static_cast<uint64_t>(std::clamp(IntAttribute(spec, "oiio:BitsPerSample", 1), 1, 32));
-        const auto samples = w * static_cast<uint64_t>(spec.nchannels);
-        return IntAttribute(spec, "pnm:binary", 1) != 0 ? h * ((samples * bits + 7) / 8)
+            static_cast<uint64_t>(std::clamp(IntAttribute(meta, "oiio:BitsPerSample", 1), 1, 32));
+        const auto samples = w * static_cast<uint64_t>(meta.nchannels);
+        return IntAttribute(meta, "pnm:binary", 1) != 0 ? h * ((samples * bits + 7) / 8)
                                                         : h * samples;
     }
     if (format == "bmp") {
@@ -61,9 +61,9 @@ uint64_t LeastFileBytes(const std::string& format, const OIIO::ImageSpec& spec, 
     if (format == "png") return h * (1 + (w + 7) / 8) / kDeflate;  // a filter byte per row
     if (format == "openexr") {
         uint64_t pixelBytes = 0;
-        for (int c = 0; c < spec.nchannels; ++c) pixelBytes += spec.channelformat(c).size();
+        for (int c = 0; c < meta.nchannels; ++c) pixelBytes += meta.channelformat(c).size();
         const uint64_t raw = w * h * pixelBytes;
-        const std::string compression = spec.get_string_attribute("compression", "none");
+        const std::string compression = meta.get_string_attribute("compression", "none");
         if (compression == "none") return raw;
         if (compression == "rle") return raw / 128;
         if (compression == "zip" || compression == "zips") return raw / kDeflate;
@@ -92,17 +92,17 @@ bool Read(const char* path, TImageSink& sink, std::string* why) {
             const std::string reason = OIIO::geterror();
             return fail(reason.empty() ? "not a picture that can be read" : reason);
         }
-        const OIIO::ImageSpec& spec = in->spec();
-        const int64_t width = spec.width, height = spec.height;
-        if (width <= 0 || height <= 0 || spec.depth != 1 || spec.nchannels <= 0) {
+        const OIIO::ImageSpec& meta = in->spec();
+        const int64_t width = meta.width, height = meta.height;
+        if (width <= 0 || height <= 0 || meta.depth != 1 || meta.nchannels <= 0) {
             return fail("not a flat picture");
         }
         const std::string claim = std::to_string(width) + " x " + std::to_string(height);
-        if (size < LeastFileBytes(in->format_name(), spec, path)) {
+        if (size < LeastFileBytes(in->format_name(), meta, path)) {
             return fail("claims " + claim + " pixels, more than its " + std::to_string(size) +
                         " bytes can hold");
         }
-        const int used = spec.nchannels >= 3 ? 3 : 1;
+        const int used = meta.nchannels >= 3 ? 3 : 1;
         const int64_t rowFloats = width * used;
         if (rowFloats * static_cast<int64_t>(sizeof(float)) > kMaxImageRowBytes) {
             return fail("claims " + claim + " pixels, rows too wide to decode");
@@ -112,19 +112,19 @@ bool Read(const char* path, TImageSink& sink, std::string* why) {
         }
 
         // Bands of about 4 MiB of floats; a tiled file's bands are whole rows of tiles.
-        const int64_t tileRows = spec.tile_width > 0 ? std::max(spec.tile_height, 1) : 1;
+        const int64_t tileRows = meta.tile_width > 0 ? std::max(meta.tile_height, 1) : 1;
         int64_t band = std::max<int64_t>(1, (int64_t{4} << 20) / (rowFloats * 4));
         band = std::max(tileRows, band / tileRows * tileRows);
         std::vector<float> rows(static_cast<size_t>(std::min(band, height) * rowFloats));
         for (int64_t y = 0; y < height; y += band) {
             const int64_t count = std::min(band, height - y);
-            const int ybegin = static_cast<int>(spec.y + y),
-                      yend = static_cast<int>(spec.y + y + count);
+            const int ybegin = static_cast<int>(meta.y + y),
+                      yend = static_cast<int>(meta.y + y + count);
             const bool read =
-                spec.tile_width > 0
-                    ? in->read_tiles(0, 0, spec.x, spec.x + spec.width, ybegin, yend, spec.z,
-                                     spec.z + 1, 0, used, OIIO::TypeDesc::FLOAT, rows.data())
-                    : in->read_scanlines(0, 0, ybegin, yend, spec.z, 0, used, OIIO::TypeDesc::FLOAT,
+                meta.tile_width > 0
+                    ? in->read_tiles(0, 0, meta.x, meta.x + meta.width, ybegin, yend, meta.z,
+                                     meta.z + 1, 0, used, OIIO::TypeDesc::FLOAT, rows.data())
+                    : in->read_scanlines(0, 0, ybegin, yend, meta.z, 0, used, OIIO::TypeDesc::FLOAT,
                                          rows.data());
             if (!read) {
                 const std::string reason = in->geterror();
@@ -149,8 +149,8 @@ bool Write(std::FILE* file, int32_t width, int32_t height, bool exr, const std::
             error = "cannot create an image writer: " + OIIO::geterror();
             return false;
         }
-        OIIO::ImageSpec spec(width, height, 3, exr ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::UINT8);
-        if (!out->open(exr ? "image.exr" : "image.png", spec) ||
+        OIIO::ImageSpec meta(width, height, 3, exr ? OIIO::TypeDesc::HALF : OIIO::TypeDesc::UINT8);
+        if (!out->open(exr ? "image.exr" : "image.png", meta) ||
             !out->write_image(OIIO::TypeDesc::FLOAT, rgb.data()) || !out->close()) {
             error = out->geterror();
             if (error.empty()) error = "cannot write the image";

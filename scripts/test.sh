@@ -17,7 +17,9 @@ ctest --test-dir "$VANDREL_ROOT/build/release" --output-on-failure -j "$jobs"
 # line, and the two builds take far less of CI's time.
 sanitizer_flags=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG")
 build_tree asan RelWithDebInfo -DVANDREL_SANITIZE=ON "${sanitizer_flags[@]}"
-ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+# The runtime's bookkeeping of dynamic TLS breaks on the image module's thread-local storage and
+# its leak checker then crashes at exit; leaks are still looked for everywhere else.
+ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:intercept_tls_get_addr=0 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$VANDREL_ROOT/build/asan" --output-on-failure -j "$jobs"
 

@@ -5,7 +5,6 @@
 //
 //   vandrel_make_help LANGUAGE_FILE OUTPUT_FOLDER     (writes OUTPUT_FOLDER/reference/)
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>

@@ -121,7 +121,17 @@ TEditorForm::TEditorForm(TXRInterfaceModel& interfaceModel, QWidget* parent)
     shortcut(Qt::Key_S, "BtnSave", [this] { session_.Save(); });
     shortcut(Qt::Key_V, "BtnClipPaste", [this] { BeginPaste(); });
     shortcut(Qt::Key_X, "BtnClipCut", [this] { session_.Cut(); });
-    shortcut(Qt::Key_Z, "BtnUndo", [this] { session_.Undo(); });
+    // Ctrl+Z walks back through the last edits; the Undo button keeps its one level.
+    const auto step = [this](QKeySequence keys, bool back) {
+        auto* s = new QShortcut(keys, this);
+        connect(s, &QShortcut::activated, this, [this, back] {
+            CancelTool();
+            back ? session_.StepBack() : session_.StepForward();
+        });
+    };
+    step(QKeySequence(Qt::CTRL | Qt::Key_Z), true);
+    step(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false);
+    step(QKeySequence(Qt::CTRL | Qt::Key_Y), false);
 
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
             [] { RouteHelp(kHelpContext, kHelpTopicEditor); });

@@ -372,7 +372,8 @@ TXRCanvas::TXRCanvas(TXRComponentWindow& window) : window_(window) {
 }
 
 void TXRCanvas::dragEnterEvent(QDragEnterEvent* event) {
-    if (TGridDrag::TypeIdOf(event->mimeData()) > 0) {
+    // Palette tiles, and wires whose end is dropped on empty canvas (search to add).
+    if (TGridDrag::TypeIdOf(event->mimeData()) > 0 || event->mimeData()->hasFormat(kDragDotMime)) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -380,7 +381,7 @@ void TXRCanvas::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TXRCanvas::dragMoveEvent(QDragMoveEvent* event) {
-    if (TGridDrag::TypeIdOf(event->mimeData()) > 0) {
+    if (TGridDrag::TypeIdOf(event->mimeData()) > 0 || event->mimeData()->hasFormat(kDragDotMime)) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -388,7 +389,9 @@ void TXRCanvas::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TXRCanvas::dropEvent(QDropEvent* event) {
-    if (window_.PlaceDropped(event->mimeData(), event->position().toPoint())) {
+    const QPoint at = event->position().toPoint();
+    if (window_.PlaceDropped(event->mimeData(), at) ||
+        window_.OfferLinkedSearch(event->mimeData(), at)) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -627,6 +630,11 @@ void TXRComponentWindow::keyPressEvent(QKeyEvent* event) {
         if (model_.SelectedCount() <= 1 && model_.ActiveComponent() != nullptr) {
             model_.DeleteContainer(model_.ActiveComponent());
         }
+        return;
+    }
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+        !event->isAutoRepeat()) {
+        SearchToAdd();
         return;
     }
     QScrollArea::keyPressEvent(event);

@@ -25,6 +25,8 @@ class TXRComponentWindow;
 class TXRContainerWidget;
 class TXRPropertyBar;
 class TProgressForm;
+class TComponentSearchBox;
+struct TSearchFilter;
 
 // Rebuilds of at least this many windows or connections show the progress box.
 inline constexpr int32_t kProgressBoxThreshold = 48;
@@ -178,6 +180,20 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     // Scrolls so that the container is in view.
     void ShowContainer(const TXRComponentContainer* container);
 
+    // Search to add (Tab or Space over the canvas): the search box at the pointer; the chosen
+    // component is placed there.
+    void SearchToAdd();
+    // The search box at a canvas point; the handler gets the chosen type id.
+    void OpenSearch(QPoint canvasPoint, const TSearchFilter& filter,
+                    std::function<void(int32_t)> chosen);
+    TComponentSearchBox* SearchBox();
+    // A wire's output end dropped on empty canvas: the search offers the components that take
+    // that output and links the one chosen to it. False when the drop carries no output.
+    bool OfferLinkedSearch(const QMimeData* mime, QPoint canvasPoint);
+    // Canvas pixels and the positions stored in the layout.
+    TPoint ToModel(QPoint canvasPoint) const;
+    QPoint ToCanvas(TPoint modelPoint) const;
+
     // Paints the overlay: move outlines and subtree marks.
     void PaintOverlay(QPainter& painter);
 
@@ -189,9 +205,12 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Tab over the canvas opens the search instead of moving the focus.
+    bool focusNextPrevChild(bool next) override;
 
   private:
     TXRGraphModel& model_;
+    TComponentSearchBox* search_ = nullptr;
     TXRCanvas* canvas_;
     QWidget* overlay_;
     std::map<const TXRComponentContainer*, TXRContainerWidget*> widgets_;

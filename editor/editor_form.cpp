@@ -5,6 +5,7 @@
 // clang-format off
 #include "core/catalogue.h"
 #include "editor/add_preset_dialog.h"
+#include "editor/component_search_box.h"
 #include "editor/component_window.h"
 #include "editor/controls/control_fonts.h"
 #include "editor/controls/expander_panel.h"
@@ -24,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -355,7 +357,29 @@ void TEditorForm::BuildPalette(QWidget* area) {
     tabs_->setExpanding(false);
     tabs_->setDrawBase(false);
     for (int tab = 0; tab < kCatalogueTabCount; ++tab) tabs_->addTab(Q(CatalogueTabCaption(tab)));
-    layout->addWidget(tabs_);
+    // Search to add from the palette: what is typed opens the search box over the field, and the
+    // chosen component is placed with the next click, as a tile is.
+    auto* tabRow = new QHBoxLayout;
+    tabRow->setContentsMargins(0, 0, 0, 0);
+    tabRow->setSpacing(2);
+    tabRow->addWidget(tabs_);
+    auto* search = new QLineEdit(area);
+    search->setObjectName("PaletteSearch");
+    search->setPlaceholderText("Search (Tab)");
+    search->setAccessibleName("Search components");
+    search->setToolTip("Search components by name, tab or property (Tab or Space over the canvas)");
+    search->setFixedHeight(tabs_->sizeHint().height() - 1);
+    connect(search, &QLineEdit::textEdited, this, [this, search](const QString& text) {
+        search->clear();
+        CancelTool();
+        canvas_->SearchBox()->Open(search->mapTo(this, QPoint(0, 0)), {}, text,
+                                   [this](int32_t typeId) {
+                                       canvas_->BeginPlacement(typeId);
+                                       StateChanged();
+                                   });
+    });
+    tabRow->addWidget(search, 1);
+    layout->addLayout(tabRow);
     auto* row = new QHBoxLayout;
     palette_ = new TImageGridSelect(area);
     palette_->setObjectName("PaletteGrid");

@@ -9,14 +9,6 @@
 
 namespace vandrel {
 
-TPoint TXRComponentWindow::ToModel(QPoint canvasPoint) const {
-    return {canvasPoint.x() - kViewMargin, canvasPoint.y() - kViewMargin};
-}
-
-QPoint TXRComponentWindow::ToCanvas(TPoint modelPoint) const {
-    return {modelPoint.x + kViewMargin, modelPoint.y + kViewMargin};
-}
-
 TComponentSearchBox* TXRComponentWindow::SearchBox() {
     if (search_ == nullptr) search_ = new TComponentSearchBox(window());
     return search_;

@@ -9,6 +9,8 @@
 
 #include <QCursor>
 #include <QListWidget>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 namespace vandrel {
 namespace {
@@ -144,6 +146,166 @@ TEST_F(Ergonomics, CtrlZWalksBackThroughEditsAndCtrlShiftZForward) {
     QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(editor.Session().CurrentStream(), streams[2]);
     EXPECT_EQ(editor.Session().BuildStream(), streams[2]);
+}
+
+// Every container's output dot and every input, hit at the canvas pixel that shows it.
+void ExpectExactHits(TEditorForm& editor, double scale) {
+    TXRComponentWindow* window = editor.Canvas();
+    TXRGraphModel& graph = editor.Graph();
+    for (const auto& c : graph.Containers()) {
+        const TPoint dot{c->Left + 9, c->Top + 9};
+        const QPoint pixel = window->ToCanvas(dot);
+        EXPECT_EQ(graph.ContainerAt(window->ToModel(pixel)), c.get()) << scale;
+        if (c->Collapsed) continue;
+        for (const TPropertyState& p : c->Properties) {
+            const TPoint input{c->Left + c->Width - 8, c->Top + p.Top + kBarRowHeight / 2};
+            const TPoint back = window->ToModel(window->ToCanvas(input));
+            int32_t prop = -1;
+            int32_t part = 0;
+            ASSERT_TRUE(graph.InputAt(c.get(), {back.x - c->Left, back.y - c->Top}, prop, part))
+                << c->Title() << "." << p.Name << " at " << scale;
+            EXPECT_EQ(prop, p.Index) << c->Title() << "." << p.Name << " at " << scale;
+        }
+    }
+}
+
+TEST_F(Ergonomics, ZoomKeepsTheLayoutAndHitsExactlyAtEveryScale) {
+    TEditorForm& editor = Open("Noisy Bricks.xrb");
+    TXRComponentWindow* window = editor.Canvas();
+    TXRGraphModel& graph = editor.Graph();
+    const std::string layout = graph.LayoutText();
+    const std::string stream = editor.Session().CurrentStream();
+    for (double scale : {0.25, 4.0, 1.0}) {
+        window->SetZoom(scale);
+        EXPECT_EQ(window->Zoom(), scale);
+        ExpectExactHits(editor, scale);
+        EXPECT_EQ(graph.LayoutText(), layout) << scale;
+        // The widgets are live only at 100 %.
+        EXPECT_EQ(WidgetOf(editor, graph.RootContainer())->isVisible(), scale == 1.0);
+    }
+    window->SetZoom(0.25);
+    Shot(editor, "zoom-25");
+    window->SetZoom(4.0);
+    window->ShowContainer(graph.RootContainer());
+    Shot(editor, "zoom-400");
+    EXPECT_EQ(editor.Session().CurrentStream(), stream);
+
+    // Ctrl + wheel about the pointer: the layout point under it stays under it.
+    window->SetZoom(1.0);
+    QWidget* viewport = window->viewport();
+    const QPoint anchor(200, 120);
+    const TPoint under = window->ToModel(window->Canvas()->mapFrom(viewport, anchor));
+    QWheelEvent wheel(anchor, viewport->mapToGlobal(anchor), {}, QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_DOUBLE_EQ(window->Zoom(), kZoomStep);
+    const TPoint still = window->ToModel(window->Canvas()->mapFrom(viewport, anchor));
+    EXPECT_NEAR(still.x, under.x, 1);
+    EXPECT_NEAR(still.y, under.y, 1);
+    for (int i = 0; i < 12; ++i) QApplication::sendEvent(viewport, &wheel);
+    EXPECT_DOUBLE_EQ(window->Zoom(), kZoomMax);
+}
+
+TEST_F(Ergonomics, SelectMoveAndWireAtAQuarterAndFourTimes) {
+    TEditorForm& editor = Open("Sine Gradient.xrb");
+    TXRComponentWindow* window = editor.Canvas();
+    TXRGraphModel& graph = editor.Graph();
+    QWidget* canvas = window->Canvas();
+    graph.BeginPlacement(kChecker);
+    TXRComponentContainer* checker = graph.Place(40, 1400);
+    graph.BeginPlacement(kAdd);
+    TXRComponentContainer* add = graph.Place(300, 1400);
+    for (double scale : {0.25, 4.0}) {
+        window->SetZoom(scale);
+        // A click on the painted title selects; a drag moves by the pointer's layout offset.
+        const QPoint other = window->ToCanvas({add->Left + 60, add->Top + 8});
+        window->ensureVisible(other.x(), other.y(), 20, 20);
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, other);
+        EXPECT_EQ(graph.ActiveComponent(), add) << scale;
+        const QPoint title = window->ToCanvas({checker->Left + 60, checker->Top + 8});
+        window->ensureVisible(title.x(), title.y(), 40, 40);
+        const TPoint before{checker->Left, checker->Top};
+        QTest::mousePress(canvas, Qt::LeftButton, {}, title);
+        EXPECT_EQ(graph.ActiveComponent(), checker) << scale;
+        const QPoint to = title + QPoint(8, 4);
+        QTest::mouseMove(canvas, to);
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, to);
+        const TPoint moved = window->ToModel(to);
+        const TPoint from = window->ToModel(title);
+        EXPECT_EQ(checker->Left - before.x, moved.x - from.x) << scale;
+        EXPECT_EQ(checker->Top - before.y, moved.y - from.y) << scale;
+    }
+    // A wire dropped on a painted input links it.
+    window->SetZoom(0.25);
+    auto* dot = WidgetOf(editor, checker)->findChild<TXROutputDotWidget*>();
+    std::unique_ptr<QMimeData> mime(dot->DragData());
+    const QPoint a =
+        window->ToCanvas({add->Left + add->Width - 8, add->Top + add->Property(0)->Top + 8});
+    ASSERT_TRUE(test::DropAt(canvas, a, mime.get(), Qt::LinkAction));
+    ASSERT_TRUE(add->Property(0)->Whole.ComponentConnected());
+    EXPECT_EQ(add->Property(0)->Whole.Connection->Source, checker);
+    // Its own input refuses it at any scale.
+    const QPoint own = window->ToCanvas(
+        {checker->Left + checker->Width - 8, checker->Top + checker->Property(0)->Top + 8});
+    ASSERT_EQ(graph.ContainerAt(window->ToModel(own)), checker);
+    EXPECT_FALSE(test::DropAt(canvas, own, mime.get(), Qt::LinkAction));
+    // A double click on a box comes back to 100 %.
+    QTest::mouseDClick(canvas, Qt::LeftButton, {},
+                       window->ToCanvas({add->Left + 60, add->Top + 8}));
+    EXPECT_EQ(window->Zoom(), 1.0);
+    EXPECT_TRUE(WidgetOf(editor, add)->isVisible());
+}
+
+TEST_F(Ergonomics, FramingAndPanning) {
+    TEditorForm& editor = Open("Noisy Bricks.xrb");
+    TXRComponentWindow* window = editor.Canvas();
+    QWidget* canvas = window->Canvas();
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, FreePoint(editor));
+    QTest::keyClick(canvas, Qt::Key_Home);
+    const QRect shown(-canvas->pos(), window->viewport()->size());
+    for (const auto& c : editor.Graph().Containers()) {
+        const QRect box(window->ToCanvas({c->Left, c->Top}),
+                        window->ToCanvas({c->Left + c->Width, c->Top + c->Height}));
+        EXPECT_TRUE(shown.contains(box)) << c->Title();
+    }
+    Shot(editor, "frame-all");
+    // Frame selected: the selected box in the middle of the view, at no more than 100 %.
+    TXRComponentContainer* last = editor.Graph().Containers().back().get();
+    editor.Graph().Select(last);
+    QTest::keyClick(canvas, Qt::Key_F);
+    EXPECT_LE(window->Zoom(), 1.0);
+    const QRect view(-canvas->pos(), window->viewport()->size());
+    EXPECT_TRUE(view.contains(window->ToCanvas({last->Left + last->Width / 2, last->Top + 8})));
+
+    // Middle drag pans by the pointer's way; Space + drag too.
+    window->SetZoom(2.0);
+    for (QScrollBar* bar : {window->horizontalScrollBar(), window->verticalScrollBar()}) {
+        bar->setValue((bar->minimum() + bar->maximum()) / 2);
+    }
+    const QPoint start = FreePoint(editor);
+    const int h = window->horizontalScrollBar()->value();
+    const int v = window->verticalScrollBar()->value();
+    QTest::mousePress(canvas, Qt::MiddleButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, start - QPoint(30, 20),
+                     canvas->mapToGlobal(start - QPoint(30, 20)), Qt::NoButton, Qt::MiddleButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(canvas, &move);
+    QTest::mouseRelease(canvas, Qt::MiddleButton, {}, start);
+    EXPECT_EQ(window->horizontalScrollBar()->value(), h + 30);
+    EXPECT_EQ(window->verticalScrollBar()->value(), v + 20);
+    QTest::keyPress(canvas, Qt::Key_Space);
+    EXPECT_TRUE(window->PanKeyHeld());
+    QTest::mousePress(canvas, Qt::LeftButton, {}, start);
+    QMouseEvent back(QEvent::MouseMove, start + QPoint(30, 20),
+                     canvas->mapToGlobal(start + QPoint(30, 20)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(canvas, &back);
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, start);
+    QTest::keyRelease(canvas, Qt::Key_Space);
+    EXPECT_EQ(window->horizontalScrollBar()->value(), h);
+    EXPECT_EQ(window->verticalScrollBar()->value(), v);
+    // A pan is no search.
+    EXPECT_FALSE(window->SearchBox()->isVisible());
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <QWheelEvent>
 
 #include "editor/cursors.h"
+#include "editor/model/arrange.h"
+#include "editor/model/wire_hit.h"
 
 namespace vandrel {
 namespace {
@@ -176,11 +178,22 @@ bool TXRComponentWindow::CanvasPress(QMouseEvent* event) {
         canvas_->setCursor(Qt::ClosedHandCursor);
         return true;
     }
-    if (!Scaled() || event->button() != Qt::LeftButton || Pasting() || model_.PendingType >= 0) {
-        return false;
-    }
+    if (event->button() != Qt::LeftButton || Pasting() || model_.PendingType >= 0) return false;
     TXRComponentContainer* c = model_.ContainerAt(ToModel(at));
-    if (c == nullptr) return false;
+    if (c == nullptr) {
+        // Empty canvas: a wire under the pointer is selected, else a band starts.
+        model_.ClearSelection();
+        canvas_->setFocus();
+        const int32_t tolerance = std::max(3, static_cast<int32_t>(3 / zoom_.Scale));
+        wire_ = ConnectionAt(model_, ToModel(at), tolerance);
+        if (wire_ == nullptr) {
+            banding_ = true;
+            bandFrom_ = bandTo_ = at;
+        }
+        canvas_->update();
+        return true;
+    }
+    if (!Scaled()) return false;
     const TPoint local = ToModel(at);
     const TPoint inside{local.x - c->Left, local.y - c->Top};
     if (c->OutputDot.Visible && c->OutputDot.Bounds.Contains(inside)) {
@@ -215,6 +228,12 @@ void TXRComponentWindow::CanvasMove(QMouseEvent* event) {
         verticalScrollBar()->setValue(verticalScrollBar()->value() - d.y());
         return;
     }
+    if (banding_) {
+        bandTo_ = ClampToClient(event->position().toPoint());
+        overlay_->raise();
+        overlay_->update();
+        return;
+    }
     if (pressed_ != nullptr) {
         const QPoint at = ClampToClient(event->position().toPoint());
         const TPoint from = ToModel(pressAt_);
@@ -230,6 +249,19 @@ void TXRComponentWindow::CanvasRelease(QMouseEvent* event) {
             canvas_->setCursor(Qt::OpenHandCursor);
         } else {
             canvas_->unsetCursor();
+        }
+        return;
+    }
+    if (banding_ && event->button() == Qt::LeftButton) {
+        banding_ = false;
+        bandTo_ = ClampToClient(event->position().toPoint());
+        const TPoint a = ToModel(bandFrom_);
+        const TPoint b = ToModel(bandTo_);
+        overlay_->update();
+        if (std::abs(b.x - a.x) < 3 && std::abs(b.y - a.y) < 3) return;  // a click
+        // The first one met becomes the active container, as a Shift click would make it.
+        for (TXRComponentContainer* c : ContainersIn(model_, {a.x, a.y, b.x, b.y})) {
+            if (!c->Selected) model_.ToggleSelection(c);
         }
         return;
     }
@@ -255,7 +287,30 @@ bool TXRComponentWindow::CanvasDoubleClick(QMouseEvent* event) {
     return true;
 }
 
+TXRComponentConnection* TXRComponentWindow::SelectedWire() const {
+    for (const auto& conn : model_.Connections()) {
+        if (conn.get() == wire_) return wire_;
+    }
+    return nullptr;
+}
+
+void TXRComponentWindow::Arrange() {
+    CancelPlacement();
+    ArrangeGraph(model_);
+    UpdateExtents();
+    FrameAll();
+}
+
 void TXRComponentWindow::PaintScaled(QPainter& painter) {
+    if (TXRComponentConnection* wire = SelectedWire()) {
+        // The selected wire stands out in white, under its own lines.
+        const TPath points = wire->CanvasPoints();
+        QPolygon line;
+        for (const TPoint& p : points) line << QPoint(p.x, p.y);
+        painter.setPen(QPen(Qt::white, 3));
+        painter.drawPolyline(line);
+        DrawConnection(painter, *wire);
+    }
     if (!Scaled()) return;
     // The painter is in layout coordinates already; each container's picture goes to its box.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, zoom_.Scale < 1.0);

@@ -583,6 +583,15 @@ void TXRComponentWindow::PaintOverlay(QPainter& painter) {
             painter.drawRect(r.adjusted(1, 1, -2, -2));
         }
     }
+    if (banding_) {
+        const TPoint a = ToModel(bandFrom_);
+        const TPoint b = ToModel(bandTo_);
+        painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        painter.setBrush(QColor(255, 255, 255, 40));
+        painter.drawRect(QRect(QPoint(std::min(a.x, b.x), std::min(a.y, b.y)),
+                               QPoint(std::max(a.x, b.x), std::max(a.y, b.y))));
+        painter.setBrush(Qt::NoBrush);
+    }
     if (hilite_ && model_.ActiveComponent() != nullptr) {
         painter.setPen(QPen(Qt::white, 2));
         painter.setBrush(Qt::NoBrush);
@@ -674,6 +683,12 @@ void TXRComponentWindow::keyPressEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_Delete) {
         CancelPlacement();
+        if (TXRComponentConnection* wire = SelectedWire()) {
+            wire_ = nullptr;
+            model_.Disconnect(wire);
+            canvas_->update();
+            return;
+        }
         if (model_.SelectedCount() <= 1 && model_.ActiveComponent() != nullptr) {
             model_.DeleteContainer(model_.ActiveComponent());
         }

@@ -220,6 +220,10 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     bool CanvasDoubleClick(QMouseEvent* event);
     // At other scales: the containers, drawn where the widgets would be.
     void PaintScaled(QPainter& painter);
+    // Wire editing: a click on a wire selects it (Delete removes it); a drag on empty canvas
+    // selects the containers its band meets. "Arrange" lays the graph out (Ctrl+L).
+    TXRComponentConnection* SelectedWire() const;
+    void Arrange();
     // At other scales, a wire dropped at a canvas point over a painted container: the link check
     // of the input there, and the link itself when 'link'. kNoSuchInput off every input.
     TLinkCheck DropOnPainted(const QMimeData* mime, QPoint canvasPoint, bool link);
@@ -255,7 +259,10 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     QPoint panFrom_;  // global
     // A press on a painted container (other scales): the move it starts.
     TXRComponentContainer* pressed_ = nullptr;
-    QPoint pressAt_;  // canvas pixels
+    TXRComponentConnection* wire_ = nullptr;  // the selected wire
+    bool banding_ = false;
+    QPoint bandFrom_, bandTo_;  // canvas pixels
+    QPoint pressAt_;            // canvas pixels
     TXRCanvas* canvas_;
     QWidget* overlay_;
     std::map<const TXRComponentContainer*, TXRContainerWidget*> widgets_;

@@ -134,6 +134,8 @@ TEditorForm::TEditorForm(TXRInterfaceModel& interfaceModel, QWidget* parent)
     step(QKeySequence(Qt::CTRL | Qt::Key_Z), true);
     step(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false);
     step(QKeySequence(Qt::CTRL | Qt::Key_Y), false);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated, this,
+            [this] { canvas_->Arrange(); });
 
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
             [] { RouteHelp(kHelpContext, kHelpTopicEditor); });

@@ -308,5 +308,68 @@ TEST_F(Ergonomics, FramingAndPanning) {
     EXPECT_FALSE(window->SearchBox()->isVisible());
 }
 
+TEST_F(Ergonomics, AClickedWireIsDeletedAndABandSelects) {
+    TEditorForm& editor = Open("Sine Gradient.xrb");
+    TXRComponentWindow* window = editor.Canvas();
+    TXRGraphModel& graph = editor.Graph();
+    QWidget* canvas = window->Canvas();
+    // A point on a wire, away from the boxes.
+    TXRComponentConnection* wire = nullptr;
+    TPoint on{};
+    for (const auto& conn : graph.Connections()) {
+        const TPath points = conn->CanvasPoints();
+        for (size_t i = 1; i < points.size() && wire == nullptr; ++i) {
+            const TPoint mid{(points[i - 1].x + points[i].x) / 2,
+                             (points[i - 1].y + points[i].y) / 2};
+            if (graph.ContainerAt(mid) == nullptr) wire = conn.get(), on = mid;
+        }
+    }
+    ASSERT_NE(wire, nullptr);
+    const TXRComponentContainer* target = wire->Target;
+    const int32_t prop = wire->Property;
+    const int32_t part = wire->Part;
+    const QPoint pixel = window->ToCanvas(on);
+    window->ensureVisible(pixel.x(), pixel.y(), 40, 40);
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, pixel);
+    EXPECT_EQ(window->SelectedWire(), wire);
+    Shot(editor, "wire-select");
+    const size_t wires = graph.Connections().size();
+    QTest::keyClick(canvas, Qt::Key_Delete);
+    EXPECT_EQ(graph.Connections().size(), wires - 1);
+    EXPECT_FALSE(target->Property(prop)->Input(part).ComponentConnected());
+    EXPECT_EQ(window->SelectedWire(), nullptr);
+    // Ctrl+Z brings it back.
+    QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(graph.Connections().size(), wires);
+
+    // A band over two new boxes selects both.
+    graph.BeginPlacement(kChecker);
+    TXRComponentContainer* a = graph.Place(40, 1400);
+    graph.BeginPlacement(kAdd);
+    TXRComponentContainer* b = graph.Place(200, 1400);
+    QApplication::processEvents();
+    const QPoint from = window->ToCanvas({20, 1380});
+    const QPoint to = window->ToCanvas({250, 1420});
+    window->ensureVisible(from.x(), from.y(), 10, 10);
+    window->ensureVisible(to.x(), to.y(), 10, 10);
+    QTest::mousePress(canvas, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, to, canvas->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(canvas, &move);
+    Shot(editor, "band");
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, to);
+    EXPECT_TRUE(a->Selected);
+    EXPECT_TRUE(b->Selected);
+    EXPECT_EQ(graph.SelectedCount(), 2);
+
+    // Arrange (Ctrl+L): one step of the history, no overlaps.
+    const std::string before = editor.Session().CurrentStream();
+    QTest::keyClick(&editor, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_NE(editor.Session().CurrentStream(), before);
+    Shot(editor, "arrange");
+    QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editor.Session().CurrentStream(), before);
+}
+
 }  // namespace
 }  // namespace vandrel

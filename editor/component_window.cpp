@@ -195,8 +195,8 @@ TXRContainerWidget::TXRContainerWidget(TXRComponentWindow& window, TXRComponentC
 TXRContainerWidget::~TXRContainerWidget() { bars_.clear(); }
 
 void TXRContainerWidget::SyncFromModel() {
-    setGeometry(container_.Left + kViewMargin, container_.Top + kViewMargin, container_.Width,
-                container_.Height);
+    const QPoint at = window_.ToCanvas({container_.Left, container_.Top});
+    setGeometry(at.x(), at.y(), container_.Width, container_.Height);
     dot_->setVisible(container_.OutputDot.Visible);
     collapse_->setVisible(container_.CollapseButton);
     collapse_->SetCollapsed(container_.Collapsed);
@@ -256,13 +256,17 @@ void TXRContainerWidget::paintEvent(QPaintEvent*) {
 }
 
 void TXRContainerWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+    // The middle button and Space pan: the canvas beneath takes them.
+    if (event->button() != Qt::LeftButton || window_.PanKeyHeld()) {
+        event->ignore();
+        return;
+    }
     TXRGraphModel& model = window_.Model();
     if (window_.TakePasteClick(mapTo(window_.Canvas(), event->position().toPoint()))) return;
     if (model.PendingType >= 0) {
         // Placement clicks land on the canvas even over a container.
-        const QPoint at = mapTo(window_.Canvas(), event->position().toPoint());
-        model.Place(at.x() - kViewMargin, at.y() - kViewMargin);
+        const TPoint at = window_.ToModel(mapTo(window_.Canvas(), event->position().toPoint()));
+        model.Place(at.x, at.y);
         window_.CancelPlacement();
         window_.UpdateExtents();
         return;
@@ -279,13 +283,19 @@ void TXRContainerWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void TXRContainerWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (!moving_) return;
+    if (!moving_) {
+        event->ignore();
+        return;
+    }
     const QPoint at = window_.ClampToClient(mapTo(window_.Canvas(), event->position().toPoint()));
     window_.SetMoveOffset(true, at - pressPoint_);
 }
 
 void TXRContainerWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (!moving_ || event->button() != Qt::LeftButton) return;
+    if (!moving_ || event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
     moving_ = false;
     container_.Moving = false;
     const QPoint at = window_.ClampToClient(mapTo(window_.Canvas(), event->position().toPoint()));
@@ -372,7 +382,8 @@ TXRCanvas::TXRCanvas(TXRComponentWindow& window) : window_(window) {
 }
 
 void TXRCanvas::dragEnterEvent(QDragEnterEvent* event) {
-    if (TGridDrag::TypeIdOf(event->mimeData()) > 0) {
+    // Palette tiles, and wires whose end is dropped on empty canvas (search to add).
+    if (TGridDrag::TypeIdOf(event->mimeData()) > 0 || event->mimeData()->hasFormat(kDragDotMime)) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -380,7 +391,19 @@ void TXRCanvas::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TXRCanvas::dragMoveEvent(QDragMoveEvent* event) {
-    if (TGridDrag::TypeIdOf(event->mimeData()) > 0) {
+    const QPoint at = event->position().toPoint();
+    if (event->mimeData()->hasFormat(kDragDotMime) &&
+        window_.Model().ContainerAt(window_.ToModel(at)) != nullptr) {
+        // Over a painted container (other scales): only an input that takes it.
+        if (window_.DropOnPainted(event->mimeData(), at, false) == TLinkCheck::kAccepted) {
+            event->setDropAction(Qt::LinkAction);
+            event->accept();
+        } else {
+            event->ignore();
+        }
+        return;
+    }
+    if (TGridDrag::TypeIdOf(event->mimeData()) > 0 || event->mimeData()->hasFormat(kDragDotMime)) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -388,7 +411,19 @@ void TXRCanvas::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TXRCanvas::dropEvent(QDropEvent* event) {
-    if (window_.PlaceDropped(event->mimeData(), event->position().toPoint())) {
+    const QPoint at = event->position().toPoint();
+    if (event->mimeData()->hasFormat(kDragDotMime) &&
+        window_.Model().ContainerAt(window_.ToModel(at)) != nullptr) {
+        if (window_.DropOnPainted(event->mimeData(), at, true) == TLinkCheck::kAccepted) {
+            event->setDropAction(Qt::LinkAction);
+            event->accept();
+        } else {
+            event->ignore();
+        }
+        return;
+    }
+    if (window_.PlaceDropped(event->mimeData(), at) ||
+        window_.OfferLinkedSearch(event->mimeData(), at)) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -397,6 +432,7 @@ void TXRCanvas::dropEvent(QDropEvent* event) {
 
 void TXRCanvas::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.scale(window_.Zoom(), window_.Zoom());
     painter.translate(kViewMargin, kViewMargin);
     TXRGraphModel& model = window_.Model();
     if (model.RootContainer() != nullptr) {
@@ -409,21 +445,31 @@ void TXRCanvas::paintEvent(QPaintEvent*) {
     for (const auto& conn : model.Connections()) {
         if (conn->Visible) DrawConnection(painter, *conn);
     }
+    window_.PaintScaled(painter);
 }
 
 void TXRCanvas::mousePressEvent(QMouseEvent* event) {
+    if (window_.CanvasPress(event)) return;
     if (event->button() != Qt::LeftButton) return;
     TXRGraphModel& model = window_.Model();
     if (window_.TakePasteClick(event->position().toPoint())) return;
     if (model.PendingType >= 0) {
-        const QPoint at = event->position().toPoint();
-        model.Place(at.x() - kViewMargin, at.y() - kViewMargin);
+        const TPoint at = window_.ToModel(event->position().toPoint());
+        model.Place(at.x, at.y);
         window_.CancelPlacement();
         window_.UpdateExtents();
         return;
     }
     model.ClearSelection();
     setFocus();
+}
+
+void TXRCanvas::mouseMoveEvent(QMouseEvent* event) { window_.CanvasMove(event); }
+
+void TXRCanvas::mouseReleaseEvent(QMouseEvent* event) { window_.CanvasRelease(event); }
+
+void TXRCanvas::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!window_.CanvasDoubleClick(event)) QWidget::mouseDoubleClickEvent(event);
 }
 
 // ---- window -----------------------------------------------------------------------------------
@@ -472,8 +518,8 @@ bool TXRComponentWindow::PlaceDropped(const QMimeData* mime, QPoint canvasPoint)
     if (typeId <= 0) return false;
     paste_ = nullptr;
     model_.BeginPlacement(typeId);
-    TXRComponentContainer* placed =
-        model_.Place(canvasPoint.x() - kViewMargin, canvasPoint.y() - kViewMargin);
+    const TPoint at = ToModel(canvasPoint);
+    TXRComponentContainer* placed = model_.Place(at.x, at.y);
     CancelPlacement();
     UpdateExtents();
     return placed != nullptr;
@@ -484,7 +530,8 @@ bool TXRComponentWindow::TakePasteClick(QPoint canvasPoint) {
     const std::function<void(QPoint)> handler = std::move(paste_);
     paste_ = nullptr;
     canvas_->unsetCursor();
-    handler(QPoint(canvasPoint.x() - kViewMargin, canvasPoint.y() - kViewMargin));
+    const TPoint at = ToModel(canvasPoint);
+    handler(QPoint(at.x, at.y));
     UpdateExtents();
     return true;
 }
@@ -512,8 +559,9 @@ void TXRComponentWindow::UpdateExtents() {
     int right = viewport()->width();
     int bottom = viewport()->height();
     for (const auto& c : model_.Containers()) {
-        right = std::max(right, kViewMargin + c->Left + c->Width + 40);
-        bottom = std::max(bottom, kViewMargin + c->Top + c->Height + 40);
+        const QPoint corner = ToCanvas({c->Left + c->Width + 40, c->Top + c->Height + 40});
+        right = std::max(right, corner.x());
+        bottom = std::max(bottom, corner.y());
     }
     canvas_->resize(right, bottom);
     overlay_->setGeometry(canvas_->rect());
@@ -521,6 +569,7 @@ void TXRComponentWindow::UpdateExtents() {
 }
 
 void TXRComponentWindow::PaintOverlay(QPainter& painter) {
+    painter.scale(Zoom(), Zoom());
     painter.translate(kViewMargin, kViewMargin);
     if (moving_) {
         // Double dotted outlines at the moved places.
@@ -533,6 +582,15 @@ void TXRComponentWindow::PaintOverlay(QPainter& painter) {
             painter.drawRect(r.adjusted(0, 0, -1, -1));
             painter.drawRect(r.adjusted(1, 1, -2, -2));
         }
+    }
+    if (banding_) {
+        const TPoint a = ToModel(bandFrom_);
+        const TPoint b = ToModel(bandTo_);
+        painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        painter.setBrush(QColor(255, 255, 255, 40));
+        painter.drawRect(QRect(QPoint(std::min(a.x, b.x), std::min(a.y, b.y)),
+                               QPoint(std::max(a.x, b.x), std::max(a.y, b.y))));
+        painter.setBrush(Qt::NoBrush);
     }
     if (hilite_ && model_.ActiveComponent() != nullptr) {
         painter.setPen(QPen(Qt::white, 2));
@@ -549,7 +607,7 @@ void TXRComponentWindow::PaintOverlay(QPainter& painter) {
 void TXRComponentWindow::ContainerAdded(TXRComponentContainer& container) {
     auto* widget = new TXRContainerWidget(*this, container, canvas_);
     widgets_[&container] = widget;
-    widget->setVisible(!model_.Rebuilding());
+    widget->setVisible(!model_.Rebuilding() && !Scaled());
     overlay_->raise();
     UpdateExtents();
 }
@@ -567,7 +625,7 @@ void TXRComponentWindow::ContainerRemoving(TXRComponentContainer& container) {
 void TXRComponentWindow::ContainerChanged(TXRComponentContainer& container) {
     if (TXRContainerWidget* w = WidgetOf(&container)) {
         w->SyncFromModel();
-        if (!model_.Rebuilding()) w->show();
+        if (!model_.Rebuilding() && !Scaled()) w->show();
     }
     canvas_->update();
 }
@@ -613,8 +671,9 @@ void TXRComponentWindow::ShowContainer(const TXRComponentContainer* container) {
     if (container == nullptr) return;
     // Its top-left corner, where its output and title are, comes to the view's top-left with
     // the canvas margin around it.
-    horizontalScrollBar()->setValue(std::max(0, container->Left));
-    verticalScrollBar()->setValue(std::max(0, container->Top));
+    const QPoint at = ToCanvas({container->Left - kViewMargin, container->Top - kViewMargin});
+    horizontalScrollBar()->setValue(std::max(0, at.x()));
+    verticalScrollBar()->setValue(std::max(0, at.y()));
 }
 
 void TXRComponentWindow::keyPressEvent(QKeyEvent* event) {
@@ -624,11 +683,18 @@ void TXRComponentWindow::keyPressEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_Delete) {
         CancelPlacement();
+        if (TXRComponentConnection* wire = SelectedWire()) {
+            wire_ = nullptr;
+            model_.Disconnect(wire);
+            canvas_->update();
+            return;
+        }
         if (model_.SelectedCount() <= 1 && model_.ActiveComponent() != nullptr) {
             model_.DeleteContainer(model_.ActiveComponent());
         }
         return;
     }
+    if (ViewKey(event)) return;
     QScrollArea::keyPressEvent(event);
 }
 

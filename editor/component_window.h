@@ -8,6 +8,7 @@
 
 // The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
 #include "editor/model/graph_model.h"
+#include "editor/model/view_zoom.h"
 // (keep this order)
 #include <QColor>
 #include <QMimeData>
@@ -25,6 +26,8 @@ class TXRComponentWindow;
 class TXRContainerWidget;
 class TXRPropertyBar;
 class TProgressForm;
+class TComponentSearchBox;
+struct TSearchFilter;
 
 // Rebuilds of at least this many windows or connections show the progress box.
 inline constexpr int32_t kProgressBoxThreshold = 48;
@@ -120,6 +123,9 @@ class TXRCanvas final : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     // Palette tiles dropped on the canvas.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -178,6 +184,50 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     // Scrolls so that the container is in view.
     void ShowContainer(const TXRComponentContainer* container);
 
+    // Search to add (Tab or Space over the canvas): the search box at the pointer; the chosen
+    // component is placed there.
+    void SearchToAdd();
+    // The search box at a canvas point; the handler gets the chosen type id.
+    void OpenSearch(QPoint canvasPoint, const TSearchFilter& filter,
+                    std::function<void(int32_t)> chosen);
+    TComponentSearchBox* SearchBox();
+    // A wire's output end dropped on empty canvas: the search offers the components that take
+    // that output and links the one chosen to it. False when the drop carries no output.
+    bool OfferLinkedSearch(const QMimeData* mime, QPoint canvasPoint);
+    // Canvas pixels and the positions stored in the layout.
+    TPoint ToModel(QPoint canvasPoint) const;
+    QPoint ToCanvas(TPoint modelPoint) const;
+
+    // Zoom, a view setting (25 % … 400 %): the layout keeps its positions. At 100 % the
+    // containers are live widgets; at any other scale the canvas paints them through the scale
+    // and takes their input itself, through the model's hit tests (a double click on a container
+    // comes back to 100 % there, for typing into its fields).
+    double Zoom() const { return zoom_.Scale; }
+    bool Scaled() const { return zoom_.Scale != 1.0; }
+    // The scale with the view pixel 'anchor' (viewport coordinates) kept over the same place.
+    void SetZoom(double scale, QPoint anchor);
+    void SetZoom(double scale) { SetZoom(scale, viewport()->rect().center()); }
+    // "Frame all" (Home) and "Frame selected" (F).
+    void FrameAll();
+    void FrameSelected();
+    // Space is held: a drag pans.
+    bool PanKeyHeld() const { return spaceHeld_; }
+    // What the canvas hands over: pans, and at other scales the containers' own input. True when
+    // the event was taken.
+    bool CanvasPress(QMouseEvent* event);
+    void CanvasMove(QMouseEvent* event);
+    void CanvasRelease(QMouseEvent* event);
+    bool CanvasDoubleClick(QMouseEvent* event);
+    // At other scales: the containers, drawn where the widgets would be.
+    void PaintScaled(QPainter& painter);
+    // Wire editing: a click on a wire selects it (Delete removes it); a drag on empty canvas
+    // selects the containers its band meets. "Arrange" lays the graph out (Ctrl+L).
+    TXRComponentConnection* SelectedWire() const;
+    void Arrange();
+    // At other scales, a wire dropped at a canvas point over a painted container: the link check
+    // of the input there, and the link itself when 'link'. kNoSuchInput off every input.
+    TLinkCheck DropOnPainted(const QMimeData* mime, QPoint canvasPoint, bool link);
+
     // Paints the overlay: move outlines and subtree marks.
     void PaintOverlay(QPainter& painter);
 
@@ -189,9 +239,30 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Tab over the canvas opens the search instead of moving the focus.
+    bool focusNextPrevChild(bool next) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    // Ctrl + wheel zooms about the pointer.
+    void wheelEvent(QWheelEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
     TXRGraphModel& model_;
+    TComponentSearchBox* search_ = nullptr;
+    // The view keys (Space, Home, F); true when taken.
+    bool ViewKey(QKeyEvent* event);
+    void ApplyZoom();
+    TViewZoom zoom_{1.0, kViewMargin};
+    bool spaceHeld_ = false;
+    bool spacePanned_ = false;
+    bool panning_ = false;
+    QPoint panFrom_;  // global
+    // A press on a painted container (other scales): the move it starts.
+    TXRComponentContainer* pressed_ = nullptr;
+    TXRComponentConnection* wire_ = nullptr;  // the selected wire
+    bool banding_ = false;
+    QPoint bandFrom_, bandTo_;  // canvas pixels
+    QPoint pressAt_;            // canvas pixels
     TXRCanvas* canvas_;
     QWidget* overlay_;
     std::map<const TXRComponentContainer*, TXRContainerWidget*> widgets_;

@@ -5,6 +5,7 @@
 // clang-format off
 #include "core/catalogue.h"
 #include "editor/add_preset_dialog.h"
+#include "editor/component_search_box.h"
 #include "editor/component_window.h"
 #include "editor/controls/control_fonts.h"
 #include "editor/controls/expander_panel.h"
@@ -24,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -121,7 +123,19 @@ TEditorForm::TEditorForm(TXRInterfaceModel& interfaceModel, QWidget* parent)
     shortcut(Qt::Key_S, "BtnSave", [this] { session_.Save(); });
     shortcut(Qt::Key_V, "BtnClipPaste", [this] { BeginPaste(); });
     shortcut(Qt::Key_X, "BtnClipCut", [this] { session_.Cut(); });
-    shortcut(Qt::Key_Z, "BtnUndo", [this] { session_.Undo(); });
+    // Ctrl+Z walks back through the last edits; the Undo button keeps its one level.
+    const auto step = [this](QKeySequence keys, bool back) {
+        auto* s = new QShortcut(keys, this);
+        connect(s, &QShortcut::activated, this, [this, back] {
+            CancelTool();
+            back ? session_.StepBack() : session_.StepForward();
+        });
+    };
+    step(QKeySequence(Qt::CTRL | Qt::Key_Z), true);
+    step(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false);
+    step(QKeySequence(Qt::CTRL | Qt::Key_Y), false);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated, this,
+            [this] { canvas_->Arrange(); });
 
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
             [] { RouteHelp(kHelpContext, kHelpTopicEditor); });
@@ -345,7 +359,29 @@ void TEditorForm::BuildPalette(QWidget* area) {
     tabs_->setExpanding(false);
     tabs_->setDrawBase(false);
     for (int tab = 0; tab < kCatalogueTabCount; ++tab) tabs_->addTab(Q(CatalogueTabCaption(tab)));
-    layout->addWidget(tabs_);
+    // Search to add from the palette: what is typed opens the search box over the field, and the
+    // chosen component is placed with the next click, as a tile is.
+    auto* tabRow = new QHBoxLayout;
+    tabRow->setContentsMargins(0, 0, 0, 0);
+    tabRow->setSpacing(2);
+    tabRow->addWidget(tabs_);
+    auto* search = new QLineEdit(area);
+    search->setObjectName("PaletteSearch");
+    search->setPlaceholderText("Search (Tab)");
+    search->setAccessibleName("Search components");
+    search->setToolTip("Search components by name, tab or property (Tab or Space over the canvas)");
+    search->setFixedHeight(tabs_->sizeHint().height() - 1);
+    connect(search, &QLineEdit::textEdited, this, [this, search](const QString& text) {
+        search->clear();
+        CancelTool();
+        canvas_->SearchBox()->Open(search->mapTo(this, QPoint(0, 0)), {}, text,
+                                   [this](int32_t typeId) {
+                                       canvas_->BeginPlacement(typeId);
+                                       StateChanged();
+                                   });
+    });
+    tabRow->addWidget(search, 1);
+    layout->addLayout(tabRow);
     auto* row = new QHBoxLayout;
     palette_ = new TImageGridSelect(area);
     palette_->setObjectName("PaletteGrid");

@@ -180,6 +180,7 @@ void TEditorSession::Load(const std::string& file, const std::string& stream) {
     current_ = stream;
     previous_.clear();
     hold_.clear();
+    history_.Reset(stream);
     undoEnabled_ = false;
     undoHint_ = std::string(kUndoHint);
     fetchEnabled_ = false;
@@ -226,6 +227,7 @@ void TEditorSession::TreeChanged() {
     if (autoClass_) ApplyAutoClass();
     previous_ = current_;
     current_ = BuildStream();
+    history_.Record(current_);
     undoHint_ = std::string(kUndoEditingHint);
     undoEnabled_ = true;
     Publish();
@@ -262,9 +264,31 @@ void TEditorSession::Undo() {
     current_ = previous_;
     undoEnabled_ = false;
     RebuildFrom(current_);
+    history_.Reach(current_);
     undoHint_ = std::string(kUndoHint);
     Publish();
     host_.StateChanged();
+}
+
+void TEditorSession::Restore(const std::string& stream) {
+    previous_ = current_;
+    current_ = stream;
+    RebuildFrom(current_);
+    // The one-level Undo takes a step back like any other change of the stream.
+    undoHint_ = std::string(kUndoEditingHint);
+    undoEnabled_ = true;
+    // The flags come back with the stream, as they were.
+    MarkModified();
+    Publish();
+    host_.StateChanged();
+}
+
+void TEditorSession::StepBack() {
+    if (const std::string* state = history_.StepBack()) Restore(*state);
+}
+
+void TEditorSession::StepForward() {
+    if (const std::string* state = history_.StepForward()) Restore(*state);
 }
 
 void TEditorSession::Hold() {
@@ -278,6 +302,7 @@ void TEditorSession::Fetch() {
     previous_ = current_;
     current_ = hold_;
     RebuildFrom(current_);
+    history_.Reach(current_);
     undoHint_ = std::string(kUndoFetchHint);
     undoEnabled_ = true;
     // The file will hold the fetched stream: the save prompt must be able to take it back.

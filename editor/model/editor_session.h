@@ -5,7 +5,8 @@
 // with a recording message sink and scripted dialogs. The stream is rebuilt from the graph after
 // every edit ("tree changed"); with automatic update on it is written to the shader file (whole,
 // through a temporary file and a rename) and every output type showing that file is asked to
-// update. Undo keeps one level.
+// update. The Undo button keeps one level; StepBack and StepForward walk the deep history of the
+// last edits (Ctrl+Z, Ctrl+Shift+Z).
 //
 // The window supplies what lies outside the model through TEditorSessionHost: waiting for the
 // preview, the custom component dialog and closing itself. User-interface thread only.
@@ -21,6 +22,7 @@
 #include "core/stream_sections.h"
 #include "editor/model/graph_model.h"
 #include "editor/model/subtree.h"
+#include "editor/model/undo_history.h"
 
 namespace vandrel {
 
@@ -77,6 +79,10 @@ class TEditorSession final : public TGraphObserver {
     void TreeChanged();
     void UpdateNow();
     void Undo();
+    // One step back or forward through the deep history; each restores the stream (tree, layout,
+    // interface, flags) exactly as it was after that edit.
+    void StepBack();
+    void StepForward();
     void Hold();
     void Fetch();
     void Save();
@@ -127,6 +133,8 @@ class TEditorSession final : public TGraphObserver {
     bool UndoEnabled() const { return undoEnabled_; }
     const std::string& UndoHint() const { return undoHint_; }
     bool FetchEnabled() const { return fetchEnabled_; }
+    bool StepBackEnabled() const { return history_.BackSteps() > 0; }
+    bool StepForwardEnabled() const { return history_.ForwardSteps() > 0; }
     bool SaveEnabled() const { return modified_; }
     bool UpdateNowEnabled() const { return updateNowEnabled_; }
     bool ClearInfoEnabled() const { return !infoFile_.empty(); }
@@ -152,6 +160,8 @@ class TEditorSession final : public TGraphObserver {
     void UpdateOutputTypes();
     bool WriteStream(const std::string& file, std::string_view stream);
     void RebuildFrom(const std::string& stream);
+    // current := the stream (a step or an undo): the one-level previous is the stream left.
+    void Restore(const std::string& stream);
     bool SameAsOpenFile(const std::string& file) const;
     std::string ShaderFolder() const;
 
@@ -163,6 +173,7 @@ class TEditorSession final : public TGraphObserver {
     std::string current_;
     std::string previous_;
     std::string hold_;
+    TUndoHistory history_;
     bool modified_ = false;
     bool massUpdate_ = false;
     std::string infoFile_;

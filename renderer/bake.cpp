@@ -158,16 +158,17 @@ TBakedMap BakeUVPlane(const TPluginHost& plugin, int32_t material, const TBakeSe
     int threads = settings.threads > 0 ? settings.threads
                                        : static_cast<int>(std::thread::hardware_concurrency());
     threads = std::clamp(threads, 1, height);
+    // One thread is the calling one.
     std::vector<std::thread> pool;
     try {
-        pool.reserve(static_cast<size_t>(threads));
-        for (int t = 0; t < threads; ++t) pool.emplace_back(work);
+        pool.reserve(static_cast<size_t>(threads - 1));
+        for (int t = 1; t < threads; ++t) pool.emplace_back(work);
     } catch (const std::exception&) {
         // Out of threads or of memory for their stacks: fewer threads bake the same map.
     }
-    const int started = static_cast<int>(pool.size());
+    const int started = static_cast<int>(pool.size()) + 1;
     if (started < threads && settings.threadsReduced) settings.threadsReduced(started, threads);
-    if (started == 0) work();
+    work();
     for (std::thread& t : pool) t.join();
     if (failure) std::rethrow_exception(failure);
 

@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include "editor/cursors.h"
+#include "editor/controls/cursors.h"
 #include "editor/model/arrange.h"
 #include "editor/model/wire_hit.h"
 

@@ -77,7 +77,100 @@ bool WritePng(std::FILE* file, int width, int height, const std::vector<float>& 
     return true;
 }
 
+// Values clamped to 0 … 1 and rounded to 8 or 16 bits; NaN is 0.
+unsigned LinearLevel(float value, unsigned top) {
+    if (!(value > 0)) return 0;
+    if (value >= 1) return top;
+    return static_cast<unsigned>(std::lround(static_cast<double>(value) * top));
+}
+png_uint_16 LinearWord(float value) { return static_cast<png_uint_16>(LinearLevel(value, 65535)); }
+
+bool WriteMapPng(std::FILE* file, int width, int height, int channels,
+                 const std::vector<float>& pixels, TMapEncoding encoding, std::string& error) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.flags = PNG_IMAGE_FLAG_FAST;
+    int written = 0;
+    if (encoding == TMapEncoding::kColor) {
+        // libpng's 8-bit formats are sRGB with straight alpha, the alpha byte linear.
+        image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+        std::vector<png_byte> bytes(pixels.size());
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            const bool alpha = channels == 4 && i % 4 == 3;
+            bytes[i] =
+                alpha ? static_cast<png_byte>(LinearLevel(pixels[i], 255)) : SrgbByte(pixels[i]);
+        }
+        written = png_image_write_to_stdio(&image, file, 0, bytes.data(), 0, nullptr);
+    } else {
+        // The 16-bit formats are linear (gAMA 1.0): a normal or a height is no colour.
+        image.format = channels == 1 ? PNG_FORMAT_LINEAR_Y : PNG_FORMAT_LINEAR_RGB;
+        std::vector<png_uint_16> words(pixels.size());
+        std::transform(pixels.begin(), pixels.end(), words.begin(), LinearWord);
+        written = png_image_write_to_stdio(&image, file, 0, words.data(), 0, nullptr);
+    }
+    if (written == 0) {
+        error = std::string("cannot write the PNG image: ") + image.message;
+        png_image_free(&image);
+        return false;
+    }
+    return true;
+}
+
+std::string LowerExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension;
+}
+
 }  // namespace
+
+bool IsMapPath(const std::string& path) {
+    const std::string extension = LowerExtension(path);
+    return extension == ".png" || extension == ".exr" || extension == ".tif" ||
+           extension == ".tiff";
+}
+
+bool WriteMap(const std::string& path, int width, int height, int channels,
+              const std::vector<float>& pixels, TMapEncoding encoding, std::string& error) {
+    try {
+        if (!IsMapPath(path)) {
+            error = "the output must end in .png, .exr, .tif or .tiff";
+            return false;
+        }
+        const bool channelsFit = encoding == TMapEncoding::kColor ? channels == 3 || channels == 4
+                                                                  : channels == 1 || channels == 3;
+        if (width <= 0 || height <= 0 || !channelsFit ||
+            pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height) *
+                                 static_cast<size_t>(channels)) {
+            error = "no image to write";
+            return false;
+        }
+        const std::string extension = LowerExtension(path);
+        if (extension == ".png") {
+            return WriteWholeFile(
+                path,
+                [&](std::FILE* file, std::string& reason) {
+                    return WriteMapPng(file, width, height, channels, pixels, encoding, reason);
+                },
+                error);
+        }
+        const host::TImageIo* io = host::ImageIo(&error);
+        if (io == nullptr) return false;
+        const bool tiff = extension != ".exr";
+        return WriteWholeFile(
+            path,
+            [&](std::FILE* file, std::string& reason) {
+                return io->writeFloats(file, width, height, channels, tiff, pixels.data(), reason);
+            },
+            error);
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+}
 
 bool WriteImage(const std::string& path, int width, int height, const std::vector<float>& rgb,
                 std::string& error) {

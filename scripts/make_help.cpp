@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,9 +16,14 @@
 #include "components/registry.h"
 #include "core/catalogue.h"
 #include "core/component.h"
+#include "core/context.h"
 #include "core/factory.h"
 #include "core/help_anchor.h"
 #include "core/language.h"
+#include "core/root.h"
+#include "core/shader_file.h"
+#include "core/thread_record.h"
+#include "core/tree.h"
 #include "core/whole_file.h"
 
 namespace {
@@ -138,6 +144,74 @@ std::string Page(std::string_view title, std::string_view body) {
            std::string(body) + "</body>\n</html>\n";
 }
 
+// The inputs a picture feeds from the shading context, so that it shows how the output varies
+// over the UV plane: where the component is evaluated (a UV input reads the mapping, a vector
+// input the world point (u, v, 0), a number the mapping's U), the first operand and the colour of
+// the math and colour components the same way, and directions and normals from the record. The
+// other properties keep their defaults. The variable for a UV, a vector and a numerical property.
+struct TFedInput {
+    const char* name;
+    int32_t uv, vector, number;
+};
+constexpr int32_t kVarUVU = 18, kVarURay = 37, kVarSNorm = 46, kVarGNorm = 50, kVarWorld = 58,
+                  kVarUV = 63;
+constexpr TFedInput kFedInputs[] = {
+    {"Input", kVarUV, kVarWorld, kVarUVU},
+    {"Point", kVarUV, kVarWorld, kVarUVU},
+    {"Position", kVarUV, kVarWorld, kVarUVU},
+    {"Coordinates", kVarUV, kVarWorld, kVarUVU},
+    {"A", kVarUV, kVarWorld, kVarUVU},
+    {"Color", 0, kVarWorld, 0},
+    {"ColorA", 0, kVarWorld, 0},
+    {"Incident", 0, kVarURay, 0},
+    {"Normal", 0, kVarSNorm, 0},
+    {"ShadingNormal", 0, kVarSNorm, 0},
+    {"GeometricNormal", 0, kVarGNorm, 0},
+};
+
+int32_t FedVariable(const std::string& name, int32_t kind) {
+    for (const TFedInput& input : kFedInputs) {
+        if (name != input.name) continue;
+        return kind == kUV          ? input.uv
+               : kind == kVector    ? input.vector
+               : kind == kNumerical ? input.number
+                                    : 0;
+    }
+    return 0;
+}
+
+// The picture's shader for a component: its output as the root's colour. Nothing when the output
+// is no value a picture can show.
+std::optional<std::string> PictureShader(int32_t id) {
+    TThreadRecord record;
+    TXRTree tree;
+    tree.Context = &record;
+    TXRComponent* root = tree.AddComponent(CreateComponent(TXRCRoot::kTypeId, &tree));
+    auto created = CreateComponent(id, &tree);
+    if (root == nullptr || created == nullptr) return std::nullopt;
+    TXRComponent* c = tree.AddComponent(std::move(created));
+    float* output = c->OutputAddress();
+    const int32_t kind = c->OutputKind();
+    if (output == nullptr || (kind != kNumerical && kind != kUV && kind != kVector)) {
+        return std::nullopt;
+    }
+    for (int32_t p = 0; p < c->PropertyCount(); ++p) {
+        const int32_t variable = FedVariable(c->GetPropertyName(p), c->PropertyKind(p));
+        if (variable != 0) c->Connect(p, kWholeProperty, VariableAddress(&record, variable));
+    }
+    if (kind == kVector) {
+        root->Connect(kRootColor, kWholeProperty, output);
+    } else if (kind == kUV) {
+        root->Connect(kRootColor, 0, output);  // blue stays at its constant 0
+        root->Connect(kRootColor, 1, output + 1);
+    } else {
+        for (int32_t part = 0; part < 3; ++part) root->Connect(kRootColor, part, output);
+    }
+    if (!tree.Link(c, root)) return std::nullopt;
+    tree.SetRoot(root);
+    return "XR" + tree.WriteTree();
+}
+
 struct TIndexEntry {
     std::string title;
     std::string link;
@@ -155,8 +229,10 @@ bool Write(const fs::path& path, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: vandrel_make_help LANGUAGE_FILE OUTPUT_FOLDER\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr,
+                     "usage: vandrel_make_help LANGUAGE_FILE OUTPUT_FOLDER "
+                     "[PICTURE_SHADER_FOLDER]\n");
         return 1;
     }
     InstallComponents();
@@ -172,6 +248,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vandrel_make_help ERROR: \"%s\" : %s\n", folder.c_str(),
                      error.message().c_str());
         return 1;
+    }
+
+    const fs::path pictures = argc == 4 ? fs::path(argv[3]) : fs::path();
+    if (!pictures.empty()) {
+        // Left-over shaders of components that no longer exist would be baked too.
+        fs::remove_all(pictures, error);
+        fs::create_directories(pictures, error);
+        if (error) {
+            std::fprintf(stderr, "vandrel_make_help ERROR: \"%s\" : %s\n", pictures.c_str(),
+                         error.message().c_str());
+            return 1;
+        }
     }
 
     std::vector<TIndexEntry> index;
@@ -191,6 +279,18 @@ int main(int argc, char** argv) {
             const std::string hint = component->GetTitleHint();
             if (hint != title) sections += "<p>" + Html(hint) + "</p>\n";
             sections += "<p class=\"output\">Output: " + OutputName(row.output) + "</p>\n";
+            if (const auto shader = pictures.empty() ? std::nullopt : PictureShader(row.id)) {
+                const fs::path file = pictures / (id + ".xrb");
+                const TSaveResult saved = SaveShaderFile(file, *shader);
+                if (!saved.ok) {
+                    std::fprintf(stderr, "vandrel_make_help ERROR: \"%s\" : cannot write it\n",
+                                 file.c_str());
+                    return 1;
+                }
+                sections += "<p class=\"picture\"><img src=\"pictures/" + id +
+                            ".png\" width=\"48\" height=\"48\" alt=\"" + Html(title) +
+                            " on the UV plane\"></p>\n";
+            }
             const std::vector<TPropertyText> properties = Properties(*component);
             if (properties.empty()) {
                 sections += "<p>This component has no properties.</p>\n";

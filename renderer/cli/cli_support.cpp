@@ -1,18 +1,22 @@
 #include "renderer/cli/cli_support.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <set>
 
+#include "core/context.h"
 #include "core/instance.h"
 #include "core/search_path.h"
 #include "core/shader_cache.h"
 #include "core/thread_record.h"
 #include "core/tree.h"
+#include "core/whole_file.h"
 #include "renderer/host/host_state.h"
 
 namespace vandrel::cli {
@@ -210,6 +214,232 @@ bool TMaterialOptions::Apply(TLocalKeyframes& values) const {
         values.Files[static_cast<size_t>(numbered->first - 1)] = std::string(reference);
     }
     return true;
+}
+
+namespace {
+
+// Variables the host record carries: 1 … 58, 63, 64.
+int32_t RecordVariable(std::string_view shortName) {
+    for (int32_t n = 1; n <= kVariableCount; ++n) {
+        if ((n <= 58 || n == 63 || n == 64) && VariableShortName(n) == shortName) return n;
+    }
+    return 0;
+}
+
+bool ParseInt(std::string_view text, int& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+constexpr int kMaxSide = 16384;
+constexpr int64_t kMaxPixels = int64_t{1} << 26;
+// At most this many frames in one command.
+constexpr int64_t kMaxFrames = 100000;
+
+// "A-B" with A <= B and at most kMaxFrames frames, worked out in 64 bits so that no range of
+// 32-bit frame numbers wraps.
+bool ParseFrames(const std::string& text, int& first, int& last) {
+    const size_t dash = text.find('-', 1);  // a leading '-' is a sign
+    return dash != std::string::npos && ParseInt(std::string_view(text).substr(0, dash), first) &&
+           ParseInt(std::string_view(text).substr(dash + 1), last) && first <= last &&
+           int64_t{last} - int64_t{first} < kMaxFrames;
+}
+
+// "K/N" with 1 <= K <= N.
+bool ParseShard(const std::string& text, int& k, int& n) {
+    const size_t slash = text.find('/');
+    return slash != std::string::npos && ParseInt(std::string_view(text).substr(0, slash), k) &&
+           ParseInt(std::string_view(text).substr(slash + 1), n) && k >= 1 && k <= n;
+}
+
+}  // namespace
+
+void TRecordOptions::Add(CLI::App& command) {
+    command
+        .add_option(
+            "--set", sets,
+            "A shading variable, VAR=V[,V,V] (short names: World, World.X, UV, SNorm, ColorIn ...)")
+        ->type_name("VAR=V[,V,V]");
+}
+
+bool TRecordOptions::Parse() {
+    parsed_.clear();
+    for (const std::string& set : sets) {
+        const size_t eq = set.find('=');
+        const int32_t variable = eq == std::string::npos ? 0 : RecordVariable(set.substr(0, eq));
+        const auto floats =
+            variable != 0 ? ParseFloats(std::string_view(set).substr(eq + 1), 3) : std::nullopt;
+        if (!floats || floats->size() != static_cast<size_t>(FloatCount(VariableKind(variable)))) {
+            PrintError(
+                "--set " + set,
+                "expected VAR=V[,V,V]: a variable of the shading record and one value per part");
+            return false;
+        }
+        TSet decoded;
+        decoded.index = VariableFloatIndex(variable);
+        decoded.count = static_cast<int>(floats->size());
+        std::copy(floats->begin(), floats->end(), decoded.values);
+        parsed_.push_back(decoded);
+    }
+    return true;
+}
+
+void TRecordOptions::Apply(hxShadingRecord& record) const {
+    float* words = reinterpret_cast<float*>(&record);
+    for (const TSet& set : parsed_) {
+        std::memcpy(words + set.index, set.values, static_cast<size_t>(set.count) * sizeof(float));
+    }
+}
+
+namespace {
+
+constexpr std::array<std::pair<const char*, int32_t>, 4> kTypeOptions = {
+    {{"color", kColor},
+     {"transparency", kTransparency},
+     {"reflectance", kReflectance},
+     {"displacement", kDisplacement}}};
+
+}  // namespace
+
+void AddTypeOption(CLI::App& command, std::string& type) {
+    std::vector<std::string> names;
+    for (const auto& [name, value] : kTypeOptions) names.emplace_back(name);
+    command.add_option("--type", type, "Output type")
+        ->check(CLI::IsMember(names))
+        ->capture_default_str();
+}
+
+int32_t TypeOption(const std::string& type) {
+    for (const auto& [name, value] : kTypeOptions) {
+        if (type == name) return value;
+    }
+    return kColor;
+}
+
+hxShadingRecord EvalRecord() {
+    hxShadingRecord record{};
+    record.shadingNormal[2] = 1.0f;
+    record.geometricNormal[2] = 1.0f;
+    return record;
+}
+
+bool ParseImageSize(const std::string& text, int& width, int& height) {
+    const size_t x = text.find('x');
+    bool ok = ParseInt(std::string_view(text).substr(0, x), width);
+    if (ok && x == std::string::npos) {
+        height = width;
+    } else if (ok) {
+        ok = ParseInt(std::string_view(text).substr(x + 1), height);
+    }
+    ok = ok && width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide &&
+         int64_t{width} * height <= kMaxPixels;
+    if (!ok) {
+        PrintError("--size " + text,
+                   "expected W or WxH, each from 1 to 16384, at most 2^26 pixels");
+    }
+    return ok;
+}
+
+void TFrameOptions::Add(CLI::App& command) {
+    command.add_option("--frame", frame, "The frame the host reports");
+    command.add_option("--frames", frames, "Frames A to B (OUT needs %04d)")->type_name("A-B");
+    command
+        .add_option("--shard", shard,
+                    "With --frames: only every N-th frame, from frame A + K - 1 (K from 1 to N)")
+        ->type_name("K/N");
+    command.add_flag("--skip-existing", skipExisting,
+                     "Leave the frames whose output file is already there alone");
+}
+
+std::vector<int64_t> TFramePlan::Frames() const {
+    std::vector<int64_t> frames;
+    for (int64_t f = start; f <= last; f += step) frames.push_back(f);
+    return frames;
+}
+
+bool PlanFrames(const TFrameOptions& o, const std::string& output, TFramePlan& plan) {
+    plan = TFramePlan{};
+    plan.first = plan.last = o.frame.value_or(0);
+    plan.skipExisting = o.skipExisting;
+    if (!o.frames.empty()) {
+        if (o.frame) {
+            PrintError("--frames " + o.frames, "give either --frame or --frames");
+            return false;
+        }
+        if (!ParseFrames(o.frames, plan.first, plan.last)) {
+            PrintError("--frames " + o.frames, "expected A-B with A <= B, at most 100000 frames");
+            return false;
+        }
+        plan.range = true;
+        if (plan.first != plan.last && output.find("%04d") == std::string::npos) {
+            PrintError(output, "a frame range needs %04d in the output name");
+            return false;
+        }
+    }
+    plan.start = plan.first;
+    if (!o.shard.empty()) {
+        int k = 0, n = 0;
+        if (!ParseShard(o.shard, k, n)) {
+            PrintError("--shard " + o.shard, "expected K/N with 1 <= K <= N <= 2147483647");
+            return false;
+        }
+        if (!plan.range) {
+            PrintError("--shard " + o.shard, "a shard needs a frame range (--frames A-B)");
+            return false;
+        }
+        plan.start = int64_t{plan.first} + k - 1;
+        plan.step = n;
+    }
+    return true;
+}
+
+int NoFramesInShard(const TFrameOptions& options) {
+    PrintNote("--shard " + options.shard, "no frame of " + options.frames + " falls in this shard");
+    return 0;
+}
+
+bool TFrameSkips::Skip(const TFramePlan& plan, const std::string& path) {
+    std::error_code error;
+    if (!plan.skipExisting || !std::filesystem::exists(path, error)) return false;
+    ++skipped_;
+    return true;
+}
+
+void TFrameSkips::Report(const std::string& output) const {
+    if (skipped_ == 0) return;
+    PrintNote(output, std::to_string(skipped_) + (skipped_ == 1 ? " output was" : " outputs were") +
+                          " already there and left alone (--skip-existing)");
+}
+
+std::string FramePath(const std::string& pattern, int64_t frame) {
+    const size_t at = pattern.find("%04d");
+    if (at == std::string::npos) return pattern;
+    char number[32];
+    std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(frame));
+    return pattern.substr(0, at) + number + pattern.substr(at + 4);
+}
+
+void TOutputGuard::AddShader(const std::string& shader, const TLocalKeyframes& values) {
+    inputs_.push_back(shader);
+    for (const std::string& file : values.Files) {
+        if (file.size() > 2) inputs_.push_back(file.substr(2));
+    }
+}
+
+bool TOutputGuard::Refuses(const std::string& path) const {
+    for (const std::string& input : inputs_) {
+        if (SameFile(path, input)) {
+            PrintError(path, "the output is the input \"" + input + "\"; it is not replaced");
+            return true;
+        }
+    }
+    return false;
+}
+
+int32_t CreateNamedMaterial(const std::string& shader, const TLocalKeyframes& values) {
+    const int32_t material = CreateMaterial(std::filesystem::absolute(shader), values);
+    NameMaterial(material, shader);
+    return material;
 }
 
 std::optional<TLoadedShader> ReadShaderInput(const std::string& path) {

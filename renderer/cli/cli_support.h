@@ -2,6 +2,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,91 @@ struct TMaterialOptions {
     bool Apply(TLocalKeyframes& values) const;
 };
 
+// The options that set variables of the shading record, shared by eval and bake.
+struct TRecordOptions {
+    std::vector<std::string> sets;  // VAR=V[,V,V]
+    void Add(CLI::App& command);
+    // Checks and decodes the options once; false after printing an error.
+    bool Parse();
+    // Writes the decoded values into a record; allocates nothing, so that it may run per sample.
+    void Apply(hxShadingRecord& record) const;
+
+  private:
+    struct TSet {
+        int index = 0;  // float word of the record
+        int count = 0;
+        float values[3] = {};
+    };
+    std::vector<TSet> parsed_;
+};
+
+// --type color|transparency|reflectance|displacement, shared by eval and bake; the output type
+// (kColor …) of a value it accepted.
+void AddTypeOption(CLI::App& command, std::string& type);
+int32_t TypeOption(const std::string& type);
+
+// The record `eval` shades before --set: all zero but both normals, which are (0, 0, 1).
+hxShadingRecord EvalRecord();
+
+// "W" or "WxH", each side 1 … 16384, at most 2^26 pixels; false after printing an error.
+bool ParseImageSize(const std::string& text, int& width, int& height);
+
+// --frame, --frames, --shard and --skip-existing, shared by render and bake.
+struct TFrameOptions {
+    std::optional<int> frame;
+    std::string frames;  // A-B
+    std::string shard;   // K/N
+    bool skipExisting = false;
+    void Add(CLI::App& command);
+};
+
+// The frames a command makes: first … last is the whole range (both the one frame without
+// --frames), of which this shard takes every step-th frame from start. 64 bits: the frame after
+// the last may lie beyond the 32-bit range.
+struct TFramePlan {
+    int first = 0, last = 0;
+    int64_t start = 0, step = 1;
+    bool range = false;  // --frames was given
+    bool skipExisting = false;
+    std::vector<int64_t> Frames() const;
+};
+
+// Checks the options against the output name (a range needs %04d); false after printing an error.
+bool PlanFrames(const TFrameOptions& options, const std::string& output, TFramePlan& plan);
+
+// A shard with no frame of the range (more shards than frames) has nothing to do: it says so and
+// succeeds, so that a job array wider than the animation does not fail. The status to return.
+int NoFramesInShard(const TFrameOptions& options);
+
+// With --skip-existing, the outputs already there: each is complete, since an output only ever
+// appears under its final name whole. Report names how many were left alone, once.
+class TFrameSkips {
+  public:
+    bool Skip(const TFramePlan& plan, const std::string& path);
+    void Report(const std::string& output) const;
+
+  private:
+    int64_t skipped_ = 0;
+};
+
+// OUT with its "%04d" replaced by the frame number.
+std::string FramePath(const std::string& pattern, int64_t frame);
+
+// The files a command reads (shader files and the files their materials name), which no output
+// may replace.
+class TOutputGuard {
+  public:
+    void AddShader(const std::string& shader, const TLocalKeyframes& values);
+    // True, after printing an error, when the path is one of the inputs.
+    bool Refuses(const std::string& path) const;
+
+  private:
+    std::vector<std::string> inputs_;
+};
+
+// A host material for a shader file, named for the messages its shading reports.
+int32_t CreateNamedMaterial(const std::string& shader, const TLocalKeyframes& values);
+
 // Reads a shader file for a command. Nothing, after an error line, when there is no such file;
 // otherwise what the plug-in will read, after an error line (the command then fails but goes on,
 // as the host renders the default shader) when the file cannot be used as it is: unreadable, too
@@ -77,6 +163,7 @@ void MarkFailed();
 void AddCatalogueCommand(CLI::App& app);
 void AddEvalCommand(CLI::App& app);
 void AddRenderCommand(CLI::App& app);
+void AddBakeCommand(CLI::App& app);
 void AddInfoCommand(CLI::App& app);
 void AddStudioCommand(CLI::App& app);
 

@@ -7,11 +7,12 @@
 
 int main(int argc, char** argv) {
     vandrel::InstallComponents();
-    CLI::App app{"Vandrel procedural shaders: render, evaluate and inspect shader files"};
+    CLI::App app{"Vandrel procedural shaders: render, bake, evaluate and inspect shader files"};
     app.require_subcommand(1);
     vandrel::cli::AddCatalogueCommand(app);
     vandrel::cli::AddEvalCommand(app);
     vandrel::cli::AddRenderCommand(app);
+    vandrel::cli::AddBakeCommand(app);
     vandrel::cli::AddInfoCommand(app);
     vandrel::cli::AddStudioCommand(app);
     vandrel::cli::ReportMessagesAsLines();

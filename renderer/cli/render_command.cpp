@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -22,9 +21,6 @@ namespace vandrel::cli {
 
 namespace {
 
-constexpr int kMaxSide = 16384;
-constexpr int64_t kMaxPixels = int64_t{1} << 26;
-
 struct RenderOptions {
     std::string shader;
     std::array<std::string, 4> slots;  // by output type
@@ -32,48 +28,10 @@ struct RenderOptions {
     std::string size = "512x512";
     int samples = 4;
     int threads = 0;
-    std::optional<int> frame;
-    std::string frames;
+    TFrameOptions frames;
     TMaterialOptions material;
     std::string output;
 };
-
-bool ParseInt(std::string_view text, int& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
-}
-
-bool ParseSize(const std::string& text, int& width, int& height) {
-    const size_t x = text.find('x');
-    if (!ParseInt(std::string_view(text).substr(0, x), width)) return false;
-    if (x == std::string::npos)
-        height = width;
-    else if (!ParseInt(std::string_view(text).substr(x + 1), height))
-        return false;
-    return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide &&
-           int64_t{width} * height <= kMaxPixels;
-}
-
-// At most this many frames in one render.
-constexpr int64_t kMaxFrames = 100000;
-
-// "A-B" with A <= B and at most kMaxFrames frames, worked out in 64 bits so that no range of
-// 32-bit frame numbers wraps.
-bool ParseFrames(const std::string& text, int& first, int& last) {
-    const size_t dash = text.find('-', 1);  // a leading '-' is a sign
-    return dash != std::string::npos && ParseInt(std::string_view(text).substr(0, dash), first) &&
-           ParseInt(std::string_view(text).substr(dash + 1), last) && first <= last &&
-           int64_t{last} - int64_t{first} < kMaxFrames;
-}
-
-// OUT with its "%04d" replaced by the frame number.
-std::string FramePath(const std::string& pattern, int64_t frame) {
-    const size_t at = pattern.find("%04d");
-    if (at == std::string::npos) return pattern;
-    char number[32];
-    std::snprintf(number, sizeof number, "%04lld", static_cast<long long>(frame));
-    return pattern.substr(0, at) + number + pattern.substr(at + 4);
-}
 
 // Where a SHADER without a slot option goes: the first output type its categories allow, in the
 // order a material shows them.
@@ -120,11 +78,7 @@ int Run(RenderOptions o) {
         loaded[slot] = std::move(shader);
     }
     int width = 0, height = 0;
-    if (!ParseSize(o.size, width, height)) {
-        PrintError("--size " + o.size,
-                   "expected W or WxH, each from 1 to 16384, at most 2^26 pixels");
-        return 1;
-    }
+    if (!ParseImageSize(o.size, width, height)) return 1;
     if (o.samples < 1 || o.samples > 4096) {
         PrintError("--samples " + std::to_string(o.samples),
                    "expected 1 to 4096 samples per pixel");
@@ -134,21 +88,8 @@ int Run(RenderOptions o) {
         PrintError("--threads " + std::to_string(o.threads), "expected 0 (all cores) to 1024");
         return 1;
     }
-    int first = o.frame.value_or(0), last = first;
-    if (!o.frames.empty()) {
-        if (o.frame) {
-            PrintError("--frames " + o.frames, "give either --frame or --frames");
-            return 1;
-        }
-        if (!ParseFrames(o.frames, first, last)) {
-            PrintError("--frames " + o.frames, "expected A-B with A <= B, at most 100000 frames");
-            return 1;
-        }
-        if (first != last && o.output.find("%04d") == std::string::npos) {
-            PrintError(o.output, "a frame range needs %04d in the output name");
-            return 1;
-        }
-    }
+    TFramePlan plan;
+    if (!PlanFrames(o.frames, o.output, plan)) return 1;
     const std::string extension = std::filesystem::path(o.output).extension().string();
     if (extension != ".png" && extension != ".exr" && extension != ".PNG" && extension != ".EXR") {
         PrintError(o.output, "the output must end in .png or .exr");
@@ -160,37 +101,25 @@ int Run(RenderOptions o) {
                                                            {"torus", host::ShapeKind::kTorus}};
 
     std::array<TLocalKeyframes, 4> values{};
-    std::vector<std::string> inputs;  // files a picture must never replace
+    TOutputGuard guard;
     for (size_t type = 0; type < 4; ++type) {
         if (o.slots[type].empty()) continue;
         if (!loaded[type]) loaded[type] = ReadShaderInput(o.slots[type]);
         if (!loaded[type]) return 1;
         values[type] = InterfaceDefaults(loaded[type]->stream);
         if (!o.material.Apply(values[type])) return 1;
-        inputs.push_back(o.slots[type]);
-        for (const std::string& file : values[type].Files) {
-            if (file.size() > 2) inputs.push_back(file.substr(2));
-        }
+        guard.AddShader(o.slots[type], values[type]);
     }
-    const auto replacesInput = [&](const std::string& path) {
-        for (const std::string& input : inputs) {
-            if (SameFile(path, input)) {
-                PrintError(path, "the output is the input \"" + input + "\"; it is not replaced");
-                return true;
-            }
-        }
-        return false;
-    };
-    if (replacesInput(FramePath(o.output, first))) return 1;
+    const std::vector<int64_t> frames = plan.Frames();
+    if (frames.empty()) return NoFramesInShard(o.frames);
+    if (guard.Refuses(FramePath(o.output, frames.front()))) return 1;
 
     TPluginHost plugin;
     if (!LoadPlugin(plugin)) return 1;
     std::array<int32_t, 4> materials{};
     for (size_t type = 0; type < 4; ++type) {
         if (!o.slots[type].empty()) {
-            materials[type] =
-                CreateMaterial(std::filesystem::absolute(o.slots[type]), values[type]);
-            NameMaterial(materials[type], o.slots[type]);
+            materials[type] = CreateNamedMaterial(o.slots[type], values[type]);
         }
     }
     host::TScene scene = host::PreviewScene(shapes.at(o.shape), materials);
@@ -212,12 +141,13 @@ int Run(RenderOptions o) {
                          std::to_string(std::max(started, 1)));
     };
 
-    // 64 bits: the frame after the last may lie beyond the 32-bit range.
-    for (int64_t frame = first; frame <= last; ++frame) {
+    TFrameSkips skips;
+    for (const int64_t frame : frames) {
         const std::string path = FramePath(o.output, frame);
-        if (frame != first && replacesInput(path)) return 1;
-        host::SetAnimation({static_cast<float>(frame), static_cast<float>(first),
-                            static_cast<float>(last), 30.0f});
+        if (frame != frames.front() && guard.Refuses(path)) return 1;
+        if (skips.Skip(plan, path)) continue;
+        host::SetAnimation({static_cast<float>(frame), static_cast<float>(plan.first),
+                            static_cast<float>(plan.last), 30.0f});
         plugin.BeginRender();
         std::vector<float> image;
         try {
@@ -233,6 +163,7 @@ int Run(RenderOptions o) {
             return 1;
         }
     }
+    skips.Report(o.output);
     return 0;
 }
 
@@ -261,9 +192,7 @@ void AddRenderCommand(CLI::App& app) {
         ->capture_default_str();
     command->add_option("--threads", options->threads, "Rendering threads, 0 for all cores")
         ->capture_default_str();
-    command->add_option("--frame", options->frame, "The frame the host reports");
-    command->add_option("--frames", options->frames, "Render frames A to B (OUT needs %04d)")
-        ->type_name("A-B");
+    options->frames.Add(*command);
     options->material.Add(*command);
     command->add_option("-o,--output", options->output, "Output image (.png or .exr)")
         ->required()

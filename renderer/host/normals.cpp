@@ -5,9 +5,16 @@
 #include <cmath>
 
 #include "hostapi/hostapi.h"
+#include "renderer/host/height_probe.h"
 #include "renderer/host/host_state.h"
 
 namespace {
+
+struct THeightProbe {
+    bool measured = false;
+    float height = 0;
+};
+thread_local THeightProbe tHeight;
 
 constexpr double kStep = 1e-3;
 
@@ -19,6 +26,17 @@ void Normalize(double v[3]) {
 }
 
 }  // namespace
+
+namespace vandrel::host {
+
+bool TakeMeasuredHeight(float& height) {
+    const THeightProbe probe = tHeight;
+    tHeight = {};
+    height = probe.height;
+    return probe.measured;
+}
+
+}  // namespace vandrel::host
 
 extern "C" {
 
@@ -50,6 +68,7 @@ void hsCalculateNormal3D(float* normal, const float* point, hsHeightSampler samp
     const double hv = sampler(pv, data);
     const double hu = sampler(pu, data);
     const double h0 = sampler(point, data);
+    tHeight = {true, static_cast<float>(h0)};
     const double gu = (hu - h0) / kStep, gv = (hv - h0) / kStep;
     double n[3];
     for (int k = 0; k < 3; ++k) n[k] = normal[k] - gu * du[k] - gv * dv[k];

@@ -163,7 +163,36 @@ bool Write(std::FILE* file, int32_t width, int32_t height, bool exr, const std::
     }
 }
 
-constexpr TImageIo kImageIo{Read, Write};
+bool WriteFloats(std::FILE* file, int32_t width, int32_t height, int32_t channels, bool tiff,
+                 const float* pixels, std::string& error) {
+    try {
+        OIIO::Filesystem::IOFile proxy(file, OIIO::Filesystem::IOProxy::Write);
+        auto out = OIIO::ImageOutput::create(tiff ? "tiff" : "openexr");
+        if (!out || !out->set_ioproxy(&proxy)) {
+            error = "cannot create an image writer: " + OIIO::geterror();
+            return false;
+        }
+        OIIO::ImageSpec meta(width, height, channels, OIIO::TypeDesc::FLOAT);
+        if (channels == 1) meta.channelnames = {"Y"};
+        if (channels == 4) meta.alpha_channel = 3;
+        // The values are data as much as colour: no transfer function, no premultiplication.
+        meta.attribute("oiio:ColorSpace", "Linear");
+        meta.attribute("oiio:UnassociatedAlpha", 1);
+        meta.attribute("compression", "zip");
+        if (!out->open(tiff ? "image.tif" : "image.exr", meta) ||
+            !out->write_image(OIIO::TypeDesc::FLOAT, pixels) || !out->close()) {
+            error = out->geterror();
+            if (error.empty()) error = "cannot write the image";
+            return false;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+}
+
+constexpr TImageIo kImageIo{Read, Write, WriteFloats};
 
 }  // namespace
 }  // namespace vandrel::host

@@ -39,6 +39,10 @@ struct TImageIo {
     // Never throws.
     bool (*write)(std::FILE* file, int32_t width, int32_t height, bool exr,
                   const std::vector<float>& rgb, std::string& error);
+    // Writes width · height pixels of `channels` floats (1 Y, 3 RGB, 4 RGBA) as 32-bit float
+    // OpenEXR (tiff false) or TIFF, the values unchanged, into the open file as write does.
+    bool (*writeFloats)(std::FILE* file, int32_t width, int32_t height, int32_t channels, bool tiff,
+                        const float* pixels, std::string& error);
 };
 
 }  // namespace vandrel::host

@@ -12,6 +12,7 @@
 
 #include "editor/help_router.h"
 #include "editor/model/window_links.h"
+#include "hostapi/hostapi.h"
 
 namespace vandrel {
 namespace {
@@ -183,6 +184,37 @@ TEST(HelpReference, ListsKnownComponentsWithTheirProperties) {
     EXPECT_NE(index.find("<li id=\"" + HelpKeyAnchor("Sine Function") +
                          "\"><a href=\"tab0.html#c101\">Sine Function</a></li>"),
               std::string::npos);
+}
+
+// Every component's section shows its output baked on the UV plane, a picture that decodes; the
+// sine of U varies across and not down.
+TEST(HelpReference, EveryComponentShowsItsBakedPicture) {
+    const std::regex section("<h2 id=\"(c[0-9]+)\">");
+    int pictures = 0;
+    for (int tab = 0; tab < 11; ++tab) {
+        const std::string text =
+            ReadText(kHelp / "reference" / ("tab" + std::to_string(tab) + ".html"));
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), section);
+             it != std::sregex_iterator(); ++it) {
+            const std::string id = (*it)[1];
+            EXPECT_NE(text.find("<img src=\"pictures/" + id + ".png\" width=\"48\" height=\"48\""),
+                      std::string::npos)
+                << id;
+            const int32_t image =
+                hsImageRead((kHelp / "reference" / "pictures" / (id + ".png")).c_str());
+            EXPECT_NE(image, 0) << id;
+            if (image == 0) continue;
+            ++pictures;
+            EXPECT_EQ(hsImageGetWidth(image), 48) << id;
+            EXPECT_EQ(hsImageGetHeight(image), 48) << id;
+            if (id == "c101") {
+                EXPECT_EQ(hsImageGetPixel(image, 10, 0), hsImageGetPixel(image, 10, 47));
+                EXPECT_NE(hsImageGetPixel(image, 10, 0), hsImageGetPixel(image, 20, 0));
+            }
+            hsImageDestroy(image);
+        }
+    }
+    EXPECT_GT(pictures, 100);
 }
 
 // Every href of every page names an existing file, and an anchor in it names an existing id.

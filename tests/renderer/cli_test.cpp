@@ -125,7 +125,7 @@ TEST_F(CliTest, InfoNamesCustomComponentsAndParts) {
 }
 
 TEST_F(CliTest, EverySubcommandHasHelp) {
-    for (const char* command : {"", "catalogue", "eval", "info"}) {
+    for (const char* command : {"", "catalogue", "eval", "info", "bake"}) {
         const Result r = Run(std::string(command) + " --help");
         EXPECT_EQ(r.status, 0) << command;
         EXPECT_NE(r.out.find("Usage"), std::string::npos) << command;

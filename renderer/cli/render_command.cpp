@@ -15,6 +15,7 @@
 #include "core/whole_file.h"
 #include "renderer/cli/cli_support.h"
 #include "renderer/host/host_state.h"
+#include "renderer/host/mesh_geometry.h"
 #include "renderer/host/scene.h"
 #include "renderer/image_writer.h"
 
@@ -29,6 +30,7 @@ struct RenderOptions {
     std::string shader;
     std::array<std::string, 4> slots;  // by output type
     std::string shape = "sphere";
+    std::string mesh;
     std::string size = "512x512";
     int samples = 4;
     int threads = 0;
@@ -172,6 +174,7 @@ int Run(RenderOptions o) {
             if (file.size() > 2) inputs.push_back(file.substr(2));
         }
     }
+    if (!o.mesh.empty()) inputs.push_back(o.mesh);
     const auto replacesInput = [&](const std::string& path) {
         for (const std::string& input : inputs) {
             if (SameFile(path, input)) {
@@ -183,6 +186,16 @@ int Run(RenderOptions o) {
     };
     if (replacesInput(FramePath(o.output, first))) return 1;
 
+    std::shared_ptr<const host::TMeshGeometry> mesh;
+    if (!o.mesh.empty()) {
+        std::string error;
+        mesh = host::TMeshGeometry::Load(o.mesh, error);
+        if (mesh == nullptr) {
+            PrintError(o.mesh, error);
+            return 1;
+        }
+    }
+
     TPluginHost plugin;
     if (!LoadPlugin(plugin)) return 1;
     std::array<int32_t, 4> materials{};
@@ -193,7 +206,8 @@ int Run(RenderOptions o) {
             NameMaterial(materials[type], o.slots[type]);
         }
     }
-    host::TScene scene = host::PreviewScene(shapes.at(o.shape), materials);
+    host::TScene scene = mesh != nullptr ? host::PreviewScene(mesh, materials)
+                                         : host::PreviewScene(shapes.at(o.shape), materials);
     for (int32_t type = 0; type < 4; ++type) {
         scene.shaders[static_cast<size_t>(type)] = plugin.Shader(type).shade;
     }
@@ -251,9 +265,14 @@ void AddRenderCommand(CLI::App& app) {
                         "Transparency shader file");
     command->add_option("--displacement", options->slots[kDisplacement],
                         "Displacement shader file");
-    command->add_option("--shape", options->shape, "The object")
-        ->check(CLI::IsMember({"sphere", "cube", "plane", "torus"}))
-        ->capture_default_str();
+    CLI::Option* shape = command->add_option("--shape", options->shape, "The object")
+                             ->check(CLI::IsMember({"sphere", "cube", "plane", "torus"}))
+                             ->capture_default_str();
+    command
+        ->add_option("--mesh", options->mesh,
+                     "A model file (OBJ, glTF, PLY, FBX, STL ...) in place of the object, fitted "
+                     "into its bounding sphere")
+        ->excludes(shape);
     command->add_option("--size", options->size, "Image size in pixels")
         ->type_name("W[xH]")
         ->capture_default_str();

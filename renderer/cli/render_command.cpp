@@ -14,6 +14,7 @@
 #include "core/stream_sections.h"
 #include "core/whole_file.h"
 #include "renderer/cli/cli_support.h"
+#include "renderer/cli/scene_render.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/mesh_geometry.h"
 #include "renderer/host/scene.h"
@@ -31,6 +32,7 @@ struct RenderOptions {
     std::array<std::string, 4> slots;  // by output type
     std::string shape = "sphere";
     std::string mesh;
+    std::string scene;
     std::string size = "512x512";
     int samples = 4;
     int threads = 0;
@@ -103,6 +105,14 @@ void ShowProgress(int done, int total) {
 }
 
 int Run(RenderOptions o) {
+    if (!o.scene.empty()) {
+        bool slots = !o.shader.empty() || !o.material.triggers.empty() || !o.material.files.empty();
+        for (const std::string& slot : o.slots) slots = slots || !slot.empty();
+        if (slots) {
+            PrintError(o.scene, "a scene file names its shaders; give none on the command line");
+            return 1;
+        }
+    }
     std::array<std::optional<TLoadedShader>, 4> loaded;
     if (!o.shader.empty()) {
         std::optional<TLoadedShader> shader = ReadShaderInput(o.shader);
@@ -175,6 +185,11 @@ int Run(RenderOptions o) {
         }
     }
     if (!o.mesh.empty()) inputs.push_back(o.mesh);
+    std::optional<TPreparedScene> prepared;
+    if (!o.scene.empty()) {
+        prepared = PrepareScene(o.scene, inputs);
+        if (!prepared) return 1;
+    }
     const auto replacesInput = [&](const std::string& path) {
         for (const std::string& input : inputs) {
             if (SameFile(path, input)) {
@@ -206,8 +221,9 @@ int Run(RenderOptions o) {
             NameMaterial(materials[type], o.slots[type]);
         }
     }
-    host::TScene scene = mesh != nullptr ? host::PreviewScene(mesh, materials)
-                                         : host::PreviewScene(shapes.at(o.shape), materials);
+    host::TScene scene = prepared          ? BuildScene(*prepared)
+                         : mesh != nullptr ? host::PreviewScene(mesh, materials)
+                                           : host::PreviewScene(shapes.at(o.shape), materials);
     for (int32_t type = 0; type < 4; ++type) {
         scene.shaders[static_cast<size_t>(type)] = plugin.Shader(type).shade;
     }
@@ -273,6 +289,11 @@ void AddRenderCommand(CLI::App& app) {
                      "A model file (OBJ, glTF, PLY, FBX, STL ...) in place of the object, fitted "
                      "into its bounding sphere")
         ->excludes(shape);
+    CLI::Option* sceneFile = command->add_option(
+        "--scene", options->scene,
+        "A scene file (JSON: camera, lights, objects and their materials) instead of the "
+        "material-preview scene");
+    sceneFile->excludes(shape)->excludes("--mesh");
     command->add_option("--size", options->size, "Image size in pixels")
         ->type_name("W[xH]")
         ->capture_default_str();

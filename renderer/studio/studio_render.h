@@ -10,7 +10,7 @@
 
 // Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
 #include "renderer/host/scene.h"
-#include "renderer/studio/studio_material.h"
+#include "renderer/studio_material.h"
 // (keep this order)
 #include <QObject>
 #include <array>

@@ -11,7 +11,7 @@
 // Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
 #include "editor/model/dialogs.h"
 #include "renderer/host/host_state.h"
-#include "renderer/studio/studio_material.h"
+#include "renderer/studio_material.h"
 #include "renderer/studio/studio_render.h"
 // (keep this order)
 #include <QImage>

@@ -82,7 +82,7 @@ POV
 times_of() {
   local TIMEFORMAT='%U %S %R' times
   times="$({ time "$@" >/dev/null 2>&1; } 2>&1)" || { echo "failed: $*" >&2; exit 1; }
-  awk '{ printf "%.3f %.3f", $1 + $2, $3 }' <<<"$times"
+  awk '{ printf "%.3f %.3f\n", $1 + $2, $3 }' <<<"$times"
 }
 
 read -r vandrel_cpu _ < <(times_of "$vandrel" render "$shader" --mesh "$work/sphere.obj" \

@@ -8,6 +8,7 @@ VANDREL_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libopenimageio-dev openimageio-tools libopencv-core-dev libpng-dev
   qt6-base-dev fonts-dejavu-core
+  libassimp-dev libembree-dev nlohmann-json3-dev
 )
 
 install_missing_packages() {

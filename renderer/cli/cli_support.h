@@ -130,6 +130,7 @@ std::string FramePath(const std::string& pattern, int64_t frame);
 class TOutputGuard {
   public:
     void AddShader(const std::string& shader, const TLocalKeyframes& values);
+    void AddInput(const std::string& path) { inputs_.push_back(path); }
     // True, after printing an error, when the path is one of the inputs.
     bool Refuses(const std::string& path) const;
 

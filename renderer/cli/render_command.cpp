@@ -13,7 +13,9 @@
 #include "core/stream_sections.h"
 #include "core/whole_file.h"
 #include "renderer/cli/cli_support.h"
+#include "renderer/cli/scene_render.h"
 #include "renderer/host/host_state.h"
+#include "renderer/host/mesh_geometry.h"
 #include "renderer/host/scene.h"
 #include "renderer/image_writer.h"
 
@@ -25,6 +27,8 @@ struct RenderOptions {
     std::string shader;
     std::array<std::string, 4> slots;  // by output type
     std::string shape = "sphere";
+    std::string mesh;
+    std::string scene;
     std::string size = "512x512";
     int samples = 4;
     int threads = 0;
@@ -59,6 +63,14 @@ void ShowProgress(int done, int total) {
 }
 
 int Run(RenderOptions o) {
+    if (!o.scene.empty()) {
+        bool slots = !o.shader.empty() || !o.material.triggers.empty() || !o.material.files.empty();
+        for (const std::string& slot : o.slots) slots = slots || !slot.empty();
+        if (slots) {
+            PrintError(o.scene, "a scene file names its shaders; give none on the command line");
+            return 1;
+        }
+    }
     std::array<std::optional<TLoadedShader>, 4> loaded;
     if (!o.shader.empty()) {
         std::optional<TLoadedShader> shader = ReadShaderInput(o.shader);
@@ -110,9 +122,27 @@ int Run(RenderOptions o) {
         if (!o.material.Apply(values[type])) return 1;
         guard.AddShader(o.slots[type], values[type]);
     }
+    if (!o.mesh.empty()) guard.AddInput(o.mesh);
+    std::optional<TPreparedScene> prepared;
+    if (!o.scene.empty()) {
+        std::vector<std::string> inputs;
+        prepared = PrepareScene(o.scene, inputs);
+        if (!prepared) return 1;
+        for (const std::string& input : inputs) guard.AddInput(input);
+    }
     const std::vector<int64_t> frames = plan.Frames();
     if (frames.empty()) return NoFramesInShard(o.frames);
     if (guard.Refuses(FramePath(o.output, frames.front()))) return 1;
+
+    std::shared_ptr<const host::TMeshGeometry> mesh;
+    if (!o.mesh.empty()) {
+        std::string error;
+        mesh = host::TMeshGeometry::Load(o.mesh, error);
+        if (mesh == nullptr) {
+            PrintError(o.mesh, error);
+            return 1;
+        }
+    }
 
     TPluginHost plugin;
     if (!LoadPlugin(plugin)) return 1;
@@ -122,7 +152,9 @@ int Run(RenderOptions o) {
             materials[type] = CreateNamedMaterial(o.slots[type], values[type]);
         }
     }
-    host::TScene scene = host::PreviewScene(shapes.at(o.shape), materials);
+    host::TScene scene = prepared          ? BuildScene(*prepared)
+                         : mesh != nullptr ? host::PreviewScene(mesh, materials)
+                                           : host::PreviewScene(shapes.at(o.shape), materials);
     for (int32_t type = 0; type < 4; ++type) {
         scene.shaders[static_cast<size_t>(type)] = plugin.Shader(type).shade;
     }
@@ -182,9 +214,19 @@ void AddRenderCommand(CLI::App& app) {
                         "Transparency shader file");
     command->add_option("--displacement", options->slots[kDisplacement],
                         "Displacement shader file");
-    command->add_option("--shape", options->shape, "The object")
-        ->check(CLI::IsMember({"sphere", "cube", "plane", "torus"}))
-        ->capture_default_str();
+    CLI::Option* shape = command->add_option("--shape", options->shape, "The object")
+                             ->check(CLI::IsMember({"sphere", "cube", "plane", "torus"}))
+                             ->capture_default_str();
+    command
+        ->add_option("--mesh", options->mesh,
+                     "A model file (OBJ, glTF, PLY, FBX, STL ...) in place of the object, fitted "
+                     "into its bounding sphere")
+        ->excludes(shape);
+    CLI::Option* sceneFile = command->add_option(
+        "--scene", options->scene,
+        "A scene file (JSON: camera, lights, objects and their materials) instead of the "
+        "material-preview scene");
+    sceneFile->excludes(shape)->excludes("--mesh");
     command->add_option("--size", options->size, "Image size in pixels")
         ->type_name("W[xH]")
         ->capture_default_str();

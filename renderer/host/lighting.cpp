@@ -82,7 +82,7 @@ void ForEachLight(const TSample& s, Term term) {
         }
         const Vec3 l = Normalize(toLight);
         if (Length(l) == 0 || Dot(s.normal, l) <= 0) continue;
-        if (Shadowed(*s.scene, i, start, l, distance)) continue;
+        if (light.shadows && Shadowed(*s.scene, i, start, l, distance)) continue;
         term(light.color, l);
     }
 }

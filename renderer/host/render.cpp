@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "renderer/host/host_state.h"
+#include "renderer/host/mesh_geometry.h"
 #include "renderer/host/tracer.h"
 
 namespace vandrel::host {
@@ -58,7 +59,7 @@ TCameraFrame Frame(const TCamera& c) {
     f.position = c.position;
     f.forward = Normalize(c.target - c.position);
     if (Length(f.forward) == 0) f.forward = {0, 0, -1};
-    f.right = Normalize(Cross(f.forward, {0, 1, 0}));
+    f.right = Normalize(Cross(f.forward, c.up));
     if (Length(f.right) == 0) f.right = {1, 0, 0};
     f.up = Cross(f.right, f.forward);
     const float fov = std::clamp(c.verticalFieldOfView, 1.0f, 170.0f);
@@ -104,6 +105,31 @@ TScene PreviewScene(ShapeKind shape, const std::array<int32_t, 4>& materials) {
     scene.lights.push_back({LightKind::kAmbient, {1, 1, 1}, {}, {}});
     scene.lights.push_back({LightKind::kPoint, {0.9f, 0.88f, 0.85f}, {-4, 6, 5}, {}});
     scene.lights.push_back({LightKind::kDirectional, {0.25f, 0.27f, 0.3f}, {}, {-1, -0.4f, -0.6f}});
+    return scene;
+}
+
+std::array<float, 12> FitMesh(const TMeshGeometry& mesh, const std::array<float, 12>& placement) {
+    const mesh::TMesh& m = mesh.Mesh();
+    const float s = m.radius > 0 ? 1 / m.radius : 1;
+    std::array<float, 12> fit{};
+    for (size_t row = 0; row < 3; ++row) {
+        float moved = placement[4 * row + 3];
+        for (size_t k = 0; k < 3; ++k) {
+            fit[4 * row + k] = placement[4 * row + k] * s;
+            moved -= placement[4 * row + k] * s * m.centre[k];
+        }
+        fit[4 * row + 3] = moved;
+    }
+    return fit;
+}
+
+TScene PreviewScene(std::shared_ptr<const TMeshGeometry> mesh,
+                    const std::array<int32_t, 4>& materials) {
+    TScene scene = PreviewScene(ShapeKind::kSphere, materials);
+    TObject& object = scene.objects.front();
+    object.shape = ShapeKind::kMesh;
+    object.transform = FitMesh(*mesh, object.transform);
+    object.mesh = std::move(mesh);
     return scene;
 }
 

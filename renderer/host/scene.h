@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,7 +31,9 @@ namespace vandrel::host {
 
 using Vec3 = std::array<float, 3>;
 
-enum class ShapeKind { kSphere, kCube, kPlane, kTorus, kGround };
+enum class ShapeKind { kSphere, kCube, kPlane, kTorus, kGround, kMesh };
+
+class TMeshGeometry;
 
 struct TObject {
     ShapeKind shape = ShapeKind::kSphere;
@@ -40,6 +43,7 @@ struct TObject {
     Vec3 baseColor{1, 1, 1};
     std::array<int32_t, 4> materials{};  // by output type; 0 = the host's default
     int32_t node = 0;
+    std::shared_ptr<const TMeshGeometry> mesh;  // the shape of a kMesh object
 };
 
 enum class LightKind { kAmbient, kPoint, kDirectional };
@@ -49,11 +53,13 @@ struct TLight {
     Vec3 color{1, 1, 1};
     Vec3 position{};   // point lights
     Vec3 direction{};  // directional lights: the direction the light travels
+    bool shadows = true;
 };
 
 struct TCamera {
     Vec3 position{0, 0.6f, 5};
     Vec3 target{0, -0.2f, 0};
+    Vec3 up{0, 1, 0};                // the image's up is the part of it across the view direction
     float verticalFieldOfView = 38;  // degrees
 };
 
@@ -70,6 +76,12 @@ struct TScene {
 // The material-preview scene: one object of this shape above a checkered ground, a key point light
 // with shadows, a directional fill light and ambient light. Creates the host nodes it needs.
 TScene PreviewScene(ShapeKind shape, const std::array<int32_t, 4>& materials);
+// The same scene with a mesh in place of the object, scaled and centred into the sphere's
+// bounding sphere (radius 1 about the origin).
+TScene PreviewScene(std::shared_ptr<const TMeshGeometry> mesh,
+                    const std::array<int32_t, 4>& materials);
+// Object to world for a mesh that fills the bounding sphere of the placement's object.
+std::array<float, 12> FitMesh(const TMeshGeometry& mesh, const std::array<float, 12>& placement);
 
 struct TRenderSettings {
     int width = 256;

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "renderer/host/host_state.h"
+#include "renderer/host/mesh_geometry.h"
 
 namespace vandrel::host {
 
@@ -28,11 +29,13 @@ Vec3 NormalToWorld(const std::array<float, 12>& inverse, const Vec3& n) {
             inverse[2] * n[0] + inverse[6] * n[1] + inverse[10] * n[2]};
 }
 
-// A hit in object space: ray parameter, normal, dP/du, dP/dv and UV.
+// A hit in object space: ray parameter, normal, dP/du, dP/dv and UV; geometric is the surface's
+// own normal where it differs from the shading one (meshes), else zero.
 struct TLocalHit {
     float t;
     Vec3 normal, dpdu, dpdv;
     float u, v;
+    Vec3 geometric;
 };
 
 bool HitSphere(const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
@@ -155,8 +158,24 @@ bool HitTorus(const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h
     return false;
 }
 
-bool HitLocal(ShapeKind shape, const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
-    switch (shape) {
+bool HitMesh(const TMeshGeometry* mesh, const Vec3& o, const Vec3& d, float tMin, float tMax,
+             TLocalHit& h) {
+    TMeshSurface surface;
+    if (mesh == nullptr || !mesh->Intersect(o, d, tMin, tMax, surface)) return false;
+    h.t = surface.t;
+    h.normal = surface.normal;
+    h.geometric = surface.geometric;
+    h.dpdu = surface.dpdu;
+    h.dpdv = surface.dpdv;
+    h.u = surface.u;
+    h.v = surface.v;
+    return true;
+}
+
+bool HitLocal(const TObject& object, const Vec3& o, const Vec3& d, float tMin, float tMax,
+              TLocalHit& h) {
+    h.geometric = {0, 0, 0};
+    switch (object.shape) {
         case ShapeKind::kSphere:
             return HitSphere(o, d, tMin, tMax, h);
         case ShapeKind::kCube:
@@ -167,8 +186,18 @@ bool HitLocal(ShapeKind shape, const Vec3& o, const Vec3& d, float tMin, float t
             return HitTorus(o, d, tMin, tMax, h);
         case ShapeKind::kGround:
             return HitPlane(o, d, tMin, tMax, false, h);
+        case ShapeKind::kMesh:
+            return HitMesh(object.mesh.get(), o, d, tMin, tMax, h);
     }
     return false;
+}
+
+bool OccludedLocal(const TObject& object, const Vec3& o, const Vec3& d, float tMin, float tMax) {
+    if (object.shape == ShapeKind::kMesh) {
+        return object.mesh != nullptr && object.mesh->Occluded(o, d, tMin, tMax);
+    }
+    TLocalHit local{};
+    return HitLocal(object, o, d, tMin, tMax, local);
 }
 
 std::array<float, 12> Inverse(const std::array<float, 12>& m) {
@@ -226,7 +255,7 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
         const TObject& object = scene.objects[i];
         const std::array<float, 12> inverse = InverseOf(scene, i);
         const Vec3 o = Affine(inverse, origin), d = Linear(inverse, direction);
-        if (HitLocal(object.shape, o, d, kRayEpsilon, best, local)) {
+        if (HitLocal(object, o, d, kRayEpsilon, best, local)) {
             found = true;
             best = local.t;
             hit.object = &object;
@@ -240,7 +269,10 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
     hit.t = best;
     hit.objectPoint = bestObjectPoint;
     hit.worldPoint = origin + direction * best;
-    hit.normal = Normalize(NormalToWorld(bestInverse, bestLocal.normal));
+    hit.shadingNormal = Normalize(NormalToWorld(bestInverse, bestLocal.normal));
+    hit.normal = Length(bestLocal.geometric) > 0
+                     ? Normalize(NormalToWorld(bestInverse, bestLocal.geometric))
+                     : hit.shadingNormal;
     const Vec3 du = Linear(object.transform, bestLocal.dpdu);
     const Vec3 dv = Linear(object.transform, bestLocal.dpdv);
     hit.uLength = std::max(Length(du), 1e-6f);
@@ -253,12 +285,10 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
 }
 
 bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT) {
-    TLocalHit local{};
     for (size_t i = 0; i < scene.objects.size(); ++i) {
-        const TObject& object = scene.objects[i];
         const std::array<float, 12> inverse = InverseOf(scene, i);
-        if (HitLocal(object.shape, Affine(inverse, origin), Linear(inverse, direction), kRayEpsilon,
-                     maxT, local)) {
+        if (OccludedLocal(scene.objects[i], Affine(inverse, origin), Linear(inverse, direction),
+                          kRayEpsilon, maxT)) {
             return true;
         }
     }
@@ -276,7 +306,8 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
 
     // The surface faces the viewer: normals are flipped when it is seen from behind.
     const bool reversed = Dot(hit.normal, direction) > 0;
-    const Vec3 normal = reversed ? hit.normal * -1.0f : hit.normal;
+    const Vec3 geometric = reversed ? hit.normal * -1.0f : hit.normal;
+    const Vec3 normal = reversed ? hit.shadingNormal * -1.0f : hit.shadingNormal;
     Vec3 base = object.baseColor;
     if (object.shape == ShapeKind::kGround) {
         const int cx = static_cast<int>(std::floor(hit.worldPoint[0] * 2));
@@ -296,7 +327,7 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
     Store(r.ray, direction * hit.t);
     r.rayLength = hit.t;
     Store(r.shadingNormal, normal);
-    Store(r.geometricNormal, normal);
+    Store(r.geometricNormal, geometric);
     Store(r.objectPoint, hit.objectPoint);
     Store(r.worldPoint, hit.worldPoint);
     r.reversed = reversed ? 1 : 0;

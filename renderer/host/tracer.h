@@ -15,8 +15,9 @@ struct THit {
     const TObject* object = nullptr;
     Vec3 objectPoint{};
     Vec3 worldPoint{};
-    Vec3 normal{};      // geometric, world, unit, outward
-    Vec3 uDirection{};  // world, unit
+    Vec3 normal{};         // geometric, world, unit, outward
+    Vec3 shadingNormal{};  // world, unit, on the side of normal (the vertex normals of meshes)
+    Vec3 uDirection{};     // world, unit
     Vec3 vDirection{};
     float uLength = 1;  // world length of dP/du and dP/dv
     float vLength = 1;

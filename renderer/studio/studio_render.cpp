@@ -71,7 +71,17 @@ void TStudioRenderer::Stop() {
     if (running_) cancel_ = true;
 }
 
-const host::TScene& TStudioRenderer::SceneFor(host::ShapeKind shape) {
+const host::TScene& TStudioRenderer::SceneFor(const TStudioView& view) {
+    if (view.Shape == host::ShapeKind::kMesh && view.Mesh != nullptr) {
+        if (mesh_ != view.Mesh) {
+            meshScene_ = host::PreviewScene(view.Mesh, {});
+            for (size_t type = 0; type < 4; ++type) meshScene_.shaders[type] = shaders_[type].shade;
+            mesh_ = view.Mesh;
+        }
+        return meshScene_;
+    }
+    const host::ShapeKind shape =
+        view.Shape == host::ShapeKind::kMesh ? host::ShapeKind::kSphere : view.Shape;
     // A scene per shape, made once: each one creates host nodes that live as long as the host.
     auto it = scenes_.find(shape);
     if (it == scenes_.end()) {
@@ -84,7 +94,7 @@ const host::TScene& TStudioRenderer::SceneFor(host::ShapeKind shape) {
 
 void TStudioRenderer::Launch(TJob job) {
     // The host's materials change only here, while no rendering thread reads them.
-    host::TScene scene = SceneFor(job.View.Shape);
+    host::TScene scene = SceneFor(job.View);
     std::array<int32_t, 4> materials{};
     for (size_t type = 0; type < 4; ++type) {
         const TStudioSlot& slot = job.Material[type];

@@ -10,7 +10,7 @@
 
 // Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
 #include "renderer/host/scene.h"
-#include "renderer/studio/studio_material.h"
+#include "renderer/studio_material.h"
 // (keep this order)
 #include <QObject>
 #include <array>
@@ -31,6 +31,8 @@ namespace vandrel::studio {
 
 struct TStudioView {
     host::ShapeKind Shape = host::ShapeKind::kSphere;
+    // With kMesh: the mesh in place of the object.
+    std::shared_ptr<const host::TMeshGeometry> Mesh;
     int Width = 256;
     int Height = 256;
     int Threads = 0;  // 0: all cores
@@ -94,11 +96,14 @@ class TStudioRenderer {
     void Post(TMail mail);
     void Deliver();
     void Stopped(TStudioOutcome outcome);
-    const host::TScene& SceneFor(host::ShapeKind shape);
+    const host::TScene& SceneFor(const TStudioView& view);
 
     TPluginShaders shaders_;
     std::array<int32_t, 4> hostMaterials_{};
     std::map<host::ShapeKind, host::TScene> scenes_;
+    // The scene of the last mesh shown, kept while it is the view's.
+    std::shared_ptr<const host::TMeshGeometry> mesh_;
+    host::TScene meshScene_;
     // Events posted to a deleted receiver are dropped, so none outlives the renderer.
     std::unique_ptr<QObject> receiver_;
     std::mutex mailLock_;

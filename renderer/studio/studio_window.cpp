@@ -6,6 +6,7 @@
 #include "core/shader_file.h"
 #include "renderer/plugin_host.h"
 #include "renderer/studio/studio_window.h"
+#include "renderer/host/mesh_geometry.h"
 // clang-format on
 #include <QComboBox>
 #include <QFileInfo>
@@ -42,6 +43,11 @@ constexpr TShapeChoice kShapes[] = {{"Sphere", host::ShapeKind::kSphere},
                                     {"Cube", host::ShapeKind::kCube},
                                     {"Plane", host::ShapeKind::kPlane},
                                     {"Torus", host::ShapeKind::kTorus}};
+// The last entry of the shape box, after the shapes.
+constexpr const char* kMeshChoice = "Mesh...";
+constexpr int kMeshIndex = static_cast<int>(std::size(kShapes));
+constexpr const char* kMeshFilter =
+    "Models (*.obj *.gltf *.glb *.ply *.fbx *.stl *.dae *.3ds);;All files (*)";
 
 uint8_t Srgb8(float linear) {
     if (!std::isfinite(linear)) return 0;
@@ -148,6 +154,7 @@ void TStudioWindow::BuildWidgets() {
     shapeBox_ = new QComboBox(viewBox);
     shapeBox_->setAccessibleName("Shape");
     for (const TShapeChoice& choice : kShapes) shapeBox_->addItem(choice.name);
+    shapeBox_->addItem(kMeshChoice);
     viewRow->addWidget(shapeBox_);
     viewRow->addWidget(new QLabel("Size", viewBox));
     sizeBox_ = new QComboBox(viewBox);
@@ -156,7 +163,17 @@ void TStudioWindow::BuildWidgets() {
     sizeBox_->setCurrentIndex(sizeBox_->findData(kDefaultSize));
     viewRow->addWidget(sizeBox_);
     viewRow->addStretch();
-    connect(shapeBox_, &QComboBox::currentIndexChanged, this, [this] { RestartPreview(); });
+    connect(shapeBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index == kMeshIndex && mesh_ == nullptr) {
+            // Nothing to show yet: the dialog decides; the box goes back when it is cancelled.
+            const QSignalBlocker block(shapeBox_);
+            shapeBox_->setCurrentIndex(shapeIndex_);
+            MeshCommand();
+            return;
+        }
+        shapeIndex_ = index;
+        RestartPreview();
+    });
     connect(sizeBox_, &QComboBox::currentIndexChanged, this, [this] { RestartPreview(); });
     left->addWidget(viewBox);
 
@@ -192,9 +209,14 @@ void TStudioWindow::BuildWidgets() {
 
 TStudioView TStudioWindow::View() const {
     TStudioView view;
-    const int shape =
-        std::clamp(shapeBox_->currentIndex(), 0, static_cast<int>(std::size(kShapes)) - 1);
-    view.Shape = kShapes[shape].shape;
+    if (shapeBox_->currentIndex() == kMeshIndex && mesh_ != nullptr) {
+        view.Shape = host::ShapeKind::kMesh;
+        view.Mesh = mesh_;
+    } else {
+        const int shape =
+            std::clamp(shapeBox_->currentIndex(), 0, static_cast<int>(std::size(kShapes)) - 1);
+        view.Shape = kShapes[shape].shape;
+    }
     view.Width = view.Height =
         sizeBox_->currentData().toInt() > 0 ? sizeBox_->currentData().toInt() : kDefaultSize;
     return view;
@@ -204,7 +226,7 @@ void TStudioWindow::SetView(host::ShapeKind shape, int size) {
     // One restart for both changes.
     const QSignalBlocker blockShape(shapeBox_), blockSize(sizeBox_);
     for (int i = 0; i < static_cast<int>(std::size(kShapes)); ++i) {
-        if (kShapes[i].shape == shape) shapeBox_->setCurrentIndex(i);
+        if (kShapes[i].shape == shape) shapeBox_->setCurrentIndex(i), shapeIndex_ = i;
     }
     int index = sizeBox_->findData(size);
     if (index < 0) {
@@ -349,6 +371,28 @@ void TStudioWindow::SaveMaterialCommand() {
     lastFolder_ = std::filesystem::path(*file).parent_path().string();
     std::string error;
     if (!SaveMaterial(*file, error)) ShowError(*file, error);
+}
+
+bool TStudioWindow::SetMesh(const std::string& path, std::string& error) {
+    std::shared_ptr<const host::TMeshGeometry> mesh = host::TMeshGeometry::Load(path, error);
+    if (mesh == nullptr) return false;
+    mesh_ = std::move(mesh);
+    {
+        const QSignalBlocker block(shapeBox_);
+        shapeBox_->setCurrentIndex(kMeshIndex);
+        shapeIndex_ = kMeshIndex;
+    }
+    RestartPreview();
+    return true;
+}
+
+void TStudioWindow::MeshCommand() {
+    TFileRequest request{"Object: Mesh", kMeshFilter, lastFolder_, {}, ".obj"};
+    const std::optional<std::string> file = CurrentDialogs().OpenFile(request);
+    if (!file) return;
+    lastFolder_ = std::filesystem::path(*file).parent_path().string();
+    std::string error;
+    if (!SetMesh(*file, error)) ShowError(*file, error);
 }
 
 void TStudioWindow::RenderToFileCommand() {

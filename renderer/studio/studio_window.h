@@ -11,8 +11,8 @@
 // Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
 #include "editor/model/dialogs.h"
 #include "renderer/host/host_state.h"
-#include "renderer/studio/studio_material.h"
 #include "renderer/studio/studio_render.h"
+#include "renderer/studio_material.h"
 // (keep this order)
 #include <QImage>
 #include <QMainWindow>
@@ -39,6 +39,9 @@ class TStudioWindow final : public QMainWindow {
     // clears the slot. False with a reason when the file cannot be read.
     bool SetSlotShader(int32_t outputType, const std::string& file, std::string& error);
     void SetView(host::ShapeKind shape, int size);
+    // Shows the preview on a model file in place of the object; false with a reason (and the
+    // view as it was) when the file cannot be used.
+    bool SetMesh(const std::string& path, std::string& error);
 
     // Restarts the preview from the plug-in's current values.
     void RestartPreview();
@@ -58,6 +61,8 @@ class TStudioWindow final : public QMainWindow {
     void OpenMaterialCommand();
     void SaveMaterialCommand();
     void RenderToFileCommand();
+    // "Object: Mesh...": asks for a model file.
+    void MeshCommand();
 
     bool Busy() const { return renderer_.Busy(); }
     uint64_t StartedRenders() const { return renderer_.StartedRenders(); }
@@ -83,6 +88,8 @@ class TStudioWindow final : public QMainWindow {
     TStudioPass finished_;
     TStudioOutcome outcome_;
     std::string lastFolder_;
+    std::shared_ptr<const host::TMeshGeometry> mesh_;
+    int shapeIndex_ = 0;  // the last choice of the shape box that showed
 
     std::array<QLabel*, 4> shaderLabels_{};
     QComboBox* shapeBox_ = nullptr;

@@ -16,7 +16,7 @@
 #include "core/language.h"
 #include "core/shader_file.h"
 #include "editor/model/editor_settings.h"
-#include "renderer/studio/studio_material.h"
+#include "renderer/studio_material.h"
 #include "test_support.h"
 
 namespace vandrel {

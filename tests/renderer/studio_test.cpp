@@ -18,6 +18,7 @@
 #include "editor/editor_test_support.h"
 #include "editor/qt_test_support.h"
 #include "editor/plugin_windows_fixture.h"
+#include "renderer/mesh_fixtures.h"
 // clang-format on
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -345,6 +346,41 @@ TEST_F(Studio, AValueChangedInTheSlotsPanelRestartsThePreview) {
     EXPECT_EQ(QtPluginWindows().Panel(kColor), nullptr);
     QtPluginWindows().CloseAll();
     Plugin().Windows = previous;
+}
+
+// "Object: Mesh...": the preview shows the model in place of the object; a file that cannot be
+// used is reported and leaves the view as it was.
+TEST_F(Studio, ThePreviewShowsAMeshFile) {
+    ASSERT_TRUE(WaitIdle());
+    const std::vector<float> sphere = window->FinishedPass().Rgb;
+    test::WriteText(folder / "octahedron.obj", test::OctahedronObj());
+    test::WriteText(folder / "broken.obj", "v 0 0 0\n");
+    struct OpenScript final : TDialogs {
+        std::string path;
+        std::optional<std::string> SaveFile(const TFileRequest&) override { return {}; }
+        std::optional<std::string> OpenFile(const TFileRequest&) override { return path; }
+        std::optional<std::array<double, 3>> PickColor(std::string_view,
+                                                       const std::array<double, 3>&,
+                                                       bool) override {
+            return {};
+        }
+    } script;
+    TDialogs* previous = InstallDialogs(&script);
+    test::RecordingMessages messages;
+    script.path = (folder / "broken.obj").string();
+    window->MeshCommand();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].starts_with(script.path + ": ")) << messages.shown[0];
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(window->FinishedPass().Rgb, sphere);
+
+    script.path = (folder / "octahedron.obj").string();
+    window->MeshCommand();
+    InstallDialogs(previous);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(messages.shown.size(), 1u);
+    ASSERT_EQ(window->FinishedPass().Rgb.size(), sphere.size());
+    EXPECT_NE(window->FinishedPass().Rgb, sphere);
 }
 
 }  // namespace

@@ -1,19 +1,13 @@
-// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
-// clang-format off
-#include "core/context.h"
-#include "core/regular_file.h"
-#include "core/whole_file.h"
-#include "renderer/studio/studio_material.h"
-// clang-format on
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QString>
+#include "renderer/studio_material.h"
+
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <nlohmann/json.hpp>
+
+#include "core/context.h"
+#include "core/regular_file.h"
+#include "core/whole_file.h"
 
 namespace vandrel::studio {
 
@@ -21,7 +15,9 @@ namespace {
 
 constexpr std::string_view kFormat = "vandrel-material";
 constexpr int kVersion = 1;
-constexpr qsizetype kMaxText = 4096;
+constexpr size_t kMaxText = 4096;
+
+using nlohmann::json;
 constexpr int32_t kSlotOrder[4] = {kColor, kTransparency, kReflectance, kDisplacement};
 
 std::string TriggerName(int32_t trigger) {
@@ -35,35 +31,39 @@ std::string Text(const void* value) {
     return value != nullptr ? std::string(static_cast<const char*>(value)) : std::string();
 }
 
-bool ReadText(const QJsonValue& value, std::string& out, std::string& error,
-              const std::string& what) {
-    if (!value.isString()) {
+// Characters, not bytes: the continuation bytes of UTF-8 do not count.
+size_t Characters(const std::string& text) {
+    size_t n = 0;
+    for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return n;
+}
+
+bool ReadText(const json& value, std::string& out, std::string& error, const std::string& what) {
+    if (!value.is_string()) {
         error = what + " must be a text";
         return false;
     }
-    const QString text = value.toString();
-    if (text.size() > kMaxText) {
+    const std::string& text = value.get_ref<const std::string&>();
+    if (Characters(text) > kMaxText) {
         error = what + " is longer than " + std::to_string(kMaxText) + " characters";
         return false;
     }
-    if (text.contains(QChar(u'\0'))) {
+    if (text.find('\0') != std::string::npos) {
         error = what + " holds a NUL character";
         return false;
     }
-    out = text.toStdString();
+    out = text;
     return true;
 }
 
-bool ReadSlot(const QJsonValue& value, TStudioSlot& slot, std::string& error,
-              const std::string& where) {
-    if (!value.isObject()) {
+bool ReadSlot(const json& object, TStudioSlot& slot, std::string& error, const std::string& where) {
+    if (!object.is_object()) {
         error = where + " must be an object";
         return false;
     }
-    const QJsonObject object = value.toObject();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (it.key() != "shader" && it.key() != "triggers" && it.key() != "files") {
-            error = where + " has an unknown field \"" + it.key().toStdString() + "\"";
+    for (const auto& [key, value] : object.items()) {
+        if (key != "shader" && key != "triggers" && key != "files") {
+            error = where + " has an unknown field \"" + key + "\"";
             return false;
         }
     }
@@ -71,49 +71,44 @@ bool ReadSlot(const QJsonValue& value, TStudioSlot& slot, std::string& error,
         error = where + " has no \"shader\"";
         return false;
     }
-    if (!ReadText(object.value("shader"), slot.Shader, error, where + ": \"shader\"")) return false;
+    if (!ReadText(object["shader"], slot.Shader, error, where + ": \"shader\"")) return false;
 
-    const QJsonValue triggers = object.value("triggers");
-    if (!triggers.isArray() || triggers.toArray().size() != kTriggerCount) {
+    const auto triggers = object.find("triggers");
+    if (triggers == object.end() || !triggers->is_array() || triggers->size() != kTriggerCount) {
         error =
             where + ": \"triggers\" must be a list of " + std::to_string(kTriggerCount) + " values";
         return false;
     }
-    const QJsonArray triggerList = triggers.toArray();
     for (int32_t t = 0; t < kTriggerCount; ++t) {
         const std::string what = where + ": trigger " + std::to_string(t + 1);
-        const QJsonValue trigger = triggerList.at(t);
-        if (!trigger.isArray() || trigger.toArray().size() != 3) {
+        const json& trigger = (*triggers)[static_cast<size_t>(t)];
+        if (!trigger.is_array() || trigger.size() != 3) {
             error = what + " must be a list of three numbers";
             return false;
         }
-        const QJsonArray parts = trigger.toArray();
-        for (qsizetype k = 0; k < 3; ++k) {
-            const QJsonValue part = parts.at(k);
-            const double v = part.toDouble();
-            if (!part.isDouble()) {
+        for (size_t k = 0; k < 3; ++k) {
+            if (!trigger[k].is_number()) {
                 error = what + " must be a list of three numbers";
                 return false;
             }
+            const double v = trigger[k].get<double>();
             if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) {
                 error = what + " is out of range";
                 return false;
             }
-            slot.Values.Triggers[static_cast<size_t>(t)][static_cast<size_t>(k)] =
-                static_cast<float>(v);
+            slot.Values.Triggers[static_cast<size_t>(t)][k] = static_cast<float>(v);
         }
     }
 
-    const QJsonValue files = object.value("files");
-    if (!files.isArray() || files.toArray().size() != kFileSlotCount) {
+    const auto files = object.find("files");
+    if (files == object.end() || !files->is_array() || files->size() != kFileSlotCount) {
         error =
             where + ": \"files\" must be a list of " + std::to_string(kFileSlotCount) + " texts";
         return false;
     }
-    const QJsonArray fileList = files.toArray();
     for (int32_t f = 0; f < kFileSlotCount; ++f) {
-        if (!ReadText(fileList.at(f), slot.Values.Files[static_cast<size_t>(f)], error,
-                      where + ": file " + std::to_string(f + 1))) {
+        if (!ReadText((*files)[static_cast<size_t>(f)], slot.Values.Files[static_cast<size_t>(f)],
+                      error, where + ": file " + std::to_string(f + 1))) {
             return false;
         }
     }
@@ -179,28 +174,23 @@ void WriteMaterial(const TPluginShaders& shaders, const TStudioMaterial& materia
 }
 
 std::string MaterialJson(const TStudioMaterial& material) {
-    QJsonObject slotTable;
+    json slotTable = json::object();
     for (const int32_t type : kSlotOrder) {
         const TStudioSlot& slot = material[static_cast<size_t>(type)];
-        QJsonArray triggers;
+        json triggers = json::array();
         for (const auto& trigger : slot.Values.Triggers) {
             // Through double, which holds every float exactly, so a round trip loses nothing.
-            triggers.append(QJsonArray{static_cast<double>(trigger[0]),
-                                       static_cast<double>(trigger[1]),
-                                       static_cast<double>(trigger[2])});
+            triggers.push_back({static_cast<double>(trigger[0]), static_cast<double>(trigger[1]),
+                                static_cast<double>(trigger[2])});
         }
-        QJsonArray files;
-        for (const std::string& file : slot.Values.Files)
-            files.append(QString::fromStdString(file));
-        slotTable.insert(QString::fromUtf8(SlotName(type).data(), SlotName(type).size()),
-                         QJsonObject{{"shader", QString::fromStdString(slot.Shader)},
-                                     {"triggers", triggers},
-                                     {"files", files}});
+        json files = json::array();
+        for (const std::string& file : slot.Values.Files) files.push_back(file);
+        slotTable[std::string(SlotName(type))] = {
+            {"shader", slot.Shader}, {"triggers", triggers}, {"files", files}};
     }
-    const QJsonObject root{{"format", QString::fromUtf8(kFormat.data(), kFormat.size())},
-                           {"version", kVersion},
-                           {"slots", slotTable}};
-    return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
+    const json root = {{"format", kFormat}, {"version", kVersion}, {"slots", slotTable}};
+    // Texts that are not UTF-8 are written with replacement characters instead of failing.
+    return root.dump(4, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 std::optional<TStudioMaterial> ParseMaterialJson(std::string_view text, std::string& error) {
@@ -208,39 +198,37 @@ std::optional<TStudioMaterial> ParseMaterialJson(std::string_view text, std::str
         error = "the material file is larger than 1 MiB";
         return std::nullopt;
     }
-    QJsonParseError parse{};
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray(text.data(), static_cast<qsizetype>(text.size())), &parse);
-    if (parse.error != QJsonParseError::NoError) {
-        error = "not a material file: " + parse.errorString().toStdString() + " at byte " +
-                std::to_string(parse.offset);
+    json root;
+    try {
+        root = json::parse(text);
+    } catch (const json::parse_error& e) {
+        error = "not a material file: " + std::string(e.what());
         return std::nullopt;
     }
-    if (!document.isObject()) {
+    if (!root.is_object()) {
         error = "not a material file: the document is not an object";
         return std::nullopt;
     }
-    const QJsonObject root = document.object();
-    if (root.value("format").toString().toStdString() != kFormat) {
+    const auto format = root.find("format");
+    if (format == root.end() || !format->is_string() || *format != kFormat) {
         error = "not a material file: \"format\" is not \"vandrel-material\"";
         return std::nullopt;
     }
-    const QJsonValue version = root.value("version");
-    if (!version.isDouble() || version.toDouble() != kVersion) {
+    const auto version = root.find("version");
+    if (version == root.end() || !version->is_number() || version->get<double>() != kVersion) {
         error = "unsupported material version (this program reads version 1)";
         return std::nullopt;
     }
-    const QJsonValue slotsValue = root.value("slots");
-    if (!slotsValue.isObject()) {
+    const auto slotsValue = root.find("slots");
+    if (slotsValue == root.end() || !slotsValue->is_object()) {
         error = "\"slots\" must be an object";
         return std::nullopt;
     }
-    const QJsonObject slotTable = slotsValue.toObject();
-    for (auto it = slotTable.begin(); it != slotTable.end(); ++it) {
+    for (const auto& [key, value] : slotsValue->items()) {
         bool known = false;
-        for (const int32_t type : kSlotOrder) known = known || it.key() == SlotName(type).data();
+        for (const int32_t type : kSlotOrder) known = known || key == SlotName(type);
         if (!known) {
-            error = "unknown slot \"" + it.key().toStdString() + "\"";
+            error = "unknown slot \"" + key + "\"";
             return std::nullopt;
         }
     }
@@ -248,12 +236,11 @@ std::optional<TStudioMaterial> ParseMaterialJson(std::string_view text, std::str
     for (const int32_t type : kSlotOrder) {
         const std::string name(SlotName(type));
         const std::string where = "slot \"" + name + "\"";
-        if (!slotTable.contains(QString::fromStdString(name))) {
+        if (!slotsValue->contains(name)) {
             error = "the material has no " + where;
             return std::nullopt;
         }
-        if (!ReadSlot(slotTable.value(QString::fromStdString(name)),
-                      material[static_cast<size_t>(type)], error, where)) {
+        if (!ReadSlot((*slotsValue)[name], material[static_cast<size_t>(type)], error, where)) {
             return std::nullopt;
         }
     }

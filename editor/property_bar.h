@@ -16,6 +16,7 @@
 // The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
 #include "editor/model/graph_model.h"
 // (keep this order)
+#include "editor/controls/spin_edit.h"
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QObject>
@@ -27,7 +28,6 @@
 
 namespace vandrel {
 
-class THostSpinEdit2;
 class TXRPropertyBar;
 
 inline constexpr int kEditorLeft = 15;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "core/stream_sections.h"
 #include "interface/interface_model.h"
@@ -107,10 +108,41 @@ TEST_F(CliTest, InfoDescribesTheShader) {
     EXPECT_NE(text.out.find("Input <- World Space.X"), std::string::npos);
     EXPECT_NE(text.out.find("categories: Transparency, Color"), std::string::npos);
     EXPECT_NE(text.out.find("protected: no"), std::string::npos);
-    const Result json = Run("info --json " + shader);
-    EXPECT_EQ(json.status, 0);
-    EXPECT_NE(json.out.find("\"id\": 101"), std::string::npos);
-    EXPECT_NE(json.out.find("\"protected\": false"), std::string::npos);
+}
+
+// Each setting says where its value comes from, by key: a script need not parse the text.
+TEST_F(CliTest, InfoJsonNamesTheSourceOfEverySetting) {
+    TXRInterfaceModel model;
+    ASSERT_TRUE(model.RegisterTrigger(2, kNumerical));
+    const std::string shader =
+        Shader("sources.xrb", JoinSections({"XR0002006501V3F0037000C000102S000000V010043000F",
+                                            "%%0000", model.Serialise(), "FTTF", "", ""}));
+    const Result result = Run("info --json " + shader);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const auto json = nlohmann::json::parse(result.out);
+    EXPECT_EQ(json["categories"], nlohmann::json({"Transparency", "Color"}));
+    EXPECT_EQ(json["protected"], false);
+    const nlohmann::json& sine = json["components"][0];
+    EXPECT_EQ(sine["id"], 101);
+    EXPECT_EQ(sine["name"], "Sine Function");
+    const nlohmann::json& output = json["components"][1];
+    ASSERT_EQ(output["settings"].size(), 2u) << output.dump();
+    EXPECT_EQ(output["settings"][0]["component"], 0) << output.dump();
+    EXPECT_EQ(output["settings"][1]["trigger"], 3) << output.dump();
+    EXPECT_EQ(output["settings"][1]["part"], "G") << output.dump();
+    for (const nlohmann::json& component : json["components"]) {
+        for (const nlohmann::json& setting : component["settings"]) {
+            int sources = 0;
+            for (const char* key : {"value", "variable", "component", "trigger"}) {
+                sources += setting.contains(key) ? 1 : 0;
+            }
+            EXPECT_EQ(sources, 1) << setting.dump();
+            EXPECT_TRUE(setting["property"].is_string()) << setting.dump();
+        }
+    }
+    const nlohmann::json& input = sine["settings"][0];
+    EXPECT_EQ(input["property"], "Input");
+    EXPECT_EQ(input["variable"], "World Space.X");
 }
 
 // Custom components are named by their own definitions; parts by their letters.

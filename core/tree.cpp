@@ -590,7 +590,7 @@ bool TXRTree::BuildFromStream(std::string_view stream) {
 bool TXRTree::BuildFromStream(std::string_view stream, const TTreeSection* section) {
     if (section == nullptr) return false;
     Clear();
-    SetCustomTable(StreamSection(stream, 5));
+    SetCustomTable(StreamSection(stream, kCustomSection));
     return BuildFromSection(*section);
 }
 

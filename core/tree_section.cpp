@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "core/stream_codec.h"
+#include "core/stream_sections.h"
 
 namespace vandrel {
 
@@ -112,9 +113,9 @@ bool ReadInstruction(TTreeReader& in, TTreeInstruction& out) {
 }  // namespace
 
 std::optional<TTreeSection> ParseTreeSection(std::string_view stream) {
-    if (stream.substr(0, 2) != "XR") return std::nullopt;
-    const size_t end = stream.find('#');
-    TTreeReader in(stream.substr(2, end == std::string_view::npos ? end : end - 2));
+    if (!stream.starts_with(kTreeMagic)) return std::nullopt;
+    const std::string_view tree = StreamSection(stream, kTreeSection).substr(kTreeMagic.size());
+    TTreeReader in(tree);
     TTreeSection section;
     const auto cut = [&] {
         section.Fault = in.Fault();

@@ -46,6 +46,8 @@ struct TTreeSection {
 };
 
 inline constexpr uint32_t kTriggerConnectionBit = 0x8000;
+// The letters that open a tree section.
+inline constexpr std::string_view kTreeMagic = "XR";
 
 // Nothing when the stream does not start with "XR". Reads only section 0.
 std::optional<TTreeSection> ParseTreeSection(std::string_view stream);

@@ -82,7 +82,7 @@ int32_t CreateMaterial(const std::filesystem::path& shader, const TLocalKeyframe
 }
 
 TLocalKeyframes InterfaceDefaults(const std::string& stream) {
-    return DefaultKeyframes(ParseInterfaceString(StreamSection(stream, 2)));
+    return DefaultKeyframes(ParseInterfaceString(StreamSection(stream, kInterfaceSection)));
 }
 
 }  // namespace vandrel

@@ -35,11 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view stream(reinterpret_cast<const char*>(data), size);
 
     vandrel::Scan(stream);
-    vandrel::WriteEditorSource(vandrel::ParseEditorSource(vandrel::StreamSection(stream, 1)));
+    vandrel::WriteEditorSource(
+        vandrel::ParseEditorSource(vandrel::StreamSection(stream, vandrel::kEditorSourceSection)));
     vandrel::SerialiseInterfaceString(
-        vandrel::ParseInterfaceString(vandrel::StreamSection(stream, 2)));
-    vandrel::ParseCategories(vandrel::StreamSection(stream, 3));
-    vandrel::SplitCustomSection(vandrel::StreamSection(stream, 5));
+        vandrel::ParseInterfaceString(vandrel::StreamSection(stream, vandrel::kInterfaceSection)));
+    vandrel::ParseCategories(vandrel::StreamSection(stream, vandrel::kCategoriesSection));
+    vandrel::SplitCustomSection(vandrel::StreamSection(stream, vandrel::kCustomSection));
     vandrel::TThreadRecord record;
     vandrel::TXRTree tree;
     tree.Context = &record;

@@ -29,8 +29,8 @@ TEST(Samples, EveryShippedShaderIsValid) {
         TXRTree tree;
         tree.Context = &record;
         ASSERT_TRUE(tree.BuildFromStream(loaded.stream));
-        EXPECT_EQ("XR" + tree.WriteTree(), StreamSection(loaded.stream, 0));
-        const std::string_view layout = StreamSection(loaded.stream, 1);
+        EXPECT_EQ("XR" + tree.WriteTree(), StreamSection(loaded.stream, kTreeSection));
+        const std::string_view layout = StreamSection(loaded.stream, kEditorSourceSection);
         const TEditorSource source = ParseEditorSource(layout, PropertyKindsWith(tree));
         EXPECT_EQ(WriteEditorSource(source), layout);
         EXPECT_EQ(source.windows.size(), tree.Entries.size());
@@ -45,7 +45,7 @@ TEST(Samples, EveryShippedShaderIsValid) {
         for (const TEditorConnection& c : source.connections) {
             EXPECT_GT(source.windows[c.source].left, source.windows[c.consumer].left);
         }
-        EXPECT_EQ(StreamSection(loaded.stream, 3).size(), 4u);
+        EXPECT_EQ(StreamSection(loaded.stream, kCategoriesSection).size(), 4u);
     }
     EXPECT_GE(count, 3);
     EXPECT_TRUE(messages.shown.empty());

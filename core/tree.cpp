@@ -594,6 +594,18 @@ bool TXRTree::BuildFromStream(std::string_view stream, const TTreeSection* secti
     return BuildFromSection(*section);
 }
 
+// What building a tree from its section carries from one step to the next.
+struct TXRTree::TBuild {
+    struct Pending {
+        uint32_t consumer;
+        TTreeInstruction instruction;
+    };
+    std::vector<char> constant;    // by entry: may be folded
+    TEdgeList sources;             // every "S" connection made, for the constant marks
+    TEdgeList links;               // the consumer links made while reading, all to earlier entries
+    std::vector<Pending> pending;  // connections to later entries, made once all exist
+};
+
 bool TXRTree::BuildFromSection(const TTreeSection& section) {
     Clear();
     // The entries are linked below without Link, so the ranks are set afresh when next needed.
@@ -601,82 +613,100 @@ bool TXRTree::BuildFromSection(const TTreeSection& section) {
     entryOfValid_ = false;
     if (!section.Complete || section.Entries.empty()) return false;
 
-    const size_t n = section.Entries.size();
-    std::vector<char> constant(n, 0);
-    TEdgeList sources;  // every "S" connection made, for the constant marks
-    TEdgeList links;    // the consumer links made while reading, all to earlier components
-    struct Pending {
-        uint32_t consumer;
-        TTreeInstruction instruction;
-    };
-    std::vector<Pending> pending;
+    TBuild build;
+    build.constant.assign(section.Entries.size(), 0);
+    Entries.reserve(section.Entries.size());
+    for (const TTreeSectionEntry& data : section.Entries) {
+        if (!ReadEntry(data, build)) return false;
+    }
+    if (!ConnectForward(build)) return false;
+    SpreadVarying(build);
 
-    Entries.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-        const TTreeSectionEntry& data = section.Entries[i];
-        auto created = CreateComponent(data.TypeId, this);
-        if (created == nullptr) return false;
-        created->Bind(Context, Instance);
-        auto entry = std::make_unique<TXRTreeEntry>();
-        entry->Component = std::move(created);
-        entry->Mask = data.Mask;
-        TXRComponent* c = entry->Component.get();
-        Entries.push_back(std::move(entry));
-        // A custom component may be folded only when its inner tree reads nothing but its own
-        // properties.
-        const bool foldable = FindBuiltinCreator(data.TypeId) != nullptr
-                                  ? IsConstantFoldable(data.TypeId)
-                                  : CustomFoldable(*c);
-        constant[i] = foldable ? 1 : 0;
-        const auto self = static_cast<uint32_t>(i);
-        for (const TTreeInstruction& in : data.Instructions) {
-            switch (in.Letter) {
-                case 'C':
-                    c->SetConstant(in.Prop, in.Part, in.Constant);
-                    break;
-                case 'V':
-                    c->Connect(in.Prop, in.Part,
-                               VariableAddress(Context, static_cast<int32_t>(in.Value)));
-                    constant[i] = 0;
-                    break;
-                case 'S':
-                    if (in.Value < i) {
-                        TXRTreeEntry* producer = Entries[in.Value].get();
-                        if (!SourceFits(*c, in.Prop, in.Part, *producer->Component)) break;
-                        c->Connect(in.Prop, in.Part, producer->Component->OutputAddress());
-                        if (producer->Component->OutputAddress() != nullptr) {
-                            producer->Consumers.push_back(Entries[i].get());
-                            links.push_back({in.Value, self});
-                        }
-                        sources.push_back({in.Value, self});
-                    } else {
-                        pending.push_back({self, in});
+    RootEntry = Entries.back().get();
+    RootOutputAddress = RootEntry->Component->OutputAddress();
+    RootOutputKind = RootEntry->Component->OutputKind();
+    RootEntry->Component->Context = Context;
+
+    // Constant folding. The root is exempt: folding it would freeze the first sample's outputs,
+    // since every sample's copy of the host record overwrites its output variables.
+    EnsureFloatEnvironment();
+    for (size_t i = 0; i < Entries.size(); ++i) {
+        if (build.constant[i] == 0 || Entries[i].get() == RootEntry) continue;
+        Entries[i]->Component->Evaluate(InHost);
+        Entries[i]->Mask = 0;
+    }
+    RebuildPassList();
+    return true;
+}
+
+bool TXRTree::ReadEntry(const TTreeSectionEntry& data, TBuild& build) {
+    const size_t i = Entries.size();
+    auto created = CreateComponent(data.TypeId, this);
+    if (created == nullptr) return false;
+    created->Bind(Context, Instance);
+    auto entry = std::make_unique<TXRTreeEntry>();
+    entry->Component = std::move(created);
+    entry->Mask = data.Mask;
+    TXRComponent* c = entry->Component.get();
+    Entries.push_back(std::move(entry));
+    // A custom component may be folded only when its inner tree reads nothing but its own
+    // properties.
+    const bool foldable = FindBuiltinCreator(data.TypeId) != nullptr
+                              ? IsConstantFoldable(data.TypeId)
+                              : CustomFoldable(*c);
+    build.constant[i] = foldable ? 1 : 0;
+    const auto self = static_cast<uint32_t>(i);
+    for (const TTreeInstruction& in : data.Instructions) {
+        switch (in.Letter) {
+            case 'C':
+                c->SetConstant(in.Prop, in.Part, in.Constant);
+                break;
+            case 'V':
+                c->Connect(in.Prop, in.Part,
+                           VariableAddress(Context, static_cast<int32_t>(in.Value)));
+                build.constant[i] = 0;
+                break;
+            case 'S':
+                if (in.Value < i) {
+                    TXRTreeEntry* producer = Entries[in.Value].get();
+                    if (!SourceFits(*c, in.Prop, in.Part, *producer->Component)) break;
+                    c->Connect(in.Prop, in.Part, producer->Component->OutputAddress());
+                    if (producer->Component->OutputAddress() != nullptr) {
+                        producer->Consumers.push_back(Entries[i].get());
+                        build.links.push_back({in.Value, self});
                     }
-                    break;
-                case 'M':
-                    if ((in.Value & kTriggerConnectionBit) != 0) {
-                        const auto variable =
-                            static_cast<int32_t>(in.Value - kTriggerConnectionBit);
-                        c->Connect(in.Prop, kWholeProperty, VariableAddress(Context, variable));
-                        constant[i] = 0;
-                    } else {
-                        c->SetEnumValue(in.Prop, static_cast<int32_t>(in.Value));
-                    }
-                    break;
-                default:
-                    ShowError("Invalid bytecode instruction!");
-                    break;
-            }
+                    build.sources.push_back({in.Value, self});
+                } else {
+                    build.pending.push_back({self, in});
+                }
+                break;
+            case 'M':
+                if ((in.Value & kTriggerConnectionBit) != 0) {
+                    const auto variable = static_cast<int32_t>(in.Value - kTriggerConnectionBit);
+                    c->Connect(in.Prop, kWholeProperty, VariableAddress(Context, variable));
+                    build.constant[i] = 0;
+                } else {
+                    c->SetEnumValue(in.Prop, static_cast<int32_t>(in.Value));
+                }
+                break;
+            default:
+                ShowError("Invalid bytecode instruction!");
+                break;
         }
     }
+    return true;
+}
 
-    // Forward connections, in the order read. A source beyond the tree, the component itself, one
-    // too small for a whole property or one that would close a cycle is dropped: such a stream
-    // cannot come from the editor, and the property keeps its constant.
+// Forward connections, in the order read. A source beyond the tree, the component itself, one too
+// small for a whole property or one that would close a cycle is dropped: such a stream cannot
+// come from the editor, and the property keeps its constant. False when the cycle check runs out
+// of its budget.
+bool TXRTree::ConnectForward(TBuild& build) {
+    const size_t n = Entries.size();
     TEdgeList candidates;  // the forward connections that may be made, by position in `pending`
     std::vector<uint32_t> candidateOf;
-    for (size_t k = 0; k < pending.size(); ++k) {
-        const Pending& p = pending[k];
+    for (size_t k = 0; k < build.pending.size(); ++k) {
+        const TBuild::Pending& p = build.pending[k];
         if (p.instruction.Value >= n || p.instruction.Value == p.consumer) continue;
         TXRComponent& producer = *Entries[p.instruction.Value]->Component;
         if (producer.OutputAddress() == nullptr ||
@@ -687,56 +717,41 @@ bool TXRTree::BuildFromSection(const TTreeSection& section) {
         candidates.push_back({p.instruction.Value, p.consumer});
         candidateOf.push_back(static_cast<uint32_t>(k));
     }
-    if (!candidates.empty()) {
-        TCycleChecker checker(n, links, candidates);
-        for (size_t k = 0; k < candidates.size(); ++k) {
-            const auto [from, to] = candidates[k];
-            const std::optional<bool> closes = checker.Closes(k);
-            if (!closes) return false;  // more walking than the budget allows
-            if (*closes) continue;
-            checker.Keep(k);
-            const TTreeInstruction& in = pending[candidateOf[k]].instruction;
-            TXRTreeEntry* producer = Entries[from].get();
-            TXRTreeEntry* consumer = Entries[to].get();
-            consumer->Component->Connect(in.Prop, in.Part, producer->Component->OutputAddress());
-            producer->Consumers.push_back(consumer);
-            sources.push_back({from, to});
-        }
+    if (candidates.empty()) return true;
+    TCycleChecker checker(n, build.links, candidates);
+    for (size_t k = 0; k < candidates.size(); ++k) {
+        const auto [from, to] = candidates[k];
+        const std::optional<bool> closes = checker.Closes(k);
+        if (!closes) return false;
+        if (*closes) continue;
+        checker.Keep(k);
+        const TTreeInstruction& in = build.pending[candidateOf[k]].instruction;
+        TXRTreeEntry* producer = Entries[from].get();
+        TXRTreeEntry* consumer = Entries[to].get();
+        consumer->Component->Connect(in.Prop, in.Part, producer->Component->OutputAddress());
+        producer->Consumers.push_back(consumer);
+        build.sources.push_back({from, to});
     }
-    // A component fed from a varying one varies too, however the connections were ordered.
-    {
-        const TAdjacency fed(n, sources);
-        std::vector<uint32_t> varying;
-        for (size_t i = 0; i < n; ++i) {
-            if (constant[i] == 0) varying.push_back(static_cast<uint32_t>(i));
-        }
-        while (!varying.empty()) {
-            const uint32_t v = varying.back();
-            varying.pop_back();
-            for (const uint32_t c : fed.Of(v)) {
-                if (constant[c] != 0) {
-                    constant[c] = 0;
-                    varying.push_back(c);
-                }
+    return true;
+}
+
+// A component fed from a varying one varies too, however the connections were ordered.
+void TXRTree::SpreadVarying(TBuild& build) {
+    const TAdjacency fed(Entries.size(), build.sources);
+    std::vector<uint32_t> varying;
+    for (size_t i = 0; i < Entries.size(); ++i) {
+        if (build.constant[i] == 0) varying.push_back(static_cast<uint32_t>(i));
+    }
+    while (!varying.empty()) {
+        const uint32_t v = varying.back();
+        varying.pop_back();
+        for (const uint32_t c : fed.Of(v)) {
+            if (build.constant[c] != 0) {
+                build.constant[c] = 0;
+                varying.push_back(c);
             }
         }
     }
-
-    RootEntry = Entries.back().get();
-    RootOutputAddress = RootEntry->Component->OutputAddress();
-    RootOutputKind = RootEntry->Component->OutputKind();
-    RootEntry->Component->Context = Context;
-
-    // Constant folding. The root is exempt: folding it would freeze the first sample's outputs,
-    // since every sample's copy of the host record overwrites its output variables.
-    EnsureFloatEnvironment();
-    for (size_t i = 0; i < n; ++i) {
-        if (constant[i] == 0 || Entries[i].get() == RootEntry) continue;
-        Entries[i]->Component->Evaluate(InHost);
-        Entries[i]->Mask = 0;
-    }
-    RebuildPassList();
-    return true;
 }
 
 std::string TXRTree::WriteTree() {

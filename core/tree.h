@@ -28,6 +28,7 @@ struct TThreadRecord;
 class TShaderInstance;
 class TXRTree;
 struct TTreeSection;
+struct TTreeSectionEntry;
 struct TParsedCustomDefinition;
 
 struct TXRTreeEntry {
@@ -143,6 +144,11 @@ class TXRTree final : public TCustomComponentSource {
         int32_t mask;
         int32_t outputFloats;
     };
+    // The steps of BuildFromSection.
+    struct TBuild;
+    bool ReadEntry(const TTreeSectionEntry& data, TBuild& build);
+    bool ConnectForward(TBuild& build);
+    void SpreadVarying(TBuild& build);
     void RebuildPassList();
     void Changed();
     // Whether `from` reaches `to` through consumer links.

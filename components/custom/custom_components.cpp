@@ -174,7 +174,7 @@ std::optional<TParsedDefinition> ParseDefinition(std::string_view definition,
     }
 
     parsed.parts.InnerTree = std::string((*pieces)[2]);
-    auto section = ParseTreeSection(std::string(kTreeMagic) + parsed.parts.InnerTree);
+    auto section = ParseTreeSection(std::string(kTreeMagic).append(parsed.parts.InnerTree));
     if (!section || !section->Complete || section->Entries.empty()) {
         return fail(CustomDefinitionError::kMalformed);
     }

@@ -85,27 +85,39 @@ bool TPathBuffer::Route(TPoint output, TPoint input, TPath& path) {
     if (!Free(sc, sr)) --sc;
     for (int k = 0; k < 2 && !Free(tc, tr); ++k) ++tc;
     if ((sc == tc && sr == tr) || !Free(sc, sr) || !Free(tc, tr)) return false;
+    if (!SpreadWave(Index(sc, sr), Index(tc, tr))) return false;
+    TPath corners;
+    if (!WalkBack(tc, tr, corners)) return false;
 
-    // The wave: shortest distances from the source, a used cell costing kUsedCellCost more. A
-    // bucket queue settles every cell once, which gives the distances repeated sweeps converge to.
+    path.clear();
+    path.push_back(input);
+    if (corners.empty() && input.y != output.y) {
+        const int32_t mid = input.x + (output.x - input.x) / 2;
+        corners = {{mid, input.y}, {mid, output.y}};
+    }
+    path.insert(path.end(), corners.begin(), corners.end());
+    path.push_back(output);
+    StraightenEnds(path);
+    return true;
+}
+
+// Shortest distances from the source until the target is settled, a used cell costing
+// kUsedCellCost more. A bucket queue settles every cell once, which gives the distances repeated
+// sweeps converge to.
+bool TPathBuffer::SpreadWave(size_t source, size_t target) {
     std::fill(distance_.begin(), distance_.end(), kUnreached);
     std::vector<std::vector<int32_t>> buckets(3);
     const auto push = [&](size_t index, uint16_t d) {
         if (buckets.size() <= d) buckets.resize(d + 1u);
         buckets[d].push_back(static_cast<int32_t>(index));
     };
-    distance_[Index(sc, sr)] = 0;
-    push(Index(sc, sr), 0);
-    const size_t target = Index(tc, tr);
-    bool reached = false;
-    for (size_t d = 0; d < buckets.size() && !reached; ++d) {
+    distance_[source] = 0;
+    push(source, 0);
+    for (size_t d = 0; d < buckets.size(); ++d) {
         for (size_t i = 0; i < buckets[d].size(); ++i) {
             const size_t index = static_cast<size_t>(buckets[d][i]);
             if (distance_[index] != d) continue;  // settled earlier through a shorter way
-            if (index == target) {
-                reached = true;
-                break;
-            }
+            if (index == target) return true;
             const int32_t col = static_cast<int32_t>(index % static_cast<size_t>(columns_));
             const int32_t row = static_cast<int32_t>(index / static_cast<size_t>(columns_));
             for (const auto& step : kSteps) {
@@ -120,17 +132,17 @@ bool TPathBuffer::Route(TPoint output, TPoint input, TPath& path) {
             }
         }
     }
-    if (!reached) return false;
+    return false;
+}
 
-    // Walk back from the target, keeping the direction while it leads closer.
-    const auto corner = [&](int32_t col, int32_t row) {
-        return TPoint{origin_.x + col * kGridCell, origin_.y + row * kGridCell};
+// From the target down the distances to the source, keeping the direction while it leads closer;
+// the corners of the way, and its cells marked used.
+bool TPathBuffer::WalkBack(int32_t col, int32_t row, TPath& corners) {
+    const auto corner = [&](int32_t c, int32_t r) {
+        return TPoint{origin_.x + c * kGridCell, origin_.y + r * kGridCell};
     };
-    TPath corners;
-    int32_t col = tc;
-    int32_t row = tr;
     int direction = -1;
-    used_[target] = 1;
+    used_[Index(col, row)] = 1;
     bool horizontal = true;  // the input is entered from the side
     for (size_t guard = 0; distance_[Index(col, row)] != 0; ++guard) {
         if (guard > distance_.size()) return false;
@@ -164,16 +176,6 @@ bool TPathBuffer::Route(TPoint output, TPoint input, TPath& path) {
         used_[Index(col, row)] = 1;
     }
     if (!horizontal) corners.push_back(corner(col, row));  // the output is left from the side
-
-    path.clear();
-    path.push_back(input);
-    if (corners.empty() && input.y != output.y) {
-        const int32_t mid = input.x + (output.x - input.x) / 2;
-        corners = {{mid, input.y}, {mid, output.y}};
-    }
-    path.insert(path.end(), corners.begin(), corners.end());
-    path.push_back(output);
-    StraightenEnds(path);
     return true;
 }
 

@@ -41,6 +41,8 @@ class TPathBuffer {
     bool Route(TPoint output, TPoint input, TPath& path);
 
   private:
+    bool SpreadWave(size_t source, size_t target);
+    bool WalkBack(int32_t col, int32_t row, TPath& corners);
     size_t Index(int32_t col, int32_t row) const {
         return static_cast<size_t>(row) * static_cast<size_t>(columns_) + static_cast<size_t>(col);
     }

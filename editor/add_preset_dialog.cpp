@@ -9,14 +9,9 @@
 #include <QVBoxLayout>
 
 #include "editor/controls/control_fonts.h"
+#include "editor/controls/qt_text.h"
 
 namespace vandrel {
-namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QLineEdit* field) { return field->text().toStdString(); }
-
-}  // namespace
 
 TAddPresetDialog::TAddPresetDialog(const TCustomDefinitionParts& parts, QWidget* parent)
     : QDialog(parent), parts_(parts) {
@@ -75,14 +70,14 @@ TAddPresetDialog::TAddPresetDialog(const TCustomDefinitionParts& parts, QWidget*
 
 TCustomDefinitionParts TAddPresetDialog::Result() const {
     TCustomDefinitionParts out = parts_;
-    out.Title = S(title_);
-    out.Hint = S(hint_);
+    out.Title = S(title_->text());
+    out.Hint = S(hint_->text());
     for (size_t i = 0; i < out.Properties.size(); ++i) {
-        out.Properties[i].Name = S(names_[i]);
-        out.Properties[i].Hint = S(hints_[i]);
+        out.Properties[i].Name = S(names_[i]->text());
+        out.Properties[i].Hint = S(hints_[i]->text());
         if (postfixes_[i] != nullptr) {
             // Three letters, one per part; a short entry keeps the default letters' rest.
-            std::string letters = S(postfixes_[i]);
+            std::string letters = S(postfixes_[i]->text());
             const std::string fallback = "XYZ";
             letters.resize(3, ' ');
             for (size_t k = 0; k < 3; ++k) {

@@ -1,4 +1,5 @@
 // The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
+#include "editor/controls/qt_text.h"
 #include "editor/model/graph_model.h"
 // (keep this order)
 #include <QAccessible>
@@ -13,8 +14,6 @@
 
 namespace vandrel {
 namespace {
-
-QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // A widget whose role is fixed and whose name and description come from functions.
 class TNamedAccessible final : public QAccessibleWidget {

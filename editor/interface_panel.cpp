@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "core/search_path.h"
 #include "core/stream_codec.h"
+#include "editor/controls/qt_text.h"
 #include "editor/model/dialogs.h"
 #include "editor/model/editor_settings.h"
 #include "host/plugin.h"
@@ -21,10 +22,6 @@
 namespace vandrel {
 
 namespace {
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 constexpr int kFieldHeight = 20;
 constexpr int kFieldTop = 1;

@@ -9,6 +9,7 @@
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "core/tree_section.h"
+#include "editor/controls/qt_text.h"
 #include "editor/editor_accessibility.h"
 #include "editor/help_router.h"
 #include "editor/model/dialogs.h"
@@ -36,11 +37,6 @@
 namespace vandrel {
 
 namespace {
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-std::string S(const QString& text) { return text.toUtf8().toStdString(); }
 
 bool ValidOutputType(int32_t t) { return t >= 0 && t < kOutputTypeCount; }
 

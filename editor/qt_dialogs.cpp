@@ -7,15 +7,10 @@
 
 #include "editor/controls/color_picker.h"
 #include "editor/controls/control_fonts.h"
+#include "editor/controls/qt_text.h"
 
 namespace vandrel {
 namespace {
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string S(const QString& text) { return text.toUtf8().toStdString(); }
 
 QString StartPath(const TFileRequest& request) {
     if (request.ProposedName.empty()) return Q(request.Folder);

@@ -5,13 +5,10 @@
 #include <QThread>
 
 #include "editor/controls/control_fonts.h"
+#include "editor/controls/qt_text.h"
 
 namespace vandrel {
 namespace {
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 bool OnInterfaceThread() {
     const QCoreApplication* app = QCoreApplication::instance();

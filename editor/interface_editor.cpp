@@ -31,6 +31,7 @@
 #include "core/stream_codec.h"
 #include "editor/controls/control_fonts.h"
 #include "editor/controls/gcheckbox.h"
+#include "editor/controls/qt_text.h"
 #include "editor/controls/spin_edit.h"
 #include "editor/interface_panel.h"
 
@@ -38,15 +39,7 @@ namespace vandrel {
 
 namespace {
 
-constexpr std::string_view kFileWord = "File ";
-constexpr std::string_view kTriggerWord = "Trigger ";
 const char16_t kSigns[3] = {u'\u00A9', u'\u00AE', u'\u2122'};
-
-// Windows-1252 in 0x80 … 0x9F; the code page's five holes map to the C1 controls, as Windows does.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Which window watches which model: a window freed after its successor was made must not
 // uninstall the successor.
@@ -72,13 +65,13 @@ class TNoticeValidator final : public QValidator {
   public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        return NoticeFits(input) ? Acceptable : Invalid;
+        return NoticeFits(S(input)) ? Acceptable : Invalid;
     }
 };
 
 // The notice as the model will keep it: whole characters within 255 bytes.
 QString FitNotice(QString text) {
-    while (!NoticeFits(text)) {
+    while (!NoticeFits(S(text))) {
         text.chop(text.size() >= 2 && text.at(text.size() - 1).isLowSurrogate() ? 2 : 1);
     }
     return text;
@@ -122,93 +115,7 @@ THostSpinEdit2* Spin(QWidget* parent, const QString& caption, const QRect& at, i
 
 }  // namespace
 
-// ---- entries -----------------------------------------------------------------------------------
-
-std::string InterfaceEntryName(const TInterfaceEntry& entry) {
-    return std::string(entry.File ? kFileWord : kTriggerWord) + std::to_string(entry.Index + 1);
-}
-
-std::optional<TInterfaceEntry> ParseInterfaceEntryName(std::string_view name) {
-    TInterfaceEntry entry;
-    std::string_view number;
-    if (name.starts_with(kFileWord)) {
-        entry.File = true;
-        number = name.substr(kFileWord.size());
-    } else if (name.starts_with(kTriggerWord)) {
-        number = name.substr(kTriggerWord.size());
-    } else {
-        return std::nullopt;
-    }
-    if (number.empty() || number.size() > 2 || number.front() == '0') return std::nullopt;
-    int n = 0;
-    for (const char c : number) {
-        if (c < '0' || c > '9') return std::nullopt;
-        n = n * 10 + (c - '0');
-    }
-    if (n > (entry.File ? kFileSlotCount : kTriggerCount)) return std::nullopt;
-    entry.Index = n - 1;
-    return entry;
-}
-
-std::vector<TInterfaceEntry> UsedInterfaceEntries(const TUsageTable& usage) {
-    std::vector<TInterfaceEntry> entries;
-    for (int s = 0; s < kFileSlotCount; ++s) {
-        if (usage.Files[static_cast<size_t>(s)].Count > 0) entries.push_back({true, s});
-    }
-    for (int t = 0; t < kTriggerCount; ++t) {
-        if (usage.Triggers[static_cast<size_t>(t)].Count > 0) entries.push_back({false, t});
-    }
-    return entries;
-}
-
-// ---- texts -------------------------------------------------------------------------------------
-
-QString ModelTextToQt(std::string_view text) {
-    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
-    QString decoded = QString::fromUtf8(bytes);
-    if (decoded.toUtf8() == bytes) return decoded;
-    QString legacy;
-    legacy.reserve(bytes.size());
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        legacy += QChar(c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : char16_t{c});
-    }
-    return legacy;
-}
-
-std::string QtTextToModel(const QString& text) { return text.toStdString(); }
-
-QString UnescapedText(std::string_view escaped) { return ModelTextToQt(UnescapeText(escaped)); }
-
-std::string EscapedText(const QString& text) { return EscapeText(QtTextToModel(text)); }
-
-std::string EscapeItemName(std::string_view name) {
-    std::string out;
-    for (const char ch : name) {
-        const auto c = static_cast<unsigned>(static_cast<unsigned char>(ch));
-        if (c >= 39 && c <= 122 && ch != ';') {
-            out += ch;
-            continue;
-        }
-        // The plain escape of a few bytes (0xBC, the end of every UTF-8 "ü", among them) ends
-        // in ";". The reader keeps the low eight bits of a pair, so the next pair whose second
-        // character is not ";" names the same byte.
-        for (unsigned high = 0; high < 84; ++high) {
-            const int low = ((static_cast<int>(c) - 84 * static_cast<int>(high)) % 256 + 256) % 256;
-            if (low < 84 && low != ';' - 39) {
-                out += '&';
-                out += static_cast<char>(39 + high);
-                out += static_cast<char>(39 + low);
-                break;
-            }
-        }
-    }
-    return out;
-}
-
-bool NoticeFits(const QString& text) {
-    return static_cast<size_t>(text.toUtf8().size()) <= kMaxNoticeLength;
-}
+// ---- typing ------------------------------------------------------------------------------------
 
 TCaretText InsertAtCaret(const QString& text, int caret, int selectionStart, int selectionLength,
                          const QString& sign) {
@@ -222,78 +129,6 @@ TCaretText InsertAtCaret(const QString& text, int caret, int selectionStart, int
     QString result = text;
     result.replace(start, length, sign);
     return {result, start + static_cast<int>(sign.size())};
-}
-
-// ---- pages -------------------------------------------------------------------------------------
-
-TTriggerPage LoadTriggerPage(const TTriggerSettings& settings, int32_t kind) {
-    TTriggerPage page;
-    const auto& v = settings.Values;
-    page.Label = UnescapedText(settings.Label);
-    switch (kind) {
-        case kNumerical:
-            page.U = {v[0], v[1], v[2], v[3]};
-            break;
-        case kUV:
-            page.VLabel = UnescapedText(settings.SecondText);
-            page.U = {v[0], v[2], v[4], v[6]};
-            page.V = {v[1], v[3], v[5], v[7]};
-            break;
-        case kVector:
-            for (size_t i = 0; i < 3; ++i) page.Color[i] = ColorToByte(v[i]);
-            page.SystemPicker = settings.PickerChoice() == kSystemPicker;
-            break;
-        case kEnumeration: {
-            const std::string_view names = EnumerationItemNames(settings.SecondText);
-            size_t begin = 0;
-            while (!names.empty() && begin <= names.size()) {
-                const size_t end = std::min(names.find(';', begin), names.size());
-                page.Items << UnescapedText(names.substr(begin, end - begin));
-                begin = end + 1;
-            }
-            const int32_t item = settings.DefaultItem();
-            page.DefaultItem = item >= 0 && item < page.Items.size() ? item : -1;
-            break;
-        }
-    }
-    return page;
-}
-
-void StoreTriggerPage(const TTriggerPage& page, int32_t kind, TTriggerSettings& settings) {
-    auto& v = settings.Values;
-    switch (kind) {
-        case kNumerical:
-            settings.Label = EscapedText(page.Label);
-            settings.SecondText.clear();
-            for (size_t i = 0; i < 4; ++i) v[i] = page.U[i];
-            break;
-        case kUV:
-            settings.Label = EscapedText(page.Label);
-            settings.SecondText = EscapedText(page.VLabel);
-            for (size_t i = 0; i < 4; ++i) {
-                v[2 * i] = page.U[i];
-                v[2 * i + 1] = page.V[i];
-            }
-            break;
-        case kVector:
-            settings.Label = EscapedText(page.Label);
-            settings.SecondText.clear();
-            for (size_t i = 0; i < 3; ++i) v[i] = static_cast<float>(ColorFromByte(page.Color[i]));
-            settings.SetPickerChoice(page.SystemPicker ? kSystemPicker : kOwnPicker);
-            break;
-        case kEnumeration: {
-            settings.Label = EscapedText(page.Label);
-            std::string second(EnumerationItemList(settings.SecondText));
-            second += '@';
-            for (qsizetype i = 0; i < page.Items.size(); ++i) {
-                if (i > 0) second += ';';
-                second += EscapeItemName(QtTextToModel(page.Items[i]));
-            }
-            settings.SecondText = std::move(second);
-            if (page.DefaultItem >= 0) settings.SetDefaultItem(page.DefaultItem);
-            break;
-        }
-    }
 }
 
 // ---- swatch ------------------------------------------------------------------------------------
@@ -531,8 +366,7 @@ void TInterfaceEditor::Apply() {
     apply_->setEnabled(false);
     revert_->setEnabled(false);
     StorePage();
-    model_.Apply(twoColumns_->Checked(), downThenOver_->isChecked(),
-                 QtTextToModel(FitNotice(notice_->text())));
+    model_.Apply(twoColumns_->Checked(), downThenOver_->isChecked(), S(FitNotice(notice_->text())));
     if (changeHandler_) changeHandler_();
 }
 
@@ -569,8 +403,7 @@ void TInterfaceEditor::PickDefaultColor() {
     const QString title = colorLabel_->text() + QStringLiteral(" (Default)");
     std::array<double, 3> initial{};
     for (size_t i = 0; i < 3; ++i) initial[i] = ColorFromByte(swatchColor_[i]);
-    const auto chosen =
-        CurrentDialogs().PickColor(QtTextToModel(title), initial, ownPicker_->isChecked());
+    const auto chosen = CurrentDialogs().PickColor(S(title), initial, ownPicker_->isChecked());
     if (!chosen) return;
     std::array<int, 3> rgb{};
     for (size_t i = 0; i < 3; ++i) rgb[i] = ColorToByte((*chosen)[i]);
@@ -590,7 +423,7 @@ void TInterfaceEditor::BrowseDefaultFile() {
     if (!chosen) return;
     const std::filesystem::path path(*chosen);
     EditorSettings().LastTexture = path.parent_path().string();
-    defaultFile_->setText(ModelTextToQt(path.filename().string()));
+    defaultFile_->setText(Q(DisplayText(path.filename().string())));
 }
 
 void TInterfaceEditor::InsertSign(int sign) {
@@ -598,7 +431,7 @@ void TInterfaceEditor::InsertSign(int sign) {
     const TCaretText result = InsertAtCaret(
         notice_->text(), notice_->cursorPosition(), notice_->selectionStart(),
         static_cast<int>(notice_->selectedText().size()), QString(QChar(kSigns[sign])));
-    if (!NoticeFits(result.Text)) return;
+    if (!NoticeFits(S(result.Text))) return;
     notice_->setText(result.Text);
     notice_->setCursorPosition(result.Caret);
 }
@@ -642,7 +475,7 @@ void TInterfaceEditor::LoadAll(bool keepSelection) {
     downThenOver_->setChecked(options.Order != 'O');
     overThenDown_->setChecked(options.Order == 'O');
     UpdateOrderButtons();
-    notice_->setText(FitNotice(UnescapedText(options.NoticeText)));
+    notice_->setText(FitNotice(Q(UnescapedText(options.NoticeText))));
     FillEntryList();
     ShowSelectedPage();
 }
@@ -668,8 +501,8 @@ void TInterfaceEditor::ShowSelectedPage() {
     pageEdited_ = false;
     if (file_ >= 0) {
         const TFileSettings& s = model_.Settings().Files[static_cast<size_t>(file_)];
-        fileLabel_->setText(ModelTextToQt(s.Label));
-        defaultFile_->setText(ModelTextToQt(s.DefaultFile));
+        fileLabel_->setText(Q(DisplayText(s.Label)));
+        defaultFile_->setText(Q(DisplayText(s.DefaultFile)));
         pages_->setCurrentIndex(kFilePage);
         return;
     }
@@ -682,7 +515,7 @@ void TInterfaceEditor::ShowSelectedPage() {
     const TTriggerPage page = LoadTriggerPage(s, kind);
     switch (kind) {
         case kNumerical: {
-            numLabel_->setText(page.Label);
+            numLabel_->setText(Q(page.Label));
             const TSpinShow show = s.IsInteger ? TSpinShow::Whole : TSpinShow::Float;
             for (size_t i = 0; i < 4; ++i) {
                 numFields_[i]->SetShowValue(show);
@@ -693,8 +526,8 @@ void TInterfaceEditor::ShowSelectedPage() {
             break;
         }
         case kUV:
-            uvLabels_[0]->setText(page.Label);
-            uvLabels_[1]->setText(page.VLabel);
+            uvLabels_[0]->setText(Q(page.Label));
+            uvLabels_[1]->setText(Q(page.VLabel));
             for (size_t i = 0; i < 4; ++i) {
                 uvFields_[i]->SetValueF(page.U[i]);
                 uvFields_[4 + i]->SetValueF(page.V[i]);
@@ -702,19 +535,20 @@ void TInterfaceEditor::ShowSelectedPage() {
             pages_->setCurrentIndex(kUVPage);
             break;
         case kVector:
-            colorLabel_->setText(page.Label);
+            colorLabel_->setText(Q(page.Label));
             SetSwatchColor(page.Color);
             (page.SystemPicker ? systemPicker_ : ownPicker_)->setChecked(true);
             pages_->setCurrentIndex(kColorPage);
             break;
         case kEnumeration:
-            enumLabel_->setText(page.Label);
+            enumLabel_->setText(Q(page.Label));
             items_->clear();
-            for (qsizetype i = 0; i < page.Items.size(); ++i) {
-                auto* item = new QListWidgetItem(page.Items[i]);
+            for (size_t i = 0; i < page.Items.size(); ++i) {
+                auto* item = new QListWidgetItem(Q(page.Items[i]));
                 item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable |
                                Qt::ItemIsUserCheckable);
-                item->setCheckState(i == page.DefaultItem ? Qt::Checked : Qt::Unchecked);
+                item->setCheckState(static_cast<int>(i) == page.DefaultItem ? Qt::Checked
+                                                                            : Qt::Unchecked);
                 items_->addItem(item);
             }
             pages_->setCurrentIndex(kEnumerationPage);
@@ -730,7 +564,7 @@ TTriggerPage TInterfaceEditor::PageFromControls() const {
     TTriggerPage page;
     switch (PageIndex()) {
         case kNumericalPage: {
-            page.Label = numLabel_->text();
+            page.Label = S(numLabel_->text());
             const bool whole = numFields_[0]->ShowValue() == TSpinShow::Whole;
             for (size_t i = 0; i < 4; ++i) {
                 page.U[i] =
@@ -739,22 +573,22 @@ TTriggerPage TInterfaceEditor::PageFromControls() const {
             break;
         }
         case kUVPage:
-            page.Label = uvLabels_[0]->text();
-            page.VLabel = uvLabels_[1]->text();
+            page.Label = S(uvLabels_[0]->text());
+            page.VLabel = S(uvLabels_[1]->text());
             for (size_t i = 0; i < 4; ++i) {
                 page.U[i] = uvFields_[i]->ValueF();
                 page.V[i] = uvFields_[4 + i]->ValueF();
             }
             break;
         case kColorPage:
-            page.Label = colorLabel_->text();
+            page.Label = S(colorLabel_->text());
             page.Color = swatchColor_;
             page.SystemPicker = systemPicker_->isChecked();
             break;
         case kEnumerationPage:
-            page.Label = enumLabel_->text();
+            page.Label = S(enumLabel_->text());
             for (int i = 0; i < items_->count(); ++i) {
-                page.Items << items_->item(i)->text();
+                page.Items.push_back(S(items_->item(i)->text()));
                 if (items_->item(i)->checkState() == Qt::Checked) page.DefaultItem = i;
             }
             break;
@@ -783,8 +617,8 @@ void TInterfaceEditor::StorePage() {
     if (file_ >= 0 && PageIndex() == kFilePage) {
         if (model_.Usage().Files[static_cast<size_t>(file_)].Count == 0) return;
         TFileSettings& s = model_.Settings().Files[static_cast<size_t>(file_)];
-        s.Label = QtTextToModel(fileLabel_->text());
-        s.DefaultFile = QtTextToModel(defaultFile_->text());
+        s.Label = S(fileLabel_->text());
+        s.DefaultFile = S(defaultFile_->text());
         return;
     }
     if (trigger_ < 0) return;

@@ -9,9 +9,8 @@
 // the window ignores its controls' change events (it raises the counter itself while it fills
 // them).
 //
-// Texts: the model holds labels escaped and in UTF-8. Escaped texts that do not decode to valid
-// UTF-8 are read as Windows-1252, the code page older shaders were written in. The notice is held
-// to 255 bytes of UTF-8, the length the model stores, so that what is typed is what is applied.
+// Texts: what the pages show comes from editor/model/interface_page.h. The notice is held to 255
+// bytes of UTF-8, the length the model stores, so that what is typed is what is applied.
 //
 // Closing the window sets Closed() (and emits WindowClosed) and frees it (WA_DeleteOnClose): the
 // owner keeps it in a QPointer and creates it anew. User-interface thread only.
@@ -20,6 +19,7 @@
 // The models before any Qt header: Qt's "slots" keyword macro clashes with the core's names.
 // Colours go to and from 0 … 255 as interface_layout.h says.
 #include "editor/model/interface_layout.h"
+#include "editor/model/interface_page.h"
 #include "interface/interface_model.h"
 // (keep this order)
 #include <QColor>
@@ -50,36 +50,6 @@ namespace vandrel {
 class TGCheckBox;
 class THostSpinEdit2;
 
-// ---- entries of the drop-down ------------------------------------------------------------------
-
-struct TInterfaceEntry {
-    bool File = false;  // a file slot, else a trigger
-    int Index = -1;     // 0 … 4 or 0 … 19
-    bool operator==(const TInterfaceEntry&) const = default;
-};
-
-// "File 1" … "File 5", "Trigger 1" … "Trigger 20".
-std::string InterfaceEntryName(const TInterfaceEntry& entry);
-// The inverse; nothing for any other text.
-std::optional<TInterfaceEntry> ParseInterfaceEntryName(std::string_view name);
-// The file slots in use, then the triggers in use, each in index order.
-std::vector<TInterfaceEntry> UsedInterfaceEntries(const TUsageTable& usage);
-
-// ---- texts -------------------------------------------------------------------------------------
-
-// UTF-8 text as Qt text; bytes that are not valid UTF-8 read as Windows-1252.
-QString ModelTextToQt(std::string_view text);
-std::string QtTextToModel(const QString& text);
-// Unescaped model text for display, and the escaped form of typed text.
-QString UnescapedText(std::string_view escaped);
-std::string EscapedText(const QString& text);
-// An enumeration item name escaped so that it cannot split the ";"-joined list: ";" is written as
-// its escape too.
-std::string EscapeItemName(std::string_view name);
-
-// Whether the notice fits the 255 bytes the model stores.
-bool NoticeFits(const QString& text);
-
 // Typing a sign: it replaces the selection (selectionStart < 0 or selectionLength 0: none) or is
 // inserted at the caret; the caret lands after it.
 struct TCaretText {
@@ -88,27 +58,6 @@ struct TCaretText {
 };
 TCaretText InsertAtCaret(const QString& text, int caret, int selectionStart, int selectionLength,
                          const QString& sign);
-
-// ---- pages -------------------------------------------------------------------------------------
-
-// What a trigger's page shows, with texts unescaped.
-struct TTriggerPage {
-    QString Label;   // numerical, colour, enumeration; the U label of a UV trigger
-    QString VLabel;  // UV
-    // Numerical: minimum, maximum, default, increment in U. UV: the same for U and for V.
-    std::array<float, 4> U{};
-    std::array<float, 4> V{};
-    std::array<int, 3> Color{};  // 0 … 255
-    bool SystemPicker = false;
-    QStringList Items;     // enumeration: the friendly item names
-    int DefaultItem = -1;  // the marked item; -1 when the stored default names none
-    bool operator==(const TTriggerPage&) const = default;
-};
-
-TTriggerPage LoadTriggerPage(const TTriggerSettings& settings, int32_t kind);
-// Writes the page's fields of the kind into the settings; an enumeration with no marked item
-// keeps its default. Does not touch the working record.
-void StoreTriggerPage(const TTriggerPage& page, int32_t kind, TTriggerSettings& settings);
 
 // ---- the window --------------------------------------------------------------------------------
 

@@ -101,20 +101,33 @@ TEST(InterfaceSigns, ReplaceTheSelectionOrGoInAtTheCaret) {
 }
 
 TEST(InterfaceTexts, DecodeUtf8OrTheOldCodePage) {
-    EXPECT_EQ(ModelTextToQt("\xC2\xA9 Ferrow"), QStringLiteral("\u00A9 Ferrow"));
-    // Single bytes of Windows-1252: the copyright and trade mark signs, an e acute.
-    EXPECT_EQ(ModelTextToQt("\xA9 Ferrow\x99"), QStringLiteral("\u00A9 Ferrow\u2122"));
-    EXPECT_EQ(ModelTextToQt("caf\xE9"), QStringLiteral("caf\u00E9"));
-    EXPECT_EQ(UnescapedText("Red&'GBall"), QStringLiteral("Red Ball"));
-    EXPECT_EQ(EscapedText(QStringLiteral("Red Ball")), "Red&'GBall");
+    struct Case {
+        const char* stored;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"\xC2\xA9 Ferrow", "\u00A9 Ferrow"},
+        // Single bytes of Windows-1252: the copyright and trade mark signs, an e acute.
+        {"\xA9 Ferrow\x99", "\u00A9 Ferrow\u2122"},
+        {"caf\xE9", "caf\u00E9"},
+        // Not UTF-8, though each starts like it: overlong, a surrogate, beyond U+10FFFF, cut short.
+        {"\xC0\xAF", "\u00C0\u00AF"},
+        {"\xED\xA0\x80", "\u00ED\u00A0\u20AC"},
+        {"\xF4\x90\x80\x80", "\u00F4\u0090\u20AC\u20AC"},
+        {"ab\xE2\x82", "ab\u00E2\u201A"},
+        {"\xF0\x9F\x8E\xA8 4-byte", "\U0001F3A8 4-byte"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DisplayText(c.stored), c.shown) << c.stored;
+    EXPECT_EQ(UnescapedText("Red&'GBall"), "Red Ball");
 }
 
 TEST(InterfaceTexts, NoticeFitsIn255BytesOfUtf8) {
-    EXPECT_TRUE(NoticeFits(QString(255, QChar('a'))));
-    EXPECT_FALSE(NoticeFits(QString(256, QChar('a'))));
-    // "©" takes two bytes: 127 of them and one letter make 255.
-    EXPECT_TRUE(NoticeFits(QString(127, QChar(0xA9)) + 'a'));
-    EXPECT_FALSE(NoticeFits(QString(128, QChar(0xA9))));
+    EXPECT_TRUE(NoticeFits(std::string(255, 'a')));
+    EXPECT_FALSE(NoticeFits(std::string(256, 'a')));
+    // The window measures what is typed in UTF-8: "©" takes two bytes, 127 of them and one letter
+    // make 255.
+    EXPECT_TRUE(NoticeFits((QString(127, QChar(0xA9)) + 'a').toUtf8().toStdString()));
+    EXPECT_FALSE(NoticeFits(QString(128, QChar(0xA9)).toUtf8().toStdString()));
 }
 
 TEST(InterfaceItemNames, EscapesNeverSplitTheList) {
@@ -149,7 +162,7 @@ TEST(InterfacePages, ColourChannelsGoThroughWholeBytes) {
     EXPECT_TRUE(page.SystemPicker);
     page.Color = {255, 128, 0};
     page.SystemPicker = false;
-    page.Label = QStringLiteral("Base tint");
+    page.Label = "Base tint";
     StoreTriggerPage(page, kVector, s);
     EXPECT_EQ(s.Label, "Base&'Gtint");
     EXPECT_FLOAT_EQ(s.Values[0], 1.0f);
@@ -164,13 +177,13 @@ TEST(InterfacePages, UVFieldsInterleaveIntoTheValues) {
     s.SecondText = "Trigger5.V";
     s.Values = {1, 2, 3, 4, 5, 6, 7, 8};
     TTriggerPage page = LoadTriggerPage(s, kUV);
-    EXPECT_EQ(page.Label, QStringLiteral("Trigger5.U"));
-    EXPECT_EQ(page.VLabel, QStringLiteral("Trigger5.V"));
+    EXPECT_EQ(page.Label, "Trigger5.U");
+    EXPECT_EQ(page.VLabel, "Trigger5.V");
     EXPECT_EQ(page.U, (std::array<float, 4>{1, 3, 5, 7}));
     EXPECT_EQ(page.V, (std::array<float, 4>{2, 4, 6, 8}));
     page.U = {-1, 1, 0.25f, 0.01f};
     page.V = {-2, 2, 0.5f, 0.02f};
-    page.VLabel = QStringLiteral("Height v");
+    page.VLabel = "Height v";
     StoreTriggerPage(page, kUV, s);
     EXPECT_EQ(s.Values, (std::array<float, 8>{-1, -2, 1, 2, 0.25f, 0.5f, 0.01f, 0.02f}));
     EXPECT_EQ(s.SecondText, "Height&'Gv");
@@ -181,9 +194,9 @@ TEST(InterfacePages, EnumerationKeepsItsListAndTakesTheMarkedItem) {
     s.SecondText = "Sine;Saw;Square@Sine;Saw&'Gwave;Square";
     s.SetDefaultItem(1);
     TTriggerPage page = LoadTriggerPage(s, kEnumeration);
-    EXPECT_EQ(page.Items, (QStringList{"Sine", "Saw wave", "Square"}));
+    EXPECT_EQ(page.Items, (std::vector<std::string>{"Sine", "Saw wave", "Square"}));
     EXPECT_EQ(page.DefaultItem, 1);
-    page.Items[2] = QStringLiteral("Box");
+    page.Items[2] = "Box";
     page.DefaultItem = 2;
     StoreTriggerPage(page, kEnumeration, s);
     EXPECT_EQ(s.SecondText, "Sine;Saw;Square@Sine;Saw&'Gwave;Box");

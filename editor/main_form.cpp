@@ -1,7 +1,6 @@
 #include "editor/main_form.h"
 
 #include <array>
-#include <map>
 
 #include "core/context.h"
 #include "core/messages.h"
@@ -14,6 +13,7 @@
 #include "editor/help_router.h"
 #include "editor/model/dialogs.h"
 #include "editor/model/editor_settings.h"
+#include "editor/model/output_values.h"
 #include "editor/model/shader_list.h"
 #include "host/plugin.h"
 // (the model's headers before Qt's)
@@ -116,23 +116,6 @@ TInterfacePanelObserver& PanelObserver() {
 }
 
 void InstallPanelObserver() { Plugin().Interface.SetPanelObserver(&PanelObserver()); }
-
-void UpdateOutputTypeLinks() {
-    TPluginState& p = Plugin();
-    std::map<std::string, bool> standAlone;  // by file, so that a shared file is read once
-    for (int32_t t = 0; t < kOutputTypeCount; ++t) {
-        const std::string& file = p.CurrentShader[t];
-        bool alone = true;
-        if (!file.empty()) {
-            auto it = standAlone.find(file);
-            if (it == standAlone.end()) {
-                it = standAlone.emplace(file, Scan(LoadShaderFile(file).stream)).first;
-            }
-            alone = it->second;
-        }
-        p.Interface.SetOutputTypeShader(t, file, alone);
-    }
-}
 
 TDocumentOpener SetDocumentOpener(TDocumentOpener opener) {
     TDocumentOpener previous = std::move(Opener());
@@ -302,16 +285,10 @@ void TMainForm::ShowShader(const std::string& file, bool byUser) {
     edit_->setEnabled(editable_);
     TakeStream(stream);
 
-    TLocalKeyframes& values = *p.Interface.OutputValues(outputType_);
-    if (byUser)
-        values = DefaultKeyframes(ParseInterfaceString(StreamSection(stream, kInterfaceSection)));
-    UpdateOutputTypeLinks();
     if (byUser) {
-        for (int32_t other = 0; other < kOutputTypeCount; ++other) {
-            if (other == outputType_ || !p.Interface.Linked(outputType_, other)) continue;
-            values = *p.Interface.OutputValues(other);
-            break;
-        }
+        TakeChosenShaderValues(p, outputType_, stream);
+    } else {
+        UpdateOutputTypeLinks(p);
     }
     panel_->LoadValues();
     // A refresh that shows the same file with the same values has nothing new for the host.
@@ -370,10 +347,9 @@ void TMainForm::InterfaceChanged(bool writeEditorStream) {
         stream = LoadShaderFile(shaderFile_).stream;
     }
     TakeStream(stream);
-    *Plugin().Interface.OutputValues(outputType_) =
-        DefaultKeyframes(ParseInterfaceString(StreamSection(stream, kInterfaceSection)));
+    TakeInterfaceDefaults(Plugin(), outputType_, stream);
     panel_->LoadValues();
-    UpdateOutputTypeLinks();
+    UpdateOutputTypeLinks(Plugin());
     RequestUpdate(outputType_);
 }
 

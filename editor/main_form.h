@@ -139,10 +139,6 @@ TInterfacePanelObserver& PanelObserver();
 // Installs PanelObserver() on Plugin().Interface.
 void InstallPanelObserver();
 
-// Tells the interface model each output type's shader and whether it stands alone, from the
-// files of Plugin().CurrentShader.
-void UpdateOutputTypeLinks();
-
 // How Info and the web pages are opened: the system's default program unless replaced (tests).
 // Returns the previous opener; an empty one restores the default.
 using TDocumentOpener = std::function<void(const QUrl&)>;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Renders a mesh sphere of about one million triangles (made here: 1000 x 500 quads) with the
 # "Fractal Noise" sample, the preview scene's lights, 1024 x 1024, one sample per pixel, one thread,
-# once with Vandrel (`vandrel render --mesh`) and once with POV-Ray 3.7 reading the same mesh as
-# `mesh2` with the same vertex normals, and prints both CPU times and their ratio; then the CPU and
-# wall time that reading the mesh and building its BVH add (a 1 x 1 render with and without the
-# mesh). Installs POV-Ray when it is missing (run as root); not part of CI.
+# once with Vandrel (`vandrel render --mesh`, the mesh as binary PLY) and once with POV-Ray 3.7
+# reading the same mesh as `mesh2` with the same vertex normals, and prints both CPU times and
+# their ratio; then the CPU and wall time that reading the mesh and building its BVH add (a 1 x 1
+# render with and without the mesh), from the binary PLY and from the same mesh as OBJ text.
+# Installs POV-Ray when it is missing (run as root); not part of CI.
 #
 #   bench/compare_povray_mesh.sh [COLUMNS ROWS]
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
@@ -26,7 +27,7 @@ shader="$VANDREL_ROOT/resources/samples/Fractal Noise.xrb"
 # The sphere of radius 1 as OBJ (positions and normals) and as POV-Ray's mesh2 (z mirrored: POV-Ray
 # is left-handed). The poles are rows of their own, so the mesh is a plain grid of quads.
 python3 - "$columns" "$rows" "$work" <<'PYTHON'
-import math, sys
+import math, struct, sys
 columns, rows, work = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
 points = []
 for j in range(rows + 1):
@@ -46,6 +47,15 @@ with open(f"{work}/sphere.obj", "w") as obj:
     obj.write("".join(f"v {x:.7f} {y:.7f} {z:.7f}\nvn {x:.7f} {y:.7f} {z:.7f}\n"
                       for x, y, z in points))
     obj.write("".join(f"f {a+1}//{a+1} {b+1}//{b+1} {c+1}//{c+1}\n" for a, b, c in faces))
+# The same mesh as binary PLY: what a user with a large model would hand over.
+with open(f"{work}/sphere.ply", "wb") as ply:
+    ply.write((f"ply\nformat binary_little_endian 1.0\nelement vertex {len(points)}\n"
+               "property float x\nproperty float y\nproperty float z\n"
+               "property float nx\nproperty float ny\nproperty float nz\n"
+               f"element face {len(faces)}\nproperty list uchar int vertex_indices\n"
+               "end_header\n").encode())
+    ply.write(b"".join(struct.pack("<6f", x, y, z, x, y, z) for x, y, z in points))
+    ply.write(b"".join(struct.pack("<B3i", 3, a, b, c) for a, b, c in faces))
 with open(f"{work}/mesh.inc", "w") as inc:
     vectors = ",\n".join(f"<{x:.7f},{y:.7f},{-z:.7f}>" for x, y, z in points)
     inc.write(f"mesh2 {{\n vertex_vectors {{ {len(points)},\n{vectors} }}\n")
@@ -85,11 +95,13 @@ times_of() {
   awk '{ printf "%.3f %.3f\n", $1 + $2, $3 }' <<<"$times"
 }
 
-read -r vandrel_cpu _ < <(times_of "$vandrel" render "$shader" --mesh "$work/sphere.obj" \
+read -r vandrel_cpu _ < <(times_of "$vandrel" render "$shader" --mesh "$work/sphere.ply" \
   --size "$size" --samples 1 --threads 1 -o "$work/vandrel.png")
 read -r povray_cpu _ < <(cd "$work" && times_of povray +Imesh.pov +Opovray.png +FN +W"$size" \
   +H"$size" -A -D -V +WT1)
-read -r with_cpu with_wall < <(times_of "$vandrel" render "$shader" --mesh "$work/sphere.obj" \
+read -r with_cpu with_wall < <(times_of "$vandrel" render "$shader" --mesh "$work/sphere.ply" \
+  --size 1 --samples 1 --threads 1 -o "$work/one.png")
+read -r obj_cpu obj_wall < <(times_of "$vandrel" render "$shader" --mesh "$work/sphere.obj" \
   --size 1 --samples 1 --threads 1 -o "$work/one.png")
 read -r without_cpu without_wall < <(times_of "$vandrel" render "$shader" --size 1 --samples 1 \
   --threads 1 -o "$work/one.png")
@@ -98,5 +110,7 @@ echo "Vandrel: ${vandrel_cpu} s CPU   POV-Ray: ${povray_cpu} s CPU   (${size}x${
 awk -v v="$vandrel_cpu" -v p="$povray_cpu" \
   'BEGIN { printf "Vandrel / POV-Ray CPU time: %.2f (target: at most 0.50)\n", v / p }'
 awk -v c="$with_cpu" -v c0="$without_cpu" -v w="$with_wall" -v w0="$without_wall" \
-  'BEGIN { printf "mesh load + BVH build: %.3f s CPU, %.3f s wall (target: under 1 s)\n",
+  'BEGIN { printf "mesh load + BVH build (binary PLY): %.3f s CPU, %.3f s wall (target: under 1 s)\n",
            c - c0, w - w0 }'
+awk -v c="$obj_cpu" -v c0="$without_cpu" -v w="$obj_wall" -v w0="$without_wall" \
+  'BEGIN { printf "mesh load + BVH build (OBJ text): %.3f s CPU, %.3f s wall\n", c - c0, w - w0 }'

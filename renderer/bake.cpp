@@ -83,6 +83,16 @@ void SetUVPlaneSample(hxShadingRecord& r, float u, float v, int width, int heigh
 
 TBakedMap BakeUVPlane(const TPluginHost& plugin, int32_t material, const TBakeSettings& settings) {
     const int width = std::max(settings.width, 1), height = std::max(settings.height, 1);
+    return BakeSurface(plugin, material, settings,
+                       [width, height](hxShadingRecord& record, float u, float v, int, int) {
+                           SetUVPlaneSample(record, u, v, width, height);
+                           return true;
+                       });
+}
+
+TBakedMap BakeSurface(const TPluginHost& plugin, int32_t material, const TBakeSettings& settings,
+                      const TBakePlacement& place) {
+    const int width = std::max(settings.width, 1), height = std::max(settings.height, 1);
     const int samples = std::max(settings.samples, 1);
     const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(samples))));
     const int rows = (samples + columns - 1) / columns;
@@ -97,6 +107,7 @@ TBakedMap BakeUVPlane(const TPluginHost& plugin, int32_t material, const TBakeSe
     map.pixels.assign(pixelCount * static_cast<size_t>(channels), 0.0f);
     std::vector<float> heights(type == kDisplacement ? pixelCount : 0, 0.0f);
     std::atomic<bool> measuredHeights{false};
+    std::vector<uint8_t> covered(pixelCount, 0);
 
     std::atomic<int> next{0};
     std::atomic<bool> failed{false};
@@ -107,6 +118,7 @@ TBakedMap BakeUVPlane(const TPluginHost& plugin, int32_t material, const TBakeSe
         for (int j = next++; j < height && !failed.load(std::memory_order_relaxed); j = next++) {
             for (int i = 0; i < width; ++i) {
                 TPixelSum sum;
+                int hits = 0;
                 for (int s = 0; s < samples; ++s) {
                     float fx = 0.5f, fy = 0.5f;
                     if (samples > 1) {
@@ -118,8 +130,12 @@ TBakedMap BakeUVPlane(const TPluginHost& plugin, int32_t material, const TBakeSe
                              static_cast<float>(rows);
                     }
                     hxShadingRecord record = settings.base;
-                    SetUVPlaneSample(record, (static_cast<float>(i) + fx) / width,
-                                     1.0f - (static_cast<float>(j) + fy) / height, width, height);
+                    if (!place(record, (static_cast<float>(i) + fx) / static_cast<float>(width),
+                               1.0f - (static_cast<float>(j) + fy) / static_cast<float>(height), i,
+                               j)) {
+                        continue;
+                    }
+                    ++hits;
                     if (settings.finish) settings.finish(record);
                     float discarded = 0;
                     (void)host::TakeMeasuredHeight(discarded);
@@ -128,6 +144,9 @@ TBakedMap BakeUVPlane(const TPluginHost& plugin, int32_t material, const TBakeSe
                 }
                 const size_t at =
                     static_cast<size_t>(j) * static_cast<size_t>(width) + static_cast<size_t>(i);
+                // What no sample lands on stays background (zero).
+                if (hits == 0) continue;
+                covered[at] = 1;
                 float* out = &map.pixels[at * static_cast<size_t>(channels)];
                 if (type == kDisplacement) {
                     StoreNormal(sum.value, out);
@@ -137,7 +156,7 @@ TBakedMap BakeUVPlane(const TPluginHost& plugin, int32_t material, const TBakeSe
                     }
                 } else {
                     for (int k = 0; k < channels; ++k) {
-                        out[k] = static_cast<float>(sum.value[k] / samples);
+                        out[k] = static_cast<float>(sum.value[k] / hits);
                     }
                 }
             }
@@ -177,6 +196,7 @@ TBakedMap BakeUVPlane(const TPluginHost& plugin, int32_t material, const TBakeSe
         map.heights = true;
         map.pixels = std::move(heights);
     }
+    map.covered = std::move(covered);
     return map;
 }
 

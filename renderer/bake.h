@@ -28,6 +28,8 @@ struct TBakeSettings {
     int samples = 1;
     int threads = 0;  // 0: one per core
     int32_t outputType = 2;
+    // On a mesh: how far (pixels) its charts are padded outward.
+    int padding = 4;
     // Every sample's record before the plane's variables are set.
     hxShadingRecord base{};
     // Runs on every sample after the plane's variables (the command line's --set values); must
@@ -45,11 +47,22 @@ struct TBakedMap {
     int width = 0, height = 0, channels = 0;
     bool heights = false;
     std::vector<float> pixels;
+    // 1 for a pixel that some sample of the surface landed on, one per pixel.
+    std::vector<uint8_t> covered;
 };
+
+// Sets a sample's surface variables at (u, v) in pixel (i, j) of the map; false when the surface
+// has no point there. Called from every baking thread at once: must not allocate or lock.
+using TBakePlacement = std::function<bool(hxShadingRecord&, float u, float v, int i, int j)>;
 
 // Shades the map through the plug-in's callbacks for one material. With one sample a pixel is the
 // record's result as evaluated (for a normal, n · 0.5 + 0.5 of its unit vector). Throws what a
 // rendering thread threw, after every thread has stopped.
 TBakedMap BakeUVPlane(const TPluginHost& plugin, int32_t material, const TBakeSettings& settings);
+
+// The same for any surface laid out in UV: a pixel is the mean of the samples that land on the
+// surface; one that none lands on stays zero and is not covered.
+TBakedMap BakeSurface(const TPluginHost& plugin, int32_t material, const TBakeSettings& settings,
+                      const TBakePlacement& place);
 
 }  // namespace vandrel

@@ -21,6 +21,9 @@ class TPluginHost {
 
     // False with a readable reason when the library or its export cannot be loaded.
     bool Load(const std::filesystem::path& plugin, std::string& error);
+    // Renders through shaders the plug-in has already registered with another host object (the
+    // studio's); nothing is unloaded at the end.
+    void Adopt(const std::array<hxShaderDescriptor, 4>& shaders) { shaders_ = shaders; }
 
     // The descriptor registered for an output type (0 Displacement … 3 Reflectance).
     const hxShaderDescriptor& Shader(int32_t outputType) const { return shaders_[outputType]; }

@@ -1,5 +1,5 @@
-// vandrel bake: a shader baked into a texture map on the UV plane through the plug-in's callbacks,
-// one map per frame, written whole as PNG, EXR or TIFF.
+// vandrel bake: a shader baked into a texture map on the UV plane or a mesh's UV layout through the
+// plug-in's callbacks, one map per frame, written whole as PNG, EXR or TIFF.
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 
 #include "core/context.h"
 #include "renderer/bake.h"
+#include "renderer/bake_mesh.h"
 #include "renderer/cli/cli_support.h"
 #include "renderer/host/host_state.h"
 #include "renderer/image_writer.h"
@@ -22,6 +23,8 @@ struct BakeOptions {
     std::string size = "1024x1024";
     int samples = 1;
     int threads = 0;
+    std::string mesh;
+    int padding = 4;
     TRecordOptions record;
     TMaterialOptions material;
     TFrameOptions frames;
@@ -42,6 +45,10 @@ int Run(BakeOptions& o) {
         PrintError("--threads " + std::to_string(o.threads), "expected 0 (all cores) to 1024");
         return 1;
     }
+    if (o.padding < 0 || o.padding > 1024) {
+        PrintError("--padding " + std::to_string(o.padding), "expected 0 to 1024 pixels");
+        return 1;
+    }
     TFramePlan plan;
     if (!PlanFrames(o.frames, o.output, plan)) return 1;
     if (!IsMapPath(o.output)) {
@@ -53,9 +60,20 @@ int Run(BakeOptions& o) {
     if (!o.record.Parse()) return 1;
     TOutputGuard guard;
     guard.AddShader(o.shader, values);
+    if (!o.mesh.empty()) guard.AddInput(o.mesh);
     const std::vector<int64_t> frames = plan.Frames();
     if (frames.empty()) return NoFramesInShard(o.frames);
     if (guard.Refuses(FramePath(o.output, frames.front()))) return 1;
+
+    mesh::TMesh mesh;
+    TUvLayout layout;
+    if (!o.mesh.empty()) {
+        std::string error;
+        if (!LoadBakeMesh(o.mesh, mesh, error) || !layout.Build(mesh, width, height, error)) {
+            PrintError(o.mesh, error);
+            return 1;
+        }
+    }
 
     TPluginHost plugin;
     if (!LoadPlugin(plugin)) return 1;
@@ -65,6 +83,7 @@ int Run(BakeOptions& o) {
     settings.height = height;
     settings.samples = o.samples;
     settings.threads = o.threads;
+    settings.padding = o.padding;
     settings.outputType = TypeOption(o.type);
     settings.base = EvalRecord();
     settings.finish = [&o](hxShadingRecord& record) { o.record.Apply(record); };
@@ -87,19 +106,9 @@ int Run(BakeOptions& o) {
         host::SetAnimation({static_cast<float>(frame),
                             plan.range ? static_cast<float>(plan.first) : 0.0f,
                             plan.range ? static_cast<float>(plan.last) : 100.0f, 30.0f});
-        plugin.BeginRender();
-        TBakedMap map;
-        try {
-            map = BakeUVPlane(plugin, material, settings);
-        } catch (...) {
-            plugin.EndRender();
-            throw;
-        }
-        plugin.EndRender();
-        const TMapEncoding encoding =
-            settings.outputType == kDisplacement ? TMapEncoding::kData : TMapEncoding::kColor;
         std::string error;
-        if (!WriteMap(path, map.width, map.height, map.channels, map.pixels, encoding, error)) {
+        if (!BakeToFile(plugin, material, settings, o.mesh.empty() ? nullptr : &layout, path,
+                        error)) {
             PrintError(path, error);
             return 1;
         }
@@ -112,8 +121,9 @@ int Run(BakeOptions& o) {
 
 void AddBakeCommand(CLI::App& app) {
     auto options = std::make_shared<BakeOptions>();
-    CLI::App* command = app.add_subcommand(
-        "bake", "Bake a shader into a texture map on the UV plane (PNG, EXR or TIFF)");
+    CLI::App* command = app.add_subcommand("bake",
+                                           "Bake a shader into a texture map on the UV plane or a "
+                                           "mesh's UV layout (PNG, EXR or TIFF)");
     command->add_option("SHADER", options->shader, "Shader file (.xrb)")->required();
     AddTypeOption(*command, options->type);
     command->add_option("--size", options->size, "Map size in pixels")
@@ -124,6 +134,13 @@ void AddBakeCommand(CLI::App& app) {
                      "Samples per pixel, jittered inside it (1: the pixel's centre)")
         ->capture_default_str();
     command->add_option("--threads", options->threads, "Rendering threads, 0 for all cores")
+        ->capture_default_str();
+    command->add_option("--mesh", options->mesh,
+                        "A model file (OBJ, glTF, PLY, FBX, STL ...) baked in its UV layout "
+                        "instead of the UV plane");
+    command
+        ->add_option("--padding", options->padding,
+                     "With --mesh: pixels by which every chart is padded outward")
         ->capture_default_str();
     options->record.Add(*command);
     options->material.Add(*command);

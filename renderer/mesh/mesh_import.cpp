@@ -80,9 +80,18 @@ bool ImportMesh(const std::filesystem::path& path, TRawMesh& raw, std::string& e
     Assimp::Importer importer;
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
                                 aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-    const aiScene* scene = importer.ReadFile(
-        path.string(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
-                           aiProcess_ValidateDataStructure | aiProcess_SortByPType);
+    const aiScene* scene =
+        importer.ReadFile(path.string(), aiProcess_Triangulate | aiProcess_ValidateDataStructure |
+                                             aiProcess_SortByPType);
+    // Formats that store a vertex per corner (OBJ, STL) come with more vertices than faces; only
+    // they need the costly join that makes the corners of neighbouring faces one vertex again, for
+    // smoothing. Indexed files (PLY, glTF) keep their own vertices.
+    bool unshared = false;
+    for (unsigned i = 0; scene != nullptr && i < scene->mNumMeshes; ++i) {
+        const aiMesh* m = scene->mMeshes[i];
+        unshared = unshared || (m != nullptr && m->mNumVertices > m->mNumFaces);
+    }
+    if (unshared) scene = importer.ApplyPostProcessing(aiProcess_JoinIdenticalVertices);
     if (scene == nullptr || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0) {
         const std::string why = importer.GetErrorString();
         error = "not a mesh this program can read" + (why.empty() ? "" : ": " + why);

@@ -89,8 +89,13 @@ bool Check(const TRawMesh& raw, std::string& error) {
 // Face normals, area-weighted, for the vertices that came without one.
 void SmoothNormals(TMesh& mesh, const std::vector<float>& given) {
     const size_t vertices = mesh.VertexCount();
-    std::vector<double> sum(3 * vertices, 0.0);
-    for (size_t t = 0; t < mesh.TriangleCount(); ++t) {
+    // Files that give every normal (most large ones) skip the face pass and its buffer.
+    bool complete = !given.empty();
+    for (size_t i = 0; i < vertices && complete; ++i) {
+        complete = Length(Unit(At(given, i))) > 0;
+    }
+    std::vector<double> sum(complete ? 0 : 3 * vertices, 0.0);
+    for (size_t t = 0; t < mesh.TriangleCount() && !complete; ++t) {
         const uint32_t* v = &mesh.indices[3 * t];
         const D3 face = Cross(Sub(At(mesh.positions, v[1]), At(mesh.positions, v[0])),
                               Sub(At(mesh.positions, v[2]), At(mesh.positions, v[0])));
@@ -101,7 +106,7 @@ void SmoothNormals(TMesh& mesh, const std::vector<float>& given) {
     mesh.normals.assign(3 * vertices, 0.0f);
     for (size_t i = 0; i < vertices; ++i) {
         D3 n = given.empty() ? D3{0, 0, 0} : Unit(At(given, i));
-        if (Length(n) == 0) n = Unit({sum[3 * i], sum[3 * i + 1], sum[3 * i + 2]});
+        if (Length(n) == 0 && !complete) n = Unit({sum[3 * i], sum[3 * i + 1], sum[3 * i + 2]});
         if (Length(n) == 0) n = {0, 1, 0};
         Put(mesh.normals, i, n);
     }

@@ -71,6 +71,19 @@ void TStudioRenderer::Stop() {
     if (running_) cancel_ = true;
 }
 
+void TStudioRenderer::StopAndWait() {
+    Stop();
+    if (worker_.joinable()) worker_.join();
+    // The thread's mail is all there now; the events that announced it find none left.
+    while (running_) {
+        {
+            const std::lock_guard<std::mutex> lock(mailLock_);
+            if (mail_.empty()) break;
+        }
+        Deliver();
+    }
+}
+
 const host::TScene& TStudioRenderer::SceneFor(const TStudioView& view) {
     if (view.Shape == host::ShapeKind::kMesh && view.Mesh != nullptr) {
         if (mesh_ != view.Mesh) {

@@ -72,6 +72,8 @@ class TStudioRenderer {
                const std::string& outputFile = {});
     // Cancels the running render and drops a waiting one.
     void Stop();
+    // The same, and returns once the render has ended and its outcome has been delivered.
+    void StopAndWait();
 
     bool Busy() const { return running_ || pending_.has_value(); }
     uint64_t StartedRenders() const { return started_; }

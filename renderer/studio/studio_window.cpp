@@ -4,6 +4,8 @@
 #include "core/messages.h"
 #include "core/search_path.h"
 #include "core/shader_file.h"
+#include "renderer/bake_mesh.h"
+#include "renderer/image_writer.h"
 #include "renderer/plugin_host.h"
 #include "renderer/studio/studio_window.h"
 #include "renderer/host/mesh_geometry.h"
@@ -34,6 +36,10 @@ constexpr int kDefaultSize = 256;
 constexpr const char* kShaderFilter = "Vandrel Bytecode (.xrb)|*.xrb";
 constexpr const char* kMaterialFilter = "Vandrel Material (.json)|*.json";
 constexpr const char* kImageFilter = "PNG image (.png)|*.png|OpenEXR image (.exr)|*.exr";
+constexpr const char* kMapFilter =
+    "PNG image (.png)|*.png|OpenEXR image (.exr)|*.exr|TIFF image (.tif)|*.tif;*.tiff";
+constexpr int kBakeSizes[] = {256, 512, 1024, 2048, 4096};
+constexpr int kDefaultBakeSize = 1024;
 
 struct TShapeChoice {
     const char* name;
@@ -177,6 +183,26 @@ void TStudioWindow::BuildWidgets() {
     connect(sizeBox_, &QComboBox::currentIndexChanged, this, [this] { RestartPreview(); });
     left->addWidget(viewBox);
 
+    auto* bakeBox = new QGroupBox("Bake", central);
+    auto* bakeRow = new QHBoxLayout(bakeBox);
+    bakeRow->addWidget(new QLabel("Slot", bakeBox));
+    bakeSlotBox_ = new QComboBox(bakeBox);
+    bakeSlotBox_->setAccessibleName("Bake slot");
+    for (const int32_t type : kSlotRows) {
+        const std::string_view name = SlotName(type);
+        bakeSlotBox_->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
+                              type);
+    }
+    bakeRow->addWidget(bakeSlotBox_);
+    bakeRow->addWidget(new QLabel("Map", bakeBox));
+    bakeSizeBox_ = new QComboBox(bakeBox);
+    bakeSizeBox_->setAccessibleName("Map size");
+    for (const int size : kBakeSizes) bakeSizeBox_->addItem(QString("%1 x %1").arg(size), size);
+    bakeSizeBox_->setCurrentIndex(bakeSizeBox_->findData(kDefaultBakeSize));
+    bakeRow->addWidget(bakeSizeBox_);
+    bakeRow->addStretch();
+    left->addWidget(bakeBox);
+
     auto* commands = new QGridLayout;
     const auto button = [&](const char* text, const char* tip, int row, int column, auto action) {
         auto* b = new QPushButton(text, central);
@@ -191,6 +217,8 @@ void TStudioWindow::BuildWidgets() {
     button("Render to File...", "Render the material to a PNG or EXR image", 1, 0,
            [this] { RenderToFileCommand(); });
     stopButton_ = button("Stop", "Cancel the render", 1, 1, [this] { StopRender(); });
+    button("Bake to File...", "Bake the chosen slot's shader into a texture map", 2, 0,
+           [this] { BakeToFileCommand(); });
     stopButton_->setEnabled(false);
     left->addLayout(commands);
     left->addStretch();
@@ -401,6 +429,64 @@ void TStudioWindow::RenderToFileCommand() {
     if (!file) return;
     lastFolder_ = std::filesystem::path(*file).parent_path().string();
     RenderToFile(*file);
+}
+
+void TStudioWindow::SetBakeOptions(int32_t outputType, int size) {
+    const int slot = bakeSlotBox_->findData(outputType);
+    if (slot >= 0) bakeSlotBox_->setCurrentIndex(slot);
+    int index = bakeSizeBox_->findData(size);
+    if (index < 0 && size > 0) {
+        bakeSizeBox_->addItem(QString("%1 x %1").arg(size), size);
+        index = bakeSizeBox_->count() - 1;
+    }
+    if (index >= 0) bakeSizeBox_->setCurrentIndex(index);
+}
+
+bool TStudioWindow::BakeToFile(const std::string& path, std::string& error) {
+    const int32_t type = bakeSlotBox_->currentData().toInt();
+    const TStudioSlot slot = ReadMaterial(shaders_)[static_cast<size_t>(type)];
+    if (slot.Shader.empty()) {
+        error = "the " + std::string(SlotName(type)) + " slot has no shader to bake";
+        return false;
+    }
+    if (!IsMapPath(path)) {
+        error = "the map must end in .png, .exr, .tif or .tiff";
+        return false;
+    }
+    const int size = std::max(bakeSizeBox_->currentData().toInt(), 1);
+    const std::shared_ptr<const host::TMeshGeometry> mesh =
+        View().Shape == host::ShapeKind::kMesh ? mesh_ : nullptr;
+    TUvLayout layout;
+    if (mesh != nullptr && !layout.Build(mesh->Mesh(), size, size, error)) return false;
+
+    // The plug-in renders one thing at a time: the preview stops for the bake.
+    renderer_.StopAndWait();
+    statusBar()->showMessage(QString::fromStdString("Baking to " + path + "..."));
+    TPluginHost plugin;
+    plugin.Adopt(shaders_);
+    TBakeSettings settings;
+    settings.width = settings.height = size;
+    settings.outputType = type;
+    bool written = false;
+    try {
+        written = vandrel::BakeToFile(plugin, CreateMaterial(slot.Shader, slot.Values), settings,
+                                      mesh != nullptr ? &layout : nullptr, path, error);
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    RestartPreview();
+    statusBar()->showMessage(
+        QString::fromStdString(written ? "Baked to " + path : "Not written: " + error));
+    return written;
+}
+
+void TStudioWindow::BakeToFileCommand() {
+    TFileRequest request{"Bake to File", kMapFilter, lastFolder_, "map.png", ".png"};
+    const std::optional<std::string> file = CurrentDialogs().SaveFile(request);
+    if (!file) return;
+    lastFolder_ = std::filesystem::path(*file).parent_path().string();
+    std::string error;
+    if (!BakeToFile(*file, error)) ShowError(*file, error);
 }
 
 }  // namespace vandrel::studio

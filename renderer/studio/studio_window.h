@@ -2,7 +2,8 @@
 // (Color, Transparency, Reflectance, Displacement), each opening the plug-in's manager panel for
 // its output type; a live preview restarted whenever the plug-in asks for an update; the object's
 // shape and the picture's size; materials saved to and loaded from JSON files; the material
-// rendered to an image file.
+// rendered to an image file; a slot's shader baked into a texture map on the object's mesh (or the
+// UV plane).
 //
 // What a slot renders is always read back through the plug-in's get-parameter callbacks, as a host
 // reads it; the window keeps no copy of its own. User-interface thread only.
@@ -64,6 +65,15 @@ class TStudioWindow final : public QMainWindow {
     // "Object: Mesh...": asks for a model file.
     void MeshCommand();
 
+    // The slot and the map size that Bake to File uses.
+    void SetBakeOptions(int32_t outputType, int size);
+    // Bakes the slot's shader into a map (PNG, EXR or TIFF): in the mesh's UV layout when the
+    // object is a mesh, else on the UV plane, as `vandrel bake` does. Waits for the preview to
+    // stop, bakes on this thread, then restarts it. False with a reason when nothing was written.
+    bool BakeToFile(const std::string& path, std::string& error);
+    // "Bake to File...": asks for the map's file.
+    void BakeToFileCommand();
+
     bool Busy() const { return renderer_.Busy(); }
     uint64_t StartedRenders() const { return renderer_.StartedRenders(); }
     // The last preview or file render that ran to its end: its render number and final pass.
@@ -94,6 +104,8 @@ class TStudioWindow final : public QMainWindow {
     std::array<QLabel*, 4> shaderLabels_{};
     QComboBox* shapeBox_ = nullptr;
     QComboBox* sizeBox_ = nullptr;
+    QComboBox* bakeSlotBox_ = nullptr;
+    QComboBox* bakeSizeBox_ = nullptr;
     QLabel* preview_ = nullptr;
     QPushButton* stopButton_ = nullptr;
 };

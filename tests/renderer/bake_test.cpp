@@ -1,6 +1,6 @@
 // `vandrel bake` as a process: the maps it writes read back as floats and compared with what
-// `vandrel eval` prints for the record the UV plane gives each pixel; its option errors; frames
-// shared out over shards.
+// `vandrel eval` prints for the record the UV plane gives each pixel; bakes on meshes and the
+// padding of their charts; its option errors; frames shared out over shards.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +21,7 @@
 #include "core/tree.h"
 #include "hostapi/hostapi.h"
 #include "renderer/cli_test_support.h"
+#include "renderer/mesh_fixtures.h"
 
 namespace vandrel {
 namespace {
@@ -309,6 +310,174 @@ TEST_F(CliTest, BakeOptionErrorsGiveOneLineAndNoFile) {
         }
     }
     EXPECT_EQ(test::Slurp(folder / "shader.png"), test::Slurp(folder / "ok.xrb"));
+}
+
+// The unit square as a mesh in the plane z = 0, its UVs its own x and y, normals +z.
+constexpr const char* kUnitSquareObj =
+    "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\n"
+    "f 1/1/1 2/2/1 3/3/1 4/4/1\n";
+
+// A mesh whose UV layout is the unit square bakes what the UV plane bakes: the interpolated
+// points, normals and directions differ from the plane's only by rounding (tolerance 1e-4).
+TEST_F(CliTest, BakeOnAUnitSquareMeshIsThePlaneBake) {
+    test::WriteText(folder / "square.obj", kUnitSquareObj);
+    const std::string uv = Shader("uv.xrb", UVColourStream());
+    const struct {
+        std::string shader, options;
+    } rows[] = {
+        {Sample("Fractal Noise.xrb"), "--type color"},
+        {Sample("Ripple Normal.xrb"), "--type displacement"},
+        {uv, "--type color --samples 4"},
+    };
+    std::vector<fs::path> outputs;
+    for (size_t r = 0; r < std::size(rows); ++r) {
+        for (const char* surface : {"plane", "mesh"}) {
+            const std::string out = surface + std::to_string(r) + ".exr";
+            const std::string mesh = surface[0] == 'm' ? " --mesh square.obj" : "";
+            const CliResult baked = Run("bake " + rows[r].shader + " " + rows[r].options + mesh +
+                                        " --size 16x12 -o " + out);
+            ASSERT_EQ(baked.status, 0) << out << ": " << baked.err;
+            EXPECT_EQ(baked.err, "");
+            outputs.push_back(folder / out);
+        }
+    }
+    const std::vector<Pixels> maps = Read(outputs);
+    for (size_t r = 0; r < std::size(rows); ++r) {
+        SCOPED_TRACE(rows[r].shader + " " + rows[r].options);
+        const Pixels &plane = maps[2 * r], &mesh = maps[2 * r + 1];
+        ASSERT_EQ(plane.width, 16);
+        ASSERT_EQ(mesh.width, 16);
+        ASSERT_EQ(mesh.height, 12);
+        ASSERT_EQ(mesh.values.size(), plane.values.size());
+        for (size_t k = 0; k < plane.values.size(); ++k) {
+            EXPECT_NEAR(mesh.values[k], plane.values[k], 1e-4) << k;
+        }
+    }
+}
+
+// Two charts: a rectangle and a triangle. Unpadded, a pixel is covered exactly when its centre
+// lies in a chart and holds the (U, V) of that centre; padded by N, covered pixels do not change,
+// an empty pixel within N of a chart takes the value of a nearest covered pixel, and the rest
+// stay background.
+TEST_F(CliTest, PaddingFillsAroundChartsAndNothingElse) {
+    struct Point {
+        double u, v;
+    };
+    const Point quad[] = {{0.1, 0.1}, {0.4, 0.1}, {0.4, 0.9}, {0.1, 0.9}};
+    const Point triangle[] = {{0.6, 0.2}, {0.9, 0.2}, {0.75, 0.6}};
+    std::ostringstream obj;
+    for (const Point& p : quad)
+        obj << "v " << p.u << ' ' << p.v << " 0\nvt " << p.u << ' ' << p.v << '\n';
+    for (const Point& p : triangle)
+        obj << "v " << p.u << ' ' << p.v << " 0\nvt " << p.u << ' ' << p.v << '\n';
+    obj << "vn 0 0 1\nf 1/1/1 2/2/1 3/3/1 4/4/1\nf 5/5/1 6/6/1 7/7/1\n";
+    test::WriteText(folder / "charts.obj", obj.str());
+    const std::string shader = Shader("uv.xrb", UVColourStream());
+    constexpr int kSide = 32, kPadding = 4;
+    for (const int padding : {0, kPadding}) {
+        const CliResult r = Run("bake " + shader + " --mesh charts.obj --size " +
+                                std::to_string(kSide) + " --padding " + std::to_string(padding) +
+                                " -o p" + std::to_string(padding) + ".exr");
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    const std::vector<Pixels> maps = Read({folder / "p0.exr", folder / ("p4.exr")});
+    const Pixels &bare = maps[0], &padded = maps[1];
+    ASSERT_EQ(bare.width, kSide);
+    ASSERT_EQ(padded.width, kSide);
+
+    const auto inside = [](const Point* corners, int n, double u, double v) {
+        for (int k = 0; k < n; ++k) {
+            const Point &a = corners[k], &b = corners[(k + 1) % n];
+            if ((b.u - a.u) * (v - a.v) - (b.v - a.v) * (u - a.u) < 0) return false;
+        }
+        return true;
+    };
+    const auto isCovered = [&](int i, int j) {
+        const float* p = bare.At(i, j);
+        return p[0] != 0 || p[1] != 0 || p[2] != 0;
+    };
+    std::vector<std::pair<int, int>> covered;
+    for (int j = 0; j < kSide; ++j) {
+        for (int i = 0; i < kSide; ++i) {
+            const double u = (i + 0.5) / kSide, v = 1 - (j + 0.5) / kSide;
+            const bool in = inside(quad, 4, u, v) || inside(triangle, 3, u, v);
+            ASSERT_EQ(isCovered(i, j), in) << i << "," << j;
+            if (!in) continue;
+            covered.emplace_back(i, j);
+            EXPECT_NEAR(bare.At(i, j)[0], u, 1e-6);
+            EXPECT_NEAR(bare.At(i, j)[1], v, 1e-6);
+        }
+    }
+    int filled = 0, background = 0;
+    for (int j = 0; j < kSide; ++j) {
+        for (int i = 0; i < kSide; ++i) {
+            SCOPED_TRACE(std::to_string(i) + "," + std::to_string(j));
+            const float* got = padded.At(i, j);
+            if (isCovered(i, j)) {
+                for (int c = 0; c < 3; ++c) EXPECT_EQ(got[c], bare.At(i, j)[c]);
+                continue;
+            }
+            int nearest = INT32_MAX;
+            for (const auto& [ci, cj] : covered) {
+                nearest = std::min(nearest, (ci - i) * (ci - i) + (cj - j) * (cj - j));
+            }
+            if (nearest > kPadding * kPadding) {
+                ++background;
+                for (int c = 0; c < 3; ++c) EXPECT_EQ(got[c], 0.0f);
+                continue;
+            }
+            ++filled;
+            bool fromNearest = false;
+            for (const auto& [ci, cj] : covered) {
+                const int d = (ci - i) * (ci - i) + (cj - j) * (cj - j);
+                const float* source = bare.At(ci, cj);
+                fromNearest = fromNearest || (d == nearest && got[0] == source[0] &&
+                                              got[1] == source[1] && got[2] == source[2]);
+            }
+            EXPECT_TRUE(fromNearest);
+        }
+    }
+    EXPECT_GT(filled, 0);
+    EXPECT_GT(background, 0);
+}
+
+// A mesh the bake cannot use gives one line naming the file, status 1 and no map.
+TEST_F(CliTest, BakeRefusesBadMeshes) {
+    const std::string shader = Shader("uv.xrb", UVColourStream());
+    std::string flat = kUnitSquareObj;
+    for (const char* uv : {"vt 0 0\n", "vt 1 0\n", "vt 1 1\n", "vt 0 1\n"}) {
+        flat.replace(flat.find(uv), std::string(uv).size(), "vt 0.5 0.5\n");
+    }
+    // Hundreds of triangles over the whole layout: more bins than a bake may hold at 8192².
+    std::string stacked = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n";
+    for (int k = 0; k < 300; ++k) stacked += "f 1/1 2/2 3/3\n";
+    const struct {
+        const char* name;
+        std::string text;  // empty: not written
+        std::string options, error;
+    } cases[] = {
+        {"missing.obj", "", "", "cannot read the mesh file"},
+        {"nan.obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "", "not a finite number"},
+        {"flatuv.obj", flat, "", "UV layout is degenerate"},
+        {"garbage.obj", std::string("\x01\x02\x03 not a model \xff\n", 19), "", ""},
+        {"stacked.obj", stacked, " --size 8192", "overlaps itself"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.text.empty()) test::WriteText(folder / c.name, c.text);
+        const CliResult r = Run("bake " + shader + " --mesh " + c.name + c.options + " -o map.png");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.starts_with("vandrel ERROR: \"" + std::string(c.name) + "\" : "))
+            << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(folder / "map.png"));
+    }
+    test::WriteText(folder / "square.obj", kUnitSquareObj);
+    const CliResult r = Run("bake " + shader + " --mesh square.obj --padding=-1 -o map.png");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.starts_with("vandrel ERROR: ")) << r.err;
+    EXPECT_FALSE(fs::exists(folder / "map.png"));
 }
 
 // Frames A … B over N shards: shard K takes A + K − 1, A + K − 1 + N, …, so the shards of any N

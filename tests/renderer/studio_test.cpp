@@ -27,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +47,19 @@ std::string TriggerColourStream() {
     tree.Context = &record;
     auto* root = tree.AddComponent(CreateComponent(1));
     root->Connect(0, -1, VariableAddress(&record, kVarTrigger1));
+    tree.SetRoot(root);
+    return "XR" + tree.WriteTree();
+}
+
+// Colour = (UV.U, UV.V, 0).
+std::string UVColourStream() {
+    constexpr int32_t kVarUVU = 18, kVarUVV = 19;
+    TThreadRecord record;
+    TXRTree tree;
+    tree.Context = &record;
+    auto* root = tree.AddComponent(CreateComponent(1));
+    root->Connect(0, 0, VariableAddress(&record, kVarUVU));
+    root->Connect(0, 1, VariableAddress(&record, kVarUVV));
     tree.SetRoot(root);
     return "XR" + tree.WriteTree();
 }
@@ -381,6 +395,85 @@ TEST_F(Studio, ThePreviewShowsAMeshFile) {
     EXPECT_EQ(messages.shown.size(), 1u);
     ASSERT_EQ(window->FinishedPass().Rgb.size(), sphere.size());
     EXPECT_NE(window->FinishedPass().Rgb, sphere);
+}
+
+// "Bake to File...": the chosen slot's shader baked into the file the dialog names, on the UV
+// plane while the object is a shape and in the mesh's UV layout (its chart padded by 4 pixels)
+// once it is a mesh; a slot without a shader or a name no map format has is reported, and the
+// preview runs again afterwards.
+TEST_F(Studio, BakesTheChosenSlotToAMapFile) {
+    const fs::path uv = folder / "uv.xrb";
+    ASSERT_TRUE(SaveShaderFile(uv, UVColourStream()).ok);
+    std::string error;
+    ASSERT_TRUE(window->SetSlotShader(kColor, uv.string(), error)) << error;
+    ASSERT_TRUE(WaitIdle());
+    constexpr int kSide = 16;
+    window->SetBakeOptions(kColor, kSide);
+
+    test::RecordingMessages messages;
+    test::ScriptedDialogs dialogs;
+    dialogs.files.push_back((folder / "plane.png").string());
+    window->BakeToFileCommand();
+    // The left half of the layout: a chart 8 pixels wide.
+    test::WriteText(folder / "half.obj",
+                    "v 0 0 0\nv 1 0 0\nv 1 2 0\nv 0 2 0\nvt 0 0\nvt 0.5 0\nvt 0.5 1\nvt 0 1\n"
+                    "f 1/1 2/2 3/3 4/4\n");
+    ASSERT_TRUE(window->SetMesh((folder / "half.obj").string(), error)) << error;
+    ASSERT_TRUE(WaitIdle());
+    dialogs.files.push_back((folder / "mesh.png").string());
+    window->BakeToFileCommand();
+    EXPECT_EQ(messages.shown, std::vector<std::string>{});
+    ASSERT_EQ(dialogs.saves.size(), 2u);
+    EXPECT_EQ(dialogs.saves[0].Title, "Bake to File");
+    EXPECT_TRUE(window->Busy());  // the preview again
+    ASSERT_TRUE(WaitIdle());
+
+    const auto srgb8 = [](double linear) {
+        const double e =
+            linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+        return static_cast<int>(std::lround(e * 255));
+    };
+    const int32_t plane = hsImageRead((folder / "plane.png").c_str());
+    const int32_t mesh = hsImageRead((folder / "mesh.png").c_str());
+    ASSERT_NE(plane, 0);
+    ASSERT_NE(mesh, 0);
+    ASSERT_EQ(hsImageGetWidth(plane), kSide);
+    ASSERT_EQ(hsImageGetWidth(mesh), kSide);
+    for (int j = 0; j < kSide; ++j) {
+        for (int i = 0; i < kSide; ++i) {
+            SCOPED_TRACE(std::to_string(i) + "," + std::to_string(j));
+            const double v = 1 - (j + 0.5) / kSide;
+            const auto expect = [&](uint32_t pixel, double u) {
+                EXPECT_NEAR(static_cast<int>(pixel & 0xFF), srgb8(u), 1);
+                EXPECT_NEAR(static_cast<int>(pixel >> 8 & 0xFF), srgb8(v), 1);
+            };
+            expect(hsImageGetPixel(plane, i, j), (i + 0.5) / kSide);
+            const uint32_t onMesh = hsImageGetPixel(mesh, i, j);
+            if (i < 8) {
+                expect(onMesh, (i + 0.5) / kSide);
+            } else if (i < 12) {
+                expect(onMesh, 7.5 / kSide);  // the padding repeats the chart's edge
+            } else {
+                EXPECT_EQ(onMesh & 0xFFFFFF, 0u);
+            }
+        }
+    }
+    hsImageDestroy(plane);
+    hsImageDestroy(mesh);
+
+    window->SetBakeOptions(kReflectance, kSide);
+    dialogs.files.push_back((folder / "empty.png").string());
+    window->BakeToFileCommand();
+    window->SetBakeOptions(kColor, kSide);
+    dialogs.files.push_back((folder / "map.jpg").string());
+    window->BakeToFileCommand();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_NE(messages.shown[0].find("Reflectance slot has no shader"), std::string::npos)
+        << messages.shown[0];
+    EXPECT_NE(messages.shown[1].find(".png, .exr, .tif or .tiff"), std::string::npos)
+        << messages.shown[1];
+    EXPECT_FALSE(fs::exists(folder / "empty.png"));
+    EXPECT_FALSE(fs::exists(folder / "map.jpg"));
 }
 
 }  // namespace

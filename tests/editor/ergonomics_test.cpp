@@ -256,6 +256,97 @@ TEST_F(Ergonomics, SelectMoveAndWireAtAQuarterAndFourTimes) {
     EXPECT_TRUE(WidgetOf(editor, add)->isVisible());
 }
 
+// The mouse as a person's: each event goes to the widget under the press (the deepest child of
+// the canvas there), which keeps it, as a pressed button does, while the pointer moves.
+class Pointer {
+  public:
+    Pointer(QWidget* canvas, QPoint press) : canvas_(canvas) {
+        grab_ = canvas->childAt(press);
+        if (grab_ == nullptr) grab_ = canvas;
+        Send(QEvent::MouseButtonPress, press, Qt::LeftButton);
+    }
+    void MoveTo(QPoint at) { Send(QEvent::MouseMove, at, Qt::LeftButton); }
+    void ReleaseAt(QPoint at) { Send(QEvent::MouseButtonRelease, at, Qt::NoButton); }
+
+  private:
+    void Send(QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        const QPointF local = grab_->mapFrom(canvas_, at);
+        QMouseEvent event(type, local, grab_->mapToGlobal(local),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(grab_, &event);
+    }
+    QWidget* canvas_;
+    QWidget* grab_;
+};
+
+TEST_F(Ergonomics, DraggingAnInputEndMovesOrRemovesItsWire) {
+    TEditorForm& editor = Open("Sine Gradient.xrb");
+    TXRComponentWindow* window = editor.Canvas();
+    TXRGraphModel& graph = editor.Graph();
+    QWidget* canvas = window->Canvas();
+    const size_t first = graph.Containers().size();
+    for (const auto& [type, x, y] :
+         {std::tuple{kChecker, 40, 1400}, {kAdd, 260, 1400}, {kAdd, 260, 1600}}) {
+        graph.BeginPlacement(type);
+        graph.Place(x, y);
+    }
+    // The containers by place: a step back rebuilds them.
+    const auto box = [&](size_t i) { return graph.Containers().at(first + i).get(); };
+    // The connected mark of the first input, scrolled into view.
+    const auto end = [&](TXRComponentContainer* c) {
+        const TPoint in = c->InputPoint(0, kWholeProperty);
+        const QPoint at = window->ToCanvas({in.x - 5, in.y});
+        window->ensureVisible(at.x(), at.y(), 60, 60);
+        return at;
+    };
+    for (double scale : {1.0, 2.0}) {
+        window->SetZoom(scale);
+        ASSERT_NE(graph.Connect(box(0), box(1), 0, kWholeProperty), nullptr);
+        const std::string linked = editor.Session().CurrentStream();
+        const size_t wires = graph.Connections().size();
+
+        // Onto the other Add's input: the wire moves there, one step of the history.
+        Pointer drag(canvas, end(box(1)));
+        ASSERT_NE(window->DraggedWire(), nullptr) << scale;
+        drag.MoveTo(end(box(1)) + QPoint(-30, 40));
+        if (scale == 1.0) Shot(editor, "detach");
+        drag.MoveTo(end(box(2)));
+        drag.ReleaseAt(end(box(2)));
+        EXPECT_EQ(window->DraggedWire(), nullptr);
+        EXPECT_FALSE(box(1)->Property(0)->Whole.ComponentConnected()) << scale;
+        ASSERT_TRUE(box(2)->Property(0)->Whole.ComponentConnected()) << scale;
+        EXPECT_EQ(box(2)->Property(0)->Whole.Connection->Source, box(0));
+        EXPECT_EQ(graph.Connections().size(), wires);
+        const std::string moved = editor.Session().CurrentStream();
+        QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(editor.Session().CurrentStream(), linked) << scale;
+        QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(editor.Session().CurrentStream(), moved) << scale;
+
+        // Onto its own source, which cannot feed itself: nothing changes.
+        Pointer refused(canvas, end(box(2)));
+        refused.ReleaseAt(end(box(0)));
+        EXPECT_EQ(editor.Session().CurrentStream(), moved) << scale;
+
+        // A press that does not move selects the wire.
+        Pointer click(canvas, end(box(2)));
+        click.ReleaseAt(end(box(2)));
+        EXPECT_EQ(window->SelectedWire(), box(2)->Property(0)->Whole.Connection) << scale;
+
+        // Onto empty canvas: the link is gone and the input reads its constant again.
+        const QPoint free = FreePoint(editor);
+        Pointer away(canvas, end(box(2)));
+        away.MoveTo(free);
+        away.ReleaseAt(free);
+        EXPECT_FALSE(box(2)->Property(0)->Whole.ComponentConnected()) << scale;
+        EXPECT_EQ(graph.Connections().size(), wires - 1) << scale;
+        QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(editor.Session().CurrentStream(), moved) << scale;
+        graph.Disconnect(box(2)->Property(0)->Whole.Connection);
+    }
+}
+
 TEST_F(Ergonomics, FramingAndPanning) {
     TEditorForm& editor = Open("Noisy Bricks.xrb");
     TXRComponentWindow* window = editor.Canvas();

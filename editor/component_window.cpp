@@ -376,6 +376,7 @@ void TXRContainerWidget::dropEvent(QDropEvent* event) {
 
 TXRCanvas::TXRCanvas(TXRComponentWindow& window) : window_(window) {
     setAccessibleName(QStringLiteral("Shader graph"));
+    setToolTip(QString::fromUtf8(kCanvasHint));
     setAutoFillBackground(true);
     setAcceptDrops(true);
     QPalette pal = palette();

@@ -37,6 +37,15 @@ inline constexpr const char* kDragDotMime = "application/x-vandrel-output-dot";
 // of containers near the origin stay visible.
 inline constexpr int kViewMargin = 24;
 inline constexpr QColor kCanvasColor(160, 160, 160);
+// The canvas's hint: its commands with their keys.
+inline constexpr const char* kCanvasHint =
+    "Tab or Space: search to add\n"
+    "Ctrl + wheel: zoom; middle drag or Space + drag: pan\n"
+    "Home: frame all; F: frame selected; Ctrl+L: arrange\n"
+    "Click a wire to select it, Delete removes it\n"
+    "Drag from a connected input: move or remove its wire\n"
+    "Ctrl+Z / Ctrl+Shift+Z, Ctrl+Y: step back / forward\n"
+    "Ctrl+P: large preview; Esc: cancel";
 
 // The output handle: starts the drag that connects its container's output.
 class TXROutputDotWidget final : public QWidget {

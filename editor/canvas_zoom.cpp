@@ -179,6 +179,7 @@ bool TXRComponentWindow::CanvasPress(QMouseEvent* event) {
         return true;
     }
     if (event->button() != Qt::LeftButton || Pasting() || model_.PendingType >= 0) return false;
+    if (TakeInputEnd(at)) return true;
     TXRComponentContainer* c = model_.ContainerAt(ToModel(at));
     if (c == nullptr) {
         // Empty canvas: a wire under the pointer is selected, else a band starts.
@@ -220,6 +221,7 @@ bool TXRComponentWindow::CanvasPress(QMouseEvent* event) {
 }
 
 void TXRComponentWindow::CanvasMove(QMouseEvent* event) {
+    if (DragWireEnd(event->position().toPoint())) return;
     if (panning_) {
         const QPoint now = event->globalPosition().toPoint();
         const QPoint d = now - panFrom_;
@@ -252,6 +254,7 @@ void TXRComponentWindow::CanvasRelease(QMouseEvent* event) {
         }
         return;
     }
+    if (event->button() == Qt::LeftButton && DropWireEnd(event->position().toPoint())) return;
     if (banding_ && event->button() == Qt::LeftButton) {
         banding_ = false;
         bandTo_ = ClampToClient(event->position().toPoint());

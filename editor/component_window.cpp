@@ -271,6 +271,8 @@ void TXRContainerWidget::mousePressEvent(QMouseEvent* event) {
         window_.UpdateExtents();
         return;
     }
+    // A connected input's end takes its wire; the canvas follows the drag.
+    if (window_.TakeInputEnd(mapTo(window_.Canvas(), event->position().toPoint()))) return;
     if (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) {
         model.ToggleSelection(&container_);
         return;
@@ -374,6 +376,7 @@ void TXRContainerWidget::dropEvent(QDropEvent* event) {
 
 TXRCanvas::TXRCanvas(TXRComponentWindow& window) : window_(window) {
     setAccessibleName(QStringLiteral("Shader graph"));
+    setToolTip(QString::fromUtf8(kCanvasHint));
     setAutoFillBackground(true);
     setAcceptDrops(true);
     QPalette pal = palette();
@@ -442,8 +445,9 @@ void TXRCanvas::paintEvent(QPaintEvent*) {
         painter.drawRoundedRect(ToQRect(model.RootMarkerBounds()), 10, 10);
         painter.setRenderHint(QPainter::Antialiasing, false);
     }
+    const TXRComponentConnection* lifted = window_.LiftedWire();
     for (const auto& conn : model.Connections()) {
-        if (conn->Visible) DrawConnection(painter, *conn);
+        if (conn->Visible && conn.get() != lifted) DrawConnection(painter, *conn);
     }
     window_.PaintScaled(painter);
 }
@@ -504,6 +508,9 @@ void TXRComponentWindow::BeginPlacement(int32_t typeId) {
 void TXRComponentWindow::CancelPlacement() {
     model_.CancelPlacement();
     paste_ = nullptr;
+    detaching_ = nullptr;
+    overlay_->update();
+    canvas_->update();
     canvas_->unsetCursor();
 }
 
@@ -571,6 +578,7 @@ void TXRComponentWindow::UpdateExtents() {
 void TXRComponentWindow::PaintOverlay(QPainter& painter) {
     painter.scale(Zoom(), Zoom());
     painter.translate(kViewMargin, kViewMargin);
+    PaintDraggedWire(painter);
     if (moving_) {
         // Double dotted outlines at the moved places.
         QPen pen(Qt::black, 1, Qt::DotLine);

@@ -37,6 +37,15 @@ inline constexpr const char* kDragDotMime = "application/x-vandrel-output-dot";
 // of containers near the origin stay visible.
 inline constexpr int kViewMargin = 24;
 inline constexpr QColor kCanvasColor(160, 160, 160);
+// The canvas's hint: its commands with their keys.
+inline constexpr const char* kCanvasHint =
+    "Tab or Space: search to add\n"
+    "Ctrl + wheel: zoom; middle drag or Space + drag: pan\n"
+    "Home: frame all; F: frame selected; Ctrl+L: arrange\n"
+    "Click a wire to select it, Delete removes it\n"
+    "Drag from a connected input: move or remove its wire\n"
+    "Ctrl+Z / Ctrl+Shift+Z, Ctrl+Y: step back / forward\n"
+    "Ctrl+P: large preview; Esc: cancel";
 
 // The output handle: starts the drag that connects its container's output.
 class TXROutputDotWidget final : public QWidget {
@@ -224,11 +233,25 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     // selects the containers its band meets. "Arrange" lays the graph out (Ctrl+L).
     TXRComponentConnection* SelectedWire() const;
     void Arrange();
+    // A press on a connected input's end (canvas pixels) takes its wire: true when it did. The
+    // drag follows the pointer; the drop removes the link on empty canvas or moves the wire to
+    // the input under it (one edit), and a press that did not move selects the wire. Each answers
+    // false while no wire end is held.
+    bool TakeInputEnd(QPoint canvasPoint);
+    bool DragWireEnd(QPoint canvasPoint);
+    bool DropWireEnd(QPoint canvasPoint);
+    // The wire whose input end is held; null when none.
+    TXRComponentConnection* DraggedWire() const;
+    // That wire once the drag has moved: the canvas draws it from its output to the pointer
+    // instead of along its route.
+    const TXRComponentConnection* LiftedWire() const {
+        return detachMoved_ ? DraggedWire() : nullptr;
+    }
     // At other scales, a wire dropped at a canvas point over a painted container: the link check
     // of the input there, and the link itself when 'link'. kNoSuchInput off every input.
     TLinkCheck DropOnPainted(const QMimeData* mime, QPoint canvasPoint, bool link);
 
-    // Paints the overlay: move outlines and subtree marks.
+    // Paints the overlay: move outlines, subtree marks and a held wire end.
     void PaintOverlay(QPainter& painter);
 
   signals:
@@ -259,7 +282,11 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     QPoint panFrom_;  // global
     // A press on a painted container (other scales): the move it starts.
     TXRComponentContainer* pressed_ = nullptr;
-    TXRComponentConnection* wire_ = nullptr;  // the selected wire
+    TXRComponentConnection* wire_ = nullptr;       // the selected wire
+    TXRComponentConnection* detaching_ = nullptr;  // its input end is held
+    QPoint detachFrom_, detachTo_;                 // canvas pixels
+    bool detachMoved_ = false;
+    void PaintDraggedWire(QPainter& painter);
     bool banding_ = false;
     QPoint bandFrom_, bandTo_;  // canvas pixels
     QPoint pressAt_;            // canvas pixels

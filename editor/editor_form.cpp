@@ -13,12 +13,14 @@
 #include "editor/controls/spin_edit.h"
 #include "editor/help_router.h"
 #include "editor/interface_editor.h"
+#include "editor/large_preview.h"
 #include "editor/model/editor_settings.h"
 #include "editor/palette_icons.h"
 #include "editor/preview_widget.h"
 #include "editor/qt_dialogs.h"
 #include "host/plugin.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGridLayout>
@@ -136,6 +138,16 @@ TEditorForm::TEditorForm(TXRInterfaceModel& interfaceModel, QWidget* parent)
     step(QKeySequence(Qt::CTRL | Qt::Key_Y), false);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated, this,
             [this] { canvas_->Arrange(); });
+    // The large preview: Ctrl+P, and the small preview's menu (its right click) names it.
+    auto* large = new QAction(QString::fromUtf8(kLargePreviewTitle), this);
+    large->setObjectName("ActionLargePreview");
+    large->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    large->setShortcutContext(Qt::WindowShortcut);
+    large->setToolTip(QString::fromUtf8(kLargePreviewCommand));
+    connect(large, &QAction::triggered, this, [this] { ShowLargePreview(); });
+    addAction(large);
+    preview_->addAction(large);
+    preview_->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
             [] { RouteHelp(kHelpContext, kHelpTopicEditor); });
@@ -148,6 +160,7 @@ TEditorForm::TEditorForm(TXRInterfaceModel& interfaceModel, QWidget* parent)
 TEditorForm::~TEditorForm() {
     if (WindowLinks().Editor == this) WindowLinks().Editor = nullptr;
     preview_->Controller().Stop();
+    if (large_ != nullptr) large_->View()->Controller().Stop();
     graph_->RemoveObserver(this);
     delete interfaceEditor_.data();
     // The canvas observes the graph, which goes with the members, before the children would.
@@ -237,8 +250,10 @@ void TEditorForm::BuildTools(QWidget* area) {
     range_->setFixedSize(kPreviewSize + 22, 16);
     range_->SetEditorWidth(40);
     range_->setToolTip("Half the width of the previewed area");
-    connect(range_, &THostSpinEdit2::OnChange, this,
-            [this] { preview_->Controller().SetRange(range_->ValueF()); });
+    connect(range_, &THostSpinEdit2::OnChange, this, [this] {
+        preview_->Controller().SetRange(range_->ValueF());
+        if (large_ != nullptr && large_->isVisible()) StartLarge(previewed_);
+    });
     previewBlock->addWidget(range_, 1, 0, 1, 2);
     row->addLayout(previewBlock);
 
@@ -488,6 +503,7 @@ void TEditorForm::CategoryClicked(int32_t outputType, bool ticked) {
 
 void TEditorForm::ShapeChosen(int shape) {
     preview_->Controller().SetShape(static_cast<TPreviewShape>(shape));
+    if (large_ != nullptr && large_->isVisible()) StartLarge(previewed_);
 }
 
 void TEditorForm::CancelTool() {
@@ -561,6 +577,7 @@ void TEditorForm::StopPreview() {
     pendingPreview_ = nullptr;
     pendingSelected_ = false;
     preview_->Controller().Stop();
+    if (large_ != nullptr) large_->View()->Controller().Stop();
 }
 
 void TEditorForm::Preview(TXRComponentContainer* container) {
@@ -571,6 +588,36 @@ void TEditorForm::Preview(TXRComponentContainer* container) {
     preview_->setToolTip(container == graph_->RootContainer() ? QString::fromUtf8(kRootPreviewHint)
                                                               : QStringLiteral("Click to update"));
     preview_->Controller().Start(graph_->Tree(), container->Component, &interface_.Working());
+    StartLarge(container);
+}
+
+void TEditorForm::StartLarge(TXRComponentContainer* container) {
+    if (large_ == nullptr || !large_->isVisible()) return;
+    TPreviewController& controller = large_->View()->Controller();
+    controller.Stop();
+    if (container == nullptr || graph_->IndexOf(container) < 0) return;
+    controller.TakeSettings(preview_->Controller());
+    controller.Start(graph_->Tree(), container->Component, &interface_.Working());
+}
+
+void TEditorForm::ShowLargePreview() {
+    if (large_ == nullptr) {
+        large_ = new TLargePreview(this);
+        const auto again = [this] {
+            if (previewed_ != nullptr) StartLarge(previewed_);
+        };
+        connect(large_->View(), &TLargePreviewView::pictureResized, this, again);
+        connect(large_->View(), &TLargePreviewView::clicked, this, again);
+        connect(large_, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+            if (!shown) large_->View()->Controller().Stop();
+        });
+        // Beside the editor, where it covers none of the canvas.
+        large_->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    large_->show();
+    large_->raise();
+    StartLarge(previewed_ != nullptr && graph_->IndexOf(previewed_) >= 0 ? previewed_
+                                                                         : PreviewTarget());
 }
 
 void TEditorForm::SchedulePreview(TXRComponentContainer* container) {
@@ -629,6 +676,7 @@ void TEditorForm::ContainerRemoving(TXRComponentContainer& container) {
     // Any removed component may feed the one under the preview: it stops now and starts over on
     // what is selected once the removal is done.
     preview_->Controller().Stop();
+    if (large_ != nullptr) large_->View()->Controller().Stop();
     if (previewed_ == &container) previewed_ = nullptr;
     if (pendingPreview_ == &container) pendingPreview_ = nullptr;
     if (session_.InstantPreview) SchedulePreview(nullptr);

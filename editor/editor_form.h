@@ -32,6 +32,7 @@ class TPreviewWidget;
 class THostSpinEdit2;
 class TXRComponentWindow;
 class TInterfaceEditor;
+class TLargePreview;
 
 inline constexpr int kEditorClientWidth = 612;
 inline constexpr int kEditorClientHeight = 423;
@@ -71,6 +72,10 @@ class TEditorForm final : public QWidget,
     QCheckBox* Check(const QString& name) const;
     QMenu* HelpMenu() const { return helpMenu_; }
     TInterfaceEditor* InterfaceEditor() const;
+    // The large preview's dock; null until first opened.
+    TLargePreview* LargePreview() const { return large_; }
+    // Opens the large preview (Ctrl+P, or the small preview's menu) on what the small one shows.
+    void ShowLargePreview();
 
     // The "New Component" dialog; tests replace it.
     std::function<bool(TCustomDefinitionParts&)> ComponentDialog;
@@ -140,6 +145,9 @@ class TEditorForm final : public QWidget,
     std::map<QString, QToolButton*> buttons_;
     std::map<QString, QCheckBox*> checks_;
     QPointer<TInterfaceEditor> interfaceEditor_;
+    TLargePreview* large_ = nullptr;
+    // The large preview, when it is open, starts on the container with the small one's settings.
+    void StartLarge(TXRComponentContainer* container);
     // Starts the preview of the container from the event loop, once per burst of requests; null
     // asks for what PreviewTarget gives when it starts.
     void SchedulePreview(TXRComponentContainer* container);

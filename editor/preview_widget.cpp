@@ -13,6 +13,24 @@ constexpr QRgb kProgressLine = qRgb(255, 255, 255);
 
 }  // namespace
 
+void CopyRows(const TPreviewBitmap& bitmap, int first, int last, int progressLine, QImage& image) {
+    if (image.width() != bitmap.Size || image.height() != bitmap.Size) {
+        image = QImage(bitmap.Size, bitmap.Size, QImage::Format_RGB32);
+        image.fill(qRgb(kStripeLight.r, kStripeLight.g, kStripeLight.b));
+    }
+    for (int y = std::max(first, 0); y <= std::min(last, bitmap.Size - 1); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < bitmap.Size; ++x) {
+            const TPixelColor& c = bitmap.At(x, y);
+            line[x] = qRgb(c.r, c.g, c.b);
+        }
+    }
+    if (progressLine >= 0 && progressLine < bitmap.Size) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(progressLine));
+        std::fill(line, line + bitmap.Size, kProgressLine);
+    }
+}
+
 void TPreviewWidget::TEventLoopHandOver::Wake() {
     // Queued, so that it runs on the widget's thread; dropped when the widget is gone. By name:
     // the whole request then lives inside Qt, and only the hand-over's own lock orders the two
@@ -33,17 +51,7 @@ TPreviewWidget::TPreviewWidget(QWidget* parent)
 TPreviewWidget::~TPreviewWidget() { controller_.Stop(); }
 
 void TPreviewWidget::ShowRows(const TPreviewBitmap& bitmap, int first, int last, int progressLine) {
-    for (int y = std::max(first, 0); y <= std::min(last, kPreviewSize - 1); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-        for (int x = 0; x < kPreviewSize; ++x) {
-            const TPixelColor& c = bitmap.At(x, y);
-            line[x] = qRgb(c.r, c.g, c.b);
-        }
-    }
-    if (progressLine >= 0 && progressLine < kPreviewSize) {
-        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(progressLine));
-        std::fill(line, line + kPreviewSize, kProgressLine);
-    }
+    CopyRows(bitmap, first, last, progressLine, image_);
     update();
 }
 

@@ -12,6 +12,10 @@
 
 namespace vandrel {
 
+// Rows first … last of the bitmap onto the image (made the bitmap's size when it is not), and the
+// progress line across it.
+void CopyRows(const TPreviewBitmap& bitmap, int first, int last, int progressLine, QImage& image);
+
 class TPreviewWidget final : public QWidget, public TPreviewDisplay {
     Q_OBJECT
 

@@ -78,11 +78,9 @@ std::optional<std::array<double, 3>> TQtDialogs::PickColor(std::string_view titl
 
 void InstallQtDialogsOnce() {
     static TQtDialogs dialogs;
-    static bool done = false;
-    if (done) return;
-    done = true;
-    TDialogs* previous = InstallDialogs(&dialogs);
-    if (previous != nullptr) InstallDialogs(previous);  // a test's dialogs stay
+    // The default, not an installation: dialogs a test installs before or after take precedence
+    // while they are installed, and the Qt ones are back once they are gone.
+    SetDefaultDialogs(&dialogs);
 }
 
 }  // namespace vandrel

@@ -19,7 +19,7 @@ class TQtDialogs final : public TDialogs {
                                                    bool ownPicker) override;
 };
 
-// Installs the Qt dialogs once, unless a test installed its own.
+// Makes the Qt dialogs the default ones (those installed, a test's, still come first).
 void InstallQtDialogsOnce();
 
 }  // namespace vandrel

@@ -24,12 +24,20 @@ TDialogs*& Installed() {
     return dialogs;
 }
 
+TDialogs*& Default() {
+    static TDialogs* dialogs = nullptr;
+    return dialogs;
+}
+
 }  // namespace
 
 TDialogs& CurrentDialogs() {
-    TDialogs* d = Installed();
-    return d != nullptr ? *d : NoDialogs();
+    if (TDialogs* d = Installed()) return *d;
+    if (TDialogs* d = Default()) return *d;
+    return NoDialogs();
 }
+
+void SetDefaultDialogs(TDialogs* dialogs) { Default() = dialogs; }
 
 TDialogs* InstallDialogs(TDialogs* dialogs) {
     TDialogs* previous = Installed();

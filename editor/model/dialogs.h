@@ -34,10 +34,14 @@ class TDialogs {
                                                            bool ownPicker) = 0;
 };
 
-// The dialogs in use: the Qt ones (installed by the editor library) or a test's.
+// The dialogs in use: those installed (a test's), else the default ones (the Qt dialogs, which
+// the editor library sets), else none, which cancels every dialog.
 TDialogs& CurrentDialogs();
-// Installs dialogs (null restores the default) and returns the previous ones; not owned.
+// Installs dialogs (null goes back to the default) and returns the previous ones; not owned.
 TDialogs* InstallDialogs(TDialogs* dialogs);
+// The dialogs used while none are installed; not owned. Kept apart from InstallDialogs so that
+// dialogs installed and restored around them (a test's) never stand in for them afterwards.
+void SetDefaultDialogs(TDialogs* dialogs);
 
 // The filter's pairs: {description, patterns}; a dangling description gets "*".
 struct TFilterPair {

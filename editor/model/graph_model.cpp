@@ -519,6 +519,35 @@ bool TXRGraphModel::DisconnectInput(TXRComponentContainer* c, int32_t prop, int3
     return true;
 }
 
+TLinkCheck TXRGraphModel::CheckMove(const TXRComponentConnection* connection,
+                                    const TXRComponentContainer* target, int32_t prop,
+                                    int32_t part) const {
+    const auto owned = std::find_if(connections_.begin(), connections_.end(),
+                                    [&](const auto& c) { return c.get() == connection; });
+    if (owned == connections_.end()) return TLinkCheck::kNoSuchInput;
+    if (target == connection->Target && prop == connection->Property && part == connection->Part) {
+        return TLinkCheck::kAccepted;
+    }
+    // The old link is still in the tree: a cycle through it would end at the source before it
+    // reached the link, so the check answers as it would without it.
+    return CheckLink(connection->Source, target, prop, part);
+}
+
+TXRComponentConnection* TXRGraphModel::MoveConnection(TXRComponentConnection* connection,
+                                                      TXRComponentContainer* target, int32_t prop,
+                                                      int32_t part) {
+    if (CheckMove(connection, target, prop, part) != TLinkCheck::kAccepted) return nullptr;
+    if (target == connection->Target && prop == connection->Property && part == connection->Part) {
+        return connection;
+    }
+    TXRComponentContainer* source = connection->Source;
+    TXRComponentContainer* left = connection->Target;
+    // Only Connect tells the observers of a shader update, so the history takes one step.
+    RemoveConnection(connection, true);
+    Notify([&](TGraphObserver& o) { o.PreviewUpdate(*left); });
+    return Connect(source, target, prop, part);
+}
+
 bool TXRGraphModel::SetValue(TXRComponentContainer* c, int32_t prop, int32_t value) {
     if (IndexOf(c) < 0) return false;
     TPropertyState* p = c->Property(prop);

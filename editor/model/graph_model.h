@@ -250,6 +250,14 @@ class TXRGraphModel {
     }
     // "Disconnect": removes the component connection of the input, if any.
     bool DisconnectInput(TXRComponentContainer* c, int32_t prop, int32_t part);
+    // A wire's input end taken to another input, as one edit: the input it leaves returns to its
+    // variable or constant. Moving it back onto the input it feeds is accepted and changes
+    // nothing; a refused input (a check other than kAccepted) leaves the wire where it was.
+    TLinkCheck CheckMove(const TXRComponentConnection* connection,
+                         const TXRComponentContainer* target, int32_t prop, int32_t part) const;
+    TXRComponentConnection* MoveConnection(TXRComponentConnection* connection,
+                                           TXRComponentContainer* target, int32_t prop,
+                                           int32_t part);
     // Enumeration: an item (releasing a trigger in use). File: a slot 0 … 4 or -1.
     bool SetValue(TXRComponentContainer* c, int32_t prop, int32_t value);
     // Lock button down: split into parts. When the whole is fed by a component, asks first

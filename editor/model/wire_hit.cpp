@@ -37,6 +37,22 @@ TXRComponentConnection* ConnectionAt(const TXRGraphModel& model, TPoint point, i
     return best;
 }
 
+TXRComponentConnection* InputEndAt(const TXRGraphModel& model, TPoint point) {
+    // From the mark (x 106 of the box) to the arrow's tip (4 pixels out), the row's height.
+    constexpr int32_t kInside = 14;
+    constexpr int32_t kOutside = 8;
+    constexpr int32_t kHalfRow = kBarRowHeight / 2;
+    for (const auto& conn : model.Connections()) {
+        if (!conn->Visible || conn->Target == nullptr || conn->Target->Collapsed) continue;
+        const TPoint in = conn->Target->InputPoint(conn->Property, conn->Part);
+        if (point.x >= in.x - kInside && point.x <= in.x + kOutside && point.y >= in.y - kHalfRow &&
+            point.y <= in.y + kHalfRow) {
+            return conn.get();
+        }
+    }
+    return nullptr;
+}
+
 std::vector<TXRComponentContainer*> ContainersIn(const TXRGraphModel& model, const TRect& band) {
     const TRect r{std::min(band.left, band.right), std::min(band.top, band.bottom),
                   std::max(band.left, band.right), std::max(band.top, band.bottom)};

@@ -12,12 +12,13 @@ namespace vandrel {
 
 namespace {
 
-std::atomic<bool> gPreviewRunning{false};
+// The small and the large preview may run at once: a count, not a flag.
+std::atomic<int> gPreviewsRunning{0};
 
-// Cleared on every way out of a run, terminated or not.
+// Counted down on every way out of a run, terminated or not.
 struct TRunningFlag {
-    TRunningFlag() { gPreviewRunning.store(true); }
-    ~TRunningFlag() { gPreviewRunning.store(false); }
+    TRunningFlag() { gPreviewsRunning.fetch_add(1); }
+    ~TRunningFlag() { gPreviewsRunning.fetch_sub(1); }
 };
 
 // Below the user-interface thread, which it waits on anyway; a failure changes nothing.
@@ -33,11 +34,18 @@ constexpr int32_t kPreviewMask = 255;
 
 }  // namespace
 
-bool PreviewRunning() { return gPreviewRunning.load(); }
+bool PreviewRunning() { return gPreviewsRunning.load() > 0; }
+
+int PreviewSizeFor(int pixels) {
+    return std::clamp(pixels, kPreviewSizeMin, kLargePreviewMax) & ~1;
+}
 
 ComponentPreview::ComponentPreview(THandOver& handOver, TXRTree* tree, TXRComponent* component,
-                                   TPreviewDisplay* display, float range, TPreviewShape shape)
+                                   TPreviewDisplay* display, float range, TPreviewShape shape,
+                                   int size)
     : handOver_(handOver),
+      size_(PreviewSizeFor(size)),
+      pixels_(static_cast<size_t>(size_) * static_cast<size_t>(size_)),
       range_(range),
       shape_(shape),
       tree_(tree),
@@ -88,53 +96,54 @@ void ComponentPreview::Run() {
         return;
     }
     LowerThisThreadsPriority();
-    work_ = std::make_unique<TPreviewBitmap>();
+    work_ = std::make_unique<TPreviewBitmap>(size_);
     struct FreeWork {
         std::unique_ptr<TPreviewBitmap>& work;
         ~FreeWork() { work.reset(); }
     } freeWork{work_};
 
     // Coarse pass: one evaluation per 2 × 2 block.
-    for (int r = 0; r < kPreviewSize / 2; ++r) {
-        for (int c = 0; c < kPreviewSize / 2; ++c) {
+    for (int r = 0; r < size_ / 2; ++r) {
+        for (int c = 0; c < size_ / 2; ++c) {
             if (!Evaluate(2 * c, 2 * r)) return;
             for (int dx = 0; dx < 2; ++dx) {
-                for (int dy = 0; dy < 2; ++dy) pixels_[2 * c + dx][2 * r + dy] = sampleColor_;
+                for (int dy = 0; dy < 2; ++dy)
+                    pixels_[Index(2 * c + dx, 2 * r + dy)] = sampleColor_;
             }
         }
         if (r % 8 == 7 && !Show(2 * r)) return;
     }
-    if (!Show(kPreviewSize)) return;
+    if (!Show(size_)) return;
 
     // Refinement: the pixels the coarse pass did not evaluate, where a neighbour differs.
     static constexpr int kNeighbours[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
-    for (int y = 0; y < kPreviewSize; ++y) {
-        for (int x = 0; x < kPreviewSize; ++x) {
+    for (int y = 0; y < size_; ++y) {
+        for (int x = 0; x < size_; ++x) {
             if (handOver_.StopRequested()) return;
             if (x % 2 == 0 && y % 2 == 0) continue;
-            const TPixelColor own = pixels_[x][y];
+            const TPixelColor own = pixels_[Index(x, y)];
             bool edge = false;
             for (const auto& n : kNeighbours) {
                 const int nx = x + n[0];
                 const int ny = y + n[1];
-                if (nx < 0 || ny < 0 || nx >= kPreviewSize || ny >= kPreviewSize) continue;
-                if (ColorDistance(own, pixels_[nx][ny]) > kRefinementThreshold) {
+                if (nx < 0 || ny < 0 || nx >= size_ || ny >= size_) continue;
+                if (ColorDistance(own, pixels_[Index(nx, ny)]) > kRefinementThreshold) {
                     edge = true;
                     break;
                 }
             }
             if (!edge) continue;
             if (!Evaluate(x, y)) return;
-            pixels_[x][y] = sampleColor_;
+            pixels_[Index(x, y)] = sampleColor_;
         }
         if (y % 16 == 15 && !Show(y)) return;
     }
-    Show(kPreviewSize);
+    Show(size_);
 }
 
 void ComponentPreview::EvaluateSample() {
     TThreadRecord& context = *tree_->Context;
-    const double coverage = SynthesiseSample(shape_, sampleX_, sampleY_, range_, context);
+    const double coverage = SynthesiseSample(shape_, sampleX_, sampleY_, range_, context, size_);
     const TPixelColor background = PreviewBackground(sampleX_, sampleY_);
     if (coverage == 0) {
         sampleColor_ = background;
@@ -145,13 +154,13 @@ void ComponentPreview::EvaluateSample() {
 }
 
 void ComponentPreview::ShowRows() {
-    if (currentLine_ >= kPreviewSize) ++shownPasses_;
+    if (currentLine_ >= size_) ++shownPasses_;
     const int first = std::max(currentLine_ - 16, 0);
-    const int last = std::min(currentLine_, kPreviewSize - 1);
+    const int last = std::min(currentLine_, size_ - 1);
     for (int y = first; y <= last; ++y) {
-        for (int x = 0; x < kPreviewSize; ++x) work_->At(x, y) = pixels_[x][y];
+        for (int x = 0; x < size_; ++x) work_->At(x, y) = pixels_[Index(x, y)];
     }
-    display_->ShowRows(*work_, first, last, currentLine_ < kPreviewSize ? currentLine_ : -1);
+    display_->ShowRows(*work_, first, last, currentLine_ < size_ ? currentLine_ : -1);
 }
 
 TPreviewController::TPreviewController(THandOver& handOver, TPreviewDisplay* display)
@@ -179,8 +188,8 @@ void TPreviewController::Start(TXRTree& tree, TXRComponent* component,
             }
         }
     }
-    preview_ =
-        std::make_unique<ComponentPreview>(handOver_, &tree, component, display_, range_, shape_);
+    preview_ = std::make_unique<ComponentPreview>(handOver_, &tree, component, display_, range_,
+                                                  shape_, size_);
     preview_->Resume();
 }
 
@@ -195,6 +204,13 @@ bool TPreviewController::Restart() {
     if (tree_ == nullptr) return false;
     Start(*tree_, component_, keyframes_);
     return preview_ != nullptr;
+}
+
+bool TPreviewController::SetSize(int size) {
+    size = PreviewSizeFor(size);
+    if (size == size_) return false;
+    size_ = size;
+    return true;
 }
 
 bool TPreviewController::SetShape(TPreviewShape shape) {

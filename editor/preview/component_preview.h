@@ -1,10 +1,11 @@
-// The component preview: a 64 × 64 picture of what the selected component computes, on a plane,
-// a sphere or a cube, drawn progressively by a background thread.
+// The component preview: a square picture (64 × 64 beside the palette, up to 512 × 512 in the
+// large preview) of what the selected component computes, on a plane, a sphere or a cube, drawn
+// progressively by a background thread.
 //
 // The thread only steps through the pixels and writes its pixel buffer. Every evaluation of the
 // editor's tree and every display update is handed over to the user-interface thread through a
 // THandOver and waited for, so the tree is never evaluated while the user edits it and needs no
-// lock. A coarse pass evaluates one pixel of every 2 × 2 block (1024 evaluations); a refinement
+// lock. A coarse pass evaluates one pixel of every 2 × 2 block (1024 at 64 × 64); a refinement
 // pass then evaluates, on its own, every other pixel that differs from a neighbour by more than
 // kRefinementThreshold. The display is refreshed in bands of 16 rows.
 //
@@ -17,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "core/tree.h"
 #include "editor/preview/hand_over.h"
@@ -25,13 +27,21 @@
 
 namespace vandrel {
 
+// The large preview's pictures: at most this many pixels a side, at least two.
+inline constexpr int kLargePreviewMax = 512;
+inline constexpr int kPreviewSizeMin = 2;
+// A picture side held to kPreviewSizeMin … kLargePreviewMax and even (the coarse pass fills 2 × 2
+// blocks).
+int PreviewSizeFor(int pixels);
+
 // Row-major RGB, the layout of a display image.
 struct TPreviewBitmap {
-    std::array<TPixelColor, kPreviewSize * kPreviewSize> pixels{};
-    TPixelColor& At(int x, int y) { return pixels[static_cast<size_t>(y * kPreviewSize + x)]; }
-    const TPixelColor& At(int x, int y) const {
-        return pixels[static_cast<size_t>(y * kPreviewSize + x)];
-    }
+    explicit TPreviewBitmap(int size = kPreviewSize)
+        : Size(size), pixels(static_cast<size_t>(size) * static_cast<size_t>(size)) {}
+    int Size;
+    std::vector<TPixelColor> pixels;
+    TPixelColor& At(int x, int y) { return pixels[static_cast<size_t>(y * Size + x)]; }
+    const TPixelColor& At(int x, int y) const { return pixels[static_cast<size_t>(y * Size + x)]; }
 };
 
 // The target image, on the user-interface thread.
@@ -43,14 +53,16 @@ class TPreviewDisplay {
     virtual void ShowRows(const TPreviewBitmap& bitmap, int first, int last, int progressLine) = 0;
 };
 
-// True while a preview thread is inside its run.
+// True while a preview thread (of any preview) is inside its run.
 bool PreviewRunning();
 
 class ComponentPreview {
   public:
-    // The component's output is taken now. Nothing runs until Resume.
+    // The component's output is taken now. Nothing runs until Resume. The size goes through
+    // PreviewSizeFor.
     ComponentPreview(THandOver& handOver, TXRTree* tree, TXRComponent* component,
-                     TPreviewDisplay* display, float range, TPreviewShape shape);
+                     TPreviewDisplay* display, float range, TPreviewShape shape,
+                     int size = kPreviewSize);
     ComponentPreview(const ComponentPreview&) = delete;
     ComponentPreview& operator=(const ComponentPreview&) = delete;
     // Requests termination and waits.
@@ -62,9 +74,8 @@ class ComponentPreview {
     void WaitFor();
 
     // Read after WaitFor (or from a handed-over call).
-    TPixelColor Pixel(int x, int y) const {
-        return pixels_[static_cast<size_t>(x)][static_cast<size_t>(y)];
-    }
+    TPixelColor Pixel(int x, int y) const { return pixels_[Index(x, y)]; }
+    int Size() const { return size_; }
     int CurrentLine() const { return currentLine_; }
     // Whole pictures shown so far: 1 after the coarse pass, 2 when the refinement is done. Read
     // on the user-interface thread, which counts them as it shows them.
@@ -77,10 +88,11 @@ class ComponentPreview {
     bool Show(int line);
     void EvaluateSample();  // user-interface thread
     void ShowRows();        // user-interface thread
+    size_t Index(int x, int y) const { return static_cast<size_t>(y * size_ + x); }
 
     THandOver& handOver_;
-    // Indexed by column, then row.
-    std::array<std::array<TPixelColor, kPreviewSize>, kPreviewSize> pixels_{};
+    int size_;
+    std::vector<TPixelColor> pixels_;  // row-major
     int currentLine_ = 0;
     int shownPasses_ = 0;  // user-interface thread
     float* outputAddress_ = nullptr;
@@ -123,6 +135,15 @@ class TPreviewController {
     bool SetRange(float range);
     // The last preview again ("Click to update"). True when a preview started.
     bool Restart();
+    // The picture's side (through PreviewSizeFor) for the next start; false when it is the size
+    // already set.
+    bool SetSize(int size);
+    int Size() const { return size_; }
+    // Another preview's shape and range for the next start, which this starts not.
+    void TakeSettings(const TPreviewController& other) {
+        shape_ = other.shape_;
+        range_ = other.range_;
+    }
 
     TPreviewShape Shape() const { return shape_; }
     float Range() const { return range_; }
@@ -134,6 +155,7 @@ class TPreviewController {
     TPreviewDisplay* display_;
     TPreviewShape shape_ = TPreviewShape::kSphere;
     float range_ = kPreviewRangeDefault;
+    int size_ = kPreviewSize;
     std::unique_ptr<ComponentPreview> preview_;
     TXRTree* tree_ = nullptr;
     TXRComponent* component_ = nullptr;

@@ -38,8 +38,8 @@ void StoreRay(TThreadRecord& context, TVec3 ray) {
     Store(context, kVarURay, length > 0 ? ray * (1.0 / length) : TVec3{});
 }
 
-double Plane(int x, int y, double range, TThreadRecord& context) {
-    const double pixel = range / 32.0;
+double Plane(int x, int y, double range, TThreadRecord& context, int size) {
+    const double pixel = range / (size / 2.0);
     const double u = (x + 0.5) * pixel - range;
     const double v = -((y + 0.5) * pixel - range);
     StoreUV(context, kVarUVDelta, pixel, pixel);
@@ -49,15 +49,17 @@ double Plane(int x, int y, double range, TThreadRecord& context) {
     return 1.0;
 }
 
-double Sphere(int x, int y, double range, TThreadRecord& context) {
+double Sphere(int x, int y, double range, TThreadRecord& context, int size) {
     const TVec3 o = kSphereViewer;
+    // Two sub-samples a pixel across the screen: 127 steps at 64 pixels.
+    const double steps = 2.0 * size - 1;
     Store(context, kVarViewer, o);
     double coverage = 0;
     TVec3 object;
     for (int i = 0; i < 2; ++i) {
         for (int j = 0; j < 2; ++j) {
-            const double sx = -((2 * x + i) / 127.0 - 0.5) * kSphereScreenHalfSize;
-            const double sy = ((2 * y + j) / 127.0 - 0.5) * kSphereScreenHalfSize;
+            const double sx = -((2 * x + i) / steps - 0.5) * kSphereScreenHalfSize;
+            const double sy = ((2 * y + j) / steps - 0.5) * kSphereScreenHalfSize;
             const TVec3 d{sx, sy, -o.z};
             const double a = Dot(d, d);
             if (a == 0) continue;
@@ -94,8 +96,9 @@ double Sphere(int x, int y, double range, TThreadRecord& context) {
 // (p − q) · (a + 1) / 2 + q: q on the face's −1 edge, p on its +1 edge.
 double FaceMap(double a, double p, double q) { return (p - q) * (a + 1) / 2 + q; }
 
-double Cube(int x, int y, double range, TThreadRecord& context) {
+double Cube(int x, int y, double range, TThreadRecord& context, int size) {
     const TVec3 o = kCubeViewer;
+    const double steps = 4.0 * size - 1;
     Store(context, kVarViewer, o);
     double coverage = 0;
     TVec3 object;
@@ -104,8 +107,8 @@ double Cube(int x, int y, double range, TThreadRecord& context) {
     double faceV = 0;
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
-            const double sx = ((4 * x + i) / 255.0 - 0.5) * kCubeScreenFactor;
-            const double sy = -((4 * y + j) / 255.0 - 0.5) * kCubeScreenFactor;
+            const double sx = ((4 * x + i) / steps - 0.5) * kCubeScreenFactor;
+            const double sy = -((4 * y + j) / steps - 0.5) * kCubeScreenFactor;
             const TVec3 d = kCubeRight * sx + kCubeUp * sy - o - TVec3{0, 0, kCubeScreenZOffset};
             const double oa[3] = {o.x, o.y, o.z};
             const double da[3] = {d.x, d.y, d.z};
@@ -178,15 +181,16 @@ double ColorDistance(TPixelColor a, TPixelColor b) {
     return std::sqrt(dr * dr + dg * dg + db * db);
 }
 
-double SynthesiseSample(TPreviewShape shape, int x, int y, double range, TThreadRecord& context) {
+double SynthesiseSample(TPreviewShape shape, int x, int y, double range, TThreadRecord& context,
+                        int size) {
     std::fill_n(context.Variables.begin(), kHostBlockWords, 0.0f);
     switch (shape) {
         case TPreviewShape::kPlane:
-            return Plane(x, y, range, context);
+            return Plane(x, y, range, context, size);
         case TPreviewShape::kSphere:
-            return Sphere(x, y, range, context);
+            return Sphere(x, y, range, context, size);
         case TPreviewShape::kCube:
-            return Cube(x, y, range, context);
+            return Cube(x, y, range, context, size);
     }
     return 0;
 }

@@ -48,8 +48,10 @@ TPixelColor PreviewBackground(int x, int y);
 double ColorDistance(TPixelColor a, TPixelColor b);
 
 // Clears the geometric and colour variables of the context (the host block), fills in what the
-// shape shows at pixel (x, y) (column, row) and returns the covered fraction of the pixel, 0 … 1.
-double SynthesiseSample(TPreviewShape shape, int x, int y, double range, TThreadRecord& context);
+// shape shows at pixel (x, y) (column, row) of a size × size picture and returns the covered
+// fraction of the pixel, 0 … 1. Every size frames the same view of the shape.
+double SynthesiseSample(TPreviewShape shape, int x, int y, double range, TThreadRecord& context,
+                        int size = kPreviewSize);
 
 // The pixel colour of an output over the background at a coverage above 0. Numerical outputs are
 // grey, UV outputs red and green, Vector outputs red, green and blue, each float × 255 rounded and

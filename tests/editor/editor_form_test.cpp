@@ -6,6 +6,7 @@
 #include "editor/controls/image_grid_select.h"
 #include "editor/palette_icons.h"
 #include "editor/preview_widget.h"
+#include "editor/qt_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,19 @@ TEST_F(EditorFormTest, CustomComponentListFollowsTheComponentsFolder) {
     EXPECT_TRUE(Enabled("BtnInsertCustom"));
     form->Button("BtnInsertCustom")->click();
     EXPECT_GE(form->Graph().PendingType, 32769);
+}
+
+// A form made while a test's dialogs are installed: once they are gone the dialogs are the Qt
+// ones again, which the windows that come later (the plug-in's, in the same process) open.
+TEST(EditorDialogs, TheQtDialogsComeBackAfterATestsOwn) {
+    test::TestApplication();
+    TXRInterfaceModel iface;
+    {
+        test::ScriptedDialogs scripted;
+        TEditorForm form(iface);
+        EXPECT_EQ(&CurrentDialogs(), &scripted);
+    }
+    EXPECT_NE(dynamic_cast<TQtDialogs*>(&CurrentDialogs()), nullptr);
 }
 
 TEST(Palette, OneTabPerCategoryWithAnIconPerComponent) {

@@ -5,10 +5,13 @@
 // clang-format off
 #include "editor/plugin_windows_fixture.h"
 #include "editor/component_search_box.h"
+#include "editor/large_preview.h"
 // clang-format on
 
+#include <QAction>
 #include <QCursor>
 #include <QListWidget>
+#include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -256,6 +259,97 @@ TEST_F(Ergonomics, SelectMoveAndWireAtAQuarterAndFourTimes) {
     EXPECT_TRUE(WidgetOf(editor, add)->isVisible());
 }
 
+// The mouse as a person's: each event goes to the widget under the press (the deepest child of
+// the canvas there), which keeps it, as a pressed button does, while the pointer moves.
+class Pointer {
+  public:
+    Pointer(QWidget* canvas, QPoint press) : canvas_(canvas) {
+        grab_ = canvas->childAt(press);
+        if (grab_ == nullptr) grab_ = canvas;
+        Send(QEvent::MouseButtonPress, press, Qt::LeftButton);
+    }
+    void MoveTo(QPoint at) { Send(QEvent::MouseMove, at, Qt::LeftButton); }
+    void ReleaseAt(QPoint at) { Send(QEvent::MouseButtonRelease, at, Qt::NoButton); }
+
+  private:
+    void Send(QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        const QPointF local = grab_->mapFrom(canvas_, at);
+        QMouseEvent event(type, local, grab_->mapToGlobal(local),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(grab_, &event);
+    }
+    QWidget* canvas_;
+    QWidget* grab_;
+};
+
+TEST_F(Ergonomics, DraggingAnInputEndMovesOrRemovesItsWire) {
+    TEditorForm& editor = Open("Sine Gradient.xrb");
+    TXRComponentWindow* window = editor.Canvas();
+    TXRGraphModel& graph = editor.Graph();
+    QWidget* canvas = window->Canvas();
+    const size_t first = graph.Containers().size();
+    for (const auto& [type, x, y] :
+         {std::tuple{kChecker, 40, 1400}, {kAdd, 260, 1400}, {kAdd, 260, 1600}}) {
+        graph.BeginPlacement(type);
+        graph.Place(x, y);
+    }
+    // The containers by place: a step back rebuilds them.
+    const auto box = [&](size_t i) { return graph.Containers().at(first + i).get(); };
+    // The connected mark of the first input, scrolled into view.
+    const auto end = [&](TXRComponentContainer* c) {
+        const TPoint in = c->InputPoint(0, kWholeProperty);
+        const QPoint at = window->ToCanvas({in.x - 5, in.y});
+        window->ensureVisible(at.x(), at.y(), 60, 60);
+        return at;
+    };
+    for (double scale : {1.0, 2.0}) {
+        window->SetZoom(scale);
+        ASSERT_NE(graph.Connect(box(0), box(1), 0, kWholeProperty), nullptr);
+        const std::string linked = editor.Session().CurrentStream();
+        const size_t wires = graph.Connections().size();
+
+        // Onto the other Add's input: the wire moves there, one step of the history.
+        Pointer drag(canvas, end(box(1)));
+        ASSERT_NE(window->DraggedWire(), nullptr) << scale;
+        drag.MoveTo(end(box(1)) + QPoint(-30, 40));
+        if (scale == 1.0) Shot(editor, "detach");
+        drag.MoveTo(end(box(2)));
+        drag.ReleaseAt(end(box(2)));
+        EXPECT_EQ(window->DraggedWire(), nullptr);
+        EXPECT_FALSE(box(1)->Property(0)->Whole.ComponentConnected()) << scale;
+        ASSERT_TRUE(box(2)->Property(0)->Whole.ComponentConnected()) << scale;
+        EXPECT_EQ(box(2)->Property(0)->Whole.Connection->Source, box(0));
+        EXPECT_EQ(graph.Connections().size(), wires);
+        const std::string moved = editor.Session().CurrentStream();
+        QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(editor.Session().CurrentStream(), linked) << scale;
+        QTest::keyClick(&editor, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(editor.Session().CurrentStream(), moved) << scale;
+
+        // Onto its own source, which cannot feed itself: nothing changes.
+        Pointer refused(canvas, end(box(2)));
+        refused.ReleaseAt(end(box(0)));
+        EXPECT_EQ(editor.Session().CurrentStream(), moved) << scale;
+
+        // A press that does not move selects the wire.
+        Pointer click(canvas, end(box(2)));
+        click.ReleaseAt(end(box(2)));
+        EXPECT_EQ(window->SelectedWire(), box(2)->Property(0)->Whole.Connection) << scale;
+
+        // Onto empty canvas: the link is gone and the input reads its constant again.
+        const QPoint free = FreePoint(editor);
+        Pointer away(canvas, end(box(2)));
+        away.MoveTo(free);
+        away.ReleaseAt(free);
+        EXPECT_FALSE(box(2)->Property(0)->Whole.ComponentConnected()) << scale;
+        EXPECT_EQ(graph.Connections().size(), wires - 1) << scale;
+        QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(editor.Session().CurrentStream(), moved) << scale;
+        graph.Disconnect(box(2)->Property(0)->Whole.Connection);
+    }
+}
+
 TEST_F(Ergonomics, FramingAndPanning) {
     TEditorForm& editor = Open("Noisy Bricks.xrb");
     TXRComponentWindow* window = editor.Canvas();
@@ -369,6 +463,107 @@ TEST_F(Ergonomics, AClickedWireIsDeletedAndABandSelects) {
     Shot(editor, "arrange");
     QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(editor.Session().CurrentStream(), before);
+}
+
+// The mean difference of two pictures of one size, per channel, 0 … 255.
+double MeanDifference(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+TEST_F(Ergonomics, TheLargePreviewShowsTheSelectedComponentAndFollowsItsEdits) {
+    TEditorForm& editor = Open("Sine Gradient.xrb");
+    TXRGraphModel& graph = editor.Graph();
+    // On the plane every pixel is the component's, none the background's.
+    QTest::mouseClick(editor.Button("BtnShapePlane"), Qt::LeftButton);
+    graph.BeginPlacement(kChecker);
+    TXRComponentContainer* checker = graph.Place(40, 1400);
+    // Squares small enough that the preview shows several.
+    TXRContainerWidget* box = WidgetOf(editor, checker);
+    Reveal(editor, box);
+    QTest::mouseClick(Lock(box, "Size"), Qt::LeftButton);
+    Type(Field(box, "Size.U"), "0.4");
+    Type(Field(box, "Size.V"), "0.6");
+    ASSERT_TRUE(PreviewDone(editor));
+    // The small preview's menu names the command with the key the help gives.
+    auto* command = editor.findChild<QAction*>("ActionLargePreview");
+    ASSERT_NE(command, nullptr);
+    EXPECT_TRUE(editor.Preview()->actions().contains(command));
+    EXPECT_EQ(command->shortcut().toString(), "Ctrl+P");
+    QTest::keyClick(&editor, Qt::Key_P, Qt::ControlModifier);
+    TLargePreview* large = editor.LargePreview();
+    ASSERT_NE(large, nullptr);
+    ASSERT_TRUE(large->isVisible());
+    TLargePreviewView* view = large->View();
+    const auto sized = [&](int side) {
+        large->resize(large->size() + QSize(side, side) - view->size());
+        QApplication::processEvents();
+        return view->PictureSize();
+    };
+    const auto done = [&] {
+        return test::WaitUntil([&] {
+            const ComponentPreview* p = view->Controller().Preview();
+            return !editor.PreviewPending() && p != nullptr && p->Finished() &&
+                   editor.Preview()->Controller().Preview()->Finished();
+        });
+    };
+    // Twice the small one's pixels: brought down to 64, the same picture.
+    ASSERT_EQ(sized(128), 128);
+    ASSERT_TRUE(done());
+    const auto compare = [&] {
+        const QImage big = view->Image();
+        EXPECT_EQ(big.size(), QSize(128, 128));
+        const QImage small = editor.Preview()->Image().convertToFormat(QImage::Format_RGB32);
+        EXPECT_GE(Colours(small).size(), 2u);
+        return MeanDifference(big.scaled(64, 64, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                  .convertToFormat(QImage::Format_RGB32),
+                              small);
+    };
+    EXPECT_LT(compare(), 12.0);
+    const QImage before = view->Image();
+
+    // An edit of the component: the large picture follows.
+    Type(Field(box, "ValueA"), "0.8");
+    ASSERT_TRUE(done());
+    EXPECT_GT(MeanDifference(view->Image(), before), 5.0);
+    EXPECT_LT(compare(), 12.0);
+
+    // However large the window, no more than 512 × 512 rendered pixels.
+    EXPECT_EQ(sized(700), kLargePreviewMax);
+    ASSERT_TRUE(test::WaitUntil([&] { return view->Image().width() != 128; }));
+    EXPECT_EQ(view->Image().size(), QSize(kLargePreviewMax, kLargePreviewMax));
+
+    // The editor at its default size with the preview beside it, as a person sees the two.
+    large->resize(320, 340);
+    QApplication::processEvents();
+    ASSERT_TRUE(done());
+    const QPixmap left = editor.grab();
+    const QPixmap right = large->grab();
+    QPixmap both(left.width() + 8 + right.width(), std::max(left.height(), right.height()));
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, left);
+    painter.drawPixmap(left.width() + 8, 0, right);
+    painter.end();
+    const QString folder = qEnvironmentVariable("VANDREL_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        EXPECT_TRUE(both.save(folder + "/ergonomics-large-preview.png"));
+    }
+    // Closed, it stops; Ctrl+P opens it again.
+    large->close();
+    EXPECT_EQ(view->Controller().Preview(), nullptr);
+    editor.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    QTest::keyClick(&editor, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(large->isVisible());
 }
 
 }  // namespace

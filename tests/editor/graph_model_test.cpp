@@ -135,6 +135,59 @@ TEST_F(GraphModelTest, DisconnectReturnsToTheVariableItHad) {
     EXPECT_TRUE(model.Tree().FindEntry(source->Component)->Consumers.empty());
 }
 
+// Counts the shader updates, each of which is one step of the editor's history.
+class TUpdateCounter final : public TGraphObserver {
+  public:
+    void ShaderUpdate() override { ++updates; }
+    int updates = 0;
+};
+
+TEST_F(GraphModelTest, AMovedWireIsOneUpdateAndItsOldInputGetsItsVariableBack) {
+    TXRComponentContainer* source = Make(kAdd3D, 200, 0);
+    TXRComponentContainer* first = Make(kAdd3D);
+    TXRComponentContainer* second = Make(kAdd3D, 0, 200);
+    TXRComponentContainer* feeder = Make(kAdd3D, 400, 0);
+    TXRComponentConnection* conn = model.Connect(source, first, 0, kWholeProperty);
+    ASSERT_NE(conn, nullptr);
+    ASSERT_NE(model.Connect(feeder, second, 1, kWholeProperty), nullptr);
+    TXRComponentConnection* onward = model.Connect(first, feeder, 0, kWholeProperty);
+    ASSERT_NE(onward, nullptr);
+    TUpdateCounter counter;
+    model.AddObserver(&counter);
+    struct Refused {
+        TXRComponentConnection* wire;
+        TXRComponentContainer* target;
+        int32_t prop;
+        TLinkCheck check;
+    };
+    // An input fed already, the source's own box, no such input, and a loop (source feeds first,
+    // so first cannot feed source): each refused, nothing changed.
+    for (const Refused& r : {Refused{conn, second, 1, TLinkCheck::kAlreadyFed},
+                             Refused{conn, source, 0, TLinkCheck::kOwnContainer},
+                             Refused{conn, second, 7, TLinkCheck::kNoSuchInput},
+                             Refused{onward, source, 0, TLinkCheck::kCycle}}) {
+        EXPECT_EQ(model.CheckMove(r.wire, r.target, r.prop, kWholeProperty), r.check) << r.prop;
+        EXPECT_EQ(model.MoveConnection(r.wire, r.target, r.prop, kWholeProperty), nullptr);
+    }
+    EXPECT_EQ(counter.updates, 0);
+    EXPECT_EQ(model.Connections().size(), 3u);
+    EXPECT_EQ(first->Property(0)->Whole.Connection, conn);
+    // Onto the input it feeds: nothing to do.
+    EXPECT_EQ(model.MoveConnection(conn, first, 0, kWholeProperty), conn);
+    EXPECT_EQ(counter.updates, 0);
+
+    TXRComponentConnection* moved = model.MoveConnection(conn, second, 0, kWholeProperty);
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(counter.updates, 1);
+    EXPECT_EQ(moved->Source, source);
+    EXPECT_EQ(second->Property(0)->Whole.Connection, moved);
+    EXPECT_FALSE(first->Property(0)->Whole.ComponentConnected());
+    EXPECT_EQ(Input(first, 0), Var(kVarObjectWhole));
+    EXPECT_EQ(Input(second, 0), source->Component->OutputAddress());
+    EXPECT_EQ(model.Connections().size(), 3u);
+    model.RemoveObserver(&counter);
+}
+
 TEST_F(GraphModelTest, DisconnectReregistersATrigger) {
     TXRComponentContainer* target = Make(kAdd);
     TXRComponentContainer* source = Make(kAdd, 200, 0);

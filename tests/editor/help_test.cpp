@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+// The model before any Qt header (the canvas's header brings Qt in).
+#include "editor/model/graph_model.h"
+// (keep this order)
+#include "editor/component_window.h"
 #include "editor/help_router.h"
 #include "editor/model/window_links.h"
 #include "hostapi/hostapi.h"
@@ -243,6 +247,42 @@ TEST(HelpFolder, EveryLinkPointsAtAnExistingFile) {
     }
     EXPECT_GE(pages, 7 + 12);  // the guide's pages, the tabs and the index
     EXPECT_GT(links, 100);
+}
+
+// Each command of the canvas and the large preview: a row of the commands page with its keys, and
+// the canvas's hint naming it with the same keys.
+TEST(HelpFolder, CanvasCommandsWithTheirKeysOnThePageAndInTheHint) {
+    struct Case {
+        const char* command;
+        const char* keys;  // in the page's row
+        const char* hint;  // in the canvas's hint
+    };
+    const Case cases[] = {
+        {"Search to add", "<kbd>Tab</kbd>, <kbd>Space</kbd>", "Tab or Space: search to add"},
+        {"Zoom", "<kbd>Ctrl</kbd> + wheel", "Ctrl + wheel: zoom"},
+        {"Pan", "middle button drag, <kbd>Space</kbd> + drag", "middle drag or Space + drag: pan"},
+        {"Frame all", "<kbd>Home</kbd>", "Home: frame all"},
+        {"Frame selected", "<kbd>F</kbd>", "F: frame selected"},
+        {"Arrange", "<kbd>Ctrl+L</kbd>", "Ctrl+L: arrange"},
+        {"Select a wire", "<kbd>Delete</kbd>", "Click a wire to select it, Delete removes it"},
+        {"Move or remove a wire", "drag from a connected input",
+         "Drag from a connected input: move or remove its wire"},
+        {"Step back", "<kbd>Ctrl+Z</kbd>", "Ctrl+Z / Ctrl+Shift+Z, Ctrl+Y: step back / forward"},
+        {"Step forward", "<kbd>Ctrl+Shift+Z</kbd>, <kbd>Ctrl+Y</kbd>",
+         "Ctrl+Z / Ctrl+Shift+Z, Ctrl+Y: step back / forward"},
+        {"Large Preview", "<kbd>Ctrl+P</kbd>", "Ctrl+P: large preview"},
+        {"Cancel", "<kbd>Esc</kbd>", "Esc: cancel"},
+    };
+    const std::string page = ReadText(kHelp / "commands.html");
+    const std::string hint = kCanvasHint;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        const size_t row = page.find(std::string("<tr><td>") + c.command + "</td>");
+        ASSERT_NE(row, std::string::npos);
+        const std::string text = page.substr(row, page.find("</tr>", row) - row);
+        EXPECT_NE(text.find(c.keys), std::string::npos) << text;
+        EXPECT_NE(hint.find(c.hint), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <limits>
@@ -34,7 +35,7 @@ constexpr TPixelColor kUnshown{1, 2, 3};
 
 class TRecordingDisplay final : public TPreviewDisplay {
   public:
-    TRecordingDisplay() { image.pixels.fill(kUnshown); }
+    TRecordingDisplay() { std::fill(image.pixels.begin(), image.pixels.end(), kUnshown); }
     void ShowRows(const TPreviewBitmap& bitmap, int first, int last, int progressLine) override {
         for (int y = first; y <= last; ++y) {
             for (int x = 0; x < kPreviewSize; ++x) image.At(x, y) = bitmap.At(x, y);

@@ -11,6 +11,8 @@
 //                      relative to its value at normal incidence (n <= 1 gives the plain term);
 //   conductor Fresnel  the specular term times the conductor reflectance of (n, k) per channel;
 //   dielectric Fresnel C · max(0, N·H)^(130 s + 13) · F(L·H, n) for sharpness s.
+#include "renderer/host/lighting.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -110,7 +112,38 @@ void Specular(float* color, Term weight) {
     });
 }
 
+void AmbientSum(float* color) {
+    const TScene* scene = ThreadTrace().scene;
+    if (CurrentSample() == nullptr || scene == nullptr) return;
+    for (const TLight& light : scene->lights) {
+        if (light.kind == LightKind::kAmbient) Accumulate(color, light.color);
+    }
+}
+
+void AddPhong(float* color, const TSample& s, const Vec3& c, const Vec3& l, double exponent) {
+    const Vec3 mirror = s.normal * (2 * Dot(s.normal, l)) - l;
+    Accumulate(color, c * Power(Dot(mirror, s.viewer), exponent));
+}
+
 }  // namespace
+
+Vec3 DefaultReflectance(const Vec3& color) {
+    float ambient[3] = {0, 0, 0}, diffuse[3] = {0, 0, 0}, phong[3] = {0, 0, 0};
+    AmbientSum(ambient);
+    TSample s{};
+    if (Current(s)) {
+        ForEachLight(s, [&](const Vec3& c, const Vec3& l) {
+            Accumulate(diffuse, c * Dot(s.normal, l));
+            AddPhong(phong, s, c, l, 3);
+        });
+    }
+    Vec3 lit{};
+    for (size_t k = 0; k < 3; ++k) {
+        lit[k] = 0.1f * ambient[k] + 0.9f * diffuse[k] * color[k] + 0.1f * phong[k];
+    }
+    return lit;
+}
+
 }  // namespace vandrel::host
 
 using namespace vandrel::host;
@@ -120,11 +153,7 @@ extern "C" {
 void hsAmbientTerm(float* color) {
     if (color == nullptr) return;
     color[0] = color[1] = color[2] = 0;
-    const TScene* scene = ThreadTrace().scene;
-    if (CurrentSample() == nullptr || scene == nullptr) return;
-    for (const TLight& light : scene->lights) {
-        if (light.kind == LightKind::kAmbient) Accumulate(color, light.color);
-    }
+    AmbientSum(color);
 }
 
 void hsDiffuseTerm(float* color) {
@@ -140,10 +169,7 @@ void hsPhongTerm(float* color, double exponent) {
     color[0] = color[1] = color[2] = 0;
     TSample s{};
     if (!Current(s)) return;
-    ForEachLight(s, [&](const Vec3& c, const Vec3& l) {
-        const Vec3 mirror = s.normal * (2 * Dot(s.normal, l)) - l;
-        Accumulate(color, c * Power(Dot(mirror, s.viewer), exponent));
-    });
+    ForEachLight(s, [&](const Vec3& c, const Vec3& l) { AddPhong(color, s, c, l, exponent); });
 }
 
 void hsSpecularTerm(float* color, double exponent) {

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "renderer/host/host_state.h"
+#include "renderer/host/lighting.h"
 #include "renderer/host/mesh_geometry.h"
 
 namespace vandrel::host {
@@ -222,11 +223,16 @@ void Call(const TScene& scene, int type, int32_t material, hxShadingRecord& reco
     SetCurrentMaterial(outer);
 }
 
-// The inverse of object i's transform: prepared by the render when it is this scene's.
-std::array<float, 12> InverseOf(const TScene& scene, size_t i) {
+// The inverses of the objects' transforms prepared by the render when it is this scene's, else
+// null: then each is worked out where it is needed.
+const std::array<float, 12>* PreparedInverses(const TScene& scene) {
     const TTraceState& state = ThreadTrace();
-    if (state.scene == &scene && state.inverses != nullptr) return state.inverses[i];
-    return Inverse(scene.objects[i].transform);
+    return state.scene == &scene ? state.inverses : nullptr;
+}
+
+std::array<float, 12> InverseOf(const TScene& scene, const std::array<float, 12>* prepared,
+                                size_t i) {
+    return prepared != nullptr ? prepared[i] : Inverse(scene.objects[i].transform);
 }
 
 }  // namespace
@@ -251,9 +257,10 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
     std::array<float, 12> bestInverse{};
     Vec3 bestObjectPoint{};
     TLocalHit bestLocal{};
+    const std::array<float, 12>* prepared = PreparedInverses(scene);
     for (size_t i = 0; i < scene.objects.size(); ++i) {
         const TObject& object = scene.objects[i];
-        const std::array<float, 12> inverse = InverseOf(scene, i);
+        const std::array<float, 12> inverse = InverseOf(scene, prepared, i);
         const Vec3 o = Affine(inverse, origin), d = Linear(inverse, direction);
         if (HitLocal(object, o, d, kRayEpsilon, best, local)) {
             found = true;
@@ -285,8 +292,9 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
 }
 
 bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT) {
+    const std::array<float, 12>* prepared = PreparedInverses(scene);
     for (size_t i = 0; i < scene.objects.size(); ++i) {
-        const std::array<float, 12> inverse = InverseOf(scene, i);
+        const std::array<float, 12> inverse = InverseOf(scene, prepared, i);
         if (OccludedLocal(scene.objects[i], Affine(inverse, origin), Linear(inverse, direction),
                           kRayEpsilon, maxT)) {
             return true;
@@ -360,13 +368,7 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
         Call(scene, 3, m[3], r);
         lit = Load(r.colorOut);
     } else {
-        float ambient[3], diffuse[3], phong[3];
-        hsAmbientTerm(ambient);
-        hsDiffuseTerm(diffuse);
-        hsPhongTerm(phong, 3);
-        for (size_t k = 0; k < 3; ++k) {
-            lit[k] = 0.1f * ambient[k] + 0.9f * diffuse[k] * color[k] + 0.1f * phong[k];
-        }
+        lit = DefaultReflectance(color);
     }
     Vec3 filter{};
     if (m[1] != 0) {

@@ -178,7 +178,9 @@ TThreadRecord& TRecordRegistry::RecordForThisThread() {
         uint64_t generation = 0;
         TThreadRecord* record = nullptr;
     };
-    thread_local Cache cache;
+    // Read on every sample: the initial-exec model spares the __tls_get_addr call that a library
+    // opened with dlopen otherwise makes (the cache is small enough for the static TLS reserve).
+    thread_local Cache cache __attribute__((tls_model("initial-exec")));
     const uint64_t generation = generation_.load(std::memory_order_acquire);
     if (cache.registry == this && cache.generation == generation) return *cache.record;
 

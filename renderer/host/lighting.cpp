@@ -26,9 +26,8 @@
 namespace vandrel::host {
 namespace {
 
-struct TSample {
+struct TSample : TSurface {
     const TScene* scene;
-    Vec3 point, normal, geometric, viewer;
 };
 
 bool Current(TSample& s) {
@@ -39,7 +38,7 @@ bool Current(TSample& s) {
     s.normal = Normalize(Load(r->shadingNormal));
     s.geometric = Normalize(Load(r->geometricNormal));
     s.viewer = Normalize(Load(r->viewer));
-    return IsFinite(s.point) && Length(s.normal) > 0;
+    return IsFinite(s.point) && Dot(s.normal, s.normal) > 0;
 }
 
 // A reflectance usually asks for several terms of one sample (diffuse and Phong, say); each would
@@ -65,10 +64,12 @@ bool Shadowed(const TScene& scene, size_t light, const Vec3& start, const Vec3& 
     return occluded;
 }
 
-// Calls term(C, L) for every point and directional light that reaches the sample.
+// Calls term(C, L) for every point and directional light that reaches the sample. With remember,
+// the shadow answers are kept for other terms of the same sample.
 template <typename Term>
-void ForEachLight(const TSample& s, Term term) {
-    const Vec3 start = s.point + (Length(s.geometric) > 0 ? s.geometric : s.normal) * 1e-3f;
+void ForEachLight(const TSample& s, Term term, bool remember = true) {
+    const Vec3 start =
+        s.point + (Dot(s.geometric, s.geometric) > 0 ? s.geometric : s.normal) * 1e-3f;
     const std::vector<TLight>& lights = s.scene->lights;
     for (size_t i = 0; i < lights.size(); ++i) {
         const TLight& light = lights[i];
@@ -83,8 +84,11 @@ void ForEachLight(const TSample& s, Term term) {
             continue;
         }
         const Vec3 l = Normalize(toLight);
-        if (Length(l) == 0 || Dot(s.normal, l) <= 0) continue;
-        if (light.shadows && Shadowed(*s.scene, i, start, l, distance)) continue;
+        if (Dot(l, l) == 0 || Dot(s.normal, l) <= 0) continue;
+        if (light.shadows && (remember ? Shadowed(*s.scene, i, start, l, distance)
+                                       : Occluded(*s.scene, start, l, distance))) {
+            continue;
+        }
         term(light.color, l);
     }
 }
@@ -112,10 +116,8 @@ void Specular(float* color, Term weight) {
     });
 }
 
-void AmbientSum(float* color) {
-    const TScene* scene = ThreadTrace().scene;
-    if (CurrentSample() == nullptr || scene == nullptr) return;
-    for (const TLight& light : scene->lights) {
+void AmbientSum(const TScene& scene, float* color) {
+    for (const TLight& light : scene.lights) {
         if (light.kind == LightKind::kAmbient) Accumulate(color, light.color);
     }
 }
@@ -127,15 +129,26 @@ void AddPhong(float* color, const TSample& s, const Vec3& c, const Vec3& l, doub
 
 }  // namespace
 
-Vec3 DefaultReflectance(const Vec3& color) {
+Vec3 DefaultReflectance(const TScene* scene, const TSurface& surface, const Vec3& color) {
     float ambient[3] = {0, 0, 0}, diffuse[3] = {0, 0, 0}, phong[3] = {0, 0, 0};
-    AmbientSum(ambient);
-    TSample s{};
-    if (Current(s)) {
-        ForEachLight(s, [&](const Vec3& c, const Vec3& l) {
-            Accumulate(diffuse, c * Dot(s.normal, l));
-            AddPhong(phong, s, c, l, 3);
-        });
+    if (scene != nullptr) {
+        AmbientSum(*scene, ambient);
+        TSample s{};
+        static_cast<TSurface&>(s) = surface;
+        s.scene = scene;
+        if (IsFinite(s.point) && Dot(s.normal, s.normal) > 0) {
+            // The shadow answers are not kept: no other term asks for this sample's.
+            ForEachLight(
+                s,
+                [&](const Vec3& c, const Vec3& l) {
+                    Accumulate(diffuse, c * Dot(s.normal, l));
+                    // The exponent 3 as products: the colour keeps no more than they give.
+                    const Vec3 mirror = s.normal * (2 * Dot(s.normal, l)) - l;
+                    const float rv = Dot(mirror, s.viewer);
+                    Accumulate(phong, c * (rv > 0 ? rv * rv * rv : 0.0f));
+                },
+                false);
+        }
     }
     Vec3 lit{};
     for (size_t k = 0; k < 3; ++k) {
@@ -153,7 +166,8 @@ extern "C" {
 void hsAmbientTerm(float* color) {
     if (color == nullptr) return;
     color[0] = color[1] = color[2] = 0;
-    AmbientSum(color);
+    const TScene* scene = ThreadTrace().scene;
+    if (CurrentSample() != nullptr && scene != nullptr) AmbientSum(*scene, color);
 }
 
 void hsDiffuseTerm(float* color) {

@@ -5,9 +5,16 @@
 
 namespace vandrel::host {
 
-// The host's default reflectance of a surface of this colour: 0.1 · ambient + 0.9 · diffuse ·
-// colour + 0.1 · Phong(exponent 3), the value the three terms give, from one pass over the lights
-// and one shadow ray per light.
-Vec3 DefaultReflectance(const Vec3& color);
+struct TScene;
+
+// A point being shaded: the normals and the direction to the viewer are unit.
+struct TSurface {
+    Vec3 point, normal, geometric, viewer;
+};
+
+// The host's default reflectance of a surface of this colour in the scene (none: unlit): 0.1 ·
+// ambient + 0.9 · diffuse · colour + 0.1 · Phong(exponent 3), what the three terms give at that
+// point, from one pass over the lights and one shadow ray per light.
+Vec3 DefaultReflectance(const TScene* scene, const TSurface& surface, const Vec3& color);
 
 }  // namespace vandrel::host

@@ -277,7 +277,7 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
     hit.objectPoint = bestObjectPoint;
     hit.worldPoint = origin + direction * best;
     hit.shadingNormal = Normalize(NormalToWorld(bestInverse, bestLocal.normal));
-    hit.normal = Length(bestLocal.geometric) > 0
+    hit.normal = Dot(bestLocal.geometric, bestLocal.geometric) > 0
                      ? Normalize(NormalToWorld(bestInverse, bestLocal.geometric))
                      : hit.shadingNormal;
     const Vec3 du = Linear(object.transform, bestLocal.dpdu);
@@ -306,7 +306,7 @@ bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, fl
 Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, int depth) {
     const Vec3 direction = Normalize(rayDirection);
     THit hit;
-    if (Length(direction) == 0 || !Intersect(scene, origin, direction, 1e30f, hit)) {
+    if (Dot(direction, direction) == 0 || !Intersect(scene, origin, direction, 1e30f, hit)) {
         return scene.background;
     }
     const TObject& object = *hit.object;
@@ -354,7 +354,7 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
     if (m[0] != 0) {
         Call(scene, 0, m[0], r);
         const Vec3 displaced = Normalize(Load(r.shadingNormal));
-        Store(r.shadingNormal, Length(displaced) > 0 ? displaced : normal);
+        Store(r.shadingNormal, Dot(displaced, displaced) > 0 ? displaced : normal);
     }
     Vec3 color = base;
     if (m[2] != 0) {
@@ -368,7 +368,10 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
         Call(scene, 3, m[3], r);
         lit = Load(r.colorOut);
     } else {
-        lit = DefaultReflectance(color);
+        // The record's normals and viewer are the unit ones stored above.
+        const TSurface surface{Load(r.worldPoint), Load(r.shadingNormal), Load(r.geometricNormal),
+                               Load(r.viewer)};
+        lit = DefaultReflectance(state.scene, surface, color);
     }
     Vec3 filter{};
     if (m[1] != 0) {

@@ -139,7 +139,7 @@ Vec3 RenderPoint(const TScene& scene, float x, float y, float aspect) {
     const TTraceState outer = state;
     const std::vector<std::array<float, 12>> inverses = ObjectInverses(scene);
     state = {&scene, 0, 1, 2 * frame.tanHalf / 256, inverses.data()};
-    const Vec3 color = Trace(scene, frame.position, CameraRay(frame, x, y, aspect), 0);
+    const Vec3 color = TraceUnit(scene, frame.position, CameraRay(frame, x, y, aspect), 0);
     state = outer;
     return color;
 }
@@ -182,7 +182,7 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
                                          static_cast<float>(rows);
                         const Vec3 d = CameraRay(frame, (static_cast<float>(x) + fx) / width,
                                                  (static_cast<float>(y) + fy) / height, aspect);
-                        sum = sum + Trace(scene, frame.position, d, 0);
+                        sum = sum + TraceUnit(scene, frame.position, d, 0);
                     }
                     float* out = &image[(static_cast<size_t>(y) * static_cast<size_t>(width) +
                                          static_cast<size_t>(x)) *

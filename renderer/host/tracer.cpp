@@ -16,6 +16,27 @@ constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kTorusMajor = 0.7f;
 constexpr float kTorusMinor = 0.3f;
 
+// atan2(y, x) in (-pi, pi] from a polynomial in the ratio of the smaller to the larger magnitude,
+// within float rounding (3e-7) of the exact angle, at a fraction of the cost of atan2f.
+float Atan2(float y, float x) {
+    const float ay = std::fabs(y), ax = std::fabs(x);
+    const float big = std::max(ax, ay);
+    if (!(big > 0)) return std::atan2(y, x);  // zero and NaN: the library's answers
+    const float z = std::min(ax, ay) / big, z2 = z * z;
+    float a = 0.0028662257f;
+    a = a * z2 - 0.0161657367f;
+    a = a * z2 + 0.0429096138f;
+    a = a * z2 - 0.0752896400f;
+    a = a * z2 + 0.1065626393f;
+    a = a * z2 - 0.1420889944f;
+    a = a * z2 + 0.1999355085f;
+    a = a * z2 - 0.3333314528f;
+    a = z + z * z2 * a;
+    if (ay > ax) a = 0.5f * kPi - a;
+    if (x < 0) a = kPi - a;
+    return std::signbit(y) ? -a : a;
+}
+
 Vec3 Linear(const std::array<float, 12>& m, const Vec3& v) {
     return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[4] * v[0] + m[5] * v[1] + m[6] * v[2],
             m[8] * v[0] + m[9] * v[1] + m[10] * v[2]};
@@ -39,20 +60,28 @@ struct TLocalHit {
     Vec3 geometric;
 };
 
-bool HitSphere(const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
+// The nearest t of the unit sphere in (tMin, tMax), or a NaN.
+float SphereT(const Vec3& o, const Vec3& d, float tMin, float tMax) {
     const float a = Dot(d, d), b = Dot(o, d), c = Dot(o, o) - 1;
     const float disc = b * b - a * c;
-    if (!(disc >= 0) || a <= 0) return false;
+    if (!(disc >= 0) || a <= 0) return NAN;
     const float root = std::sqrt(disc);
     float t = (-b - root) / a;
     if (t <= tMin) t = (-b + root) / a;
-    if (t <= tMin || t >= tMax) return false;
+    if (t <= tMin || t >= tMax) return NAN;
+    return t;
+}
+
+bool HitSphere(const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
+    const float t = SphereT(o, d, tMin, tMax);
+    if (std::isnan(t)) return false;
     const Vec3 p = o + d * t;
     const float rho = std::sqrt(p[0] * p[0] + p[2] * p[2]);
     h.t = t;
     h.normal = p;
-    h.u = 0.5f + std::atan2(p[0], p[2]) / (2 * kPi);
-    h.v = 0.5f + std::asin(std::clamp(p[1], -1.0f, 1.0f)) / kPi;
+    // The latitude from the height and the distance from the axis: asin(y) on the unit sphere.
+    h.u = 0.5f + Atan2(p[0], p[2]) / (2 * kPi);
+    h.v = 0.5f + Atan2(std::clamp(p[1], -1.0f, 1.0f), rho) / kPi;
     h.dpdu = rho > 1e-6f ? Vec3{p[2], 0, -p[0]} * (2 * kPi) : Vec3{2 * kPi, 0, 0};
     h.dpdv =
         rho > 1e-6f ? Vec3{-p[1] * p[0] / rho, rho, -p[1] * p[2] / rho} * kPi : Vec3{0, 0, kPi};
@@ -197,6 +226,8 @@ bool OccludedLocal(const TObject& object, const Vec3& o, const Vec3& d, float tM
     if (object.shape == ShapeKind::kMesh) {
         return object.mesh != nullptr && object.mesh->Occluded(o, d, tMin, tMax);
     }
+    // A shadow ray needs no surface: the sphere's UV would be its cost.
+    if (object.shape == ShapeKind::kSphere) return !std::isnan(SphereT(o, d, tMin, tMax));
     TLocalHit local{};
     return HitLocal(object, o, d, tMin, tMax, local);
 }
@@ -304,7 +335,10 @@ bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, fl
 }
 
 Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, int depth) {
-    const Vec3 direction = Normalize(rayDirection);
+    return TraceUnit(scene, origin, Normalize(rayDirection), depth);
+}
+
+Vec3 TraceUnit(const TScene& scene, const Vec3& origin, const Vec3& direction, int depth) {
     THit hit;
     if (Dot(direction, direction) == 0 || !Intersect(scene, origin, direction, 1e30f, hit)) {
         return scene.background;
@@ -385,7 +419,7 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
     if (filter[0] > 0 || filter[1] > 0 || filter[2] > 0) {
         // Continue the ray behind the surface; its nesting is bounded like that of traced rays.
         const Vec3 behind = depth < scene.maxDepth
-                                ? Trace(scene, hit.worldPoint, direction, depth + 1)
+                                ? TraceUnit(scene, hit.worldPoint, direction, depth + 1)
                                 : scene.background;
         for (size_t k = 0; k < 3; ++k) lit[k] = lit[k] * (1 - filter[k]) + behind[k] * filter[k];
     }

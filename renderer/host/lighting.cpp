@@ -67,10 +67,10 @@ bool Shadowed(const TScene& scene, size_t light, const Vec3& start, const Vec3& 
 // Calls term(C, L) for every point and directional light that reaches the sample. With remember,
 // the shadow answers are kept for other terms of the same sample.
 template <typename Term>
-void ForEachLight(const TSample& s, Term term, bool remember = true) {
+void ForEachLight(const TScene& scene, const TSurface& s, Term term, bool remember = true) {
     const Vec3 start =
         s.point + (Dot(s.geometric, s.geometric) > 0 ? s.geometric : s.normal) * 1e-3f;
-    const std::vector<TLight>& lights = s.scene->lights;
+    const std::vector<TLight>& lights = scene.lights;
     for (size_t i = 0; i < lights.size(); ++i) {
         const TLight& light = lights[i];
         Vec3 toLight{};
@@ -85,8 +85,8 @@ void ForEachLight(const TSample& s, Term term, bool remember = true) {
         }
         const Vec3 l = Normalize(toLight);
         if (Dot(l, l) == 0 || Dot(s.normal, l) <= 0) continue;
-        if (light.shadows && (remember ? Shadowed(*s.scene, i, start, l, distance)
-                                       : Occluded(*s.scene, start, l, distance))) {
+        if (light.shadows && (remember ? Shadowed(scene, i, start, l, distance)
+                                       : Occluded(scene, start, l, distance))) {
             continue;
         }
         term(light.color, l);
@@ -110,7 +110,7 @@ void Specular(float* color, Term weight) {
     color[0] = color[1] = color[2] = 0;
     TSample s{};
     if (!Current(s)) return;
-    ForEachLight(s, [&](const Vec3& c, const Vec3& l) {
+    ForEachLight(*s.scene, s, [&](const Vec3& c, const Vec3& l) {
         const Vec3 h = Normalize(l + s.viewer);
         if (Length(h) > 0) Accumulate(color, weight(c, l, h, std::max(0.0f, Dot(s.normal, h))));
     });
@@ -122,7 +122,7 @@ void AmbientSum(const TScene& scene, float* color) {
     }
 }
 
-void AddPhong(float* color, const TSample& s, const Vec3& c, const Vec3& l, double exponent) {
+void AddPhong(float* color, const TSurface& s, const Vec3& c, const Vec3& l, double exponent) {
     const Vec3 mirror = s.normal * (2 * Dot(s.normal, l)) - l;
     Accumulate(color, c * Power(Dot(mirror, s.viewer), exponent));
 }
@@ -133,13 +133,11 @@ Vec3 DefaultReflectance(const TScene* scene, const TSurface& surface, const Vec3
     float ambient[3] = {0, 0, 0}, diffuse[3] = {0, 0, 0}, phong[3] = {0, 0, 0};
     if (scene != nullptr) {
         AmbientSum(*scene, ambient);
-        TSample s{};
-        static_cast<TSurface&>(s) = surface;
-        s.scene = scene;
+        const TSurface& s = surface;
         if (IsFinite(s.point) && Dot(s.normal, s.normal) > 0) {
             // The shadow answers are not kept: no other term asks for this sample's.
             ForEachLight(
-                s,
+                *scene, s,
                 [&](const Vec3& c, const Vec3& l) {
                     Accumulate(diffuse, c * Dot(s.normal, l));
                     // The exponent 3 as products: the colour keeps no more than they give.
@@ -175,7 +173,8 @@ void hsDiffuseTerm(float* color) {
     color[0] = color[1] = color[2] = 0;
     TSample s{};
     if (!Current(s)) return;
-    ForEachLight(s, [&](const Vec3& c, const Vec3& l) { Accumulate(color, c * Dot(s.normal, l)); });
+    ForEachLight(*s.scene, s,
+                 [&](const Vec3& c, const Vec3& l) { Accumulate(color, c * Dot(s.normal, l)); });
 }
 
 void hsPhongTerm(float* color, double exponent) {
@@ -183,7 +182,8 @@ void hsPhongTerm(float* color, double exponent) {
     color[0] = color[1] = color[2] = 0;
     TSample s{};
     if (!Current(s)) return;
-    ForEachLight(s, [&](const Vec3& c, const Vec3& l) { AddPhong(color, s, c, l, exponent); });
+    ForEachLight(*s.scene, s,
+                 [&](const Vec3& c, const Vec3& l) { AddPhong(color, s, c, l, exponent); });
 }
 
 void hsSpecularTerm(float* color, double exponent) {

@@ -73,17 +73,17 @@ void ForEachLight(const TScene& scene, const TSurface& s, Term term, bool rememb
     const std::vector<TLight>& lights = scene.lights;
     for (size_t i = 0; i < lights.size(); ++i) {
         const TLight& light = lights[i];
-        Vec3 toLight{};
+        Vec3 l{};
         float distance = 1e30f;
         if (light.kind == LightKind::kPoint) {
-            toLight = light.position - s.point;
+            const Vec3 toLight = light.position - s.point;
             distance = Length(toLight);
+            l = Normalize(toLight, distance);
         } else if (light.kind == LightKind::kDirectional) {
-            toLight = light.direction * -1.0f;
+            l = Normalize(light.direction * -1.0f);
         } else {
             continue;
         }
-        const Vec3 l = Normalize(toLight);
         if (Dot(l, l) == 0 || Dot(s.normal, l) <= 0) continue;
         if (light.shadows && (remember ? Shadowed(scene, i, start, l, distance)
                                        : Occluded(scene, start, l, distance))) {

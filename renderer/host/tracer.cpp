@@ -313,10 +313,11 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
                      : hit.shadingNormal;
     const Vec3 du = Linear(object.transform, bestLocal.dpdu);
     const Vec3 dv = Linear(object.transform, bestLocal.dpdv);
-    hit.uLength = std::max(Length(du), 1e-6f);
-    hit.vLength = std::max(Length(dv), 1e-6f);
-    hit.uDirection = Normalize(du);
-    hit.vDirection = Normalize(dv);
+    const float uLength = Length(du), vLength = Length(dv);
+    hit.uLength = std::max(uLength, 1e-6f);
+    hit.vLength = std::max(vLength, 1e-6f);
+    hit.uDirection = Normalize(du, uLength);
+    hit.vDirection = Normalize(dv, vLength);
     hit.uv[0] = bestLocal.u;
     hit.uv[1] = bestLocal.v;
     return true;

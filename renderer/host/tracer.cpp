@@ -266,22 +266,15 @@ std::array<float, 12> InverseOf(const TScene& scene, const std::array<float, 12>
     return prepared != nullptr ? prepared[i] : Inverse(scene.objects[i].transform);
 }
 
-}  // namespace
-
-TTraceState& ThreadTrace() {
-    thread_local TTraceState state;
-    return state;
+bool HasMaterial(const TObject& object) {
+    const auto& m = object.materials;
+    return (m[0] | m[1] | m[2] | m[3]) != 0;
 }
 
-std::vector<std::array<float, 12>> ObjectInverses(const TScene& scene) {
-    std::vector<std::array<float, 12>> inverses;
-    inverses.reserve(scene.objects.size());
-    for (const TObject& object : scene.objects) inverses.push_back(Inverse(object.transform));
-    return inverses;
-}
-
-bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT,
-               THit& hit) {
+// Intersect; without allTangents, the tangents (UV directions and lengths) are worked out only for
+// an object with a material of the plug-in's, the one user of them.
+bool IntersectFor(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT,
+                  THit& hit, bool allTangents) {
     bool found = false;
     float best = maxT;
     TLocalHit local{};
@@ -311,6 +304,9 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
     hit.normal = Dot(bestLocal.geometric, bestLocal.geometric) > 0
                      ? Normalize(NormalToWorld(bestInverse, bestLocal.geometric))
                      : hit.shadingNormal;
+    hit.uv[0] = bestLocal.u;
+    hit.uv[1] = bestLocal.v;
+    if (!allTangents && !HasMaterial(object)) return true;
     const Vec3 du = Linear(object.transform, bestLocal.dpdu);
     const Vec3 dv = Linear(object.transform, bestLocal.dpdv);
     const float uLength = Length(du), vLength = Length(dv);
@@ -318,9 +314,26 @@ bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, f
     hit.vLength = std::max(vLength, 1e-6f);
     hit.uDirection = Normalize(du, uLength);
     hit.vDirection = Normalize(dv, vLength);
-    hit.uv[0] = bestLocal.u;
-    hit.uv[1] = bestLocal.v;
     return true;
+}
+
+}  // namespace
+
+TTraceState& ThreadTrace() {
+    thread_local TTraceState state;
+    return state;
+}
+
+std::vector<std::array<float, 12>> ObjectInverses(const TScene& scene) {
+    std::vector<std::array<float, 12>> inverses;
+    inverses.reserve(scene.objects.size());
+    for (const TObject& object : scene.objects) inverses.push_back(Inverse(object.transform));
+    return inverses;
+}
+
+bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT,
+               THit& hit) {
+    return IntersectFor(scene, origin, direction, maxT, hit, true);
 }
 
 bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT) {
@@ -341,7 +354,8 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
 
 Vec3 TraceUnit(const TScene& scene, const Vec3& origin, const Vec3& direction, int depth) {
     THit hit;
-    if (Dot(direction, direction) == 0 || !Intersect(scene, origin, direction, 1e30f, hit)) {
+    if (Dot(direction, direction) == 0 ||
+        !IntersectFor(scene, origin, direction, 1e30f, hit, false)) {
         return scene.background;
     }
     const TObject& object = *hit.object;
@@ -356,6 +370,12 @@ Vec3 TraceUnit(const TScene& scene, const Vec3& origin, const Vec3& direction, i
         const int cx = static_cast<int>(std::floor(hit.worldPoint[0] * 2));
         const int cz = static_cast<int>(std::floor(hit.worldPoint[2] * 2));
         base = ((cx + cz) & 1) != 0 ? Vec3{0.8f, 0.8f, 0.8f} : Vec3{0.3f, 0.3f, 0.32f};
+    }
+    if (!HasMaterial(object)) {
+        // The host's defaults alone (the ground, mostly): no record, since no plug-in reads one.
+        const Vec3 lit = DefaultReflectance(
+            state.scene, {hit.worldPoint, normal, geometric, direction * -1.0f}, base);
+        return IsFinite(lit) ? lit : Vec3{0, 0, 0};
     }
     const float footprint = hit.t * state.pixelAngle;
 

@@ -178,7 +178,9 @@ TThreadRecord& TRecordRegistry::RecordForThisThread() {
         uint64_t generation = 0;
         TThreadRecord* record = nullptr;
     };
-    thread_local Cache cache;
+    // Read on every sample: the initial-exec model spares the __tls_get_addr call that a library
+    // opened with dlopen otherwise makes (the cache is small enough for the static TLS reserve).
+    thread_local Cache cache __attribute__((tls_model("initial-exec")));
     const uint64_t generation = generation_.load(std::memory_order_acquire);
     if (cache.registry == this && cache.generation == generation) return *cache.record;
 
@@ -250,9 +252,14 @@ bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
                                  : i->IndexOfInfo(info);
     if (position < 0) return false;
     i->CurrentInfo = position;
-    std::memcpy(r.Variables.data() + kTriggerAreaIndex,
-                i->Parameters[static_cast<size_t>(position)].Triggers.data(),
-                sizeof(float) * 3 * kTriggerCount);
+    // The trigger values are the material's; most samples find them in place already.
+    if (r.TriggersOf != i || r.TriggersPosition != position) {
+        std::memcpy(r.Variables.data() + kTriggerAreaIndex,
+                    i->Parameters[static_cast<size_t>(position)].Triggers.data(),
+                    sizeof(float) * 3 * kTriggerCount);
+        r.TriggersOf = i;
+        r.TriggersPosition = position;
+    }
     TXRCRoot* root = i->Root;
     float* world = World(r);
     // EvaluationMode on: the first output type asked for at a world position runs the whole tree,
@@ -261,7 +268,7 @@ bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
         if (std::memcmp(world, i->LastWorld.data(), 3 * sizeof(float)) == 0) {
             root->Evaluate(true);
         } else {
-            i->Tree.Evaluate(kMaskShared);
+            i->Tree.EvaluateInEnvironment(kMaskShared);
             std::memcpy(i->LastWorld.data(), world, 3 * sizeof(float));
         }
     };
@@ -270,7 +277,7 @@ bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
         if (sharing) {
             shared();
         } else {
-            i->Tree.Evaluate(OutputTypeMask(t));
+            i->Tree.EvaluateInEnvironment(OutputTypeMask(t));
         }
         return true;
     }
@@ -278,7 +285,7 @@ bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
         if (sharing) {
             shared();
         } else {
-            i->Tree.Evaluate(kMaskHeight);
+            i->Tree.EvaluateInEnvironment(kMaskHeight);
             std::memcpy(i->LastWorld.data(), world, 3 * sizeof(float));
         }
         return true;

@@ -31,7 +31,8 @@ inline constexpr int kNodeHandleWord = 184 / 4;
 
 class TShaderInstance;
 
-struct TThreadRecord {
+// Cache-line aligned: the records of threads rendering side by side share no line.
+struct alignas(64) TThreadRecord {
     TRandomState RandomState;
     alignas(16) std::array<float, kVariableFloats> Variables{};
     uint32_t ThreadId = 0;
@@ -39,6 +40,9 @@ struct TThreadRecord {
     // Per output type (0 Displacement … 3 Reflectance): the material last shaded and its instance.
     std::array<int32_t, 4> LastInfo{};
     std::array<TShaderInstance*, 4> Current{};
+    // Whose trigger values the variable block holds: an instance and the position of its material.
+    const TShaderInstance* TriggersOf = nullptr;
+    int32_t TriggersPosition = -1;
 
     TThreadRecord();
     TThreadRecord(const TThreadRecord&) = delete;

@@ -510,6 +510,10 @@ void TXRTree::RebuildPassList() {
 
 void TXRTree::Evaluate(int32_t mask) {
     EnsureFloatEnvironment();
+    EvaluateInEnvironment(mask);
+}
+
+void TXRTree::EvaluateInEnvironment(int32_t mask) {
     if (Depth > 0) {
         PushOutputs();
         ++SavedPasses;

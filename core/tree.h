@@ -109,6 +109,8 @@ class TXRTree final : public TCustomComponentSource {
     int32_t IndexOfOutput(const float* address) const;
 
     void Evaluate(int32_t mask);
+    // Evaluate for a caller that has made sure of the float environment already (per sample).
+    void EvaluateInEnvironment(int32_t mask);
     void PushOutputs();
     void PopOutputs();
 

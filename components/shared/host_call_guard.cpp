@@ -29,6 +29,8 @@ void THostCallGuard::Save(TThreadRecord* context, TXRTree* tree) {
     s.tree = tree;
     if (context != nullptr) {
         std::memcpy(s.variables.data(), context->Variables.data(), sizeof s.variables);
+        s.triggersOf = context->TriggersOf;
+        s.triggersPosition = context->TriggersPosition;
     }
     if (tree != nullptr) {
         s.savedPasses = tree->SavedPasses;
@@ -51,6 +53,8 @@ THostCallGuard::~THostCallGuard() {
         }
         if (s.context != nullptr) {
             std::memcpy(s.context->Variables.data(), s.variables.data(), sizeof s.variables);
+            s.context->TriggersOf = s.triggersOf;
+            s.context->TriggersPosition = s.triggersPosition;
         }
     }
 }

@@ -46,6 +46,9 @@ class THostCallGuard {
         TXRTree* tree;
         int32_t savedPasses;
         int32_t currentInfo;
+        // Whose trigger values the saved block holds (see TThreadRecord).
+        const TShaderInstance* triggersOf;
+        int32_t triggersPosition;
         // The whole variable block: the host copy, SrfRev and the trigger values, which a nested
         // shade of another material with the same shader (or a custom component's nested pass)
         // rewrites as well.

@@ -11,6 +11,8 @@
 //                      relative to its value at normal incidence (n <= 1 gives the plain term);
 //   conductor Fresnel  the specular term times the conductor reflectance of (n, k) per channel;
 //   dielectric Fresnel C · max(0, N·H)^(130 s + 13) · F(L·H, n) for sharpness s.
+#include "renderer/host/lighting.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -24,9 +26,8 @@
 namespace vandrel::host {
 namespace {
 
-struct TSample {
+struct TSample : TSurface {
     const TScene* scene;
-    Vec3 point, normal, geometric, viewer;
 };
 
 bool Current(TSample& s) {
@@ -37,7 +38,7 @@ bool Current(TSample& s) {
     s.normal = Normalize(Load(r->shadingNormal));
     s.geometric = Normalize(Load(r->geometricNormal));
     s.viewer = Normalize(Load(r->viewer));
-    return IsFinite(s.point) && Length(s.normal) > 0;
+    return IsFinite(s.point) && Dot(s.normal, s.normal) > 0;
 }
 
 // A reflectance usually asks for several terms of one sample (diffuse and Phong, say); each would
@@ -63,26 +64,31 @@ bool Shadowed(const TScene& scene, size_t light, const Vec3& start, const Vec3& 
     return occluded;
 }
 
-// Calls term(C, L) for every point and directional light that reaches the sample.
+// Calls term(C, L) for every point and directional light that reaches the sample. With remember,
+// the shadow answers are kept for other terms of the same sample.
 template <typename Term>
-void ForEachLight(const TSample& s, Term term) {
-    const Vec3 start = s.point + (Length(s.geometric) > 0 ? s.geometric : s.normal) * 1e-3f;
-    const std::vector<TLight>& lights = s.scene->lights;
+void ForEachLight(const TScene& scene, const TSurface& s, Term term, bool remember = true) {
+    const Vec3 start =
+        s.point + (Dot(s.geometric, s.geometric) > 0 ? s.geometric : s.normal) * 1e-3f;
+    const std::vector<TLight>& lights = scene.lights;
     for (size_t i = 0; i < lights.size(); ++i) {
         const TLight& light = lights[i];
-        Vec3 toLight{};
+        Vec3 l{};
         float distance = 1e30f;
         if (light.kind == LightKind::kPoint) {
-            toLight = light.position - s.point;
+            const Vec3 toLight = light.position - s.point;
             distance = Length(toLight);
+            l = Normalize(toLight, distance);
         } else if (light.kind == LightKind::kDirectional) {
-            toLight = light.direction * -1.0f;
+            l = Normalize(light.direction * -1.0f);
         } else {
             continue;
         }
-        const Vec3 l = Normalize(toLight);
-        if (Length(l) == 0 || Dot(s.normal, l) <= 0) continue;
-        if (light.shadows && Shadowed(*s.scene, i, start, l, distance)) continue;
+        if (Dot(l, l) == 0 || Dot(s.normal, l) <= 0) continue;
+        if (light.shadows && (remember ? Shadowed(scene, i, start, l, distance)
+                                       : Occluded(scene, start, l, distance))) {
+            continue;
+        }
         term(light.color, l);
     }
 }
@@ -104,13 +110,51 @@ void Specular(float* color, Term weight) {
     color[0] = color[1] = color[2] = 0;
     TSample s{};
     if (!Current(s)) return;
-    ForEachLight(s, [&](const Vec3& c, const Vec3& l) {
+    ForEachLight(*s.scene, s, [&](const Vec3& c, const Vec3& l) {
         const Vec3 h = Normalize(l + s.viewer);
         if (Length(h) > 0) Accumulate(color, weight(c, l, h, std::max(0.0f, Dot(s.normal, h))));
     });
 }
 
+void AmbientSum(const TScene& scene, float* color) {
+    for (const TLight& light : scene.lights) {
+        if (light.kind == LightKind::kAmbient) Accumulate(color, light.color);
+    }
+}
+
+void AddPhong(float* color, const TSurface& s, const Vec3& c, const Vec3& l, double exponent) {
+    const Vec3 mirror = s.normal * (2 * Dot(s.normal, l)) - l;
+    Accumulate(color, c * Power(Dot(mirror, s.viewer), exponent));
+}
+
 }  // namespace
+
+Vec3 DefaultReflectance(const TScene* scene, const TSurface& surface, const Vec3& color) {
+    float ambient[3] = {0, 0, 0}, diffuse[3] = {0, 0, 0}, phong[3] = {0, 0, 0};
+    if (scene != nullptr) {
+        AmbientSum(*scene, ambient);
+        const TSurface& s = surface;
+        if (IsFinite(s.point) && Dot(s.normal, s.normal) > 0) {
+            // The shadow answers are not kept: no other term asks for this sample's.
+            ForEachLight(
+                *scene, s,
+                [&](const Vec3& c, const Vec3& l) {
+                    Accumulate(diffuse, c * Dot(s.normal, l));
+                    // The exponent 3 as products: the colour keeps no more than they give.
+                    const Vec3 mirror = s.normal * (2 * Dot(s.normal, l)) - l;
+                    const float rv = Dot(mirror, s.viewer);
+                    Accumulate(phong, c * (rv > 0 ? rv * rv * rv : 0.0f));
+                },
+                false);
+        }
+    }
+    Vec3 lit{};
+    for (size_t k = 0; k < 3; ++k) {
+        lit[k] = 0.1f * ambient[k] + 0.9f * diffuse[k] * color[k] + 0.1f * phong[k];
+    }
+    return lit;
+}
+
 }  // namespace vandrel::host
 
 using namespace vandrel::host;
@@ -121,10 +165,7 @@ void hsAmbientTerm(float* color) {
     if (color == nullptr) return;
     color[0] = color[1] = color[2] = 0;
     const TScene* scene = ThreadTrace().scene;
-    if (CurrentSample() == nullptr || scene == nullptr) return;
-    for (const TLight& light : scene->lights) {
-        if (light.kind == LightKind::kAmbient) Accumulate(color, light.color);
-    }
+    if (CurrentSample() != nullptr && scene != nullptr) AmbientSum(*scene, color);
 }
 
 void hsDiffuseTerm(float* color) {
@@ -132,7 +173,8 @@ void hsDiffuseTerm(float* color) {
     color[0] = color[1] = color[2] = 0;
     TSample s{};
     if (!Current(s)) return;
-    ForEachLight(s, [&](const Vec3& c, const Vec3& l) { Accumulate(color, c * Dot(s.normal, l)); });
+    ForEachLight(*s.scene, s,
+                 [&](const Vec3& c, const Vec3& l) { Accumulate(color, c * Dot(s.normal, l)); });
 }
 
 void hsPhongTerm(float* color, double exponent) {
@@ -140,10 +182,8 @@ void hsPhongTerm(float* color, double exponent) {
     color[0] = color[1] = color[2] = 0;
     TSample s{};
     if (!Current(s)) return;
-    ForEachLight(s, [&](const Vec3& c, const Vec3& l) {
-        const Vec3 mirror = s.normal * (2 * Dot(s.normal, l)) - l;
-        Accumulate(color, c * Power(Dot(mirror, s.viewer), exponent));
-    });
+    ForEachLight(*s.scene, s,
+                 [&](const Vec3& c, const Vec3& l) { AddPhong(color, s, c, l, exponent); });
 }
 
 void hsSpecularTerm(float* color, double exponent) {

@@ -139,7 +139,7 @@ Vec3 RenderPoint(const TScene& scene, float x, float y, float aspect) {
     const TTraceState outer = state;
     const std::vector<std::array<float, 12>> inverses = ObjectInverses(scene);
     state = {&scene, 0, 1, 2 * frame.tanHalf / 256, inverses.data()};
-    const Vec3 color = Trace(scene, frame.position, CameraRay(frame, x, y, aspect), 0);
+    const Vec3 color = TraceUnit(scene, frame.position, CameraRay(frame, x, y, aspect), 0);
     state = outer;
     return color;
 }
@@ -154,6 +154,9 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
     const int tiles = tilesX * tilesY;
     const TCameraFrame frame = Frame(scene.camera);
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
+    // Divisions, not products with reciprocals: a sample on a checker edge lands where it did.
+    const float fColumns = static_cast<float>(columns), fRows = static_cast<float>(rows);
+    const float fWidth = static_cast<float>(width), fHeight = static_cast<float>(height);
     std::atomic<int> next{0}, done{0};
     std::atomic<bool> failed{false};
     std::exception_ptr failure;
@@ -173,16 +176,18 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
             for (int y = y0; y < std::min(y0 + kTile, height); ++y) {
                 for (int x = x0; x < std::min(x0 + kTile, width); ++x) {
                     Vec3 sum{};
+                    // The sample's cell of the stratification, column by column.
+                    int column = 0, row = 0;
                     for (int s = 0; s < samples; ++s) {
                         const auto ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y),
                                    us = static_cast<uint32_t>(s);
-                        const float fx = (static_cast<float>(s % columns) + Jitter(ux, uy, us, 0)) /
-                                         static_cast<float>(columns);
-                        const float fy = (static_cast<float>(s / columns) + Jitter(ux, uy, us, 1)) /
-                                         static_cast<float>(rows);
-                        const Vec3 d = CameraRay(frame, (static_cast<float>(x) + fx) / width,
-                                                 (static_cast<float>(y) + fy) / height, aspect);
-                        sum = sum + Trace(scene, frame.position, d, 0);
+                        const float fx =
+                            (static_cast<float>(column) + Jitter(ux, uy, us, 0)) / fColumns;
+                        const float fy = (static_cast<float>(row) + Jitter(ux, uy, us, 1)) / fRows;
+                        const Vec3 d = CameraRay(frame, (static_cast<float>(x) + fx) / fWidth,
+                                                 (static_cast<float>(y) + fy) / fHeight, aspect);
+                        sum = sum + TraceUnit(scene, frame.position, d, 0);
+                        if (++column == columns) column = 0, ++row;
                     }
                     float* out = &image[(static_cast<size_t>(y) * static_cast<size_t>(width) +
                                          static_cast<size_t>(x)) *

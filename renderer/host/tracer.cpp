@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "renderer/host/host_state.h"
+#include "renderer/host/lighting.h"
 #include "renderer/host/mesh_geometry.h"
 
 namespace vandrel::host {
@@ -14,6 +15,27 @@ namespace {
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kTorusMajor = 0.7f;
 constexpr float kTorusMinor = 0.3f;
+
+// atan2(y, x) in (-pi, pi] from a polynomial in the ratio of the smaller to the larger magnitude,
+// within float rounding (3e-7) of the exact angle, at a fraction of the cost of atan2f.
+float Atan2(float y, float x) {
+    const float ay = std::fabs(y), ax = std::fabs(x);
+    const float big = std::max(ax, ay);
+    if (!(big > 0)) return std::atan2(y, x);  // zero and NaN: the library's answers
+    const float z = std::min(ax, ay) / big, z2 = z * z;
+    float a = 0.0028662257f;
+    a = a * z2 - 0.0161657367f;
+    a = a * z2 + 0.0429096138f;
+    a = a * z2 - 0.0752896400f;
+    a = a * z2 + 0.1065626393f;
+    a = a * z2 - 0.1420889944f;
+    a = a * z2 + 0.1999355085f;
+    a = a * z2 - 0.3333314528f;
+    a = z + z * z2 * a;
+    if (ay > ax) a = 0.5f * kPi - a;
+    if (x < 0) a = kPi - a;
+    return std::signbit(y) ? -a : a;
+}
 
 Vec3 Linear(const std::array<float, 12>& m, const Vec3& v) {
     return {m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[4] * v[0] + m[5] * v[1] + m[6] * v[2],
@@ -38,20 +60,28 @@ struct TLocalHit {
     Vec3 geometric;
 };
 
-bool HitSphere(const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
+// The nearest t of the unit sphere in (tMin, tMax), or a NaN.
+float SphereT(const Vec3& o, const Vec3& d, float tMin, float tMax) {
     const float a = Dot(d, d), b = Dot(o, d), c = Dot(o, o) - 1;
     const float disc = b * b - a * c;
-    if (!(disc >= 0) || a <= 0) return false;
+    if (!(disc >= 0) || a <= 0) return NAN;
     const float root = std::sqrt(disc);
     float t = (-b - root) / a;
     if (t <= tMin) t = (-b + root) / a;
-    if (t <= tMin || t >= tMax) return false;
+    if (t <= tMin || t >= tMax) return NAN;
+    return t;
+}
+
+bool HitSphere(const Vec3& o, const Vec3& d, float tMin, float tMax, TLocalHit& h) {
+    const float t = SphereT(o, d, tMin, tMax);
+    if (std::isnan(t)) return false;
     const Vec3 p = o + d * t;
     const float rho = std::sqrt(p[0] * p[0] + p[2] * p[2]);
     h.t = t;
     h.normal = p;
-    h.u = 0.5f + std::atan2(p[0], p[2]) / (2 * kPi);
-    h.v = 0.5f + std::asin(std::clamp(p[1], -1.0f, 1.0f)) / kPi;
+    // The latitude from the height and the distance from the axis: asin(y) on the unit sphere.
+    h.u = 0.5f + Atan2(p[0], p[2]) / (2 * kPi);
+    h.v = 0.5f + Atan2(std::clamp(p[1], -1.0f, 1.0f), rho) / kPi;
     h.dpdu = rho > 1e-6f ? Vec3{p[2], 0, -p[0]} * (2 * kPi) : Vec3{2 * kPi, 0, 0};
     h.dpdv =
         rho > 1e-6f ? Vec3{-p[1] * p[0] / rho, rho, -p[1] * p[2] / rho} * kPi : Vec3{0, 0, kPi};
@@ -196,6 +226,8 @@ bool OccludedLocal(const TObject& object, const Vec3& o, const Vec3& d, float tM
     if (object.shape == ShapeKind::kMesh) {
         return object.mesh != nullptr && object.mesh->Occluded(o, d, tMin, tMax);
     }
+    // A shadow ray needs no surface: the sphere's UV would be its cost.
+    if (object.shape == ShapeKind::kSphere) return !std::isnan(SphereT(o, d, tMin, tMax));
     TLocalHit local{};
     return HitLocal(object, o, d, tMin, tMax, local);
 }
@@ -222,11 +254,67 @@ void Call(const TScene& scene, int type, int32_t material, hxShadingRecord& reco
     SetCurrentMaterial(outer);
 }
 
-// The inverse of object i's transform: prepared by the render when it is this scene's.
-std::array<float, 12> InverseOf(const TScene& scene, size_t i) {
+// The inverses of the objects' transforms prepared by the render when it is this scene's, else
+// null: then each is worked out where it is needed.
+const std::array<float, 12>* PreparedInverses(const TScene& scene) {
     const TTraceState& state = ThreadTrace();
-    if (state.scene == &scene && state.inverses != nullptr) return state.inverses[i];
-    return Inverse(scene.objects[i].transform);
+    return state.scene == &scene ? state.inverses : nullptr;
+}
+
+std::array<float, 12> InverseOf(const TScene& scene, const std::array<float, 12>* prepared,
+                                size_t i) {
+    return prepared != nullptr ? prepared[i] : Inverse(scene.objects[i].transform);
+}
+
+bool HasMaterial(const TObject& object) {
+    const auto& m = object.materials;
+    return (m[0] | m[1] | m[2] | m[3]) != 0;
+}
+
+// Intersect; without allTangents, the tangents (UV directions and lengths) are worked out only for
+// an object with a material of the plug-in's, the one user of them.
+bool IntersectFor(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT,
+                  THit& hit, bool allTangents) {
+    bool found = false;
+    float best = maxT;
+    TLocalHit local{};
+    std::array<float, 12> bestInverse{};
+    Vec3 bestObjectPoint{};
+    TLocalHit bestLocal{};
+    const std::array<float, 12>* prepared = PreparedInverses(scene);
+    for (size_t i = 0; i < scene.objects.size(); ++i) {
+        const TObject& object = scene.objects[i];
+        const std::array<float, 12> inverse = InverseOf(scene, prepared, i);
+        const Vec3 o = Affine(inverse, origin), d = Linear(inverse, direction);
+        if (HitLocal(object, o, d, kRayEpsilon, best, local)) {
+            found = true;
+            best = local.t;
+            hit.object = &object;
+            bestInverse = inverse;
+            bestLocal = local;
+            bestObjectPoint = o + d * local.t;
+        }
+    }
+    if (!found) return false;
+    const TObject& object = *hit.object;
+    hit.t = best;
+    hit.objectPoint = bestObjectPoint;
+    hit.worldPoint = origin + direction * best;
+    hit.shadingNormal = Normalize(NormalToWorld(bestInverse, bestLocal.normal));
+    hit.normal = Dot(bestLocal.geometric, bestLocal.geometric) > 0
+                     ? Normalize(NormalToWorld(bestInverse, bestLocal.geometric))
+                     : hit.shadingNormal;
+    hit.uv[0] = bestLocal.u;
+    hit.uv[1] = bestLocal.v;
+    if (!allTangents && !HasMaterial(object)) return true;
+    const Vec3 du = Linear(object.transform, bestLocal.dpdu);
+    const Vec3 dv = Linear(object.transform, bestLocal.dpdv);
+    const float uLength = Length(du), vLength = Length(dv);
+    hit.uLength = std::max(uLength, 1e-6f);
+    hit.vLength = std::max(vLength, 1e-6f);
+    hit.uDirection = Normalize(du, uLength);
+    hit.vDirection = Normalize(dv, vLength);
+    return true;
 }
 
 }  // namespace
@@ -245,48 +333,13 @@ std::vector<std::array<float, 12>> ObjectInverses(const TScene& scene) {
 
 bool Intersect(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT,
                THit& hit) {
-    bool found = false;
-    float best = maxT;
-    TLocalHit local{};
-    std::array<float, 12> bestInverse{};
-    Vec3 bestObjectPoint{};
-    TLocalHit bestLocal{};
-    for (size_t i = 0; i < scene.objects.size(); ++i) {
-        const TObject& object = scene.objects[i];
-        const std::array<float, 12> inverse = InverseOf(scene, i);
-        const Vec3 o = Affine(inverse, origin), d = Linear(inverse, direction);
-        if (HitLocal(object, o, d, kRayEpsilon, best, local)) {
-            found = true;
-            best = local.t;
-            hit.object = &object;
-            bestInverse = inverse;
-            bestLocal = local;
-            bestObjectPoint = o + d * local.t;
-        }
-    }
-    if (!found) return false;
-    const TObject& object = *hit.object;
-    hit.t = best;
-    hit.objectPoint = bestObjectPoint;
-    hit.worldPoint = origin + direction * best;
-    hit.shadingNormal = Normalize(NormalToWorld(bestInverse, bestLocal.normal));
-    hit.normal = Length(bestLocal.geometric) > 0
-                     ? Normalize(NormalToWorld(bestInverse, bestLocal.geometric))
-                     : hit.shadingNormal;
-    const Vec3 du = Linear(object.transform, bestLocal.dpdu);
-    const Vec3 dv = Linear(object.transform, bestLocal.dpdv);
-    hit.uLength = std::max(Length(du), 1e-6f);
-    hit.vLength = std::max(Length(dv), 1e-6f);
-    hit.uDirection = Normalize(du);
-    hit.vDirection = Normalize(dv);
-    hit.uv[0] = bestLocal.u;
-    hit.uv[1] = bestLocal.v;
-    return true;
+    return IntersectFor(scene, origin, direction, maxT, hit, true);
 }
 
 bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, float maxT) {
+    const std::array<float, 12>* prepared = PreparedInverses(scene);
     for (size_t i = 0; i < scene.objects.size(); ++i) {
-        const std::array<float, 12> inverse = InverseOf(scene, i);
+        const std::array<float, 12> inverse = InverseOf(scene, prepared, i);
         if (OccludedLocal(scene.objects[i], Affine(inverse, origin), Linear(inverse, direction),
                           kRayEpsilon, maxT)) {
             return true;
@@ -296,9 +349,13 @@ bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, fl
 }
 
 Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, int depth) {
-    const Vec3 direction = Normalize(rayDirection);
+    return TraceUnit(scene, origin, Normalize(rayDirection), depth);
+}
+
+Vec3 TraceUnit(const TScene& scene, const Vec3& origin, const Vec3& direction, int depth) {
     THit hit;
-    if (Length(direction) == 0 || !Intersect(scene, origin, direction, 1e30f, hit)) {
+    if (Dot(direction, direction) == 0 ||
+        !IntersectFor(scene, origin, direction, 1e30f, hit, false)) {
         return scene.background;
     }
     const TObject& object = *hit.object;
@@ -313,6 +370,12 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
         const int cx = static_cast<int>(std::floor(hit.worldPoint[0] * 2));
         const int cz = static_cast<int>(std::floor(hit.worldPoint[2] * 2));
         base = ((cx + cz) & 1) != 0 ? Vec3{0.8f, 0.8f, 0.8f} : Vec3{0.3f, 0.3f, 0.32f};
+    }
+    if (!HasMaterial(object)) {
+        // The host's defaults alone (the ground, mostly): no record, since no plug-in reads one.
+        const Vec3 lit = DefaultReflectance(
+            state.scene, {hit.worldPoint, normal, geometric, direction * -1.0f}, base);
+        return IsFinite(lit) ? lit : Vec3{0, 0, 0};
     }
     const float footprint = hit.t * state.pixelAngle;
 
@@ -346,7 +409,7 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
     if (m[0] != 0) {
         Call(scene, 0, m[0], r);
         const Vec3 displaced = Normalize(Load(r.shadingNormal));
-        Store(r.shadingNormal, Length(displaced) > 0 ? displaced : normal);
+        Store(r.shadingNormal, Dot(displaced, displaced) > 0 ? displaced : normal);
     }
     Vec3 color = base;
     if (m[2] != 0) {
@@ -360,13 +423,10 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
         Call(scene, 3, m[3], r);
         lit = Load(r.colorOut);
     } else {
-        float ambient[3], diffuse[3], phong[3];
-        hsAmbientTerm(ambient);
-        hsDiffuseTerm(diffuse);
-        hsPhongTerm(phong, 3);
-        for (size_t k = 0; k < 3; ++k) {
-            lit[k] = 0.1f * ambient[k] + 0.9f * diffuse[k] * color[k] + 0.1f * phong[k];
-        }
+        // The record's normals and viewer are the unit ones stored above.
+        const TSurface surface{Load(r.worldPoint), Load(r.shadingNormal), Load(r.geometricNormal),
+                               Load(r.viewer)};
+        lit = DefaultReflectance(state.scene, surface, color);
     }
     Vec3 filter{};
     if (m[1] != 0) {
@@ -380,7 +440,7 @@ Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& rayDirection, in
     if (filter[0] > 0 || filter[1] > 0 || filter[2] > 0) {
         // Continue the ray behind the surface; its nesting is bounded like that of traced rays.
         const Vec3 behind = depth < scene.maxDepth
-                                ? Trace(scene, hit.worldPoint, direction, depth + 1)
+                                ? TraceUnit(scene, hit.worldPoint, direction, depth + 1)
                                 : scene.background;
         for (size_t k = 0; k < 3; ++k) lit[k] = lit[k] * (1 - filter[k]) + behind[k] * filter[k];
     }

@@ -32,6 +32,8 @@ bool Occluded(const TScene& scene, const Vec3& origin, const Vec3& direction, fl
 
 // The colour seen along a ray at a nesting depth (0 for camera rays), shading its hit.
 Vec3 Trace(const TScene& scene, const Vec3& origin, const Vec3& direction, int depth);
+// The same for a direction already unit (or zero), such as a camera ray's.
+Vec3 TraceUnit(const TScene& scene, const Vec3& origin, const Vec3& direction, int depth);
 
 // What the calling thread renders: its scene (null outside a render), the nesting depth of the hit
 // being shaded, the product of the ray weights down to it and the camera's angle per pixel.

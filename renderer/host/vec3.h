@@ -29,12 +29,13 @@ inline Vec3 Cross(const Vec3& a, const Vec3& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 inline float Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }
-// The unit vector along a; (0, 0, 0) for a zero, tiny or non-finite vector.
-inline Vec3 Normalize(const Vec3& a) {
-    const float l = Length(a);
+// The unit vector along a, given its length l = Length(a) where that is known already; (0, 0, 0)
+// for a zero, tiny or non-finite vector.
+inline Vec3 Normalize(const Vec3& a, float l) {
     if (!(l > 1e-20f) || !std::isfinite(l)) return {0, 0, 0};
     return a * (1.0f / l);
 }
+inline Vec3 Normalize(const Vec3& a) { return Normalize(a, Length(a)); }
 inline bool IsFinite(const Vec3& a) {
     return std::isfinite(a[0]) && std::isfinite(a[1]) && std::isfinite(a[2]);
 }

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "components/shared/host_call_guard.h"
 #include "core/context.h"
 #include "core/shader_file.h"
 #include "hostapi/hostapi.h"
@@ -94,6 +95,28 @@ TEST_F(InstanceTest, TriggersAndMaterialsSwitchInstances) {
     TThreadRecord& record = Registry().RecordForThisThread();
     ASSERT_EQ(record.Instances.size(), 2u);  // one per shader file, not per material
     EXPECT_EQ(record.Instances[0]->Infos.size(), 2u);
+}
+
+// The record skips copying trigger values it already holds; a re-entry guard that puts another
+// material's values back must not leave it believing otherwise.
+TEST_F(InstanceTest, TriggersPutBackByAGuardAreCopiedAgain) {
+    const int32_t a = Material("a.xrb", "XR0001000101V000041000F");  // colour red = Trigger 1
+    const int32_t b = host::CreateMaterial();
+    host::SetTextParameter(b, kDataParameter, (folder / "a.xrb").string());
+    host::SetFloatParameter(a, kFirstTriggerParameter, {0.5f, 0, 0});
+    host::SetFloatParameter(b, kFirstTriggerParameter, {0.75f, 0, 0});
+    hxShadingRecord h = Sample();
+    Shade(Registry(), kColor, a, &h);
+    {
+        // A host call of a's sample shades b on the same thread.
+        THostCallGuard guard(&Registry().RecordForThisThread(), nullptr);
+        Shade(Registry(), kColor, b, &h);
+        EXPECT_EQ(h.colorOut[0], 0.75f);
+    }
+    Shade(Registry(), kColor, b, &h);
+    EXPECT_EQ(h.colorOut[0], 0.75f);
+    Shade(Registry(), kColor, a, &h);
+    EXPECT_EQ(h.colorOut[0], 0.5f);
 }
 
 TEST_F(InstanceTest, SharedEvaluationReusesThePassAtTheSameWorldPosition) {

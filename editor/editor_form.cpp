@@ -5,6 +5,7 @@
 // clang-format off
 #include "core/catalogue.h"
 #include "editor/add_preset_dialog.h"
+#include "editor/controls/qt_text.h"
 #include "editor/component_search_box.h"
 #include "editor/component_window.h"
 #include "editor/controls/control_fonts.h"
@@ -41,10 +42,6 @@ namespace {
 
 constexpr const char* kProductPage = "https://vandrel.org/";
 constexpr const char* kSupportPage = "https://vandrel.org/support/";
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 bool SameFile(std::string_view a, std::string_view b) {
     return !a.empty() && a.size() == b.size() &&

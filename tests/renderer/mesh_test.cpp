@@ -230,7 +230,9 @@ TEST_F(Meshes, AMeshSphereShadesLikeTheAnalyticSphere) {
                 }
             }
         }
-        if (field == 6) EXPECT_NEAR(ratio / (2.0 * objectPixels), 1.0, 0.05);
+        if (field == 6) {
+            EXPECT_NEAR(ratio / (2.0 * objectPixels), 1.0, 0.05);
+        }
     }
 }
 

@@ -1,11 +1,11 @@
 // Search to add on the canvas: Tab or Space opens the search box at the pointer, and a wire's
 // output end dropped on empty canvas opens it filtered to the components that take that output.
-#include "editor/component_search_box.h"
-#include "editor/component_window.h"
-// (keep this order)
 #include <QApplication>
 #include <QCursor>
 #include <QScrollBar>
+
+#include "editor/component_search_box.h"
+#include "editor/component_window.h"
 
 namespace vandrel {
 

@@ -3,11 +3,10 @@
 // link is removed, released on another input the wire moves there as one edit, released anywhere
 // else it stays. A press that does not move selects the wire, as a click on its line does. The
 // hit tests are the model's, so the drag works the same at every scale.
-#include "editor/component_window.h"
-// (keep this order)
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "editor/component_window.h"
 #include "editor/model/wire_hit.h"
 
 namespace vandrel {

@@ -2,8 +2,6 @@
 // the widgets are hidden, the canvas paints their pictures through the scale, and presses, moves
 // and drops over them are answered here through the model's own hit tests (ContainerAt, InputAt,
 // CheckLink), so that selecting, moving, wiring and placing work the same at every scale.
-#include "editor/component_window.h"
-// (keep this order)
 #include <QDrag>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -12,6 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "editor/component_window.h"
 #include "editor/controls/cursors.h"
 #include "editor/model/arrange.h"
 #include "editor/model/wire_hit.h"

@@ -163,7 +163,7 @@ void TXRCollapseButton::paintEvent(QPaintEvent*) {
 }
 
 void TXRCollapseButton::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) emit clicked();
+    if (event->button() == Qt::LeftButton) Q_EMIT clicked();
 }
 
 // ---- container --------------------------------------------------------------------------------
@@ -645,12 +645,12 @@ void TXRComponentWindow::PropertyChanged(TXRComponentContainer& container, int32
 void TXRComponentWindow::ConnectionsChanged() { canvas_->update(); }
 
 void TXRComponentWindow::PreviewUpdate(TXRComponentContainer& container) {
-    emit previewUpdate(&container);
+    Q_EMIT previewUpdate(&container);
 }
 
-void TXRComponentWindow::ShaderUpdate() { emit shaderUpdate(); }
+void TXRComponentWindow::ShaderUpdate() { Q_EMIT shaderUpdate(); }
 
-void TXRComponentWindow::ClipToolsChange() { emit clipToolsChange(); }
+void TXRComponentWindow::ClipToolsChange() { Q_EMIT clipToolsChange(); }
 
 void TXRComponentWindow::Progress(std::string_view text, int32_t position, int32_t total) {
     if (text.empty()) {

@@ -6,10 +6,6 @@
 // painted on a transparent overlay above them.
 #pragma once
 
-// The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
-#include "editor/model/graph_model.h"
-#include "editor/model/view_zoom.h"
-// (keep this order)
 #include <QColor>
 #include <QMimeData>
 #include <QPointer>
@@ -19,6 +15,9 @@
 #include <map>
 #include <memory>
 #include <vector>
+
+#include "editor/model/graph_model.h"
+#include "editor/model/view_zoom.h"
 
 namespace vandrel {
 
@@ -75,7 +74,7 @@ class TXRCollapseButton final : public QWidget {
     void SetCollapsed(bool collapsed);
     bool Collapsed() const { return collapsed_; }
 
-  signals:
+  Q_SIGNALS:
     void clicked();
 
   protected:
@@ -254,7 +253,7 @@ class TXRComponentWindow final : public QScrollArea, public TGraphObserver {
     // Paints the overlay: move outlines, subtree marks and a held wire end.
     void PaintOverlay(QPainter& painter);
 
-  signals:
+  Q_SIGNALS:
     void previewUpdate(vandrel::TXRComponentContainer* sender);
     void shaderUpdate();
     void clipToolsChange();

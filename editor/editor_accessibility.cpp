@@ -1,14 +1,13 @@
-// The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
-#include "editor/controls/qt_text.h"
-#include "editor/model/graph_model.h"
-// (keep this order)
+#include "editor/editor_accessibility.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 
 #include "editor/component_window.h"
 #include "editor/controls/control_accessibility.h"
+#include "editor/controls/qt_text.h"
 #include "editor/controls/spin_edit.h"
-#include "editor/editor_accessibility.h"
+#include "editor/model/graph_model.h"
 #include "editor/preview_widget.h"
 #include "editor/property_bar.h"
 

@@ -1,8 +1,5 @@
 #include "editor/input_menu_widget.h"
 
-// The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
-#include "editor/model/graph_model.h"
-// (keep this order)
 #include <QAction>
 #include <QMenu>
 #include <QPainter>

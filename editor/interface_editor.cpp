@@ -1,11 +1,5 @@
-// The models before any Qt header (see interface_editor.h).
 #include "editor/interface_editor.h"
 
-#include "editor/editor_accessibility.h"
-#include "editor/help_router.h"
-#include "editor/model/dialogs.h"
-#include "editor/model/editor_settings.h"
-// (keep this order)
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -33,7 +27,11 @@
 #include "editor/controls/gcheckbox.h"
 #include "editor/controls/qt_text.h"
 #include "editor/controls/spin_edit.h"
+#include "editor/editor_accessibility.h"
+#include "editor/help_router.h"
 #include "editor/interface_panel.h"
+#include "editor/model/dialogs.h"
+#include "editor/model/editor_settings.h"
 
 namespace vandrel {
 
@@ -457,7 +455,7 @@ QLineEdit* TInterfaceEditor::LabelEdit() const {
 
 void TInterfaceEditor::closeEvent(QCloseEvent* event) {
     closed_ = true;
-    emit WindowClosed();
+    Q_EMIT WindowClosed();
     QWidget::closeEvent(event);
 }
 

@@ -16,12 +16,7 @@
 // owner keeps it in a QPointer and creates it anew. User-interface thread only.
 #pragma once
 
-// The models before any Qt header: Qt's "slots" keyword macro clashes with the core's names.
 // Colours go to and from 0 … 255 as interface_layout.h says.
-#include "editor/model/interface_layout.h"
-#include "editor/model/interface_page.h"
-#include "interface/interface_model.h"
-// (keep this order)
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -32,6 +27,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "editor/model/interface_layout.h"
+#include "editor/model/interface_page.h"
+#include "interface/interface_model.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -128,7 +127,7 @@ class TInterfaceEditor final : public QWidget, public TInterfaceEditorObserver {
     QLineEdit* DefaultFileEdit() const { return defaultFile_; }
     QToolButton* BrowseButton() const { return browse_; }
 
-  signals:
+  Q_SIGNALS:
     void WindowClosed();
 
   protected:

@@ -186,7 +186,7 @@ void TXRInterfaceComponent::SpinChanged() {
                             ? static_cast<float>(spin_->ValueInt())
                             : spin_->ValueF();
     Model().ChangeTriggerValue(owner_->OutputType(), index_, part_, value, owner_->AutoUpdate());
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 
 void TXRInterfaceComponent::SliderChanged(int channel) {
@@ -195,14 +195,14 @@ void TXRInterfaceComponent::SliderChanged(int channel) {
         static_cast<float>(sliders_[static_cast<size_t>(channel)]->Position());
     update();
     Model().ChangeColorValue(owner_->OutputType(), index_, color_, owner_->AutoUpdate());
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 
 void TXRInterfaceComponent::ItemChosen(int item) {
     if (loading_ || item < 0) return;
     Model().ChangeTriggerValue(owner_->OutputType(), index_, 0, static_cast<float>(item),
                                owner_->AutoUpdate());
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 
 void TXRInterfaceComponent::PickColor() {
@@ -217,7 +217,7 @@ void TXRInterfaceComponent::PickColor() {
               static_cast<float>(QuantiseColor((*picked)[1])),
               static_cast<float>(QuantiseColor((*picked)[2]))});
     Model().ChangeColorValue(owner_->OutputType(), index_, color_, owner_->AutoUpdate());
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 
 void TXRInterfaceComponent::BrowseFile() {
@@ -237,7 +237,7 @@ void TXRInterfaceComponent::BrowseFile() {
     update();
     Model().ChangeFileValue(owner_->OutputType(), index_, fileType_, fileName_,
                             owner_->AutoUpdate());
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 
 void TXRInterfaceComponent::paintEvent(QPaintEvent*) {
@@ -309,7 +309,7 @@ void TXRInterfaceContainer::Build(const TInterfaceData& data) {
     }
     setFixedHeight(panelHeight_);
     update();
-    emit OnHeightChange(panelHeight_);
+    Q_EMIT OnHeightChange(panelHeight_);
 }
 
 void TXRInterfaceContainer::LoadValues() {

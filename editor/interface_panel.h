@@ -77,7 +77,7 @@ class TXRInterfaceComponent : public QWidget {
     void BrowseFile();
     QRect SwatchRect() const;
 
-  signals:
+  Q_SIGNALS:
     // A user changed the value (after it reached the interface model).
     void OnChange();
 
@@ -133,7 +133,7 @@ class TXRInterfaceContainer : public QWidget {
     const QString& NoticeText() const { return notice_; }
     int PanelHeight() const { return panelHeight_; }
 
-  signals:
+  Q_SIGNALS:
     void OnHeightChange(int height);
 
   protected:

@@ -45,11 +45,11 @@ void TLargePreviewView::paintEvent(QPaintEvent*) {
 
 void TLargePreviewView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (controller_.SetSize(PictureSize())) emit pictureResized();
+    if (controller_.SetSize(PictureSize())) Q_EMIT pictureResized();
 }
 
 void TLargePreviewView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) emit clicked();
+    if (event->button() == Qt::LeftButton) Q_EMIT clicked();
     QWidget::mousePressEvent(event);
 }
 

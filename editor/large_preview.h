@@ -4,7 +4,6 @@
 // that changes the picture's side asks for a new picture at the new size.
 #pragma once
 
-// The core's headers come first: Qt defines "slots" as a macro.
 // clang-format off
 #include "editor/preview/component_preview.h"
 
@@ -37,7 +36,7 @@ class TLargePreviewView final : public QWidget, public TPreviewDisplay {
     Q_INVOKABLE void ProcessHandOver() { handOver_.ProcessPending(); }
     QSize sizeHint() const override { return {256, 256}; }
 
-  signals:
+  Q_SIGNALS:
     // The picture side changed: the owner starts the preview again at the new size.
     void pictureResized();
     void clicked();

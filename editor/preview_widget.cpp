@@ -62,7 +62,7 @@ void TPreviewWidget::paintEvent(QPaintEvent* event) {
 }
 
 void TPreviewWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) emit clicked();
+    if (event->button() == Qt::LeftButton) Q_EMIT clicked();
     QWidget::mousePressEvent(event);
 }
 

@@ -2,7 +2,6 @@
 // calls from Qt's event loop. A click asks for an update ("Click to update").
 #pragma once
 
-// The core's headers come first: Qt defines "slots" as a macro.
 // clang-format off
 #include "editor/preview/component_preview.h"
 
@@ -32,7 +31,7 @@ class TPreviewWidget final : public QWidget, public TPreviewDisplay {
     // Runs the waiting handed-over call, if any; queued by the preview thread.
     Q_INVOKABLE void ProcessHandOver() { handOver_.ProcessPending(); }
 
-  signals:
+  Q_SIGNALS:
     void clicked();
 
   protected:

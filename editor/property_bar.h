@@ -13,10 +13,6 @@
 // (11 x 30) at (3, top + 18), shown only while a Vector property is split.
 #pragma once
 
-// The model before any Qt header: Qt's "slots" keyword macro would break core/component.h.
-#include "editor/model/graph_model.h"
-// (keep this order)
-#include "editor/controls/spin_edit.h"
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QObject>
@@ -25,6 +21,9 @@
 #include <array>
 #include <functional>
 #include <vector>
+
+#include "editor/controls/spin_edit.h"
+#include "editor/model/graph_model.h"
 
 namespace vandrel {
 

@@ -410,12 +410,12 @@ std::string MarbleDefinition() {
     TCustomDefinitionParts parts;
     parts.Title = "Marble";
     parts.Hint = "Veins of one colour through stone of another";
-    TCustomProperty scale{"Scale", "Frequency of the veins' noise", kNumerical};
+    TCustomProperty scale{"Scale", "Frequency of the veins' noise", kNumerical, false, {}, {}};
     scale.Defaults = {2.0f, 0, 0};
-    TCustomProperty vein{"Vein", "Colour of the veins", kVector};
+    TCustomProperty vein{"Vein", "Colour of the veins", kVector, false, {}, {}};
     vein.PartLetters = "RGB";
     vein.Defaults = {0.25f, 0.22f, 0.2f};
-    TCustomProperty stone{"Stone", "Colour of the stone", kVector};
+    TCustomProperty stone{"Stone", "Colour of the stone", kVector, false, {}, {}};
     stone.PartLetters = "RGB";
     stone.Defaults = {0.92f, 0.9f, 0.86f};
     parts.Properties = {scale, vein, stone};

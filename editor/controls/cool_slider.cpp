@@ -85,7 +85,7 @@ void TCoolSlider::mouseMoveEvent(QMouseEvent* event) {
 void TCoolSlider::DragTo(int x) {
     position_ = SliderPositionFromX(x, width(), min_, max_);
     update();
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 
 }  // namespace vandrel

@@ -26,7 +26,7 @@ class TCoolSlider : public QWidget {
     void SetPosition(double position);
     int FilledWidth() const { return SliderFilledWidth(position_, min_, max_, width()); }
 
-  signals:
+  Q_SIGNALS:
     void OnChange();
 
   protected:

@@ -39,7 +39,7 @@ void TExpanderPanel::SetExpanded(bool expanded) {
     if (expanded_ == expanded) return;
     expanded_ = expanded;
     Apply();
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 void TExpanderPanel::SetExpandedHeight(int height) {
     expandedHeight_ = qMax(0, height);

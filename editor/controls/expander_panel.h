@@ -47,7 +47,7 @@ class TExpanderPanel : public QWidget {
     QSize sizeHint() const override { return {200, kExpanderHeaderHeight}; }
     QSize minimumSizeHint() const override { return {40, kExpanderHeaderHeight}; }
 
-  signals:
+  Q_SIGNALS:
     void OnChange();
 
   protected:

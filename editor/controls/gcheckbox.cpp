@@ -23,7 +23,7 @@ void TGCheckBox::SetChecked(bool checked) {
     if (checked_ == checked) return;
     checked_ = checked;
     update();
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 
 void TGCheckBox::paintEvent(QPaintEvent*) {

@@ -18,7 +18,7 @@ class TGCheckBox : public QWidget {
     bool Checked() const { return checked_; }
     void SetChecked(bool checked);
 
-  signals:
+  Q_SIGNALS:
     void OnChange();
 
   protected:

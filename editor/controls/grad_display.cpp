@@ -161,7 +161,7 @@ void TGradDisplay::mouseMoveEvent(QMouseEvent* event) {
 void TGradDisplay::DragTo(int x) {
     slidePos_ = GradPosFromX(x, width());
     update();
-    emit OnPosChanged();
+    Q_EMIT OnPosChanged();
 }
 
 }  // namespace vandrel

@@ -65,7 +65,7 @@ class TGradDisplay : public QWidget {
     void SetCurve(std::vector<TGradKnot> curve);
     const TGradParams& Params() const { return params_; }
 
-  signals:
+  Q_SIGNALS:
     void OnPosChanged();
 
   protected:

@@ -101,7 +101,7 @@ void TImageGridSelect::SetItemIndex(int index) {
     itemIndex_ = index < -1 ? -1 : index;
     tag_ = itemIndex_ >= 0 ? GridTag(tags_, activeRow_, itemIndex_) : 0;
     update();
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 
 void TImageGridSelect::SetTags(const QString& tags) { tags_ = SplitGridTexts(tags.toStdString()); }
@@ -169,7 +169,7 @@ bool TImageGridSelect::event(QEvent* event) {
 void TImageGridSelect::leaveEvent(QEvent* event) {
     if (hoveredCell_ >= 0) {
         hoveredCell_ = -1;
-        emit HoverChanged({});
+        Q_EMIT HoverChanged({});
     }
     QWidget::leaveEvent(event);
 }
@@ -179,7 +179,7 @@ void TImageGridSelect::mouseMoveEvent(QMouseEvent* event) {
     const int cell = GridCellAt(Geometry(), at.x(), at.y());
     if (cell != hoveredCell_) {
         hoveredCell_ = cell;
-        emit HoverChanged(HintAt(at));
+        Q_EMIT HoverChanged(HintAt(at));
     }
     if ((event->buttons() & Qt::LeftButton) && pressedCell_ >= 0 && cell != pressedCell_) {
         StartDrag();

@@ -81,7 +81,7 @@ class TImageGridSelect : public QWidget {
     QMimeData* DragData() const { return new TGridDrag(tag_); }
     QRect CellRect(int cell) const;
 
-  signals:
+  Q_SIGNALS:
     void OnChange();
     // The hint of the cell under the pointer; empty when it leaves the cells.
     void HoverChanged(const QString& hint);

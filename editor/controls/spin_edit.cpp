@@ -225,7 +225,7 @@ void THostSpinEdit2::SetValueF(float value) {
     value_ = ClampSpinValue(value, limits_);
     valueInt_ = RoundSpinValue(value_);
     update();
-    emit OnChange();
+    Q_EMIT OnChange();
 }
 
 void THostSpinEdit2::SetShowValue(TSpinShow show) {
@@ -340,7 +340,7 @@ void THostSpinEdit2::StartEdit() {
     editor_->show();
     editor_->setFocus(Qt::MouseFocusReason);
     update();
-    emit OnEnter();
+    Q_EMIT OnEnter();
 }
 
 void THostSpinEdit2::FinishEdit(bool commit, Move move) {
@@ -355,7 +355,7 @@ void THostSpinEdit2::FinishEdit(bool commit, Move move) {
     finishing_ = false;
     if (commit && typed) SetValueF(static_cast<float>(*typed));
     update();
-    emit OnExit();
+    Q_EMIT OnExit();
     if (move == Move::Stay || parentWidget() == nullptr) return;
     QList<THostSpinEdit2*> fields;
     for (THostSpinEdit2* field :

@@ -100,7 +100,7 @@ class THostSpinEdit2 : public QWidget {
     QRect ValueRect() const;
     QRect ButtonRect() const;
 
-  signals:
+  Q_SIGNALS:
     void OnChange();
     void OnEnter();
     void OnExit();

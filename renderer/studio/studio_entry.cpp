@@ -4,7 +4,6 @@
 
 #include "components/registry.h"
 
-// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
 // clang-format off
 #include "core/messages.h"
 #include "editor/model/dialogs.h"

@@ -1,4 +1,3 @@
-// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
 // clang-format off
 #include "core/context.h"
 #include "core/instance.h"

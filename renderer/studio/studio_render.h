@@ -8,10 +8,6 @@
 // user-interface thread, around each render, as a host makes them.
 #pragma once
 
-// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
-#include "renderer/host/scene.h"
-#include "renderer/studio_material.h"
-// (keep this order)
 #include <QObject>
 #include <array>
 #include <atomic>
@@ -26,6 +22,9 @@
 #include <thread>
 #include <variant>
 #include <vector>
+
+#include "renderer/host/scene.h"
+#include "renderer/studio_material.h"
 
 namespace vandrel::studio {
 

@@ -9,18 +9,17 @@
 // reads it; the window keeps no copy of its own. User-interface thread only.
 #pragma once
 
-// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
-#include "editor/model/dialogs.h"
-#include "renderer/host/host_state.h"
-#include "renderer/studio/studio_render.h"
-#include "renderer/studio_material.h"
-// (keep this order)
 #include <QImage>
 #include <QMainWindow>
 #include <array>
 #include <atomic>
 #include <memory>
 #include <string>
+
+#include "editor/model/dialogs.h"
+#include "renderer/host/host_state.h"
+#include "renderer/studio/studio_render.h"
+#include "renderer/studio_material.h"
 
 class QComboBox;
 class QLabel;

@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-// The model before any Qt header (the canvas's header brings Qt in).
-#include "editor/model/graph_model.h"
-// (keep this order)
 #include "editor/component_window.h"
 #include "editor/help_router.h"
+#include "editor/model/graph_model.h"
 #include "editor/model/window_links.h"
 #include "hostapi/hostapi.h"
 

@@ -87,7 +87,7 @@ std::string CustomTracingStream() {
     TCustomDefinitionParts parts;
     parts.Title = "Tracer";
     parts.Hint = "Traces its mirror direction";
-    parts.Properties = {TCustomProperty{"Scale", "Scale", kNumerical}};
+    parts.Properties = {TCustomProperty{"Scale", "Scale", kNumerical, false, {}, {}}};
     parts.InnerTree = inner.WriteTree();
     const std::optional<std::string> definition = MakeCustomDefinition(parts);
     EXPECT_TRUE(definition.has_value());

@@ -1,6 +1,5 @@
 // The studio window, headless: update requests from the plug-in restart the preview with the new
 // values, materials survive a save and a load, damaged material files change nothing.
-// Project headers before any Qt header: Qt's "slots" macro breaks core/component.h.
 // clang-format off
 #include "core/context.h"
 #include "core/factory.h"

@@ -247,7 +247,13 @@ TEST_F(EditorSettingsTest, TheFileLivesUnderTheConfigurationFolder) {
 }
 
 TEST_F(EditorSettingsTest, ReadOnceAndWrittenOnlyWhenRead) {
-    // The process's settings: nothing is written before they are read.
+    // The process's settings: nothing is written before they are read. They are put back as they
+    // were for the tests that share the process.
+    const TEditorSettings before = EditorSettings();
+    struct TRestore {
+        const TEditorSettings& settings;
+        ~TRestore() { EditorSettings() = settings; }
+    } restore{before};
     ASSERT_FALSE(EditorSettingsLoaded());
     EXPECT_TRUE(SaveEditorSettingsIfLoaded());
     EXPECT_FALSE(fs::exists(file));

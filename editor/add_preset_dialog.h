@@ -2,13 +2,11 @@
 // name, hint and (vector properties) part letters of each of its properties.
 #pragma once
 
-// clang-format off
-#include "components/custom/custom_components.h"
-
 #include <QDialog>
 #include <QLineEdit>
 #include <vector>
-// clang-format on
+
+#include "components/custom/custom_components.h"
 
 namespace vandrel {
 

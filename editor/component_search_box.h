@@ -3,14 +3,12 @@
 // chooses, Escape or a click elsewhere closes it. It floats above the canvas, inside the editor.
 #pragma once
 
-// clang-format off
-#include "editor/model/component_search.h"
-
 #include <QFrame>
 #include <QLineEdit>
 #include <QListWidget>
 #include <functional>
-// clang-format on
+
+#include "editor/model/component_search.h"
 
 namespace vandrel {
 

@@ -1,26 +1,5 @@
 #include "editor/editor_form.h"
 
-#include "editor/editor_accessibility.h"
-
-// clang-format off
-#include "core/catalogue.h"
-#include "editor/add_preset_dialog.h"
-#include "editor/controls/qt_text.h"
-#include "editor/component_search_box.h"
-#include "editor/component_window.h"
-#include "editor/controls/control_fonts.h"
-#include "editor/controls/expander_panel.h"
-#include "editor/controls/image_grid_select.h"
-#include "editor/controls/spin_edit.h"
-#include "editor/help_router.h"
-#include "editor/interface_editor.h"
-#include "editor/large_preview.h"
-#include "editor/model/editor_settings.h"
-#include "editor/palette_icons.h"
-#include "editor/preview_widget.h"
-#include "editor/qt_dialogs.h"
-#include "host/plugin.h"
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -32,10 +11,27 @@
 #include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
-// clang-format on
-
 #include <algorithm>
 #include <cctype>
+
+#include "core/catalogue.h"
+#include "editor/add_preset_dialog.h"
+#include "editor/component_search_box.h"
+#include "editor/component_window.h"
+#include "editor/controls/control_fonts.h"
+#include "editor/controls/expander_panel.h"
+#include "editor/controls/image_grid_select.h"
+#include "editor/controls/qt_text.h"
+#include "editor/controls/spin_edit.h"
+#include "editor/editor_accessibility.h"
+#include "editor/help_router.h"
+#include "editor/interface_editor.h"
+#include "editor/large_preview.h"
+#include "editor/model/editor_settings.h"
+#include "editor/palette_icons.h"
+#include "editor/preview_widget.h"
+#include "editor/qt_dialogs.h"
+#include "host/plugin.h"
 
 namespace vandrel {
 namespace {
@@ -205,7 +201,12 @@ void TEditorForm::BuildTools(QWidget* area) {
     auto* row = new QHBoxLayout(area);
     row->setContentsMargins(4, 0, 4, 0);
     row->setSpacing(6);
+    row->addLayout(BuildPreviewBlock(area));
+    row->addLayout(BuildToolRows(area), 1);
+    BuildOptionColumns(area, *row);
+}
 
+QLayout* TEditorForm::BuildPreviewBlock(QWidget* area) {
     auto* previewBlock = new QGridLayout;
     previewBlock->setContentsMargins(0, 0, 0, 0);
     previewBlock->setHorizontalSpacing(2);
@@ -252,10 +253,12 @@ void TEditorForm::BuildTools(QWidget* area) {
         if (large_ != nullptr && large_->isVisible()) StartLarge(previewed_);
     });
     previewBlock->addWidget(range_, 1, 0, 1, 2);
-    row->addLayout(previewBlock);
+    return previewBlock;
+}
 
-    // The tools: files, history and the information file, the subtree and the interface, custom
-    // components.
+// The tools: files, history and the information file, the subtree and the interface, custom
+// components.
+QLayout* TEditorForm::BuildToolRows(QWidget* area) {
     auto* tools = new QVBoxLayout;
     tools->setSpacing(0);
     tools->setContentsMargins(0, 1, 0, 1);
@@ -313,15 +316,18 @@ void TEditorForm::BuildTools(QWidget* area) {
              AddButton(area, "BtnInsertCustom", "Insert", "Create selected component",
                        [this] { InsertChosen(); }),
              AddButton(area, "BtnOpenCustom", "Load", "Open component", [this] { OpenCustom(); })});
-    row->addLayout(tools, 1);
+    return tools;
+}
 
+// The editor's options, then the shader's categories.
+void TEditorForm::BuildOptionColumns(QWidget* area, QHBoxLayout& row) {
     const auto checkColumn = [&](std::initializer_list<QCheckBox*> boxes) {
         auto* column = new QVBoxLayout;
         column->setSpacing(0);
         column->setContentsMargins(0, 1, 0, 1);
         for (QCheckBox* box : boxes) column->addWidget(box);
         column->addStretch(1);
-        row->addLayout(column);
+        row.addLayout(column);
     };
     QCheckBox* instant = AddCheck(area, "CheckInstantPreview", "Instant preview");
     connect(instant, &QCheckBox::toggled, this, [this](bool on) {

@@ -6,10 +6,6 @@
 // exists.
 #pragma once
 
-// clang-format off
-#include "editor/model/editor_session.h"
-#include "editor/model/window_links.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -22,7 +18,12 @@
 #include <functional>
 #include <map>
 #include <memory>
-// clang-format on
+
+#include "editor/model/editor_session.h"
+#include "editor/model/window_links.h"
+
+class QHBoxLayout;
+class QLayout;
 
 namespace vandrel {
 
@@ -119,6 +120,9 @@ class TEditorForm final : public QWidget,
                            const QString& hint, std::function<void()> command);
     QCheckBox* AddCheck(QWidget* parent, const char* name, const QString& caption);
     void BuildTools(QWidget* area);
+    QLayout* BuildPreviewBlock(QWidget* area);
+    QLayout* BuildToolRows(QWidget* area);
+    void BuildOptionColumns(QWidget* area, QHBoxLayout& row);
     void BuildPalette(QWidget* area);
     void CreateFromSubtree() { session_.CreateComponentFromSubtree(), RefillPresets(); }
     void InsertChosen();

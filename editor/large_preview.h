@@ -4,13 +4,11 @@
 // that changes the picture's side asks for a new picture at the new size.
 #pragma once
 
-// clang-format off
-#include "editor/preview/component_preview.h"
-
 #include <QDockWidget>
 #include <QImage>
 #include <QWidget>
-// clang-format on
+
+#include "editor/preview/component_preview.h"
 
 namespace vandrel {
 

@@ -1,4 +1,12 @@
-// clang-format off
+#include "editor/palette_icons.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <QStringList>
+#include <cctype>
+#include <string>
+
 #include "components/custom/custom_components.h"
 #include "core/catalogue.h"
 #include "core/context.h"
@@ -6,16 +14,6 @@
 #include "core/thread_record.h"
 #include "core/tree.h"
 #include "editor/preview/preview_scene.h"
-#include "editor/palette_icons.h"
-
-#include <QColor>
-#include <QFont>
-#include <QPainter>
-#include <QStringList>
-// clang-format on
-
-#include <cctype>
-#include <string>
 
 namespace vandrel {
 namespace {

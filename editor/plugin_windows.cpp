@@ -1,23 +1,21 @@
-// clang-format off
 #include "editor/plugin_windows.h"
-#include "editor/model/editor_settings.h"
-#include "editor/model/window_links.h"
-#include "editor/editor_form.h"
-#include "editor/about_box.h"
-#include "editor/help_router.h"
-#include "editor/main_form.h"
-#include "editor/qt_dialogs.h"
-#include "editor/qt_messages.h"
-
-#include <QApplication>
-#include <QGuiApplication>
-#include <QEvent>
-#include <QPointer>
-// clang-format on
 
 #include <dlfcn.h>
 
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPointer>
 #include <filesystem>
+
+#include "editor/about_box.h"
+#include "editor/editor_form.h"
+#include "editor/help_router.h"
+#include "editor/main_form.h"
+#include "editor/model/editor_settings.h"
+#include "editor/model/window_links.h"
+#include "editor/qt_dialogs.h"
+#include "editor/qt_messages.h"
 
 namespace vandrel {
 namespace {

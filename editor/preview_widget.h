@@ -2,12 +2,10 @@
 // calls from Qt's event loop. A click asks for an update ("Click to update").
 #pragma once
 
-// clang-format off
-#include "editor/preview/component_preview.h"
-
 #include <QImage>
 #include <QWidget>
-// clang-format on
+
+#include "editor/preview/component_preview.h"
 
 namespace vandrel {
 

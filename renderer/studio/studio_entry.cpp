@@ -2,14 +2,6 @@
 // loaded from beside the program as a host loads it.
 #include "renderer/studio/studio_entry.h"
 
-#include "components/registry.h"
-
-// clang-format off
-#include "core/messages.h"
-#include "editor/model/dialogs.h"
-#include "renderer/plugin_host.h"
-#include "renderer/studio/studio_window.h"
-// clang-format on
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -17,6 +9,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+
+#include "components/registry.h"
+#include "core/messages.h"
+#include "editor/model/dialogs.h"
+#include "renderer/plugin_host.h"
+#include "renderer/studio/studio_window.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-// clang-format off
-#include "core/context.h"
-#include "core/instance.h"
-#include "renderer/host/host_state.h"
-#include "renderer/image_writer.h"
 #include "renderer/studio/studio_render.h"
-// clang-format on
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <algorithm>
 #include <utility>
+
+#include "core/context.h"
+#include "core/instance.h"
+#include "renderer/host/host_state.h"
+#include "renderer/image_writer.h"
 
 namespace vandrel::studio {
 

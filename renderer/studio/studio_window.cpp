@@ -1,14 +1,5 @@
-// clang-format off
-#include "core/context.h"
-#include "core/messages.h"
-#include "core/search_path.h"
-#include "core/shader_file.h"
-#include "renderer/bake_mesh.h"
-#include "renderer/image_writer.h"
-#include "renderer/plugin_host.h"
 #include "renderer/studio/studio_window.h"
-#include "renderer/host/mesh_geometry.h"
-// clang-format on
+
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -24,6 +15,15 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+
+#include "core/context.h"
+#include "core/messages.h"
+#include "core/search_path.h"
+#include "core/shader_file.h"
+#include "renderer/bake_mesh.h"
+#include "renderer/host/mesh_geometry.h"
+#include "renderer/image_writer.h"
+#include "renderer/plugin_host.h"
 
 namespace vandrel::studio {
 

@@ -1,12 +1,6 @@
 // The editor window, offscreen: its buttons drive the session's commands with the enabled-state
 // rules, the category boxes, paste mode, the palette, and a screenshot of each sample shader.
-// clang-format off
 #include "editor/editor_form.h"
-#include "editor/component_window.h"
-#include "editor/controls/image_grid_select.h"
-#include "editor/palette_icons.h"
-#include "editor/preview_widget.h"
-#include "editor/qt_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +11,16 @@
 #include <QPainter>
 #include <filesystem>
 #include <set>
-// clang-format on
 
 #include "core/catalogue.h"
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
+#include "editor/component_window.h"
+#include "editor/controls/image_grid_select.h"
 #include "editor/model/editor_settings.h"
+#include "editor/palette_icons.h"
+#include "editor/preview_widget.h"
+#include "editor/qt_dialogs.h"
 #include "editor_test_support.h"
 #include "interface/interface_model.h"
 #include "qt_test_support.h"

@@ -2,18 +2,16 @@
 // at the end of a dropped wire, the deep history on the keyboard, zoom and pan, wire editing,
 // Arrange and the large preview. Each writes ergonomics-<feature>.png when VANDREL_SCREENSHOTS is
 // set, the editor at its default size.
-// clang-format off
-#include "editor/plugin_windows_fixture.h"
-#include "editor/component_search_box.h"
-#include "editor/large_preview.h"
-// clang-format on
-
 #include <QAction>
 #include <QCursor>
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+
+#include "editor/component_search_box.h"
+#include "editor/large_preview.h"
+#include "editor/plugin_windows_fixture.h"
 
 namespace vandrel {
 namespace {

@@ -3,18 +3,16 @@
 // and everything after that is mouse and keyboard input on those windows at their own sizes
 // (drops are delivered as a drag delivers them, with the data the palette and the output dots
 // put on the drag). Each step writes journey-<n>-<step>.png when VANDREL_SCREENSHOTS is set.
-// clang-format off
-#include "editor/plugin_windows_fixture.h"
+#include <QComboBox>
+#include <QLineEdit>
+
 #include "core/stream_sections.h"
 #include "core/thread_record.h"
 #include "core/tree.h"
 #include "editor/interface_editor.h"
 #include "editor/interface_panel.h"
 #include "editor/model/editor_settings.h"
-// clang-format on
-
-#include <QComboBox>
-#include <QLineEdit>
+#include "editor/plugin_windows_fixture.h"
 
 namespace vandrel {
 namespace {

@@ -4,24 +4,6 @@
 // dragged from an output dot).
 #pragma once
 
-// clang-format off
-#include "core/root.h"
-#include "core/shader_file.h"
-#include "host/plugin.h"
-#include "interface/interface_model.h"
-#include "renderer/studio/studio_window.h"
-#include "editor/component_window.h"
-#include "editor/controls/image_grid_select.h"
-#include "editor/controls/spin_edit.h"
-#include "editor/editor_form.h"
-#include "editor/main_form.h"
-#include "editor/plugin_windows.h"
-#include "editor/preview_widget.h"
-#include "editor/property_bar.h"
-#include "editor/editor_test_support.h"
-#include "editor/ui_driver.h"
-// clang-format on
-
 #include <gtest/gtest.h>
 
 #include <QPushButton>
@@ -32,6 +14,22 @@
 #include <memory>
 #include <set>
 #include <string>
+
+#include "core/root.h"
+#include "core/shader_file.h"
+#include "editor/component_window.h"
+#include "editor/controls/image_grid_select.h"
+#include "editor/controls/spin_edit.h"
+#include "editor/editor_form.h"
+#include "editor/editor_test_support.h"
+#include "editor/main_form.h"
+#include "editor/plugin_windows.h"
+#include "editor/preview_widget.h"
+#include "editor/property_bar.h"
+#include "editor/ui_driver.h"
+#include "host/plugin.h"
+#include "interface/interface_model.h"
+#include "renderer/studio/studio_window.h"
 
 extern "C" void hxShaderInitialize(hxShaderDescriptor*, int32_t, int32_t*);
 

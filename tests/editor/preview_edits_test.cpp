@@ -1,18 +1,15 @@
 // With "Instant preview" ticked, every kind of edit restarts the preview with the new tree: the
 // next finished picture equals the picture of the same component in a tree built afresh from the
 // stream the edit produced.
-// clang-format off
-#include "editor/editor_form.h"
-#include "editor/preview_widget.h"
-#include "editor/model/editor_settings.h"
-// clang-format on
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
 #include "core/shader_file.h"
+#include "editor/editor_form.h"
+#include "editor/model/editor_settings.h"
+#include "editor/preview_widget.h"
 #include "editor_test_support.h"
 #include "interface/interface_model.h"
 #include "test_support.h"

@@ -1,12 +1,10 @@
 // The plug-in's windows as the plug-in opens them, at their own sizes: nothing overlaps, no
 // caption is cut, and screen readers and UI automation find what a person operates by its name.
-// clang-format off
-#include "editor/plugin_windows_fixture.h"
 #include "editor/controls/color_picker.h"
 #include "editor/controls/expander_panel.h"
 #include "editor/editor_accessibility.h"
 #include "editor/interface_editor.h"
-// clang-format on
+#include "editor/plugin_windows_fixture.h"
 
 namespace vandrel {
 namespace {

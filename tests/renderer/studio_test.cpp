@@ -1,24 +1,5 @@
 // The studio window, headless: update requests from the plug-in restart the preview with the new
 // values, materials survive a save and a load, damaged material files change nothing.
-// clang-format off
-#include "core/context.h"
-#include "core/factory.h"
-#include "core/shader_file.h"
-#include "core/thread_record.h"
-#include "core/tree.h"
-#include "host/plugin.h"
-#include "renderer/studio/studio_window.h"
-#include "test_support.h"
-#include "core/stream_sections.h"
-#include "interface/interface_model.h"
-#include "editor/plugin_windows.h"
-#include "editor/main_form.h"
-#include "editor/interface_panel.h"
-#include "editor/editor_test_support.h"
-#include "editor/qt_test_support.h"
-#include "editor/plugin_windows_fixture.h"
-#include "renderer/mesh_fixtures.h"
-// clang-format on
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -31,6 +12,24 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+
+#include "core/context.h"
+#include "core/factory.h"
+#include "core/shader_file.h"
+#include "core/stream_sections.h"
+#include "core/thread_record.h"
+#include "core/tree.h"
+#include "editor/editor_test_support.h"
+#include "editor/interface_panel.h"
+#include "editor/main_form.h"
+#include "editor/plugin_windows.h"
+#include "editor/plugin_windows_fixture.h"
+#include "editor/qt_test_support.h"
+#include "host/plugin.h"
+#include "interface/interface_model.h"
+#include "renderer/mesh_fixtures.h"
+#include "renderer/studio/studio_window.h"
+#include "test_support.h"
 
 namespace vandrel::studio {
 namespace {

@@ -154,9 +154,11 @@ TSetting Read(const TTreeInstruction& in, const TXRComponent* c) {
         case 'M':
             if ((in.Value & kTriggerConnectionBit) != 0) {
                 const auto variable = static_cast<int32_t>(in.Value - kTriggerConnectionBit);
-                s.source = TSetting::Source::kTrigger;
                 s.variable = VariableLongName(variable);
-                s.trigger = variable - kVarTrigger1 + 1;
+                // A stream may name any variable here; only a trigger's is reported as one.
+                const bool trigger = variable >= kVarTrigger1 && variable <= kVarTrigger20;
+                s.source = trigger ? TSetting::Source::kTrigger : TSetting::Source::kVariable;
+                s.trigger = trigger ? variable - kVarTrigger1 + 1 : 0;
             } else {
                 s.source = TSetting::Source::kValue;
                 s.value = static_cast<float>(in.Value);

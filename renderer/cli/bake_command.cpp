@@ -36,15 +36,7 @@ int Run(BakeOptions& o) {
     if (!loaded) return 1;
     int width = 0, height = 0;
     if (!ParseImageSize(o.size, width, height)) return 1;
-    if (o.samples < 1 || o.samples > 4096) {
-        PrintError("--samples " + std::to_string(o.samples),
-                   "expected 1 to 4096 samples per pixel");
-        return 1;
-    }
-    if (o.threads < 0 || o.threads > 1024) {
-        PrintError("--threads " + std::to_string(o.threads), "expected 0 (all cores) to 1024");
-        return 1;
-    }
+    if (!CheckSamplesAndThreads(o.samples, o.threads)) return 1;
     if (o.padding < 0 || o.padding > 1024) {
         PrintError("--padding " + std::to_string(o.padding), "expected 0 to 1024 pixels");
         return 1;

@@ -323,6 +323,18 @@ hxShadingRecord EvalRecord() {
     return record;
 }
 
+bool CheckSamplesAndThreads(int samples, int threads) {
+    if (samples < 1 || samples > 4096) {
+        PrintError("--samples " + std::to_string(samples), "expected 1 to 4096 samples per pixel");
+        return false;
+    }
+    if (threads < 0 || threads > 1024) {
+        PrintError("--threads " + std::to_string(threads), "expected 0 (all cores) to 1024");
+        return false;
+    }
+    return true;
+}
+
 bool ParseImageSize(const std::string& text, int& width, int& height) {
     const size_t x = text.find('x');
     bool ok = ParseInt(std::string_view(text).substr(0, x), width);

@@ -84,6 +84,9 @@ hxShadingRecord EvalRecord();
 // "W" or "WxH", each side 1 … 16384, at most 2^26 pixels; false after printing an error.
 bool ParseImageSize(const std::string& text, int& width, int& height);
 
+// --samples 1 … 4096 and --threads 0 (all cores) … 1024; false after printing an error.
+bool CheckSamplesAndThreads(int samples, int threads);
+
 // --frame, --frames, --shard and --skip-existing, shared by render and bake.
 struct TFrameOptions {
     std::optional<int> frame;

@@ -38,7 +38,7 @@ struct InfoOptions {
 struct TSetting {
     enum class Source { kValue, kVariable, kComponent, kTrigger, kInvalid };
     std::string property;
-    std::string part;  // the part's letter or number; empty for the whole property
+    std::string part;  // which float of the value: its letter or index; empty for all of them
     Source source = Source::kInvalid;
     double value = 0;       // kValue
     std::string variable;   // kVariable, kTrigger: the variable's long name

@@ -91,15 +91,7 @@ int Run(RenderOptions o) {
     }
     int width = 0, height = 0;
     if (!ParseImageSize(o.size, width, height)) return 1;
-    if (o.samples < 1 || o.samples > 4096) {
-        PrintError("--samples " + std::to_string(o.samples),
-                   "expected 1 to 4096 samples per pixel");
-        return 1;
-    }
-    if (o.threads < 0 || o.threads > 1024) {
-        PrintError("--threads " + std::to_string(o.threads), "expected 0 (all cores) to 1024");
-        return 1;
-    }
+    if (!CheckSamplesAndThreads(o.samples, o.threads)) return 1;
     TFramePlan plan;
     if (!PlanFrames(o.frames, o.output, plan)) return 1;
     const std::string extension = std::filesystem::path(o.output).extension().string();

@@ -22,15 +22,15 @@ bool Print(const char* path) {
         std::fprintf(stderr, "cannot read %s: %s\n", path, OIIO::geterror().c_str());
         return false;
     }
-    const OIIO::ImageSpec& spec = in->spec();
-    const auto channels = static_cast<size_t>(spec.nchannels);
-    std::vector<float> pixels(spec.image_pixels() * channels);
-    if (!in->read_image(0, 0, 0, spec.nchannels, OIIO::TypeDesc::FLOAT, pixels.data())) {
+    const OIIO::ImageSpec& meta = in->spec();
+    const auto channels = static_cast<size_t>(meta.nchannels);
+    std::vector<float> pixels(meta.image_pixels() * channels);
+    if (!in->read_image(0, 0, 0, meta.nchannels, OIIO::TypeDesc::FLOAT, pixels.data())) {
         std::fprintf(stderr, "cannot decode %s: %s\n", path, in->geterror().c_str());
         return false;
     }
-    std::printf("%d %d %d\n", spec.width, spec.height, spec.nchannels);
-    for (size_t p = 0; p < spec.image_pixels(); ++p) {
+    std::printf("%d %d %d\n", meta.width, meta.height, meta.nchannels);
+    for (size_t p = 0; p < meta.image_pixels(); ++p) {
         for (size_t c = 0; c < channels; ++c) {
             std::printf(c == 0 ? "%.9g" : " %.9g", static_cast<double>(pixels[p * channels + c]));
         }

@@ -120,6 +120,13 @@ static_assert(Named(kVarColorInWhole, "ColorIn") && Named(kVarColorOutWhole, "Co
               Named(kVarTrigger1, "Trigger1") && Named(kVarTrigger20, "Trigger20") &&
               Named(kVarFrameRate, "FrmRate"));
 
+constexpr bool FloatAt(int32_t number, int index) {
+    return kVariables[number - 1].floatIndex == index;
+}
+static_assert(FloatAt(kVarAlpha, kAlphaFloat) && FloatAt(kVarColorOut, kColorOutFloat) &&
+              FloatAt(kVarTrOut, kTrOutFloat) && FloatAt(kVarSNorm, kSNormFloat) &&
+              FloatAt(kVarUV, kUVFloat) && FloatAt(kVarWorld, kWorldFloat));
+
 // Every variable lies inside the record's variable area.
 constexpr bool InsideTheRecord() {
     for (const VariableRow& row : kVariables) {
@@ -244,11 +251,6 @@ std::string_view OutputTypeName(int32_t type) {
                                                                   "Color", "Reflectance"};
     if (type < 0 || type >= kOutputTypeCount) return {};
     return kNames[type];
-}
-
-int32_t OutputTypeMask(int32_t type) {
-    if (type < 0 || type >= kOutputTypeCount) return 0;
-    return 1 << type;
 }
 
 }  // namespace vandrel

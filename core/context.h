@@ -119,6 +119,15 @@ int32_t VariableByLongName(std::string_view longName);
 // Index of the variable's first float in TThreadRecord::Variables, -1 outside 1 … 85.
 int VariableFloatIndex(int32_t number);
 
+// The same indices, as constants, for the variables that every sample writes or reads back: the
+// per-sample path then needs no table lookup. The table is checked against them.
+inline constexpr int kAlphaFloat = 0;
+inline constexpr int kColorOutFloat = 4;
+inline constexpr int kTrOutFloat = 37;
+inline constexpr int kSNormFloat = 19;
+inline constexpr int kUVFloat = 32;
+inline constexpr int kWorldFloat = 28;
+
 // Address of variable n in a record; null outside 1 … 85 or without a record.
 float* VariableAddress(TThreadRecord* record, int32_t number);
 
@@ -157,6 +166,9 @@ inline constexpr int kOutputTypeCount = 4;
 inline constexpr int32_t kMaskAll = 31;
 
 std::string_view OutputTypeName(int32_t type);  // empty outside 0 … 3
-int32_t OutputTypeMask(int32_t type);           // 1, 2, 4, 8; 0 outside 0 … 3
+// 1, 2, 4, 8; 0 outside 0 … 3. Inline: the per-sample path asks for it.
+constexpr int32_t OutputTypeMask(int32_t type) {
+    return type >= 0 && type < kOutputTypeCount ? int32_t{1} << type : 0;
+}
 
 }  // namespace vandrel

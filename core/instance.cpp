@@ -28,7 +28,7 @@ std::string TextParameter(int32_t info, int32_t index) {
     return data != nullptr ? std::string(static_cast<const char*>(data)) : std::string();
 }
 
-float* World(TThreadRecord& r) { return VariableAddress(&r, kVarWorld); }
+float* World(TThreadRecord& r) { return r.Variables.data() + kWorldFloat; }
 
 // The displacement protocol's samplers, called back by the host.
 double UVSampler(double u, double v, void* data) {
@@ -53,8 +53,8 @@ float HeightSampler(const float* point, void* data) {
     const int32_t n = instance->UVSampleCount;
     const auto& uv = instance->UVSamples[static_cast<size_t>(n >= 0 && n <= 2 ? 2 - n : 0)];
     float* vars = r.Variables.data();
-    vars[VariableFloatIndex(kVarUV)] = uv[0];
-    vars[VariableFloatIndex(kVarUV) + 1] = uv[1];
+    vars[kUVFloat] = uv[0];
+    vars[kUVFloat + 1] = uv[1];
     float* world = World(r);
     std::memcpy(world, point, 3 * sizeof(float));
     // A height pass runs the displacement alone, around the sample and with the sampler's UV: no
@@ -330,14 +330,14 @@ void Shade(TRecordRegistry& registry, int32_t t, int32_t info, hxShadingRecord* 
     switch (t) {
         case kColor:
         case kReflectance:
-            CopyOut(h->colorOut, vars + VariableFloatIndex(kVarColorOut), 3);
+            CopyOut(h->colorOut, vars + kColorOutFloat, 3);
             break;
         case kTransparency:
-            h->alpha = vars[VariableFloatIndex(kVarAlpha)];
-            CopyOut(h->filterOut, vars + VariableFloatIndex(kVarTrOut), 3);
+            h->alpha = vars[kAlphaFloat];
+            CopyOut(h->filterOut, vars + kTrOutFloat, 3);
             break;
         default:
-            CopyOut(h->shadingNormal, vars + VariableFloatIndex(kVarSNorm), 3);
+            CopyOut(h->shadingNormal, vars + kSNormFloat, 3);
             break;
     }
 }

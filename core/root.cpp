@@ -19,10 +19,10 @@ void TXRCRoot::Evaluate(bool inHost) {
     if (Context == nullptr) return;
     float* vars = Context->Variables.data();
     // In this order: a later property may read an output variable written by an earlier step.
-    Store(vars + VariableFloatIndex(kVarColorOut), Vec(kRootColor));
-    Store(vars + VariableFloatIndex(kVarTrOut), Vec(kRootTransparencyFilter));
-    if (DisplacementMode() == 0) Store(vars + VariableFloatIndex(kVarSNorm), Vec(kRootNormal));
-    vars[VariableFloatIndex(kVarAlpha)] = static_cast<float>(Num(kRootAlpha));
+    Store(vars + kColorOutFloat, Vec(kRootColor));
+    Store(vars + kTrOutFloat, Vec(kRootTransparencyFilter));
+    if (DisplacementMode() == 0) Store(vars + kSNormFloat, Vec(kRootNormal));
+    vars[kAlphaFloat] = static_cast<float>(Num(kRootAlpha));
     EvaluationMode();  // keeps a trigger-fed value current for the instance
 }
 

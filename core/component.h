@@ -183,6 +183,12 @@ class TXRPropertyComponent : public TXRComponent {
         : specs_(specs), layout_(layout) {}
     // Called by the derived constructor once its storage exists.
     void SetStorage(const Storage& storage);
+    // For a table known only at run time (the custom component's): the table and layout must
+    // outlive the component, and the storage must fit the layout.
+    void SetTable(const PropertySpec* specs, const ComponentLayout* layout) {
+        specs_ = specs;
+        layout_ = layout;
+    }
 
     // Refreshes every enumeration fed from a variable: the referenced float rounded, halves to
     // even.

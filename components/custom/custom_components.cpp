@@ -347,7 +347,10 @@ TSaveResult WriteCustomComponentFile(const std::filesystem::path& path,
     return SaveShaderFile(path, text);
 }
 
-TXRCCustom::TXRCCustom() { TXRCCustom::Create(); }
+TXRCCustom::TXRCCustom() : TXRPropertyComponent(nullptr, &layout_) {
+    SetStorage({inputs_.data(), constants_.data(), nullptr, enums_.data(), enumRefs_.data()});
+    TXRCCustom::Create();
+}
 
 TXRCCustom::~TXRCCustom() {
     if (outer_ != nullptr) outer_->CustomCost -= cost_;
@@ -363,10 +366,25 @@ void TXRCCustom::Create() {
     vars[kFrameRateIndex] = hxAnimGetBaseFramerate();
     InnerInstance = std::make_unique<TShaderInstance>(*InnerContext, std::string());
     InnerTree = &InnerInstance->Tree;
-    for (size_t i = 0; i < References.size(); ++i) {
-        Constants[i] = {};
-        for (size_t k = 0; k < 3; ++k) References[i][k] = &Constants[i][k];
+    TXRPropertyComponent::Create();
+}
+
+// The descriptors as a property table; the names stay with the descriptors, which the
+// component keeps.
+void TXRCCustom::MakeTable() {
+    static_assert(kMaxCustomProperties <= kMaxProperties);
+    table_.clear();
+    for (const TCustomProperty& d : descriptors_) {
+        PropertySpec spec{d.Name.c_str(), static_cast<ValueKind>(d.Kind), d.Defaults,
+                          d.Kind == kNumerical && d.Whole};
+        if (d.Kind == kEnumeration)
+            spec.defaults[0] = static_cast<float>(RoundHalfEven(d.Defaults[0]));
+        table_.push_back(spec);
     }
+    // The output is the inner tree's, not the layout's.
+    layout_ = MakeLayout(table_, kUndefined);
+    SetTable(table_.data(), &layout_);
+    TXRPropertyComponent::Create();
 }
 
 std::shared_ptr<const TParsedCustomDefinition> ReadCustomItem(std::string_view item) {
@@ -403,11 +421,7 @@ bool TXRCCustom::Load(const TParsedCustomDefinition& item, TXRTree* outer) {
     title_ = item.Parts.Title;
     hint_ = item.Parts.Hint;
     descriptors_ = item.Parts.Properties;
-    DescriptorCount = static_cast<int32_t>(descriptors_.size());
-    for (size_t i = 0; i < descriptors_.size(); ++i) {
-        Constants[i] = descriptors_[i].Defaults;
-        for (size_t k = 0; k < 3; ++k) References[i][k] = &Constants[i][k];
-    }
+    MakeTable();
     InnerStream = "XR" + item.Parts.InnerTree;
     pure_ = item.Pure;
 
@@ -427,11 +441,20 @@ float* TXRCCustom::OutputAddress() { return InnerTree->RootOutputAddress; }
 void TXRCCustom::Evaluate(bool inHost) {
     float* vars = InnerContext->Variables.data();
     float* trigger = vars + kTriggerAreaIndex;
-    for (int32_t i = 0; i < DescriptorCount; ++i, trigger += 3) {
-        const auto& refs = References[static_cast<size_t>(i)];
-        trigger[0] = *refs[0];
-        trigger[1] = *refs[1];
-        trigger[2] = *refs[2];
+    for (int32_t p = 0; p < layout_.propertyCount; ++p, trigger += 3) {
+        const PropertySlot& slot = layout_.properties[p];
+        const std::array<float, 3>& defaults = table_[static_cast<size_t>(p)].defaults;
+        int k = 0;
+        if (slot.kind == kEnumeration) {
+            // A connected enumeration hands its source's value on as it is; the inner tree rounds
+            // where it reads an enumeration.
+            const float* ref = enumRefs_[static_cast<size_t>(slot.first)];
+            trigger[k++] =
+                ref != nullptr ? *ref : static_cast<float>(enums_[static_cast<size_t>(slot.first)]);
+        } else {
+            for (; k < slot.count; ++k) trigger[k] = *inputs_[static_cast<size_t>(slot.first + k)];
+        }
+        for (; k < 3; ++k) trigger[k] = defaults[static_cast<size_t>(k)];
     }
     if (Context != nullptr) {
         std::memcpy(vars, Context->Variables.data(), sizeof(float) * (kHostBlockWords + 1));
@@ -441,67 +464,14 @@ void TXRCCustom::Evaluate(bool inHost) {
 }
 
 const TCustomProperty* TXRCCustom::Descriptor(int32_t prop) const {
-    return prop >= 0 && prop < DescriptorCount ? &descriptors_[static_cast<size_t>(prop)] : nullptr;
-}
-
-float* TXRCCustom::ConstantAddress(int32_t prop) {
-    return Descriptor(prop) != nullptr ? Constants[static_cast<size_t>(prop)].data() : nullptr;
+    return prop >= 0 && prop < static_cast<int32_t>(descriptors_.size())
+               ? &descriptors_[static_cast<size_t>(prop)]
+               : nullptr;
 }
 
 std::string TXRCCustom::GetEnumItems(int32_t prop) const {
     const TCustomProperty* d = Descriptor(prop);
     return d != nullptr ? ExtraText(*d) : "Error";
-}
-
-int32_t TXRCCustom::GetEnumValue(int32_t prop) const {
-    const TCustomProperty* d = Descriptor(prop);
-    if (d == nullptr || d->Kind != kEnumeration) return 0;
-    return RoundHalfEven(Constants[static_cast<size_t>(prop)][0]);
-}
-
-float* TXRCCustom::InputAddress(int32_t prop, int32_t part) const {
-    const TCustomProperty* d = Descriptor(prop);
-    if (d == nullptr) return nullptr;
-    const auto& refs = References[static_cast<size_t>(prop)];
-    if (d->Kind == kNumerical || d->Kind == kEnumeration || part < 0) return refs[0];
-    return part < FloatCount(d->Kind) ? refs[static_cast<size_t>(part)] : nullptr;
-}
-
-void TXRCCustom::Connect(int32_t prop, int32_t part, float* source) {
-    const TCustomProperty* d = Descriptor(prop);
-    if (d == nullptr) return;
-    auto& refs = References[static_cast<size_t>(prop)];
-    auto& own = Constants[static_cast<size_t>(prop)];
-    if (d->Kind == kNumerical || d->Kind == kEnumeration) {
-        refs[0] = source != nullptr ? source : &own[0];
-        return;
-    }
-    const int32_t parts = FloatCount(d->Kind);
-    if (part == kWholeProperty) {
-        for (int32_t k = 0; k < parts; ++k) {
-            refs[static_cast<size_t>(k)] =
-                source != nullptr ? source + k : &own[static_cast<size_t>(k)];
-        }
-    } else if (part >= 0 && part < parts) {
-        refs[static_cast<size_t>(part)] =
-            source != nullptr ? source : &own[static_cast<size_t>(part)];
-    }
-}
-
-void TXRCCustom::SetConstant(int32_t prop, int32_t part, float value) {
-    const TCustomProperty* d = Descriptor(prop);
-    if (d == nullptr) return;
-    // A Numerical or Enumeration property has one part, whatever part is named.
-    const int32_t parts =
-        d->Kind == kNumerical || d->Kind == kEnumeration ? 1 : FloatCount(d->Kind);
-    const int32_t k = part < 0 || parts == 1 ? 0 : part;
-    if (k < parts) Constants[static_cast<size_t>(prop)][static_cast<size_t>(k)] = value;
-}
-
-void TXRCCustom::SetEnumValue(int32_t prop, int32_t value) {
-    const TCustomProperty* d = Descriptor(prop);
-    if (d == nullptr || d->Kind != kEnumeration) return;
-    Constants[static_cast<size_t>(prop)][0] = static_cast<float>(value);
 }
 
 std::string TXRCCustom::GetPropertyName(int32_t prop) const {
@@ -517,16 +487,6 @@ std::string TXRCCustom::GetPropertyHint(int32_t prop) const {
 std::string TXRCCustom::GetPartLetters(int32_t prop) const {
     const TCustomProperty* d = Descriptor(prop);
     return d != nullptr ? ExtraText(*d) : "XYZ";
-}
-
-int32_t TXRCCustom::PropertyKind(int32_t prop) const {
-    const TCustomProperty* d = Descriptor(prop);
-    return d != nullptr ? d->Kind : kUndefined;
-}
-
-bool TXRCCustom::IsIntegerProperty(int32_t prop) const {
-    const TCustomProperty* d = Descriptor(prop);
-    return d != nullptr && d->Kind == kNumerical && d->Whole;
 }
 
 std::unique_ptr<TXRComponent> CreateCustomComponentFrom(TXRTree& tree,

@@ -138,7 +138,10 @@ std::optional<std::string> ReadCustomComponentFile(const std::filesystem::path& 
 TSaveResult WriteCustomComponentFile(const std::filesystem::path& path,
                                      std::string_view definition);
 
-class TXRCCustom final : public TXRComponent {
+// The properties are the definition's descriptors, made into a property table when the
+// definition is loaded, so that references, constants and enumerations work as in every other
+// component.
+class TXRCCustom final : public TXRPropertyComponent {
   public:
     TXRCCustom();
     ~TXRCCustom() override;
@@ -157,41 +160,38 @@ class TXRCCustom final : public TXRComponent {
     TXRTree* InnerTree = nullptr;
     std::unique_ptr<TThreadRecord> InnerContext;
     std::unique_ptr<TShaderInstance> InnerInstance;
-    std::array<std::array<float, 3>, kMaxCustomProperties> Constants{};
-    std::array<std::array<float*, 3>, kMaxCustomProperties> References{};
-    int32_t DescriptorCount = 0;
     std::string InnerStream;  // "XR" + the inner tree section
 
     // True when the inner tree reads nothing but its triggers and calls no host operation.
     bool DependsOnPropertiesOnly() const { return pure_; }
 
-    int32_t PropertyCount() const override { return DescriptorCount; }
     int32_t OutputKind() const override;
     std::string GetTitle() const override { return title_; }
     std::string GetTitleHint() const override { return hint_; }
     void Create() override;
     void Evaluate(bool inHost) override;
     float* OutputAddress() override;
-    float* ConstantAddress(int32_t prop) override;
     std::string GetEnumItems(int32_t prop) const override;
-    int32_t GetEnumValue(int32_t prop) const override;
-    float* InputAddress(int32_t prop, int32_t part) const override;
-    void Connect(int32_t prop, int32_t part, float* source) override;
-    void SetConstant(int32_t prop, int32_t part, float value) override;
-    void SetEnumValue(int32_t prop, int32_t value) override;
     std::string GetPropertyName(int32_t prop) const override;
     std::string GetPropertyHint(int32_t prop) const override;
     std::string GetPartLetters(int32_t prop) const override;
-    int32_t PropertyKind(int32_t prop) const override;
     char FileKind() const override { return ' '; }
-    bool IsIntegerProperty(int32_t prop) const override;
 
   private:
     const TCustomProperty* Descriptor(int32_t prop) const;
+    void MakeTable();
+
+    static constexpr size_t kMaxParts = 3 * kMaxCustomProperties;
 
     std::string title_;
     std::string hint_;
     std::vector<TCustomProperty> descriptors_;
+    std::vector<PropertySpec> table_;
+    ComponentLayout layout_;
+    std::array<float*, kMaxParts> inputs_{};
+    std::array<float, kMaxParts> constants_{};
+    std::array<int32_t, kMaxCustomProperties> enums_{};
+    std::array<float*, kMaxCustomProperties> enumRefs_{};
     bool pure_ = false;
     TXRTree* outer_ = nullptr;
     int64_t cost_ = 0;

@@ -151,6 +151,10 @@ TEST(CustomComponent, VectorPropertyFeedsItsTriggerWholeOrPartByPart) {
     x.SetConstant(2, 1, 0.75f);
     x.Evaluate(true);
     EXPECT_EQ(Out3(x), (std::array{2.0f, 3.0f, 4.0f}));
+    // A constant for the whole property sets every part, as in every other component.
+    x.SetConstant(2, kWholeProperty, 0.25f);
+    x.Evaluate(true);
+    EXPECT_EQ(Out3(x), (std::array{1.0f, 1.0f, 1.0f}));
 }
 
 TEST(CustomComponent, EnumerationPassesItsValueAsAFloat) {
@@ -169,10 +173,13 @@ TEST(CustomComponent, EnumerationPassesItsValueAsAFloat) {
     x.Evaluate(true);
     EXPECT_EQ(Out3(x), (std::array{1.75f, 0.875f, 3.5f}));  // · 3.5
     EXPECT_EQ(x.GetEnumValue(1), 2);
-    // Set as a constant, 2.5 rounds to the even 2.
+    // Disconnected, it reads its own value again; a constant is no enumeration value.
     x.Connect(1, kWholeProperty, nullptr);
+    EXPECT_EQ(x.InputAddress(1, kWholeProperty), nullptr);
     x.SetConstant(1, kWholeProperty, 2.5f);
     EXPECT_EQ(x.GetEnumValue(1), 2);
+    x.Evaluate(true);
+    EXPECT_EQ(Out3(x), (std::array{2.5f, 1.25f, 5.0f}));
 }
 
 TEST(CustomComponent, InnerRecordReadsTheAnimationWhenCreatedAndIsLinkedToTheOuterTree) {

@@ -32,6 +32,10 @@ void LowerThisThreadsPriority() {
 // The tree is evaluated for every output type at once.
 constexpr int32_t kPreviewMask = 255;
 
+// Coarse samples per hand-over: a trip through the event loop costs more than most evaluations,
+// and a call this long still leaves the window responsive.
+constexpr int kCoarseCallSamples = 256;
+
 }  // namespace
 
 bool PreviewRunning() { return gPreviewsRunning.load() > 0; }
@@ -56,6 +60,7 @@ ComponentPreview::ComponentPreview(THandOver& handOver, TXRTree* tree, TXRCompon
         outputAddress_ = component_->OutputAddress();
     }
     evaluateCall_ = [this] { EvaluateSample(); };
+    evaluateBlocksCall_ = [this] { EvaluateBlocks(); };
     showCall_ = [this] { ShowRows(); };
 }
 
@@ -84,6 +89,13 @@ bool ComponentPreview::Evaluate(int x, int y) {
     return handOver_.Call(evaluateCall_);
 }
 
+bool ComponentPreview::EvaluateBlockRows(int first, int end) {
+    if (handOver_.StopRequested()) return false;
+    coarseFirst_ = first;
+    coarseEnd_ = end;
+    return handOver_.Call(evaluateBlocksCall_);
+}
+
 bool ComponentPreview::Show(int line) {
     currentLine_ = line;
     return handOver_.Call(showCall_);
@@ -102,16 +114,25 @@ void ComponentPreview::Run() {
         ~FreeWork() { work.reset(); }
     } freeWork{work_};
 
-    // Coarse pass: one evaluation per 2 × 2 block.
-    for (int r = 0; r < size_ / 2; ++r) {
-        for (int c = 0; c < size_ / 2; ++c) {
-            if (!Evaluate(2 * c, 2 * r)) return;
-            for (int dx = 0; dx < 2; ++dx) {
-                for (int dy = 0; dy < 2; ++dy)
-                    pixels_[Index(2 * c + dx, 2 * r + dy)] = sampleColor_;
+    // Coarse pass: one evaluation per 2 × 2 block, handed over a run of block rows at a time.
+    const int blocks = size_ / 2;
+    const int rowsPerCall = std::max(1, kCoarseCallSamples / blocks);
+    coarseColors_.resize(static_cast<size_t>(std::min(rowsPerCall, blocks) * blocks));
+    for (int r = 0; r < blocks;) {
+        // A run never crosses a display refresh (after block rows 7, 15, …).
+        const int end = std::min({r + rowsPerCall, (r / 8 + 1) * 8, blocks});
+        if (!EvaluateBlockRows(r, end)) return;
+        for (int row = r; row < end; ++row) {
+            for (int c = 0; c < blocks; ++c) {
+                const TPixelColor color = coarseColors_[static_cast<size_t>((row - r) * blocks + c)];
+                for (int dx = 0; dx < 2; ++dx) {
+                    for (int dy = 0; dy < 2; ++dy)
+                        pixels_[Index(2 * c + dx, 2 * row + dy)] = color;
+                }
             }
         }
-        if (r % 8 == 7 && !Show(2 * r)) return;
+        r = end;
+        if (r % 8 == 0 && !Show(2 * (r - 1))) return;
     }
     if (!Show(size_)) return;
 
@@ -151,6 +172,19 @@ void ComponentPreview::EvaluateSample() {
     }
     tree_->Evaluate(kPreviewMask);
     sampleColor_ = PreviewColor(outputKind_, outputAddress_, background, coverage);
+}
+
+void ComponentPreview::EvaluateBlocks() {
+    // Stops come from this thread only, so none can arrive between these samples.
+    const int blocks = size_ / 2;
+    for (int row = coarseFirst_; row < coarseEnd_; ++row) {
+        for (int c = 0; c < blocks; ++c) {
+            sampleX_ = 2 * c;
+            sampleY_ = 2 * row;
+            EvaluateSample();
+            coarseColors_[static_cast<size_t>((row - coarseFirst_) * blocks + c)] = sampleColor_;
+        }
+    }
 }
 
 void ComponentPreview::ShowRows() {

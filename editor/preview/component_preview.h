@@ -5,9 +5,10 @@
 // The thread only steps through the pixels and writes its pixel buffer. Every evaluation of the
 // editor's tree and every display update is handed over to the user-interface thread through a
 // THandOver and waited for, so the tree is never evaluated while the user edits it and needs no
-// lock. A coarse pass evaluates one pixel of every 2 × 2 block (1024 at 64 × 64); a refinement
-// pass then evaluates, on its own, every other pixel that differs from a neighbour by more than
-// kRefinementThreshold. The display is refreshed in bands of 16 rows.
+// lock. A coarse pass evaluates one pixel of every 2 × 2 block (1024 at 64 × 64), handing over
+// a run of block rows per call (a 16-row band at 64 × 64); a refinement pass then evaluates, one
+// call each, every other pixel that differs from a neighbour by more than kRefinementThreshold.
+// The display is refreshed in bands of 16 rows.
 //
 // Threads: everything here is called on the user-interface thread, which owns the tree, its
 // context and the display.
@@ -85,8 +86,11 @@ class ComponentPreview {
   private:
     void Run();
     bool Evaluate(int x, int y);  // false when terminated first
+    // Coarse samples of block rows first … end - 1 into coarseColors_; false when terminated first.
+    bool EvaluateBlockRows(int first, int end);
     bool Show(int line);
     void EvaluateSample();  // user-interface thread
+    void EvaluateBlocks();  // user-interface thread
     void ShowRows();        // user-interface thread
     size_t Index(int x, int y) const { return static_cast<size_t>(y * size_ + x); }
 
@@ -101,12 +105,16 @@ class ComponentPreview {
     int sampleX_ = 0;
     int sampleY_ = 0;
     TPixelColor sampleColor_;
+    int coarseFirst_ = 0;
+    int coarseEnd_ = 0;
+    std::vector<TPixelColor> coarseColors_;  // block rows coarseFirst_ … coarseEnd_ - 1
     float range_;
     TPreviewShape shape_;
     TXRTree* tree_;
     TXRComponent* component_;
     TPreviewDisplay* display_;
     std::function<void()> evaluateCall_;
+    std::function<void()> evaluateBlocksCall_;
     std::function<void()> showCall_;
     std::thread thread_;
 };

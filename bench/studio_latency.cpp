@@ -1,0 +1,156 @@
+// How long the studio's preview takes to follow a change: for each bundled sample, the sample is
+// chosen for its slot in the studio window (offscreen, the plug-in loaded as `vandrel studio`
+// loads it), and the time from the choice to the first complete picture at the full 256 × 256 is
+// measured; then the same for a change of the view (the shape box).
+//
+//   vandrel_studio_latency [REPEATS]
+//
+// Prints one line per sample (median and worst over the repeats, in milliseconds) and a last line
+// with the worst median.
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "components/registry.h"
+#include "core/messages.h"
+#include "core/shader_file.h"
+#include "core/stream_sections.h"
+#include "renderer/plugin_host.h"
+#include "renderer/studio/studio_window.h"
+
+namespace {
+
+using namespace vandrel;
+using studio::TStudioWindow;
+
+constexpr int kSide = 256;
+
+// Runs the event loop until the window shows a full-size picture of its latest render; false
+// after ten seconds.
+bool WaitForFullPicture(const TStudioWindow& window) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 10000) {
+        const TStudioWindow::TShownPicture& shown = window.Shown();
+        if (shown.Render == window.StartedRenders() && shown.Width == kSide &&
+            shown.Height == kSide) {
+            return true;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+    return false;
+}
+
+// Runs the event loop until no render runs or waits.
+void WaitIdle(const TStudioWindow& window) {
+    QElapsedTimer timer;
+    timer.start();
+    while (window.Busy() && timer.elapsed() < 10000) {
+        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+}
+
+// The slot a sample is meant for: Color when its categories allow it, else the first they name.
+int32_t SlotFor(const std::filesystem::path& file) {
+    const TLoadedShader loaded = LoadShaderFile(file.string(), TSearchPath{});
+    const TCategories categories = ParseCategories(StreamSection(loaded.stream, kCategoriesSection));
+    if (categories[kColor]) return kColor;
+    for (int32_t type = 0; type < 4; ++type) {
+        if (categories[static_cast<size_t>(type)]) return type;
+    }
+    return kColor;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct TRow {
+    double median = 0;
+    double worst = 0;
+};
+
+// Times the change repeats times, each after the previous render has ended.
+template <class F>
+TRow Time(TStudioWindow& window, int repeats, F change) {
+    std::vector<double> times;
+    for (int i = 0; i < repeats; ++i) {
+        WaitIdle(window);
+        QElapsedTimer clock;
+        clock.start();
+        change(i);
+        const bool shown = WaitForFullPicture(window);
+        times.push_back(shown ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : 10000.0);
+    }
+    return {Median(times), *std::max_element(times.begin(), times.end())};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    InstallComponents();
+    QApplication app(argc, argv);
+    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    THostMessages quiet;  // no message boxes to wait on
+    InstallMessages(&quiet);
+    TPluginHost plugin;
+    std::string error;
+    if (!plugin.Load(DefaultPluginPath(), error)) {
+        std::fprintf(stderr, "cannot load the plug-in: %s\n", error.c_str());
+        return 1;
+    }
+    studio::TPluginShaders shaders{};
+    for (int32_t type = 0; type < 4; ++type) {
+        shaders[static_cast<size_t>(type)] = plugin.Shader(type);
+    }
+
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(fs::path(VANDREL_SOURCE_DIR) / "resources" /
+                                                "samples")) {
+        if (e.path().extension() == ".xrb") files.push_back(e.path());
+    }
+    std::sort(files.begin(), files.end());
+
+    double worst = 0;
+    {
+        TStudioWindow window(shaders);
+        window.show();
+        window.SetView(host::ShapeKind::kSphere, kSide);
+        QComboBox* shape = nullptr;
+        for (QComboBox* box : window.findChildren<QComboBox*>()) {
+            if (box->accessibleName() == "Shape") shape = box;
+        }
+        std::printf("%-20s %12s %12s %12s\n", "sample", "choose ms", "worst ms", "shape ms");
+        for (const fs::path& file : files) {
+            const int32_t slot = SlotFor(file);
+            for (int32_t type = 0; type < 4; ++type) window.SetSlotShader(type, {}, error);
+            const TRow chosen = Time(window, repeats, [&](int) {
+                if (!window.SetSlotShader(slot, file.string(), error)) {
+                    std::fprintf(stderr, "%s: %s\n", file.c_str(), error.c_str());
+                }
+            });
+            // Sphere and cube in turn.
+            const TRow shaped = Time(window, repeats, [&](int i) {
+                if (shape != nullptr) shape->setCurrentIndex(i % 2 == 0 ? 1 : 0);
+            });
+            if (shape != nullptr) shape->setCurrentIndex(0);
+            worst = std::max({worst, chosen.median, shaped.median});
+            std::printf("%-20s %12.1f %12.1f %12.1f\n", file.stem().c_str(), chosen.median,
+                        chosen.worst, shaped.median);
+        }
+        WaitIdle(window);
+        for (int32_t type = 0; type < 4; ++type) window.SetSlotShader(type, {}, error);
+        WaitIdle(window);
+    }
+    std::printf("worst median change to full %d x %d picture: %.1f ms\n", kSide, kSide, worst);
+    InstallMessages(nullptr);
+    return 0;
+}

@@ -57,7 +57,8 @@ int32_t ConstantProperty(const TXRComponentContainer& c) {
 // Notes the moment the preview widget is painted while its picture holds a finished coarse pass.
 class TPaintWatch final : public QObject {
   public:
-    explicit TPaintWatch(std::function<bool()> coarseShown) : coarseShown_(std::move(coarseShown)) {}
+    explicit TPaintWatch(std::function<bool()> coarseShown)
+        : coarseShown_(std::move(coarseShown)) {}
     void Reset() { painted_ = false; }
     bool Painted() const { return painted_; }
 

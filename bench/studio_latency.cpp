@@ -58,7 +58,8 @@ void WaitIdle(const TStudioWindow& window) {
 // The slot a sample is meant for: Color when its categories allow it, else the first they name.
 int32_t SlotFor(const std::filesystem::path& file) {
     const TLoadedShader loaded = LoadShaderFile(file.string(), TSearchPath{});
-    const TCategories categories = ParseCategories(StreamSection(loaded.stream, kCategoriesSection));
+    const TCategories categories =
+        ParseCategories(StreamSection(loaded.stream, kCategoriesSection));
     if (categories[kColor]) return kColor;
     for (int32_t type = 0; type < 4; ++type) {
         if (categories[static_cast<size_t>(type)]) return type;
@@ -113,8 +114,8 @@ int main(int argc, char** argv) {
 
     namespace fs = std::filesystem;
     std::vector<fs::path> files;
-    for (const auto& e : fs::directory_iterator(fs::path(VANDREL_SOURCE_DIR) / "resources" /
-                                                "samples")) {
+    for (const auto& e :
+         fs::directory_iterator(fs::path(VANDREL_SOURCE_DIR) / "resources" / "samples")) {
         if (e.path().extension() == ".xrb") files.push_back(e.path());
     }
     std::sort(files.begin(), files.end());

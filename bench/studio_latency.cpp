@@ -1,15 +1,17 @@
 // How long the studio's preview takes to follow a change: for each bundled sample, the sample is
 // chosen for its slot in the studio window (offscreen, the plug-in loaded as `vandrel studio`
 // loads it), and the time from the choice to the first complete picture at the full 256 × 256 is
-// measured; then the same for a change of the view (the shape box).
+// measured, and to the last pass's picture; then the same for a change of the view (the shape
+// box: sphere and cube in turn).
 //
 //   vandrel_studio_latency [REPEATS]
 //
-// Prints one line per sample (median and worst over the repeats, in milliseconds) and a last line
-// with the worst median.
+// Prints one line per sample (medians over the repeats and the worst first full-size picture, in
+// milliseconds) and a last line with the worst median to the first full-size picture.
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -32,27 +34,33 @@ constexpr int kSide = 256;
 
 // Runs the event loop until the window shows a full-size picture of its latest render; false
 // after ten seconds.
-bool WaitForFullPicture(const TStudioWindow& window) {
+// Runs the event loop, sleeping while it has nothing to do (the render threads need the cores),
+// until done() holds; false after ten seconds.
+template <class F>
+bool RunUntil(F done) {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 10000) {
-        const TStudioWindow::TShownPicture& shown = window.Shown();
-        if (shown.Render == window.StartedRenders() && shown.Width == kSide &&
-            shown.Height == kSide) {
-            return true;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    QTimer tick;  // wakes the loop to look at the clock
+    tick.start(20);
+    while (!done()) {
+        if (timer.elapsed() > 10000) return false;
+        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
-    return false;
+    return true;
+}
+
+// Runs the event loop until the window shows a full-size picture of its latest render.
+bool WaitForFullPicture(const TStudioWindow& window) {
+    return RunUntil([&] {
+        const TStudioWindow::TShownPicture& shown = window.Shown();
+        return shown.Render == window.StartedRenders() && shown.Width == kSide &&
+               shown.Height == kSide;
+    });
 }
 
 // Runs the event loop until no render runs or waits.
 void WaitIdle(const TStudioWindow& window) {
-    QElapsedTimer timer;
-    timer.start();
-    while (window.Busy() && timer.elapsed() < 10000) {
-        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    }
+    RunUntil([&] { return !window.Busy(); });
 }
 
 // The slot a sample is meant for: Color when its categories allow it, else the first they name.
@@ -73,23 +81,27 @@ double Median(std::vector<double> v) {
 }
 
 struct TRow {
-    double median = 0;
+    double median = 0;  // to the first full-size picture
     double worst = 0;
+    double final = 0;  // to the last pass's picture, median
 };
 
 // Times the change repeats times, each after the previous render has ended.
 template <class F>
 TRow Time(TStudioWindow& window, int repeats, F change) {
-    std::vector<double> times;
+    std::vector<double> full, final;
     for (int i = 0; i < repeats; ++i) {
         WaitIdle(window);
         QElapsedTimer clock;
         clock.start();
         change(i);
         const bool shown = WaitForFullPicture(window);
-        times.push_back(shown ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : 10000.0);
+        full.push_back(shown ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : 10000.0);
+        const bool ended =
+            RunUntil([&] { return window.FinishedRender() == window.StartedRenders(); });
+        final.push_back(ended ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : 10000.0);
     }
-    return {Median(times), *std::max_element(times.begin(), times.end())};
+    return {Median(full), *std::max_element(full.begin(), full.end()), Median(final)};
 }
 
 }  // namespace
@@ -129,7 +141,8 @@ int main(int argc, char** argv) {
         for (QComboBox* box : window.findChildren<QComboBox*>()) {
             if (box->accessibleName() == "Shape") shape = box;
         }
-        std::printf("%-20s %12s %12s %12s\n", "sample", "choose ms", "worst ms", "shape ms");
+        std::printf("%-20s %12s %12s %12s %12s %12s\n", "sample", "choose ms", "worst ms",
+                    "shape ms", "final ms", "shape final");
         for (const fs::path& file : files) {
             const int32_t slot = SlotFor(file);
             for (int32_t type = 0; type < 4; ++type) window.SetSlotShader(type, {}, error);
@@ -144,8 +157,8 @@ int main(int argc, char** argv) {
             });
             if (shape != nullptr) shape->setCurrentIndex(0);
             worst = std::max({worst, chosen.median, shaped.median});
-            std::printf("%-20s %12.1f %12.1f %12.1f\n", file.stem().c_str(), chosen.median,
-                        chosen.worst, shaped.median);
+            std::printf("%-20s %12.1f %12.1f %12.1f %12.1f %12.1f\n", file.stem().c_str(),
+                        chosen.median, chosen.worst, shaped.median, chosen.final, shaped.final);
         }
         WaitIdle(window);
         for (int32_t type = 0; type < 4; ++type) window.SetSlotShader(type, {}, error);

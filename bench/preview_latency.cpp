@@ -124,13 +124,17 @@ int main(int argc, char** argv) {
         const auto preview = [&] { return form.Preview()->Controller().Preview(); };
         RunUntil([&] { return !form.PreviewPending() && preview() && preview()->Finished(); });
         // Shown: painted on the screen, not only copied onto the widget's image.
-        TPaintWatch watch(
-            [&] { return !form.PreviewPending() && preview() && preview()->ShownPasses() >= 1; });
+        uint64_t starts = 0;  // previews started before the edit
+        const TPreviewController& controller = form.Preview()->Controller();
+        TPaintWatch watch([&] {
+            return controller.Starts() > starts && preview() && preview()->ShownPasses() >= 1;
+        });
         form.Preview()->installEventFilter(&watch);
         std::vector<double> coarse, finished;
         for (int i = 0; i < repeats; ++i) {
             const float value = graph.Constant(target, prop, kWholeProperty);
             watch.Reset();
+            starts = controller.Starts();
             QElapsedTimer clock;
             clock.start();
             graph.SetConstant(target, prop, kWholeProperty, value + (i % 2 == 0 ? 0.01f : -0.01f));
@@ -142,7 +146,8 @@ int main(int argc, char** argv) {
             }
             const bool drawn = RunUntil([&] { return watch.Painted(); });
             coarse.push_back(drawn ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : 1000.0);
-            RunUntil([&] { return preview() && preview()->Finished(); });
+            RunUntil(
+                [&] { return controller.Starts() > starts && preview() && preview()->Finished(); });
             finished.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         }
         form.Preview()->removeEventFilter(&watch);

@@ -234,6 +234,7 @@ void TPreviewController::Start(TXRTree& tree, TXRComponent* component,
     }
     preview_ = std::make_unique<ComponentPreview>(handOver_, &tree, component, display_, range_,
                                                   shape_, size_);
+    ++starts_;
     preview_->Resume();
 }
 

@@ -156,6 +156,8 @@ class TPreviewController {
     float Range() const { return range_; }
     // Null when none was started since the last Stop.
     const ComponentPreview* Preview() const { return preview_.get(); }
+    // Previews started so far.
+    uint64_t Starts() const { return starts_; }
 
   private:
     THandOver& handOver_;
@@ -167,6 +169,7 @@ class TPreviewController {
     TXRTree* tree_ = nullptr;
     TXRComponent* component_ = nullptr;
     const TLocalKeyframes* keyframes_ = nullptr;
+    uint64_t starts_ = 0;
 };
 
 }  // namespace vandrel

@@ -4,10 +4,16 @@
 // measured, and to the last pass's picture; then the same for a change of the view (the shape
 // box: sphere and cube in turn).
 //
-//   vandrel_studio_latency [REPEATS]
+//   vandrel_studio_latency [REPEATS [SAMPLE]]
+//
+// With a sample's name (its file name without ".xrb"), only that sample is timed.
 //
 // Prints one line per sample (medians over the repeats and the worst first full-size picture, in
-// milliseconds) and a last line with the worst median to the first full-size picture.
+// milliseconds; "cpu ms" is the processor time the process spent until the full-size picture,
+// which tells the work from the machine's load) and a last line with the worst median to the
+// first full-size picture.
+#include <time.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -83,25 +89,35 @@ double Median(std::vector<double> v) {
 struct TRow {
     double median = 0;  // to the first full-size picture
     double worst = 0;
+    double cpu = 0;    // the process's processor time meanwhile, median: the load's share
     double final = 0;  // to the last pass's picture, median
 };
+
+// Processor time of all the process's threads, in milliseconds.
+double CpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
 
 // Times the change repeats times, each after the previous render has ended.
 template <class F>
 TRow Time(TStudioWindow& window, int repeats, F change) {
-    std::vector<double> full, final;
+    std::vector<double> full, cpu, final;
     for (int i = 0; i < repeats; ++i) {
         WaitIdle(window);
         QElapsedTimer clock;
         clock.start();
+        const double cpuStart = CpuMs();
         change(i);
         const bool shown = WaitForFullPicture(window);
         full.push_back(shown ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : 10000.0);
+        cpu.push_back(CpuMs() - cpuStart);
         const bool ended =
             RunUntil([&] { return window.FinishedRender() == window.StartedRenders(); });
         final.push_back(ended ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : 10000.0);
     }
-    return {Median(full), *std::max_element(full.begin(), full.end()), Median(final)};
+    return {Median(full), *std::max_element(full.begin(), full.end()), Median(cpu), Median(final)};
 }
 
 }  // namespace
@@ -128,7 +144,9 @@ int main(int argc, char** argv) {
     std::vector<fs::path> files;
     for (const auto& e :
          fs::directory_iterator(fs::path(VANDREL_SOURCE_DIR) / "resources" / "samples")) {
-        if (e.path().extension() == ".xrb") files.push_back(e.path());
+        if (e.path().extension() != ".xrb") continue;
+        if (argc > 2 && e.path().stem() != argv[2]) continue;
+        files.push_back(e.path());
     }
     std::sort(files.begin(), files.end());
 
@@ -141,8 +159,8 @@ int main(int argc, char** argv) {
         for (QComboBox* box : window.findChildren<QComboBox*>()) {
             if (box->accessibleName() == "Shape") shape = box;
         }
-        std::printf("%-20s %12s %12s %12s %12s %12s\n", "sample", "choose ms", "worst ms",
-                    "shape ms", "final ms", "shape final");
+        std::printf("%-20s %10s %10s %10s %10s %10s %12s\n", "sample", "choose ms", "worst ms",
+                    "cpu ms", "shape ms", "final ms", "shape final");
         for (const fs::path& file : files) {
             const int32_t slot = SlotFor(file);
             for (int32_t type = 0; type < 4; ++type) window.SetSlotShader(type, {}, error);
@@ -157,8 +175,9 @@ int main(int argc, char** argv) {
             });
             if (shape != nullptr) shape->setCurrentIndex(0);
             worst = std::max({worst, chosen.median, shaped.median});
-            std::printf("%-20s %12.1f %12.1f %12.1f %12.1f %12.1f\n", file.stem().c_str(),
-                        chosen.median, chosen.worst, shaped.median, chosen.final, shaped.final);
+            std::printf("%-20s %10.1f %10.1f %10.1f %10.1f %10.1f %12.1f\n", file.stem().c_str(),
+                        chosen.median, chosen.worst, chosen.cpu, shaped.median, chosen.final,
+                        shaped.final);
         }
         WaitIdle(window);
         for (int32_t type = 0; type < 4; ++type) window.SetSlotShader(type, {}, error);

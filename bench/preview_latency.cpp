@@ -88,9 +88,10 @@ int main(int argc, char** argv) {
     InstallMessages(&quiet);
     TXRInterfaceModel iface;
     TEditorForm form(iface);
-    form.Check("CheckAutoUpdate")->setChecked(false);  // the samples stay as they are
+    // "Auto-update shader" stays ticked, as the editor opens: every edit writes the shader file
+    // on its way to the preview.
     form.show();
-    // Copies: closing an edited shader writes its file.
+    // Copies: the edits write their files.
     namespace fs = std::filesystem;
     const fs::path samples = fs::path(VANDREL_SOURCE_DIR) / "resources" / "samples";
     const fs::path scratch = fs::temp_directory_path() / "vandrel-preview-latency";

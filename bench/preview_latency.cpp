@@ -1,6 +1,6 @@
 // How long the editor's preview takes to follow an edit: for each bundled sample, a constant of
 // one of its components is changed in the editor window (offscreen) and the time from the edit to
-// the preview's coarse picture and to its finished picture is measured.
+// the preview's coarse picture painted on the widget and to its finished picture is measured.
 //
 //   vandrel_preview_latency [REPEATS]
 //
@@ -13,10 +13,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,25 @@ int32_t ConstantProperty(const TXRComponentContainer& c) {
     return -1;
 }
 
+// Notes the moment the preview widget is painted while its picture holds a finished coarse pass.
+class TPaintWatch final : public QObject {
+  public:
+    explicit TPaintWatch(std::function<bool()> coarseShown)
+        : coarseShown_(std::move(coarseShown)) {}
+    void Reset() { painted_ = false; }
+    bool Painted() const { return painted_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && coarseShown_()) painted_ = true;
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<bool()> coarseShown_;
+    bool painted_ = false;
+};
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -67,9 +88,10 @@ int main(int argc, char** argv) {
     InstallMessages(&quiet);
     TXRInterfaceModel iface;
     TEditorForm form(iface);
-    form.Check("CheckAutoUpdate")->setChecked(false);  // the samples stay as they are
+    // "Auto-update shader" stays ticked, as the editor opens: every edit writes the shader file
+    // on its way to the preview.
     form.show();
-    // Copies: closing an edited shader writes its file.
+    // Copies: the edits write their files.
     namespace fs = std::filesystem;
     const fs::path samples = fs::path(VANDREL_SOURCE_DIR) / "resources" / "samples";
     const fs::path scratch = fs::temp_directory_path() / "vandrel-preview-latency";
@@ -102,19 +124,34 @@ int main(int argc, char** argv) {
         graph.Select(target);
         const auto preview = [&] { return form.Preview()->Controller().Preview(); };
         RunUntil([&] { return !form.PreviewPending() && preview() && preview()->Finished(); });
+        // Shown: painted on the screen, not only copied onto the widget's image.
+        uint64_t starts = 0;  // previews started before the edit
+        const TPreviewController& controller = form.Preview()->Controller();
+        TPaintWatch watch([&] {
+            return controller.Starts() > starts && preview() && preview()->ShownPasses() >= 1;
+        });
+        form.Preview()->installEventFilter(&watch);
         std::vector<double> coarse, finished;
         for (int i = 0; i < repeats; ++i) {
             const float value = graph.Constant(target, prop, kWholeProperty);
+            watch.Reset();
+            starts = controller.Starts();
             QElapsedTimer clock;
             clock.start();
             graph.SetConstant(target, prop, kWholeProperty, value + (i % 2 == 0 ? 0.01f : -0.01f));
-            const bool drawn = RunUntil([&] {
-                return !form.PreviewPending() && preview() && preview()->ShownPasses() >= 1;
-            });
+            // The edit asks for a preview at once; one not asked for would leave the last one
+            // (finished) to be timed.
+            if (!form.PreviewPending()) {
+                std::fprintf(stderr, "%s: the edit asked for no preview\n", file.stem().c_str());
+                return 1;
+            }
+            const bool drawn = RunUntil([&] { return watch.Painted(); });
             coarse.push_back(drawn ? static_cast<double>(clock.nsecsElapsed()) / 1e6 : 1000.0);
-            RunUntil([&] { return preview() && preview()->Finished(); });
+            RunUntil(
+                [&] { return controller.Starts() > starts && preview() && preview()->Finished(); });
             finished.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         }
+        form.Preview()->removeEventFilter(&watch);
         const double median = Median(coarse);
         worst = std::max(worst, median);
         std::printf("%-20s %12.1f %12.1f %12.1f\n", file.stem().c_str(), median,

@@ -32,6 +32,10 @@ void LowerThisThreadsPriority() {
 // The tree is evaluated for every output type at once.
 constexpr int32_t kPreviewMask = 255;
 
+// Coarse samples per hand-over: a trip through the event loop costs more than most evaluations,
+// and a call this long still leaves the window responsive.
+constexpr int kCoarseCallSamples = 256;
+
 }  // namespace
 
 bool PreviewRunning() { return gPreviewsRunning.load() > 0; }
@@ -55,7 +59,7 @@ ComponentPreview::ComponentPreview(THandOver& handOver, TXRTree* tree, TXRCompon
         outputKind_ = component_->OutputKind();
         outputAddress_ = component_->OutputAddress();
     }
-    evaluateCall_ = [this] { EvaluateSample(); };
+    evaluateBatchCall_ = [this] { EvaluateBatchSamples(); };
     showCall_ = [this] { ShowRows(); };
 }
 
@@ -77,11 +81,9 @@ void ComponentPreview::WaitFor() {
     if (thread_.joinable()) thread_.join();
 }
 
-bool ComponentPreview::Evaluate(int x, int y) {
+bool ComponentPreview::EvaluateBatch() {
     if (handOver_.StopRequested()) return false;
-    sampleX_ = x;
-    sampleY_ = y;
-    return handOver_.Call(evaluateCall_);
+    return handOver_.Call(evaluateBatchCall_);
 }
 
 bool ComponentPreview::Show(int line) {
@@ -102,40 +104,71 @@ void ComponentPreview::Run() {
         ~FreeWork() { work.reset(); }
     } freeWork{work_};
 
-    // Coarse pass: one evaluation per 2 × 2 block.
-    for (int r = 0; r < size_ / 2; ++r) {
-        for (int c = 0; c < size_ / 2; ++c) {
-            if (!Evaluate(2 * c, 2 * r)) return;
+    // Coarse pass: one evaluation per 2 × 2 block, handed over a run of block rows at a time.
+    const int blocks = size_ / 2;
+    const int rowsPerCall = std::max(1, kCoarseCallSamples / blocks);
+    batch_.reserve(static_cast<size_t>(std::max(kCoarseCallSamples, size_)));
+    batchColors_.reserve(batch_.capacity());
+    for (int r = 0; r < blocks;) {
+        // A run never crosses a display refresh (after block rows 7, 15, …).
+        const int end = std::min({r + rowsPerCall, (r / 8 + 1) * 8, blocks});
+        for (int row = r; row < end; ++row) {
+            for (int c = 0; c < blocks; ++c) batch_.push_back({2 * c, 2 * row});
+        }
+        if (!EvaluateBatch()) return;
+        for (size_t i = 0; i < batch_.size(); ++i) {
+            const auto [x, y] = batch_[i];
             for (int dx = 0; dx < 2; ++dx) {
-                for (int dy = 0; dy < 2; ++dy)
-                    pixels_[Index(2 * c + dx, 2 * r + dy)] = sampleColor_;
+                for (int dy = 0; dy < 2; ++dy) pixels_[Index(x + dx, y + dy)] = batchColors_[i];
             }
         }
-        if (r % 8 == 7 && !Show(2 * r)) return;
+        batch_.clear();
+        r = end;
+        if (r % 8 == 0 && !Show(2 * (r - 1))) return;
     }
     if (!Show(size_)) return;
 
-    // Refinement: the pixels the coarse pass did not evaluate, where a neighbour differs.
+    // Refinement: the pixels the coarse pass did not evaluate, where a neighbour differs. The
+    // pixels of a row are evaluated together, in order; only a pixel that needs the new colour
+    // of its left neighbour, still waiting in the batch, sends the batch ahead of it.
     static constexpr int kNeighbours[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
+    const auto flush = [&] {
+        if (batch_.empty()) return true;
+        if (!EvaluateBatch()) return false;
+        for (size_t i = 0; i < batch_.size(); ++i) {
+            pixels_[Index(batch_[i].first, batch_[i].second)] = batchColors_[i];
+        }
+        batch_.clear();
+        return true;
+    };
     for (int y = 0; y < size_; ++y) {
         for (int x = 0; x < size_; ++x) {
             if (handOver_.StopRequested()) return;
             if (x % 2 == 0 && y % 2 == 0) continue;
+            const bool leftWaits = !batch_.empty() && batch_.back().first == x - 1;
             const TPixelColor own = pixels_[Index(x, y)];
             bool edge = false;
+            bool needsLeft = false;
             for (const auto& n : kNeighbours) {
                 const int nx = x + n[0];
                 const int ny = y + n[1];
                 if (nx < 0 || ny < 0 || nx >= size_ || ny >= size_) continue;
+                if (leftWaits && nx == x - 1) {
+                    needsLeft = true;
+                    continue;
+                }
                 if (ColorDistance(own, pixels_[Index(nx, ny)]) > kRefinementThreshold) {
                     edge = true;
                     break;
                 }
             }
-            if (!edge) continue;
-            if (!Evaluate(x, y)) return;
-            pixels_[Index(x, y)] = sampleColor_;
+            if (!edge && needsLeft) {
+                if (!flush()) return;
+                edge = ColorDistance(own, pixels_[Index(x - 1, y)]) > kRefinementThreshold;
+            }
+            if (edge) batch_.push_back({x, y});
         }
+        if (!flush()) return;
         if (y % 16 == 15 && !Show(y)) return;
     }
     Show(size_);
@@ -151,6 +184,17 @@ void ComponentPreview::EvaluateSample() {
     }
     tree_->Evaluate(kPreviewMask);
     sampleColor_ = PreviewColor(outputKind_, outputAddress_, background, coverage);
+}
+
+void ComponentPreview::EvaluateBatchSamples() {
+    // Stops come from this thread only, so none can arrive between these samples.
+    batchColors_.clear();
+    for (const auto& [x, y] : batch_) {
+        sampleX_ = x;
+        sampleY_ = y;
+        EvaluateSample();
+        batchColors_.push_back(sampleColor_);
+    }
 }
 
 void ComponentPreview::ShowRows() {
@@ -190,6 +234,7 @@ void TPreviewController::Start(TXRTree& tree, TXRComponent* component,
     }
     preview_ = std::make_unique<ComponentPreview>(handOver_, &tree, component, display_, range_,
                                                   shape_, size_);
+    ++starts_;
     preview_->Resume();
 }
 

@@ -6,8 +6,10 @@
 // editor's tree and every display update is handed over to the user-interface thread through a
 // THandOver and waited for, so the tree is never evaluated while the user edits it and needs no
 // lock. A coarse pass evaluates one pixel of every 2 × 2 block (1024 at 64 × 64); a refinement
-// pass then evaluates, on its own, every other pixel that differs from a neighbour by more than
-// kRefinementThreshold. The display is refreshed in bands of 16 rows.
+// pass then evaluates every other pixel that differs from a neighbour by more than
+// kRefinementThreshold. Samples are handed over in batches (a run of block rows, the edge pixels
+// of a row), since a trip through the event loop costs more than most evaluations. The display is
+// refreshed in bands of 16 rows.
 //
 // Threads: everything here is called on the user-interface thread, which owns the tree, its
 // context and the display.
@@ -18,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/tree.h"
@@ -84,10 +87,12 @@ class ComponentPreview {
 
   private:
     void Run();
-    bool Evaluate(int x, int y);  // false when terminated first
+    // The samples of batch_, in order, into batchColors_; false when terminated first.
+    bool EvaluateBatch();
     bool Show(int line);
-    void EvaluateSample();  // user-interface thread
-    void ShowRows();        // user-interface thread
+    void EvaluateSample();        // user-interface thread
+    void EvaluateBatchSamples();  // user-interface thread
+    void ShowRows();              // user-interface thread
     size_t Index(int x, int y) const { return static_cast<size_t>(y * size_ + x); }
 
     THandOver& handOver_;
@@ -101,12 +106,14 @@ class ComponentPreview {
     int sampleX_ = 0;
     int sampleY_ = 0;
     TPixelColor sampleColor_;
+    std::vector<std::pair<int, int>> batch_;  // pixels (column, row) to evaluate in one call
+    std::vector<TPixelColor> batchColors_;
     float range_;
     TPreviewShape shape_;
     TXRTree* tree_;
     TXRComponent* component_;
     TPreviewDisplay* display_;
-    std::function<void()> evaluateCall_;
+    std::function<void()> evaluateBatchCall_;
     std::function<void()> showCall_;
     std::thread thread_;
 };
@@ -149,6 +156,8 @@ class TPreviewController {
     float Range() const { return range_; }
     // Null when none was started since the last Stop.
     const ComponentPreview* Preview() const { return preview_.get(); }
+    // Previews started so far.
+    uint64_t Starts() const { return starts_; }
 
   private:
     THandOver& handOver_;
@@ -160,6 +169,7 @@ class TPreviewController {
     TXRTree* tree_ = nullptr;
     TXRComponent* component_ = nullptr;
     const TLocalKeyframes* keyframes_ = nullptr;
+    uint64_t starts_ = 0;
 };
 
 }  // namespace vandrel

@@ -28,12 +28,12 @@ class TStudioRenderer::TReceiver final : public QObject {
 
 std::vector<std::array<int, 3>> PreviewPasses(int width, int height) {
     std::vector<std::array<int, 3>> passes;
-    for (const int divisor : {8, 4, 2, 1}) {
+    for (const int divisor : {8, 4, 1}) {
         const int w = std::max(width / divisor, 1), h = std::max(height / divisor, 1);
-        const int samples = divisor == 1 ? 4 : 1;
         if (!passes.empty() && passes.back()[0] == w && passes.back()[1] == h) passes.pop_back();
-        passes.push_back({w, h, samples});
+        passes.push_back({w, h, 1});
     }
+    passes.push_back({passes.back()[0], passes.back()[1], 4});
     return passes;
 }
 

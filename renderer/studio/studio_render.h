@@ -55,8 +55,10 @@ struct TStudioOutcome {
     std::string Error;       // why writing it failed; empty otherwise
 };
 
-// The passes of a preview of that size: an eighth, a quarter, half the size with one sample per
-// pixel, then the full size with four; sizes that repeat are left out.
+// The passes of a preview of that size: an eighth, a quarter and the full size with one sample
+// per pixel, then the full size with four; sizes that repeat are left out. The full size comes
+// first with one sample, a quarter of the last pass's cost, so that the whole picture shows
+// early; a half-size pass would delay it by as much again as both smaller ones.
 std::vector<std::array<int, 3>> PreviewPasses(int width, int height);
 
 class TStudioRenderer {

@@ -295,6 +295,7 @@ void TStudioWindow::ShowPass(const TStudioPass& pass) {
     preview_->setPixmap(QPixmap::fromImage(
         image.scaled(side, side * pass.Height / std::max(pass.Width, 1), Qt::KeepAspectRatio,
                      pass.Final() ? Qt::SmoothTransformation : Qt::FastTransformation)));
+    shown_ = {pass.Render, pass.Index, pass.Width, pass.Height};
     if (pass.Final()) {
         finished_ = pass;
     } else {

@@ -79,6 +79,14 @@ class TStudioWindow final : public QMainWindow {
     uint64_t FinishedRender() const { return finished_.Render; }
     const TStudioPass& FinishedPass() const { return finished_; }
     const TStudioOutcome& LastOutcome() const { return outcome_; }
+    // The picture the preview shows now: the render and the pass it came from and its size.
+    struct TShownPicture {
+        uint64_t Render = 0;
+        int Index = 0;
+        int Width = 0;
+        int Height = 0;
+    };
+    const TShownPicture& Shown() const { return shown_; }
     std::string StatusText() const;
 
   private:
@@ -96,6 +104,7 @@ class TStudioWindow final : public QMainWindow {
     std::shared_ptr<std::atomic<bool>> restartQueued_ = std::make_shared<std::atomic<bool>>(false);
     TStudioPass finished_;
     TStudioOutcome outcome_;
+    TShownPicture shown_;
     std::string lastFolder_;
     std::shared_ptr<const host::TMeshGeometry> mesh_;
     int shapeIndex_ = 0;  // the last choice of the shape box that showed

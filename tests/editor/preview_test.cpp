@@ -30,6 +30,27 @@ class TCountingValue final : public TXRTableComponent<kValueProps, kNumerical> {
     int evaluations = 0;
 };
 
+inline constexpr PropertySpec kPixelProps[] = {{"U", kNumerical, {0.0f}},
+                                               {"V", kNumerical, {0.0f}}};
+
+// On the plane at range 1: the grey of a table at the pixel that U and V name, noting the pixels
+// in the order they were evaluated.
+class TPixelTable final : public TXRTableComponent<kPixelProps, kNumerical> {
+  public:
+    explicit TPixelTable(double (*grey)(int, int)) : grey_(grey) {}
+    void Evaluate(bool inHost) override {
+        (void)inHost;
+        const int x = static_cast<int>(std::lround((Num(0) + 1) * 32 - 0.5));
+        const int y = static_cast<int>(std::lround((1 - Num(1)) * 32 - 0.5));
+        order.emplace_back(x, y);
+        SetOut(grey_(x, y));
+    }
+    std::vector<std::pair<int, int>> order;
+
+  private:
+    double (*grey_)(int, int);
+};
+
 // Never drawn by a preview; tells rows that were not shown from rows that were.
 constexpr TPixelColor kUnshown{1, 2, 3};
 
@@ -115,6 +136,71 @@ TEST_F(PreviewTest, ConstantOnThePlaneIsUniformAfterTheCoarsePassAndNeverRefined
     EXPECT_EQ(display.lines, (std::vector<int>{14, 30, 46, 62, -1, 15, 31, 47, 63, -1}));
     EXPECT_EQ(display.firstRows, (std::vector<int>{0, 14, 30, 46, 48, 0, 15, 31, 47, 48}));
     EXPECT_FALSE(PreviewRunning());
+}
+
+// The refinement taken one pixel at a time, as the user-interface thread would run it: the
+// order of the evaluations and the picture at the end. Also counts the pixels that only their
+// left neighbour's new colour sent to evaluation.
+struct TPlainRefinement {
+    explicit TPlainRefinement(double (*grey)(int, int)) {
+        const auto colour = [&](int x, int y) {
+            const float v = static_cast<float>(grey(x, y));
+            return PreviewColor(kNumerical, &v, PreviewBackground(x, y), 1);
+        };
+        for (int y = 0; y < kPreviewSize; y += 2) {
+            for (int x = 0; x < kPreviewSize; x += 2) {
+                order.emplace_back(x, y);
+                for (int d = 0; d < 4; ++d) image.At(x + d % 2, y + d / 2) = colour(x, y);
+            }
+        }
+        const auto differs = [&](int x, int y, int nx, int ny) {
+            return nx >= 0 && ny >= 0 && nx < kPreviewSize && ny < kPreviewSize &&
+                   ColorDistance(image.At(x, y), image.At(nx, ny)) > kRefinementThreshold;
+        };
+        for (int y = 0; y < kPreviewSize; ++y) {
+            for (int x = 0; x < kPreviewSize; ++x) {
+                if (x % 2 == 0 && y % 2 == 0) continue;
+                const bool others =
+                    differs(x, y, x + 1, y) || differs(x, y, x, y + 1) || differs(x, y, x, y - 1);
+                if (!others && !differs(x, y, x - 1, y)) continue;
+                if (!others && !order.empty() && order.back() == std::pair{x - 1, y}) ++leftOnly;
+                order.emplace_back(x, y);
+                image.At(x, y) = colour(x, y);
+            }
+        }
+    }
+    std::vector<std::pair<int, int>> order;
+    TPreviewBitmap image;
+    int leftOnly = 0;
+};
+
+TEST_F(PreviewTest, TheRefinementEvaluatesThePixelsAndDrawsThePictureOfOneSampleAtATime) {
+    using Grey = double (*)(int, int);
+    const Grey tables[] = {
+        // Vertical bars of uneven widths: rows of refined pixels that each see their left
+        // neighbour's new colour.
+        [](int x, int) { return (x * x / 7) % 3 == 0 ? 1.0 : 0.0; },
+        // A checker of odd cells, blocks and single pixels mixed.
+        [](int x, int y) { return ((x / 3 + y / 5) % 2) * 0.75 + ((x * 5 + y * 3) % 11 == 0); },
+        // A gradient below the threshold from pixel to pixel, with one bright spot.
+        [](int x, int y) { return x == 33 && y == 17 ? 1.0 : x / 64.0 * 0.5; },
+    };
+    int leftOnly = 0;
+    for (const Grey grey : tables) {
+        auto* table = static_cast<TPixelTable*>(
+            tree.AddComponent(std::unique_ptr<TXRComponent>(new TPixelTable(grey))));
+        table->Connect(0, -1, VariableAddress(&record, kVarUV));
+        table->Connect(1, -1, VariableAddress(&record, kVarUVV));
+        controller.SetShape(TPreviewShape::kPlane);
+        controller.Start(tree, table, nullptr);
+        RunToEnd();
+        const TPlainRefinement plain(grey);
+        EXPECT_EQ(table->order, plain.order);
+        EXPECT_TRUE(display.image.pixels == plain.image.pixels);
+        leftOnly += plain.leftOnly;
+    }
+    // The tables reach the case where only the left neighbour's new colour decides.
+    EXPECT_GT(leftOnly, 0);
 }
 
 TEST_F(PreviewTest, SphereSilhouettePixelsBlendByTheFractionOfHittingSubSamples) {

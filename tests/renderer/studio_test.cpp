@@ -189,6 +189,43 @@ TEST_F(Studio, ASavedMaterialLoadsBackToTheSameImage) {
     EXPECT_EQ(window->FinishedPass().Rgb, saved);
 }
 
+TEST_F(Studio, ThePreviewShowsTheWholePictureEarlyAndEndsOnTheFileRendersPicture) {
+    ASSERT_TRUE(WaitIdle());
+    TStudioRenderer renderer(shaders);
+    std::vector<TStudioPass> passes;
+    uint64_t finished = 0;
+    renderer.OnPass = [&](const TStudioPass& pass) { passes.push_back(pass); };
+    renderer.OnFinished = [&](const TStudioOutcome& outcome) { finished = outcome.Render; };
+    const auto run = [&] {
+        QElapsedTimer timer;
+        timer.start();
+        while (finished != renderer.StartedRenders() && timer.elapsed() < 60000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return finished == renderer.StartedRenders();
+    };
+    TStudioView view;
+    view.Width = view.Height = 40;
+    const TStudioMaterial material = ReadMaterial(shaders);
+    renderer.Start(material, view);
+    ASSERT_TRUE(run());
+    ASSERT_GE(passes.size(), 3u);
+    for (size_t i = 1; i < passes.size(); ++i) EXPECT_GE(passes[i].Width, passes[i - 1].Width);
+    // The whole picture comes one pass before the last, which refines it.
+    const TStudioPass& whole = passes[passes.size() - 2];
+    EXPECT_EQ(whole.Width, 40);
+    EXPECT_EQ(whole.Height, 40);
+    EXPECT_NE(whole.Rgb, passes.back().Rgb);
+
+    // The last pass is the picture a render to a file makes.
+    const std::vector<float> preview = passes.back().Rgb;
+    passes.clear();
+    renderer.Start(material, view, (folder / "whole.png").string());
+    ASSERT_TRUE(run());
+    ASSERT_EQ(passes.size(), 1u);
+    EXPECT_EQ(passes.back().Rgb, preview);
+}
+
 TEST_F(Studio, RendersTheMaterialToAnImageFile) {
     ASSERT_TRUE(WaitIdle());
     const fs::path image = folder / "material.png";

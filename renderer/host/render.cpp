@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <numbers>
@@ -158,6 +159,10 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
     const float fColumns = static_cast<float>(columns), fRows = static_cast<float>(rows);
     const float fWidth = static_cast<float>(width), fHeight = static_cast<float>(height);
     std::atomic<int> next{0}, done{0};
+    // Finished tiles of each row of tiles: a row of tiles is finished when it reaches tilesX.
+    std::vector<std::atomic<int>> rowTiles(static_cast<size_t>(tilesY));
+    std::mutex waitLock;
+    std::condition_variable wake;
     std::atomic<bool> failed{false};
     std::exception_ptr failure;
     std::mutex failureLock;
@@ -196,6 +201,11 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
                 }
             }
             ++done;
+            // Released with the pixels: the caller reads the row once it sees it finished.
+            if (++rowTiles[static_cast<size_t>(tile / tilesX)] == tilesX || done.load() == tiles) {
+                const std::lock_guard lock(waitLock);
+                wake.notify_one();
+            }
         }
         state = outer;
     };
@@ -225,17 +235,42 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
     }
     const int started = static_cast<int>(pool.size());
     if (started < threads && settings.threadsReduced) settings.threadsReduced(started, threads);
+    int rowsHanded = 0;  // rows of tiles
+    const auto handFinishedRows = [&] {
+        int rows = rowsHanded;
+        while (rows < tilesY && rowTiles[static_cast<size_t>(rows)].load() == tilesX) ++rows;
+        if (rows == rowsHanded) return;
+        rowsHanded = rows;
+        settings.rowsFinished(image.data(), std::min(rows * kTile, height));
+    };
     if (started == 0) {
         work();
-    } else if (settings.progress) {
+    } else if (settings.progress || settings.rowsFinished) {
+        std::unique_lock lock(waitLock);
         while (done.load() < tiles && !stopped()) {
-            settings.progress(done.load(), tiles);
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            wake.wait_for(lock, std::chrono::milliseconds(100), [&] {
+                return done.load() == tiles || stopped() ||
+                       (rowsHanded < tilesY &&
+                        rowTiles[static_cast<size_t>(rowsHanded)].load() == tilesX);
+            });
+            lock.unlock();
+            // The threads still run: a callback's exception stops them and waits for them.
+            try {
+                if (settings.progress) settings.progress(done.load(), tiles);
+                if (settings.rowsFinished) handFinishedRows();
+            } catch (...) {
+                const std::lock_guard failureGuard(failureLock);
+                if (!failure) failure = std::current_exception();
+                failed = true;
+            }
+            lock.lock();
         }
-        settings.progress(tiles, tiles);
+        lock.unlock();
     }
     for (std::thread& t : pool) t.join();
     if (failure) std::rethrow_exception(failure);
+    if (settings.progress && started > 0) settings.progress(tiles, tiles);
+    if (settings.rowsFinished && done.load() == tiles) handFinishedRows();
     return image;
 }
 

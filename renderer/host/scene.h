@@ -90,6 +90,10 @@ struct TRenderSettings {
     int threads = 0;  // 0: all cores
     // Called on the calling thread now and then with the finished and total tile counts.
     std::function<void(int, int)> progress;
+    // Called on the calling thread, as the render goes, with the image and the number of rows
+    // from the top that are finished (more each time, all of them at the end): those rows may be
+    // read while the others render. Not called for a cancelled render's last rows.
+    std::function<void(const float* rgb, int rows)> rowsFinished;
     // When it turns true the tiles not yet begun are skipped and Render returns early with an
     // incomplete image; another thread may set it.
     const std::atomic<bool>* cancel = nullptr;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 #include "core/whole_file.h"
@@ -60,21 +61,18 @@ png_byte SrgbByte(float linear) {
 
 bool WritePng(std::FILE* file, int width, int height, const std::vector<float>& rgb,
               std::string& error) {
-    std::vector<png_byte> bytes(rgb.size());
-    std::transform(rgb.begin(), rgb.end(), bytes.begin(), SrgbByte);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = PNG_FORMAT_RGB;
-    // Speed over size: a render is written once.
-    image.flags = PNG_IMAGE_FLAG_FAST;
-    if (png_image_write_to_stdio(&image, file, 0, bytes.data(), 0, nullptr) == 0) {
-        error = std::string("cannot write the PNG image: ") + image.message;
-        png_image_free(&image);
+    TPngRowWriter png(width, height);
+    png.WriteRows(rgb.data(), height);
+    if (!png.Finish(error)) return false;
+    if (std::fwrite(png.Bytes().data(), 1, png.Bytes().size(), file) != png.Bytes().size()) {
+        error = "cannot write the PNG image";
         return false;
     }
     return true;
+}
+
+void PutBigEndian(unsigned char* at, uint32_t value) {
+    for (int k = 0; k < 4; ++k) at[k] = static_cast<unsigned char>(value >> (24 - 8 * k));
 }
 
 // Values clamped to 0 … 1 and rounded to 8 or 16 bits; NaN is 0.
@@ -126,6 +124,100 @@ std::string LowerExtension(const std::string& path) {
 }
 
 }  // namespace
+
+TPngRowWriter::TPngRowWriter(int width, int height)
+    : width_(width),
+      height_(height),
+      row_(1 + 3 * static_cast<size_t>(width)),
+      out_(size_t{1} << 16) {
+    // Speed over size: a render is written once.
+    deflating_ = deflateInit(&z_, Z_BEST_SPEED) == Z_OK;
+    ok_ = deflating_;
+    static constexpr unsigned char kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+    bytes_.append(reinterpret_cast<const char*>(kSignature), sizeof kSignature);
+    unsigned char header[13] = {};
+    PutBigEndian(header, static_cast<uint32_t>(width));
+    PutBigEndian(header + 4, static_cast<uint32_t>(height));
+    header[8] = 8;  // bits a channel
+    header[9] = 2;  // RGB
+    Chunk("IHDR", header, sizeof header);
+    const unsigned char perceptual = 0;
+    Chunk("sRGB", &perceptual, 1);
+}
+
+TPngRowWriter::~TPngRowWriter() {
+    if (deflating_) deflateEnd(&z_);
+}
+
+void TPngRowWriter::Chunk(const char* type, const unsigned char* data, size_t size) {
+    unsigned char head[8];
+    PutBigEndian(head, static_cast<uint32_t>(size));
+    std::memcpy(head + 4, type, 4);
+    uLong crc = crc32(0, head + 4, 4);
+    if (size > 0) crc = crc32(crc, data, static_cast<uInt>(size));
+    unsigned char tail[4];
+    PutBigEndian(tail, static_cast<uint32_t>(crc));
+    bytes_.append(reinterpret_cast<const char*>(head), sizeof head);
+    if (size > 0) bytes_.append(reinterpret_cast<const char*>(data), size);
+    bytes_.append(reinterpret_cast<const char*>(tail), sizeof tail);
+}
+
+void TPngRowWriter::Deflate(const unsigned char* data, size_t size, int flush) {
+    z_.next_in = const_cast<Bytef*>(data);
+    z_.avail_in = static_cast<uInt>(size);
+    size_t pending = out_.size() - z_.avail_out;
+    if (z_.next_out == nullptr) pending = 0;
+    for (;;) {
+        z_.next_out = out_.data() + pending;
+        z_.avail_out = static_cast<uInt>(out_.size() - pending);
+        const int result = deflate(&z_, flush);
+        if (result == Z_STREAM_ERROR) {
+            ok_ = false;
+            return;
+        }
+        pending = out_.size() - z_.avail_out;
+        const bool ended = result == Z_STREAM_END;
+        // Full buffers become chunks as they fill; the rest waits for the end of the stream.
+        if (pending == out_.size() || (ended && pending > 0)) {
+            Chunk("IDAT", out_.data(), pending);
+            pending = 0;
+        }
+        if (flush == Z_FINISH ? ended : z_.avail_in == 0 && pending < out_.size()) break;
+    }
+    z_.next_out = out_.data() + pending;
+    z_.avail_out = static_cast<uInt>(out_.size() - pending);
+}
+
+void TPngRowWriter::WriteRows(const float* rgb, int rows) {
+    rows = std::min(rows, height_);
+    const size_t floats = 3 * static_cast<size_t>(width_);
+    for (; rows_ < rows && ok_; ++rows_) {
+        const float* from = rgb + static_cast<size_t>(rows_) * floats;
+        row_[0] = 0;  // no filter: the quickest, and zlib finds the repeats of smooth pictures
+        std::transform(from, from + floats, row_.begin() + 1, SrgbByte);
+        Deflate(row_.data(), row_.size(), Z_NO_FLUSH);
+    }
+}
+
+bool TPngRowWriter::Finish(std::string& error) {
+    if (rows_ < height_) {
+        error = "cannot write the PNG image: the render ended before its last row";
+        return false;
+    }
+    if (ok_) Deflate(nullptr, 0, Z_FINISH);
+    if (!ok_) {
+        error = "cannot write the PNG image: the compressor failed";
+        return false;
+    }
+    Chunk("IEND", nullptr, 0);
+    return true;
+}
+
+bool WritePngFile(const std::string& path, const TPngRowWriter& png, std::string& error) {
+    return WriteWholeFile(path, png.Bytes(), error);
+}
+
+bool IsPngPath(const std::string& path) { return LowerExtension(path) == ".png"; }
 
 bool IsMapPath(const std::string& path) {
     const std::string extension = LowerExtension(path);

@@ -174,15 +174,26 @@ int Run(RenderOptions o) {
                             static_cast<float>(plan.last), 30.0f});
         plugin.BeginRender();
         std::vector<float> image;
+        // A PNG is encoded as the rows finish, beside the rendering threads.
+        TPngRowWriter png(width, height);
+        const bool streamed = IsPngPath(path);
+        host::TRenderSettings frameSettings = settings;
+        if (streamed) {
+            frameSettings.rowsFinished = [&](const float* rgb, int rows) {
+                png.WriteRows(rgb, rows);
+            };
+        }
         try {
-            image = host::Render(scene, settings);
+            image = host::Render(scene, frameSettings);
         } catch (...) {
             plugin.EndRender();
             throw;
         }
         plugin.EndRender();
         std::string error;
-        if (!WriteImage(path, width, height, image, error)) {
+        const bool written = streamed ? png.Finish(error) && WritePngFile(path, png, error)
+                                      : WriteImage(path, width, height, image, error);
+        if (!written) {
             PrintError(path, error);
             return 1;
         }

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -105,6 +107,66 @@ TEST(Render, AnExceptionOfARenderingThreadEndsTheRender) {
     settings.height = 64;
     settings.threads = 4;
     EXPECT_THROW(Render(scene, settings), std::bad_alloc);
+}
+
+// Rows handed over during the render are final, come in order and end with the last; a PNG
+// encoded from them as they come reads back as the one written from the finished image.
+TEST(Render, FinishedRowsAreHandedOverInOrderAndEncodeTheFinalImage) {
+    const TScene scene = TestScene();
+    TRenderSettings settings;
+    settings.width = 70;  // a partial column and row of tiles
+    settings.height = 50;
+    settings.samples = 1;
+    settings.threads = 3;
+    std::vector<float> seen(70 * 50 * 3, -1.0f);
+    int handed = 0;
+    TPngRowWriter png(70, 50);
+    settings.rowsFinished = [&](const float* rgb, int rows) {
+        EXPECT_GT(rows, handed);
+        EXPECT_LE(rows, 50);
+        std::copy(rgb + handed * 70 * 3, rgb + rows * 70 * 3, seen.begin() + handed * 70 * 3);
+        handed = rows;
+        png.WriteRows(rgb, rows);
+    };
+    const std::vector<float> image = Render(scene, settings);
+    EXPECT_EQ(handed, 50);
+    EXPECT_EQ(seen, image);
+
+    std::string error;
+    ASSERT_TRUE(png.Finish(error)) << error;
+    const auto base =
+        std::filesystem::temp_directory_path() / ("vandrel-rows-" + std::to_string(::getpid()));
+    ASSERT_TRUE(WritePngFile(base.string() + "-streamed.png", png, error)) << error;
+    ASSERT_TRUE(WriteImage(base.string() + "-whole.png", 70, 50, image, error)) << error;
+    const int32_t streamed = hsImageRead((base.string() + "-streamed.png").c_str());
+    const int32_t whole = hsImageRead((base.string() + "-whole.png").c_str());
+    ASSERT_NE(streamed, 0);
+    ASSERT_NE(whole, 0);
+    for (int32_t y = 0; y < 50; ++y) {
+        for (int32_t x = 0; x < 70; ++x) {
+            ASSERT_EQ(hsImageGetPixel(streamed, x, y), hsImageGetPixel(whole, x, y)) << x << y;
+        }
+    }
+    hsImageDestroy(streamed);
+    hsImageDestroy(whole);
+    std::filesystem::remove(base.string() + "-streamed.png");
+    std::filesystem::remove(base.string() + "-whole.png");
+
+    // An encoder that has not had every row refuses to finish.
+    TPngRowWriter partial(70, 50);
+    partial.WriteRows(image.data(), 49);
+    EXPECT_FALSE(partial.Finish(error));
+}
+
+// A callback that throws while the threads render ends the render like a thread's exception.
+TEST(Render, AnExceptionOfTheRowCallbackEndsTheRender) {
+    const TScene scene = TestScene();
+    TRenderSettings settings;
+    settings.width = 64;
+    settings.height = 64;
+    settings.threads = 2;
+    settings.rowsFinished = [](const float*, int) { throw std::runtime_error("disk full"); };
+    EXPECT_THROW(Render(scene, settings), std::runtime_error);
 }
 
 TEST(Render, ReflectionReentersTheShaderWithoutDisturbingTheOuterSample) {

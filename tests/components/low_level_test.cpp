@@ -376,34 +376,5 @@ TEST(LowLevel, CompareRelationsWithTolerance) {
     });
 }
 
-// Every property of every class is read through its input reference.
-TEST(LowLevel, InputsAreReadThroughTheirReferences) {
-    const auto set = [](TXRComponent& c, int32_t prop, float v) {
-        c.SetConstant(prop, kWholeProperty, v);
-    };
-    const std::vector<test::ConnectionCase> cases = {
-        {901, nullptr, nullptr},
-        {902, nullptr, nullptr},
-        {903, nullptr, nullptr},
-        {904, nullptr, nullptr},
-        {905, nullptr, nullptr},
-        // |A - B| = 0.1 inside the tolerance 0.5: every value shows.
-        {909, [&](TXRComponent& c, int32_t) { set(c, 1, 1.1f), set(c, 2, 0.5f); }, nullptr},
-        {916, [&](TXRComponent& c, int32_t) { set(c, 0, 0.5f); }, nullptr},
-        {910, [&](TXRComponent& c, int32_t) { set(c, 0, 0.3f); }, nullptr},
-        {911, [&](TXRComponent& c, int32_t) { set(c, 0, 2.0f); }, nullptr},
-        {912, nullptr, nullptr},
-        {913, nullptr, nullptr},
-        {914, [&](TXRComponent& c, int32_t) { set(c, 0, 2.0f); }, nullptr},
-        {915,
-         [&](TXRComponent& c, int32_t prop) {
-             set(c, 1, 1.0f);
-             if (prop == 1) c.SetEnumValue(2, 1);  // B shows only when selected
-         },
-         nullptr},
-    };
-    for (const auto& cc : cases) test::ExpectInputsReadThroughReferences(cc);
-}
-
 }  // namespace
 }  // namespace vandrel

@@ -44,7 +44,7 @@ TEST(Splines, PropertyTablesKeepTheirStoredOrderAndDefaults) {
         Fresh c(id);
         EXPECT_EQ(c->OutputKind(), kind);
         c->Evaluate(true);
-        for (float v : test::Outputs(*c)) EXPECT_EQ(v, 0.0f);
+        for (float v : test::Output(*c)) EXPECT_EQ(v, 0.0f);
     }
 }
 
@@ -193,24 +193,6 @@ TEST(Splines, UvAndVectorSplinesArePerPart) {
                 }
             }
         }
-    }
-}
-
-TEST(Splines, InputsAreReadThroughTheirReferences) {
-    for (int32_t id : {113, 114, 115}) {
-        const auto setup = [](TXRComponent& c, int32_t prop) {
-            const float knots[5] = {0.0f, 1.0f, 4.0f, 2.0f, 3.0f};
-            const int parts = FloatCount(c.PropertyKind(0));
-            for (int32_t knot = 0; knot < 5; ++knot) {
-                for (int k = 0; k < parts; ++k) {
-                    c.SetConstant(knot, parts == 1 ? kWholeProperty : k, knots[knot] + 0.5f * k);
-                }
-            }
-            c.SetEnumValue(6, 3);
-            // A knot is probed where the curve passes through it; Input and KnotCount at 0.5.
-            c.SetConstant(5, kWholeProperty, prop < 5 ? 0.25f * prop : 0.45f);
-        };
-        test::ExpectInputsReadThroughReferences({id, setup, nullptr});
     }
 }
 

@@ -1,6 +1,6 @@
 // The one harness of the component tests: setting properties, evaluating a fresh component,
-// comparing outputs, rows of hand-calculated cases, the property-table check, and the
-// input-reference check that connects every part of every property to a source float.
+// comparing outputs, rows of hand-calculated cases, and the input-reference check that connects
+// every part of every property to a source float.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -143,46 +143,6 @@ inline float EvaluateWith(int32_t id, const std::vector<double>& values) {
     SetValues(*c, values);
     c->Evaluate(true);
     return c->OutputAddress()[0];
-}
-
-// One row of a property table as stored shader files and the editor expect it.
-struct ExpectedProperty {
-    const char* name;
-    ValueKind kind;
-    std::vector<float> defaults;  // one per part; the integer value for an Enumeration
-    bool whole = false;
-};
-
-inline void ExpectPropertyTable(int32_t id, const std::vector<ExpectedProperty>& expected) {
-    SCOPED_TRACE("type id " + std::to_string(id));
-    Fresh c(id);
-    ASSERT_NE(c.component, nullptr);
-    auto* table = dynamic_cast<TXRPropertyComponent*>(c.component.get());
-    ASSERT_NE(table, nullptr);
-    ASSERT_EQ(c->PropertyCount(), static_cast<int32_t>(expected.size()));
-    for (size_t p = 0; p < expected.size(); ++p) {
-        const auto prop = static_cast<int32_t>(p);
-        const ExpectedProperty& e = expected[p];
-        EXPECT_STREQ(table->Properties()[p].name, e.name) << "prop " << p;
-        EXPECT_EQ(c->PropertyKind(prop), e.kind) << e.name;
-        EXPECT_EQ(c->IsIntegerProperty(prop), e.whole) << e.name;
-        if (e.kind == kEnumeration) {
-            EXPECT_EQ(c->GetEnumValue(prop), static_cast<int32_t>(e.defaults.at(0))) << e.name;
-            EXPECT_EQ(c->InputAddress(prop, kWholeProperty), nullptr) << e.name;
-            continue;
-        }
-        ASSERT_EQ(e.defaults.size(), static_cast<size_t>(FloatCount(e.kind))) << e.name;
-        const float* constant = c->ConstantAddress(prop);
-        ASSERT_NE(constant, nullptr) << e.name;
-        for (size_t k = 0; k < e.defaults.size(); ++k) {
-            EXPECT_EQ(constant[k], e.defaults[k]) << e.name << " part " << k;
-            // A fresh input reference aims at the own constant.
-            const auto part = static_cast<int32_t>(k);
-            EXPECT_EQ(c->InputAddress(prop, e.kind == kNumerical ? kWholeProperty : part),
-                      constant + k)
-                << e.name;
-        }
-    }
 }
 
 // How one class is probed: a setup applied to every component before property prop is probed (so

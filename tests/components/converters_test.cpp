@@ -20,7 +20,6 @@ namespace vandrel {
 namespace {
 
 using test::ConnectionCase;
-using test::ExpectedProperty;
 using test::Fresh;
 
 constexpr double kPi = std::numbers::pi;
@@ -35,30 +34,6 @@ using test::SetAll;
 // The Catmull-Rom value halfway between rows P1 and P2: (−P0 + 9·P1 + 9·P2 − P3) / 16.
 double Halfway(double p0, double p1, double p2, double p3) {
     return (-p0 + 9 * p1 + 9 * p2 - p3) / 16;
-}
-
-TEST(Converters, PropertyTables) {
-    test::ExpectPropertyTable(1001,
-                              {{"Input", kVector, {0, 0, 0}}, {"Reduction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1006, {{"Input", kUV, {0, 0}}, {"Reduction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1003, {{"Input", kNumerical, {0}},
-                                     {"FromUnit", kEnumeration, {0}},
-                                     {"ToUnit", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1002,
-                              {{"Input", kNumerical, {0}}, {"Conversion", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1009,
-                              {{"Input", kVector, {0, 0, 0}}, {"Direction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1010, {{"Input", kUV, {0, 0}}, {"Direction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1011, {{"ReferenceAxis", kVector, {1, 0, 0}},
-                                     {"PoleAxis", kVector, {0, 0, 1}},
-                                     {"Scale", kNumerical, {1}},
-                                     {"Projection", kEnumeration, {0}},
-                                     {"Position", kVector, {0, 0, 0}}});
-    test::ExpectPropertyTable(1004,
-                              {{"Color", kVector, {0, 0, 0}}, {"Direction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1005, {{"Temperature", kNumerical, {6.5f}}});
-    test::ExpectPropertyTable(1007, {{"Wavelength", kNumerical, {5.8f}}});
-    test::ExpectPropertyTable(1008, {{"Parameter", kEnumeration, {0}}});
 }
 
 TEST(Converters, ReductionsToOneNumber) {

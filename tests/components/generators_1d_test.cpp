@@ -19,7 +19,6 @@ namespace vandrel {
 namespace {
 
 using test::EvaluateWith;
-using test::ExpectedProperty;
 using test::Fresh;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -44,43 +43,6 @@ void ExpectRows(const std::vector<Row>& rows) {
         } else {
             EXPECT_FLOAT_EQ(got, Stored(row.expected)) << row.id << " with " << text;
         }
-    }
-}
-
-TEST(Generators1D, PropertyTablesKeepTheirStoredOrderAndDefaults) {
-    const auto n = [](const char* name, float v, bool whole = false) {
-        return ExpectedProperty{name, kNumerical, {v}, whole};
-    };
-    const auto e = [](const char* name) { return ExpectedProperty{name, kEnumeration, {0}}; };
-    const auto rgb = [](const char* name, float v) {
-        return ExpectedProperty{name, kVector, {v, v, v}};
-    };
-    test::ExpectPropertyTable(
-        101, {n("Amplitude", 1), n("Frequency", 1), n("Offset", 0.5f), n("Input", 0)});
-    test::ExpectPropertyTable(102, {n("Amplitude", 1), n("Offset", 0), n("Center", 0.5f),
-                                    n("Width", 0.5f), n("Input", 0.5f)});
-    test::ExpectPropertyTable(
-        103, {n("Amplitude", 1), n("Frequency", 1), n("Offset", 0), n("Input", 0), e("NoiseType")});
-    test::ExpectPropertyTable(104, {n("Amplitude", 1), n("Frequency", 1), n("Offset", 0),
-                                    n("Input", 0), e("NoiseType"), n("Octaves", 3, true)});
-    test::ExpectPropertyTable(105, {n("Minimum", 0), n("Maximum", 1), n("Input", 0.5f)});
-    test::ExpectPropertyTable(
-        106, {n("Amplitude", 1), n("Base", 0), n("RiseLength", 0.5f), e("RiseShape"),
-              n("HighLength", 0), n("FallLength", 0.5f), e("FallShape"), n("LowLength", 0),
-              n("Shift", 0), n("Input", 0), e("Periodic")});
-    test::ExpectPropertyTable(107, {n("Maximum", 1), n("Minimum", 0), e("Mode"), n("Input", 0.5f)});
-    test::ExpectPropertyTable(108, {n("UpperEdge", 1), n("LowerEdge", 0), n("HighValue", 1),
-                                    n("LowValue", 0), n("Input", 0.5f)});
-    test::ExpectPropertyTable(109, {n("Step", 0.25f), n("Input", 0)});
-    test::ExpectPropertyTable(110, {rgb("Amplitude", 1), n("Frequency", 1), rgb("Offset", 0),
-                                    n("Input", 0), e("NoiseType")});
-    test::ExpectPropertyTable(111, {rgb("Amplitude", 1), n("Frequency", 1), rgb("Offset", 0),
-                                    n("Input", 0), e("NoiseType"), n("Octaves", 3, true)});
-    test::ExpectPropertyTable(112, {n("Amplitude", 1), n("Offset", 0), n("CellSize", 1),
-                                    n("Input", 0), n("Seed", 1234, true)});
-    for (int32_t id = 101; id <= 112; ++id) {
-        Fresh c(id);
-        EXPECT_EQ(c->OutputKind(), id == 110 || id == 111 ? kVector : kNumerical) << id;
     }
 }
 

@@ -15,7 +15,6 @@ namespace vandrel {
 namespace {
 
 using test::EvaluateWith;
-using test::ExpectedProperty;
 using test::Fresh;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -43,36 +42,6 @@ void ExpectRows(const std::vector<Row>& rows) {
         } else {
             EXPECT_FLOAT_EQ(got, want) << row.id << " with " << text;
         }
-    }
-}
-
-TEST(LowLevel, PropertyTablesKeepTheirStoredOrderAndDefaults) {
-    const std::vector<ExpectedProperty> ab = {{"A", kNumerical, {1}}, {"B", kNumerical, {1}}};
-    for (int32_t id : {901, 902, 903, 904, 905, 911}) test::ExpectPropertyTable(id, ab);
-    test::ExpectPropertyTable(909, {{"A", kNumerical, {1}},
-                                    {"B", kNumerical, {1}},
-                                    {"Tolerance", kNumerical, {0}},
-                                    {"TrueValue", kNumerical, {1}},
-                                    {"FalseValue", kNumerical, {0}},
-                                    {"Relation", kEnumeration, {0}}});
-    test::ExpectPropertyTable(
-        916, {{"A", kNumerical, {1}}, {"B", kNumerical, {1}}, {"Selection", kEnumeration, {0}}});
-    test::ExpectPropertyTable(910, {{"Input", kNumerical, {0}}, {"Function", kEnumeration, {0}}});
-    test::ExpectPropertyTable(
-        912, {{"A", kNumerical, {1}}, {"B", kNumerical, {1}}, {"Operation", kEnumeration, {0}}});
-    test::ExpectPropertyTable(913, {{"A", kNumerical, {0}},
-                                    {"B", kNumerical, {1}},
-                                    {"Fraction", kNumerical, {0.5f}},
-                                    {"Easing", kEnumeration, {0}}});
-    test::ExpectPropertyTable(914, {{"A", kNumerical, {1}},
-                                    {"WeightA", kNumerical, {0.5f}},
-                                    {"B", kNumerical, {1}},
-                                    {"WeightB", kNumerical, {0.5f}}});
-    test::ExpectPropertyTable(
-        915, {{"A", kNumerical, {0}}, {"B", kNumerical, {0}}, {"Switch", kEnumeration, {0}}});
-    for (int32_t id : {901, 902, 903, 904, 905, 909, 910, 911, 912, 913, 914, 915, 916}) {
-        Fresh c(id);
-        EXPECT_EQ(c->OutputKind(), kNumerical) << id;
     }
 }
 

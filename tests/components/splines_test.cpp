@@ -13,7 +13,6 @@
 namespace vandrel {
 namespace {
 
-using test::ExpectedProperty;
 using test::Fresh;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -28,24 +27,6 @@ float Spline(const std::vector<float>& knots, int32_t knotCount, double input) {
     c->SetConstant(5, kWholeProperty, static_cast<float>(input));
     c->Evaluate(true);
     return c->OutputAddress()[0];
-}
-
-TEST(Splines, PropertyTablesKeepTheirStoredOrderAndDefaults) {
-    for (int32_t id : {113, 114, 115}) {
-        const ValueKind kind = id == 113 ? kNumerical : (id == 114 ? kUV : kVector);
-        const std::vector<float> zero(FloatCount(kind), 0.0f);
-        std::vector<ExpectedProperty> table;
-        for (const char* name : {"Knot1", "Knot2", "Knot3", "Knot4", "Knot5"}) {
-            table.push_back({name, kind, zero});
-        }
-        table.push_back({"Input", kNumerical, {0}});
-        table.push_back({"KnotCount", kEnumeration, {0}});
-        test::ExpectPropertyTable(id, table);
-        Fresh c(id);
-        EXPECT_EQ(c->OutputKind(), kind);
-        c->Evaluate(true);
-        for (float v : test::Output(*c)) EXPECT_EQ(v, 0.0f);
-    }
 }
 
 TEST(Splines, TwoKnotsEaseInAndOut) {

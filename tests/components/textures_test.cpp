@@ -29,14 +29,7 @@ namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-void Set(TXRComponent& c, int32_t prop, const std::vector<float>& values) {
-    if (c.PropertyKind(prop) == kEnumeration || c.PropertyKind(prop) == kFile) {
-        c.SetEnumValue(prop, static_cast<int32_t>(values.at(0)));
-        return;
-    }
-    for (size_t k = 0; k < values.size(); ++k)
-        c.SetConstant(prop, static_cast<int32_t>(k), values[k]);
-}
+using test::Set;
 
 // A shader instance with one material whose exposed files have these handles.
 struct Shader {

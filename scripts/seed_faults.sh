@@ -124,7 +124,7 @@ PY
 SAVED=""
 restore() {
   if [[ -n $SAVED ]]; then
-    cp "$BUILD/faults/original" "$ROOT/$SAVED"  # a fresh time stamp: the next build recompiles
+    cp "$BUILD/faults/unchanged" "$ROOT/$SAVED"  # a fresh time stamp: the next build recompiles
     SAVED=""
   fi
 }
@@ -153,7 +153,7 @@ while IFS= read -r row; do
       { echo "$id: stale row (the text is not once on $file:$line)" >&2; stale=1; }
     continue
   fi
-  cp "$ROOT/$file" "$BUILD/faults/original"
+  cp "$ROOT/$file" "$BUILD/faults/unchanged"
   SAVED="$file"
   if ! apply_fault "$ROOT/$file" "$line" "$old" "$new"; then
     echo "$id: stale row (the text is not once on $file:$line)" >&2

@@ -15,7 +15,6 @@
 #include "component_checks.h"
 #include "core/instance.h"
 #include "core/media/wav_file.h"
-#include "media_checks.h"
 
 namespace vandrel {
 namespace {
@@ -96,17 +95,6 @@ float Sampled(TXRComponent& c, int32_t channel, int32_t mode, float window, floa
     c.SetConstant(6, kWholeProperty, time);
     c.Evaluate(true);
     return c.OutputAddress()[0];
-}
-
-TEST_F(Audio, PropertyTable) {
-    test::ExpectMediaPropertyTable(1106, {{"File", kFile, {}},
-                                          {"Amplitude", kNumerical, {1}},
-                                          {"Offset", kNumerical, {0.5}},
-                                          {"Channel", kEnumeration, {2}},
-                                          {"AudioMode", kEnumeration, {0}},
-                                          {"Window", kNumerical, {0}},
-                                          {"Time", kNumerical, {0}}});
-    EXPECT_EQ(CreateComponent(1106)->FileKind(), 'A');
 }
 
 // Every mode on a mono 16-bit file of 10 frames per second; expected values in sample units.

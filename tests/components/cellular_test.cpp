@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "component_checks.h"
 #include "components/families.h"
 #include "components/shared/cell_hash.h"
-#include "generator_test_support.h"
 
 namespace vandrel {
 namespace {
@@ -418,11 +418,6 @@ TEST(NeighbourhoodCache, ImagesAreTheSameFromAnyThreadCount) {
                   static_cast<std::ptrdiff_t>(single.size()))
             << pattern.id;
     }
-}
-
-TEST(Cellular, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(CellularRows().size(), 6u);
-    test::CheckEveryInputIsRead(CellularRows());
 }
 
 }  // namespace

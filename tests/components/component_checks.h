@@ -1,13 +1,16 @@
-// Checks shared by the component family tests: evaluating a fresh component with given property
-// values, comparing outputs, the property-table check, and the generic input-reference check that
-// connects every part of every property to a source float.
+// The one harness of the component tests: setting properties, evaluating a fresh component,
+// comparing outputs, rows of hand-calculated cases, and the input-reference check that connects
+// every part of every property to a source float.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,12 +20,97 @@
 
 namespace vandrel::test {
 
-// Equal as stored floats, NaN equal to NaN.
-inline bool SameFloat(float a, float b) { return (std::isnan(a) && std::isnan(b)) || a == b; }
+// Equal bit for bit, NaN equal to any NaN.
+inline bool SameFloat(float a, float b) {
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b) ||
+           (std::isnan(a) && std::isnan(b));
+}
 
-inline std::vector<float> Outputs(TXRComponent& c) {
-    const int n = FloatCount(c.OutputKind());
-    return std::vector<float>(c.OutputAddress(), c.OutputAddress() + n);
+inline std::vector<float> Output(TXRComponent& c) {
+    const float* out = c.OutputAddress();
+    return {out, out + FloatCount(c.OutputKind())};
+}
+
+inline bool SameOutput(const std::vector<float>& a, const std::vector<float>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k) {
+        if (!SameFloat(a[k], b[k])) return false;
+    }
+    return true;
+}
+
+// Sets a property from a list: the parts of a UV or Vector property, the value of a Numerical one,
+// the integer of an Enumeration or a File.
+inline void Set(TXRComponent& c, int32_t prop, const std::vector<float>& values) {
+    const int32_t kind = c.PropertyKind(prop);
+    if (kind == kEnumeration || kind == kFile) {
+        c.SetEnumValue(prop, static_cast<int32_t>(values.at(0)));
+        return;
+    }
+    for (size_t k = 0; k < values.size(); ++k) {
+        c.SetConstant(prop, static_cast<int32_t>(k), values[k]);
+    }
+}
+
+// Sets every property with a non-empty list.
+inline void SetAll(TXRComponent& c, const std::vector<std::vector<float>>& props) {
+    for (size_t p = 0; p < props.size(); ++p) {
+        if (!props[p].empty()) Set(c, static_cast<int32_t>(p), props[p]);
+    }
+}
+
+// Index of the property called name, or -1.
+inline int32_t PropertyIndex(TXRComponent& c, const std::string& name) {
+    auto* table = dynamic_cast<TXRPropertyComponent*>(&c);
+    if (table == nullptr) return -1;
+    int32_t p = 0;
+    for (const PropertySpec& spec : table->Properties()) {
+        if (name == spec.name) return p;
+        ++p;
+    }
+    return -1;
+}
+
+// A fresh component of the class, bound to record, with the given values.
+inline std::unique_ptr<TXRComponent> Make(int32_t id, const std::vector<std::vector<float>>& props,
+                                          TThreadRecord* record) {
+    std::unique_ptr<TXRComponent> c = CreateComponent(id);
+    if (c == nullptr) return c;
+    c->Bind(record, nullptr);
+    SetAll(*c, props);
+    return c;
+}
+
+// One hand-calculated case: the property values (an empty list keeps the default) and the
+// expected output, within a tolerance relative to max(1, |expected|).
+struct Case {
+    const char* what;
+    int32_t id;
+    std::vector<std::vector<float>> props;
+    std::vector<double> expected;
+    double tolerance = 2e-6;
+};
+
+inline void ExpectOutput(TXRComponent& c, const std::vector<double>& expected, double tolerance,
+                         const char* what) {
+    const std::vector<float> out = Output(c);
+    ASSERT_EQ(out.size(), expected.size()) << what;
+    for (size_t k = 0; k < out.size(); ++k) {
+        EXPECT_NEAR(out[k], expected[k], tolerance * std::max(1.0, std::fabs(expected[k])))
+            << what << ", part " << k;
+    }
+}
+
+inline void Check(const Case& row) {
+    TThreadRecord record;
+    std::unique_ptr<TXRComponent> c = Make(row.id, row.props, &record);
+    ASSERT_NE(c, nullptr) << row.what;
+    c->Evaluate(true);
+    ExpectOutput(*c, row.expected, row.tolerance, row.what);
+}
+
+inline void CheckRows(std::span<const Case> rows) {
+    for (const Case& row : rows) Check(row);
 }
 
 // Sets property p to values[p] for every given value: a Numerical part set to the value (all parts
@@ -55,46 +143,6 @@ inline float EvaluateWith(int32_t id, const std::vector<double>& values) {
     SetValues(*c, values);
     c->Evaluate(true);
     return c->OutputAddress()[0];
-}
-
-// One row of a property table as stored shader files and the editor expect it.
-struct ExpectedProperty {
-    const char* name;
-    ValueKind kind;
-    std::vector<float> defaults;  // one per part; the integer value for an Enumeration
-    bool whole = false;
-};
-
-inline void ExpectPropertyTable(int32_t id, const std::vector<ExpectedProperty>& expected) {
-    SCOPED_TRACE("type id " + std::to_string(id));
-    Fresh c(id);
-    ASSERT_NE(c.component, nullptr);
-    auto* table = dynamic_cast<TXRPropertyComponent*>(c.component.get());
-    ASSERT_NE(table, nullptr);
-    ASSERT_EQ(c->PropertyCount(), static_cast<int32_t>(expected.size()));
-    for (size_t p = 0; p < expected.size(); ++p) {
-        const auto prop = static_cast<int32_t>(p);
-        const ExpectedProperty& e = expected[p];
-        EXPECT_STREQ(table->Properties()[p].name, e.name) << "prop " << p;
-        EXPECT_EQ(c->PropertyKind(prop), e.kind) << e.name;
-        EXPECT_EQ(c->IsIntegerProperty(prop), e.whole) << e.name;
-        if (e.kind == kEnumeration) {
-            EXPECT_EQ(c->GetEnumValue(prop), static_cast<int32_t>(e.defaults.at(0))) << e.name;
-            EXPECT_EQ(c->InputAddress(prop, kWholeProperty), nullptr) << e.name;
-            continue;
-        }
-        ASSERT_EQ(e.defaults.size(), static_cast<size_t>(FloatCount(e.kind))) << e.name;
-        const float* constant = c->ConstantAddress(prop);
-        ASSERT_NE(constant, nullptr) << e.name;
-        for (size_t k = 0; k < e.defaults.size(); ++k) {
-            EXPECT_EQ(constant[k], e.defaults[k]) << e.name << " part " << k;
-            // A fresh input reference aims at the own constant.
-            const auto part = static_cast<int32_t>(k);
-            EXPECT_EQ(c->InputAddress(prop, e.kind == kNumerical ? kWholeProperty : part),
-                      constant + k)
-                << e.name;
-        }
-    }
 }
 
 // How one class is probed: a setup applied to every component before property prop is probed (so
@@ -158,8 +206,8 @@ inline bool ProbePart(const ConnectionCase& cc, int32_t prop, int32_t part) {
         }
         ref->Evaluate(true);
         conn->Evaluate(true);
-        const auto expected = Outputs(*ref);
-        const auto got = Outputs(*conn);
+        const auto expected = Output(*ref);
+        const auto got = Output(*conn);
         for (size_t k = 0; k < expected.size(); ++k) {
             EXPECT_TRUE(SameFloat(got[k], expected[k]))
                 << "value " << v << " output part " << k << ": " << got[k] << " instead of "
@@ -191,8 +239,8 @@ inline bool ProbePart(const ConnectionCase& cc, int32_t prop, int32_t part) {
     }
     ref->Evaluate(true);
     conn->Evaluate(true);
-    const auto expected = Outputs(*ref);
-    const auto got = Outputs(*conn);
+    const auto expected = Output(*ref);
+    const auto got = Output(*conn);
     for (size_t k = 0; k < expected.size(); ++k) {
         EXPECT_TRUE(SameFloat(got[k], expected[k])) << "after disconnecting, output part " << k;
     }

@@ -19,86 +19,20 @@
 namespace vandrel {
 namespace {
 
-using test::ConnectionCase;
-using test::ExpectedProperty;
 using test::Fresh;
 
 constexpr double kPi = std::numbers::pi;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-// Sets a property from a list: the parts of a UV or Vector property, the value of a Numerical one,
-// the integer of an Enumeration.
-void Set(TXRComponent& c, int32_t prop, const std::vector<float>& values) {
-    if (c.PropertyKind(prop) == kEnumeration) {
-        c.SetEnumValue(prop, static_cast<int32_t>(values.at(0)));
-        return;
-    }
-    for (size_t k = 0; k < values.size(); ++k) {
-        c.SetConstant(prop, static_cast<int32_t>(k), values[k]);
-    }
-}
-
-void SetAll(TXRComponent& c, const std::vector<std::vector<float>>& props) {
-    for (size_t p = 0; p < props.size(); ++p) {
-        if (!props[p].empty()) Set(c, static_cast<int32_t>(p), props[p]);
-    }
-}
-
-// One hand-calculated case: property values (an empty list keeps the default), the expected
-// output and its tolerance relative to max(1, |expected|).
-struct Case {
-    const char* what;
-    int32_t id;
-    std::vector<std::vector<float>> props;
-    std::vector<double> expected;
-    double tolerance = 2e-6;
-};
-
-void ExpectOutput(TXRComponent& c, const std::vector<double>& expected, double tolerance,
-                  const char* what) {
-    const std::vector<float> out = test::Outputs(c);
-    ASSERT_EQ(out.size(), expected.size()) << what;
-    for (size_t k = 0; k < out.size(); ++k) {
-        EXPECT_NEAR(out[k], expected[k], tolerance * std::max(1.0, std::fabs(expected[k])))
-            << what << ", part " << k;
-    }
-}
-
-void Check(const Case& row) {
-    Fresh c(row.id);
-    ASSERT_NE(c.component, nullptr) << row.what;
-    SetAll(*c, row.props);
-    c->Evaluate(true);
-    ExpectOutput(*c, row.expected, row.tolerance, row.what);
-}
+using test::Case;
+using test::Check;
+using test::ExpectOutput;
+using test::Set;
+using test::SetAll;
 
 // The Catmull-Rom value halfway between rows P1 and P2: (−P0 + 9·P1 + 9·P2 − P3) / 16.
 double Halfway(double p0, double p1, double p2, double p3) {
     return (-p0 + 9 * p1 + 9 * p2 - p3) / 16;
-}
-
-TEST(Converters, PropertyTables) {
-    test::ExpectPropertyTable(1001,
-                              {{"Input", kVector, {0, 0, 0}}, {"Reduction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1006, {{"Input", kUV, {0, 0}}, {"Reduction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1003, {{"Input", kNumerical, {0}},
-                                     {"FromUnit", kEnumeration, {0}},
-                                     {"ToUnit", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1002,
-                              {{"Input", kNumerical, {0}}, {"Conversion", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1009,
-                              {{"Input", kVector, {0, 0, 0}}, {"Direction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1010, {{"Input", kUV, {0, 0}}, {"Direction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1011, {{"ReferenceAxis", kVector, {1, 0, 0}},
-                                     {"PoleAxis", kVector, {0, 0, 1}},
-                                     {"Scale", kNumerical, {1}},
-                                     {"Projection", kEnumeration, {0}},
-                                     {"Position", kVector, {0, 0, 0}}});
-    test::ExpectPropertyTable(1004,
-                              {{"Color", kVector, {0, 0, 0}}, {"Direction", kEnumeration, {0}}});
-    test::ExpectPropertyTable(1005, {{"Temperature", kNumerical, {6.5f}}});
-    test::ExpectPropertyTable(1007, {{"Wavelength", kNumerical, {5.8f}}});
-    test::ExpectPropertyTable(1008, {{"Parameter", kEnumeration, {0}}});
 }
 
 TEST(Converters, ReductionsToOneNumber) {
@@ -304,7 +238,7 @@ TEST(Converters, ColourTablesAreContinuous) {
         for (int i = 0; i <= 4000; ++i) {
             Set(*c, 0, {static_cast<float>(low + (high - low) * i / 4000)});
             c->Evaluate(true);
-            const std::vector<float> out = test::Outputs(*c);
+            const std::vector<float> out = test::Output(*c);
             for (const float x : out) EXPECT_TRUE(x > -0.1f && x < 1.1f) << id << " " << i;
             if (!last.empty()) {
                 for (int k = 0; k < 3; ++k) EXPECT_NEAR(out[k], last[k], 0.01) << id << " " << i;
@@ -381,11 +315,11 @@ TEST(Converters, UnlistedItemsKeepTheOutput) {
         };
         unlist();
         c->Evaluate(true);
-        for (const float x : test::Outputs(*c)) EXPECT_EQ(x, 0.0f);
+        for (const float x : test::Output(*c)) EXPECT_EQ(x, 0.0f);
 
         SetAll(*c, row.props);
         c->Evaluate(true);
-        const std::vector<float> listed = test::Outputs(*c);
+        const std::vector<float> listed = test::Output(*c);
         bool nonZero = false;
         for (const float x : listed) nonZero = nonZero || x != 0;
         ASSERT_TRUE(nonZero);  // so that keeping it is visible
@@ -395,7 +329,7 @@ TEST(Converters, UnlistedItemsKeepTheOutput) {
             c->SetConstant(row.input, kWholeProperty, 0.375f);
         }
         c->Evaluate(true);
-        EXPECT_EQ(test::Outputs(*c), listed);
+        EXPECT_EQ(test::Output(*c), listed);
     }
 }
 
@@ -470,53 +404,16 @@ TEST(Converters, ObjectDataFromTheHost) {
     }
 }
 
-// Every property is read through its input reference, and matters in the setting given.
-TEST(Converters, InputsReadThroughReferences) {
-    const auto setInput = [](float v) {
-        return [v](TXRComponent& c, int32_t) { c.SetConstant(0, kWholeProperty, v); };
-    };
-    const ConnectionCase cases[] = {
-        {1001,
-         [](TXRComponent& c, int32_t) {
-             Set(c, 0, {0.3f, 0.5f, 0.9f});
-         },
-         nullptr},
-        {1006,
-         [](TXRComponent& c, int32_t) {
-             Set(c, 0, {0.3f, 0.5f});
-         },
-         nullptr},
-        {1003, setInput(1), nullptr},
-        {1002, setInput(1), nullptr},
-        {1009, setInput(0.5f), nullptr},
-        {1010, setInput(0.5f), nullptr},
-        // The reference axis matters to the planar projection in all three parts.
-        {1011,
-         [](TXRComponent& c, int32_t prop) {
-             Set(c, 4, {0.3f, 0.5f, 0.7f});
-             if (prop == 0) Set(c, 3, {2});
-         },
-         nullptr},
-        {1004,
-         [](TXRComponent& c, int32_t) {
-             Set(c, 0, {0.2f, 0.8f, 0.6f});
-         },
-         nullptr},
-        {1005, nullptr, nullptr},
-        // Every probe value lies below 380 nm; the wavelength is followed below.
-        {1007, nullptr, [](int32_t) { return true; }},
-        {1008, nullptr, nullptr},
-    };
-    for (const ConnectionCase& cc : cases) test::ExpectInputsReadThroughReferences(cc);
-
+// A connected wavelength is followed across the spectrum.
+TEST(Converters, SpectrumFollowsAConnectedWavelength) {
     Fresh spectrum(1007);
     float wavelength = 4.5f;
     spectrum->Connect(0, kWholeProperty, &wavelength);
     spectrum->Evaluate(true);
-    const std::vector<float> blue = test::Outputs(*spectrum);
+    const std::vector<float> blue = test::Output(*spectrum);
     wavelength = 6.5f;
     spectrum->Evaluate(true);
-    const std::vector<float> red = test::Outputs(*spectrum);
+    const std::vector<float> red = test::Output(*spectrum);
     EXPECT_LT(blue[0], blue[2]);
     EXPECT_GT(red[0], red[2]);
 }
@@ -539,7 +436,7 @@ TEST(Converters, TakesAnyInput) {
     uint32_t state = 12345;
     const auto next = [&state] { return state = state * 1664525u + 1013904223u, state >> 8; };
     for (const CatalogueRow& entry : ConverterRows()) {
-        for (int trial = 0; trial < 500; ++trial) {
+        for (int trial = 0; trial < 100; ++trial) {
             Fresh c(entry.id);
             for (int32_t p = 0; p < c->PropertyCount(); ++p) {
                 const int32_t kind = c->PropertyKind(p);
@@ -553,7 +450,7 @@ TEST(Converters, TakesAnyInput) {
             }
             c->Evaluate(true);
             if (entry.id == 1005 || entry.id == 1007) {
-                for (const float x : test::Outputs(*c)) EXPECT_TRUE(x >= -0.1f && x <= 1.1f);
+                for (const float x : test::Output(*c)) EXPECT_TRUE(x >= -0.1f && x <= 1.1f);
             }
         }
     }

@@ -520,7 +520,7 @@ TEST(CustomInShader, WrittenByTheTreeAndReadBack) {
     TThreadRecord record;
     TXRTree tree;
     tree.Context = &record;
-    tree.SetCustomTable("8001%" + kMixed);
+    tree.SetCustomTable("8001%" + kMixed + "|8002%" + kMixed);  // 8002 stays unused
     TXRComponent* custom = tree.AddComponent(CreateComponent(0x8001, &tree));
     TXRComponent* root = tree.AddComponent(CreateComponent(1));
     ASSERT_NE(custom, nullptr);

@@ -19,7 +19,6 @@ namespace vandrel {
 namespace {
 
 using test::EvaluateWith;
-using test::ExpectedProperty;
 using test::Fresh;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -44,52 +43,6 @@ void ExpectRows(const std::vector<Row>& rows) {
         } else {
             EXPECT_FLOAT_EQ(got, Stored(row.expected)) << row.id << " with " << text;
         }
-    }
-}
-
-// Whether the host noise (still a placeholder in some trees) varies at all.
-bool HostNoiseVaries() {
-    for (auto noise : {hsNoise1, hsNoise1Classic, hsNoise1Perlin, hsNoise1SparseConv}) {
-        if (noise(0.37) != noise(1.61) || noise(0.37) != hsNoise1(0.37)) return true;
-    }
-    return hsTurbulence1(0.37, 1) != hsTurbulence1(0.37, 4) ||
-           hsTurbulence1(0.37, 3) != hsTurbulence1(1.61, 3);
-}
-
-TEST(Generators1D, PropertyTablesKeepTheirStoredOrderAndDefaults) {
-    const auto n = [](const char* name, float v, bool whole = false) {
-        return ExpectedProperty{name, kNumerical, {v}, whole};
-    };
-    const auto e = [](const char* name) { return ExpectedProperty{name, kEnumeration, {0}}; };
-    const auto rgb = [](const char* name, float v) {
-        return ExpectedProperty{name, kVector, {v, v, v}};
-    };
-    test::ExpectPropertyTable(
-        101, {n("Amplitude", 1), n("Frequency", 1), n("Offset", 0.5f), n("Input", 0)});
-    test::ExpectPropertyTable(102, {n("Amplitude", 1), n("Offset", 0), n("Center", 0.5f),
-                                    n("Width", 0.5f), n("Input", 0.5f)});
-    test::ExpectPropertyTable(
-        103, {n("Amplitude", 1), n("Frequency", 1), n("Offset", 0), n("Input", 0), e("NoiseType")});
-    test::ExpectPropertyTable(104, {n("Amplitude", 1), n("Frequency", 1), n("Offset", 0),
-                                    n("Input", 0), e("NoiseType"), n("Octaves", 3, true)});
-    test::ExpectPropertyTable(105, {n("Minimum", 0), n("Maximum", 1), n("Input", 0.5f)});
-    test::ExpectPropertyTable(
-        106, {n("Amplitude", 1), n("Base", 0), n("RiseLength", 0.5f), e("RiseShape"),
-              n("HighLength", 0), n("FallLength", 0.5f), e("FallShape"), n("LowLength", 0),
-              n("Shift", 0), n("Input", 0), e("Periodic")});
-    test::ExpectPropertyTable(107, {n("Maximum", 1), n("Minimum", 0), e("Mode"), n("Input", 0.5f)});
-    test::ExpectPropertyTable(108, {n("UpperEdge", 1), n("LowerEdge", 0), n("HighValue", 1),
-                                    n("LowValue", 0), n("Input", 0.5f)});
-    test::ExpectPropertyTable(109, {n("Step", 0.25f), n("Input", 0)});
-    test::ExpectPropertyTable(110, {rgb("Amplitude", 1), n("Frequency", 1), rgb("Offset", 0),
-                                    n("Input", 0), e("NoiseType")});
-    test::ExpectPropertyTable(111, {rgb("Amplitude", 1), n("Frequency", 1), rgb("Offset", 0),
-                                    n("Input", 0), e("NoiseType"), n("Octaves", 3, true)});
-    test::ExpectPropertyTable(112, {n("Amplitude", 1), n("Offset", 0), n("CellSize", 1),
-                                    n("Input", 0), n("Seed", 1234, true)});
-    for (int32_t id = 101; id <= 112; ++id) {
-        Fresh c(id);
-        EXPECT_EQ(c->OutputKind(), id == 110 || id == 111 ? kVector : kNumerical) << id;
     }
 }
 
@@ -132,12 +85,12 @@ TEST(Generators1D, NoiseTypeOutOfRangeKeepsThePreviousOutput) {
             Fresh c(id);
             c->SetConstant(3, kWholeProperty, 0.37f);
             c->Evaluate(true);
-            const auto before = test::Outputs(*c);
+            const auto before = test::Output(*c);
             c->SetEnumValue(4, type);
             c->SetConstant(3, kWholeProperty, 5.5f);
             c->SetConstant(2, kWholeProperty, 10.0f);
             c->Evaluate(true);
-            EXPECT_EQ(test::Outputs(*c), before) << id << " type " << type;
+            EXPECT_EQ(test::Output(*c), before) << id << " type " << type;
         }
     }
 }
@@ -197,10 +150,10 @@ TEST(Generators1D, ColorNoiseShiftsItsChannels) {
     c->SetConstant(2, kWholeProperty, 0.5f);
     c->SetEnumValue(4, 4);
     c->Evaluate(true);
-    EXPECT_EQ(test::Outputs(*c), (std::vector<float>{0, 0, 0}));
+    EXPECT_EQ(test::Output(*c), (std::vector<float>{0, 0, 0}));
     c->SetEnumValue(4, 0);
     c->Evaluate(true);
-    EXPECT_EQ(test::Outputs(*c), (std::vector<float>{0.5f, 0.5f, 0.5f}));
+    EXPECT_EQ(test::Output(*c), (std::vector<float>{0.5f, 0.5f, 0.5f}));
 }
 
 TEST(Generators1D, RepeatRange) {
@@ -334,39 +287,6 @@ TEST(Generators1D, RandomPerCell) {
     RandomSeed(state, 257 + 1234);
     RandomNext(state);
     EXPECT_EQ(RandomNext(c.record.RandomState), RandomNext(state));
-}
-
-TEST(Generators1D, InputsAreReadThroughTheirReferences) {
-    const bool noiseVaries = HostNoiseVaries();
-    const auto set = [](TXRComponent& c, int32_t prop, float v) {
-        c.SetConstant(prop, kWholeProperty, v);
-    };
-    const auto input = [&](float v, int32_t prop) {
-        return [=](TXRComponent& c, int32_t) { set(c, prop, v); };
-    };
-    // A constant placeholder noise cannot show its position, type or octaves.
-    const auto noiseProps = [noiseVaries](int32_t prop) {
-        return !noiseVaries && (prop == 1 || prop == 3 || prop == 4 || prop == 5);
-    };
-    const std::vector<test::ConnectionCase> cases = {
-        {101, input(0.1f, 3), nullptr},
-        {102, input(0.6f, 4), nullptr},
-        {103, input(0.37f, 3), noiseProps},
-        {104, input(0.37f, 3), noiseProps},
-        {105, nullptr, nullptr},
-        {106,
-         [&](TXRComponent& c, int32_t prop) {
-             set(c, 9, prop == 3 ? 0.3f : (prop == 7 || prop == 10 ? 1.2f : 0.6f));
-         },
-         nullptr},
-        {107, input(1.5f, 3), nullptr},
-        {108, nullptr, nullptr},
-        {109, input(0.9f, 1), nullptr},
-        {110, input(0.37f, 3), noiseProps},
-        {111, input(0.37f, 3), noiseProps},
-        {112, input(2.7f, 3), nullptr},
-    };
-    for (const auto& cc : cases) test::ExpectInputsReadThroughReferences(cc);
 }
 
 }  // namespace

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <limits>
 
+#include "component_checks.h"
 #include "components/families.h"
 #include "components/shared/noise_select.h"
-#include "generator_test_support.h"
 
 namespace vandrel {
 namespace {
@@ -228,11 +228,6 @@ TEST(Fractals, HugeIterationCountsAreCapped) {
     CheckRows(rows);
     EXPECT_EQ(FractalEscapeRatio(0, 0, 0, 0, kInf), 1.0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-}
-
-TEST(Generators2D, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(Generators2DRows().size(), 8u);
-    test::CheckEveryInputIsRead(Generators2DRows());
 }
 
 }  // namespace

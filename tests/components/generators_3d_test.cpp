@@ -4,9 +4,9 @@
 
 #include <cmath>
 
+#include "component_checks.h"
 #include "components/families.h"
 #include "components/shared/noise_select.h"
-#include "generator_test_support.h"
 
 namespace vandrel {
 namespace {
@@ -118,11 +118,6 @@ TEST(Shuffle3D, OneValuePerBox) {
     };
     CheckRows(rows);
     EXPECT_NE(inside, below);
-}
-
-TEST(Generators3D, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(Generators3DRows().size(), 6u);
-    test::CheckEveryInputIsRead(Generators3DRows());
 }
 
 }  // namespace

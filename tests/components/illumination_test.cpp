@@ -57,7 +57,7 @@ namespace vandrel {
 namespace {
 
 using test::Fresh;
-using test::Outputs;
+using test::Output;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 const double kS = std::sqrt(0.5);                   // cos 45°
@@ -105,7 +105,7 @@ std::vector<float> RunComponent(int32_t id, const Values& props, bool inHost,
     if (sample != nullptr) std::memcpy(c.record.Variables.data(), sample, sizeof *sample);
     Set(*c, props);
     c->Evaluate(inHost);
-    return Outputs(*c);
+    return Output(*c);
 }
 
 TEST(Illumination, EveryReflectanceClassIsRegistered) {
@@ -356,7 +356,7 @@ TEST_F(LitComponent, ReflectanceTracesOnlyWhenAskedAndPossible) {
                                specularColor[k] * std::pow(kC8, 6) * light[k] * 0.4 +
                                rc * row.reflection);
         }
-        ExpectOutputs(Outputs(*c), expected, row.what);
+        ExpectOutputs(Output(*c), expected, row.what);
     }
 }
 
@@ -413,13 +413,13 @@ TEST_F(LitComponent, NestedConductorHighlightIsNotComputed) {
     std::memcpy(record.Variables.data(), &sample, sizeof sample);
 
     c->Evaluate(true);
-    ExpectOutputs(Outputs(*c), {0.5 * 0.5 * 0.2, 0.5 * 0.6 / 9, 0}, "outermost");
+    ExpectOutputs(Output(*c), {0.5 * 0.5 * 0.2, 0.5 * 0.6 / 9, 0}, "outermost");
     EXPECT_EQ(instance.Tree.FresnelDepth, 0);
     EXPECT_EQ(instance.Tree.Depth, 0);
 
     instance.Tree.FresnelDepth = 1;
     c->Evaluate(true);
-    ExpectOutputs(Outputs(*c), Grey(0.5), "nested");
+    ExpectOutputs(Output(*c), Grey(0.5), "nested");
     EXPECT_EQ(instance.Tree.FresnelDepth, 1);
     EXPECT_EQ(instance.Tree.Depth, 0);
 }
@@ -525,7 +525,7 @@ class Guard : public ::testing::Test {
     static std::vector<float> AllOutputs(TXRTree& tree) {
         std::vector<float> all;
         for (const auto& e : tree.Entries) {
-            const auto out = Outputs(*e->Component);
+            const auto out = Output(*e->Component);
             all.insert(all.end(), out.begin(), out.end());
         }
         return all;

@@ -15,7 +15,6 @@ namespace vandrel {
 namespace {
 
 using test::EvaluateWith;
-using test::ExpectedProperty;
 using test::Fresh;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -43,36 +42,6 @@ void ExpectRows(const std::vector<Row>& rows) {
         } else {
             EXPECT_FLOAT_EQ(got, want) << row.id << " with " << text;
         }
-    }
-}
-
-TEST(LowLevel, PropertyTablesKeepTheirStoredOrderAndDefaults) {
-    const std::vector<ExpectedProperty> ab = {{"A", kNumerical, {1}}, {"B", kNumerical, {1}}};
-    for (int32_t id : {901, 902, 903, 904, 905, 911}) test::ExpectPropertyTable(id, ab);
-    test::ExpectPropertyTable(909, {{"A", kNumerical, {1}},
-                                    {"B", kNumerical, {1}},
-                                    {"Tolerance", kNumerical, {0}},
-                                    {"TrueValue", kNumerical, {1}},
-                                    {"FalseValue", kNumerical, {0}},
-                                    {"Relation", kEnumeration, {0}}});
-    test::ExpectPropertyTable(
-        916, {{"A", kNumerical, {1}}, {"B", kNumerical, {1}}, {"Selection", kEnumeration, {0}}});
-    test::ExpectPropertyTable(910, {{"Input", kNumerical, {0}}, {"Function", kEnumeration, {0}}});
-    test::ExpectPropertyTable(
-        912, {{"A", kNumerical, {1}}, {"B", kNumerical, {1}}, {"Operation", kEnumeration, {0}}});
-    test::ExpectPropertyTable(913, {{"A", kNumerical, {0}},
-                                    {"B", kNumerical, {1}},
-                                    {"Fraction", kNumerical, {0.5f}},
-                                    {"Easing", kEnumeration, {0}}});
-    test::ExpectPropertyTable(914, {{"A", kNumerical, {1}},
-                                    {"WeightA", kNumerical, {0.5f}},
-                                    {"B", kNumerical, {1}},
-                                    {"WeightB", kNumerical, {0.5f}}});
-    test::ExpectPropertyTable(
-        915, {{"A", kNumerical, {0}}, {"B", kNumerical, {0}}, {"Switch", kEnumeration, {0}}});
-    for (int32_t id : {901, 902, 903, 904, 905, 909, 910, 911, 912, 913, 914, 915, 916}) {
-        Fresh c(id);
-        EXPECT_EQ(c->OutputKind(), kNumerical) << id;
     }
 }
 
@@ -374,35 +343,6 @@ TEST(LowLevel, CompareRelationsWithTolerance) {
         {909, {1, 2, 0.5, 3, -2, 6}, -2},
         {909, {1, 1, 0, 3, -2, -1}, -2},
     });
-}
-
-// Every property of every class is read through its input reference.
-TEST(LowLevel, InputsAreReadThroughTheirReferences) {
-    const auto set = [](TXRComponent& c, int32_t prop, float v) {
-        c.SetConstant(prop, kWholeProperty, v);
-    };
-    const std::vector<test::ConnectionCase> cases = {
-        {901, nullptr, nullptr},
-        {902, nullptr, nullptr},
-        {903, nullptr, nullptr},
-        {904, nullptr, nullptr},
-        {905, nullptr, nullptr},
-        // |A - B| = 0.1 inside the tolerance 0.5: every value shows.
-        {909, [&](TXRComponent& c, int32_t) { set(c, 1, 1.1f), set(c, 2, 0.5f); }, nullptr},
-        {916, [&](TXRComponent& c, int32_t) { set(c, 0, 0.5f); }, nullptr},
-        {910, [&](TXRComponent& c, int32_t) { set(c, 0, 0.3f); }, nullptr},
-        {911, [&](TXRComponent& c, int32_t) { set(c, 0, 2.0f); }, nullptr},
-        {912, nullptr, nullptr},
-        {913, nullptr, nullptr},
-        {914, [&](TXRComponent& c, int32_t) { set(c, 0, 2.0f); }, nullptr},
-        {915,
-         [&](TXRComponent& c, int32_t prop) {
-             set(c, 1, 1.0f);
-             if (prop == 1) c.SetEnumValue(2, 1);  // B shows only when selected
-         },
-         nullptr},
-    };
-    for (const auto& cc : cases) test::ExpectInputsReadThroughReferences(cc);
 }
 
 }  // namespace

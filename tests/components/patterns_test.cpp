@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "component_checks.h"
 #include "core/factory.h"
 #include "core/thread_record.h"
 
@@ -19,17 +20,7 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// Sets a property from a list: the parts of a UV or Vector property, the value of a Numerical one,
-// the integer of an Enumeration.
-void Set(TXRComponent& c, int32_t prop, const std::vector<float>& values) {
-    if (c.PropertyKind(prop) == kEnumeration) {
-        c.SetEnumValue(prop, static_cast<int32_t>(values.at(0)));
-        return;
-    }
-    for (size_t k = 0; k < values.size(); ++k) {
-        c.SetConstant(prop, static_cast<int32_t>(k), values[k]);
-    }
-}
+using test::Set;
 
 // One hand-calculated case: property values (an empty list keeps the default) and the output.
 struct Case {

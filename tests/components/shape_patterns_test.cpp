@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "component_checks.h"
 #include "components/shared/cell_hash.h"
 #include "core/factory.h"
 #include "core/random.h"
@@ -21,15 +22,7 @@ namespace {
 
 constexpr double kK1 = 0.5774, kK2 = 0.2887, kK3 = 1.731901628, kK4 = 0.1667;
 
-void Set(TXRComponent& c, int32_t prop, const std::vector<float>& values) {
-    if (c.PropertyKind(prop) == kEnumeration) {
-        c.SetEnumValue(prop, static_cast<int32_t>(values.at(0)));
-        return;
-    }
-    for (size_t k = 0; k < values.size(); ++k) {
-        c.SetConstant(prop, static_cast<int32_t>(k), values[k]);
-    }
-}
+using test::Set;
 
 struct Case {
     const char* what;

@@ -13,7 +13,6 @@
 namespace vandrel {
 namespace {
 
-using test::ExpectedProperty;
 using test::Fresh;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -28,24 +27,6 @@ float Spline(const std::vector<float>& knots, int32_t knotCount, double input) {
     c->SetConstant(5, kWholeProperty, static_cast<float>(input));
     c->Evaluate(true);
     return c->OutputAddress()[0];
-}
-
-TEST(Splines, PropertyTablesKeepTheirStoredOrderAndDefaults) {
-    for (int32_t id : {113, 114, 115}) {
-        const ValueKind kind = id == 113 ? kNumerical : (id == 114 ? kUV : kVector);
-        const std::vector<float> zero(FloatCount(kind), 0.0f);
-        std::vector<ExpectedProperty> table;
-        for (const char* name : {"Knot1", "Knot2", "Knot3", "Knot4", "Knot5"}) {
-            table.push_back({name, kind, zero});
-        }
-        table.push_back({"Input", kNumerical, {0}});
-        table.push_back({"KnotCount", kEnumeration, {0}});
-        test::ExpectPropertyTable(id, table);
-        Fresh c(id);
-        EXPECT_EQ(c->OutputKind(), kind);
-        c->Evaluate(true);
-        for (float v : test::Outputs(*c)) EXPECT_EQ(v, 0.0f);
-    }
 }
 
 TEST(Splines, TwoKnotsEaseInAndOut) {
@@ -193,24 +174,6 @@ TEST(Splines, UvAndVectorSplinesArePerPart) {
                 }
             }
         }
-    }
-}
-
-TEST(Splines, InputsAreReadThroughTheirReferences) {
-    for (int32_t id : {113, 114, 115}) {
-        const auto setup = [](TXRComponent& c, int32_t prop) {
-            const float knots[5] = {0.0f, 1.0f, 4.0f, 2.0f, 3.0f};
-            const int parts = FloatCount(c.PropertyKind(0));
-            for (int32_t knot = 0; knot < 5; ++knot) {
-                for (int k = 0; k < parts; ++k) {
-                    c.SetConstant(knot, parts == 1 ? kWholeProperty : k, knots[knot] + 0.5f * k);
-                }
-            }
-            c.SetEnumValue(6, 3);
-            // A knot is probed where the curve passes through it; Input and KnotCount at 0.5.
-            c.SetConstant(5, kWholeProperty, prop < 5 ? 0.25f * prop : 0.45f);
-        };
-        test::ExpectInputsReadThroughReferences({id, setup, nullptr});
     }
 }
 

@@ -12,6 +12,7 @@
 #include <numbers>
 #include <vector>
 
+#include "component_checks.h"
 #include "core/factory.h"
 
 namespace vandrel {
@@ -21,43 +22,11 @@ constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr double kSqrt2 = std::numbers::sqrt2;
 
-void Set(TXRComponent& c, int32_t prop, const std::vector<float>& values) {
-    if (c.PropertyKind(prop) == kEnumeration) {
-        c.SetEnumValue(prop, static_cast<int32_t>(values.at(0)));
-        return;
-    }
-    for (size_t k = 0; k < values.size(); ++k) {
-        c.SetConstant(prop, static_cast<int32_t>(k), values[k]);
-    }
-}
-
-std::vector<float> Output(TXRComponent& c) {
-    const float* out = c.OutputAddress();
-    return {out, out + FloatCount(c.OutputKind())};
-}
-
-// The property values (an empty list keeps the default) and the expected output.
-struct Case {
-    const char* what;
-    int32_t id;
-    std::vector<std::vector<float>> props;
-    std::vector<double> expected;
-};
-
-void Check(const Case& row) {
-    std::unique_ptr<TXRComponent> c = CreateComponent(row.id);
-    ASSERT_NE(c, nullptr) << row.what;
-    for (size_t p = 0; p < row.props.size(); ++p) {
-        if (!row.props[p].empty()) Set(*c, static_cast<int32_t>(p), row.props[p]);
-    }
-    c->Evaluate(true);
-    const std::vector<float> out = Output(*c);
-    ASSERT_EQ(out.size(), row.expected.size()) << row.what;
-    for (size_t k = 0; k < out.size(); ++k) {
-        EXPECT_NEAR(out[k], row.expected[k], 2e-6 * std::max(1.0, std::fabs(row.expected[k])))
-            << row.what << ", part " << k;
-    }
-}
+using test::Case;
+using test::Check;
+using test::Output;
+using test::SameFloat;
+using test::Set;
 
 TEST(UVVectors, ArithmeticLengthAndSwitch) {
     const Case rows[] = {

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "component_checks.h"
 #include "components/families.h"
 #include "core/factory.h"
 
@@ -21,52 +22,11 @@ constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr double kSqrt2 = std::numbers::sqrt2;
 
-// Sets a property from a list: the parts of a UV or Vector property, the value of a Numerical one,
-// the integer of an Enumeration.
-void Set(TXRComponent& c, int32_t prop, const std::vector<float>& values) {
-    const int32_t kind = c.PropertyKind(prop);
-    if (kind == kEnumeration) {
-        c.SetEnumValue(prop, static_cast<int32_t>(values.at(0)));
-        return;
-    }
-    for (size_t k = 0; k < values.size(); ++k) {
-        c.SetConstant(prop, static_cast<int32_t>(k), values[k]);
-    }
-}
-
-std::vector<float> Output(TXRComponent& c) {
-    const float* out = c.OutputAddress();
-    return {out, out + FloatCount(c.OutputKind())};
-}
-
-bool SameFloat(float a, float b) {
-    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b) ||
-           (std::isnan(a) && std::isnan(b));
-}
-
-// One hand-calculated case: the property values (an empty list keeps the default) and the
-// expected output.
-struct Case {
-    const char* what;
-    int32_t id;
-    std::vector<std::vector<float>> props;
-    std::vector<double> expected;
-};
-
-void Check(const Case& row) {
-    std::unique_ptr<TXRComponent> c = CreateComponent(row.id);
-    ASSERT_NE(c, nullptr) << row.what;
-    for (size_t p = 0; p < row.props.size(); ++p) {
-        if (!row.props[p].empty()) Set(*c, static_cast<int32_t>(p), row.props[p]);
-    }
-    c->Evaluate(true);
-    const std::vector<float> out = Output(*c);
-    ASSERT_EQ(out.size(), row.expected.size()) << row.what;
-    for (size_t k = 0; k < out.size(); ++k) {
-        EXPECT_NEAR(out[k], row.expected[k], 2e-6 * std::max(1.0, std::fabs(row.expected[k])))
-            << row.what << ", part " << k;
-    }
-}
+using test::Case;
+using test::Check;
+using test::Output;
+using test::SameFloat;
+using test::Set;
 
 TEST(Vectors3D, ArithmeticAndProducts) {
     const Case rows[] = {
@@ -287,76 +247,6 @@ TEST(Vectors3D, UnroundableEnumerationTriggers) {
     EXPECT_EQ(Output(sw), (std::vector<float>{4, 5, 6}));
 }
 
-// Every property of every class of both vector families is read through its input reference: a
-// component fed from a source must give what a fresh twin gives with the source's values as
-// constants, and a change of the source must reach the output. Random base settings make sure
-// each property matters in some of them (a switch at A hides B, a zero line hides the point).
-void CheckEveryInputIsRead(std::span<const CatalogueRow> classes) {
-    std::mt19937 rng(20240607);
-    const auto draw = [&rng] { return static_cast<float>(rng() >> 8) / 4194304.0f - 2.0f; };
-    for (const CatalogueRow& entry : classes) {
-        std::unique_ptr<TXRComponent> fed = entry.create();
-        const int32_t count = fed->PropertyCount();
-        std::vector<int> mattered(count, 0);
-        for (int trial = 0; trial < 24; ++trial) {
-            std::vector<std::vector<float>> base(count);
-            for (int32_t p = 0; p < count; ++p) {
-                const int32_t kind = fed->PropertyKind(p);
-                if (kind == kEnumeration) {
-                    base[p] = {static_cast<float>(rng() % 3)};
-                } else {
-                    for (int k = 0; k < FloatCount(kind); ++k) base[p].push_back(draw());
-                }
-            }
-            for (int32_t p = 0; p < count; ++p) Set(*fed, p, base[p]);
-            const auto twinOutput = [&](int32_t p, const std::vector<float>& values) {
-                std::unique_ptr<TXRComponent> twin = entry.create();
-                for (int32_t i = 0; i < count; ++i) Set(*twin, i, i == p ? values : base[i]);
-                twin->Evaluate(true);
-                return Output(*twin);
-            };
-            for (int32_t p = 0; p < count; ++p) {
-                const bool isEnum = fed->PropertyKind(p) == kEnumeration;
-                float source[3];
-                std::vector<float> first, second;
-                for (size_t k = 0; k < base[p].size(); ++k) {
-                    // An enumeration source of n + 0.4 must be read as n.
-                    first.push_back(isEnum ? static_cast<float>(rng() % 3) : draw());
-                    second.push_back(isEnum ? std::fmod(first[k] + 1 + rng() % 2, 3.0f) : draw());
-                    source[k] = first[k] + (isEnum ? 0.4f : 0.0f);
-                }
-                fed->Connect(p, kWholeProperty, source);
-                fed->Evaluate(true);
-                const std::vector<float> outFirst = Output(*fed);
-                for (size_t k = 0; k < second.size(); ++k) {
-                    source[k] = second[k] + (isEnum ? 0.4f : 0.0f);
-                }
-                fed->Evaluate(true);
-                const std::vector<float> outSecond = Output(*fed);
-                if (isEnum) {
-                    EXPECT_EQ(fed->GetEnumValue(p), static_cast<int32_t>(second[0]));
-                }
-                const std::vector<float> twinFirst = twinOutput(p, first);
-                const std::vector<float> twinSecond = twinOutput(p, second);
-                bool differs = false;
-                for (size_t k = 0; k < outFirst.size(); ++k) {
-                    EXPECT_TRUE(SameFloat(outFirst[k], twinFirst[k]))
-                        << entry.id << " property " << p << " part " << k;
-                    EXPECT_TRUE(SameFloat(outSecond[k], twinSecond[k]))
-                        << entry.id << " property " << p << " part " << k;
-                    differs = differs || !SameFloat(outFirst[k], outSecond[k]);
-                }
-                if (differs) ++mattered[p];
-                fed->Connect(p, kWholeProperty, nullptr);
-                Set(*fed, p, base[p]);  // a disconnected enumeration keeps the source's value
-            }
-        }
-        for (int32_t p = 0; p < count; ++p) {
-            EXPECT_GT(mattered[p], 0) << entry.id << " never reacted to property " << p;
-        }
-    }
-}
-
 // Untrusted inputs: every class takes zeros of both signs, huge, tiny, infinite and NaN values and
 // enumerations far out of range (also under the sanitizers); the outputs keep the guarantees that
 // hold for any input.
@@ -368,7 +258,7 @@ void CheckSpecialValues(std::span<const CatalogueRow> classes) {
         0, 1, 2, 3, -1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
     std::mt19937 rng(7);
     for (const CatalogueRow& entry : classes) {
-        for (int trial = 0; trial < 2000; ++trial) {
+        for (int trial = 0; trial < 300; ++trial) {
             std::unique_ptr<TXRComponent> c = entry.create();
             std::vector<std::vector<float>> in(c->PropertyCount());
             for (int32_t p = 0; p < c->PropertyCount(); ++p) {
@@ -414,16 +304,6 @@ void CheckSpecialValues(std::span<const CatalogueRow> classes) {
 TEST(Vectors3D, SpecialValuesKeepTheirGuarantees) { CheckSpecialValues(VectorColorRows()); }
 
 TEST(UVVectors, SpecialValuesKeepTheirGuarantees) { CheckSpecialValues(UVRows()); }
-
-TEST(Vectors3D, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(VectorColorRows().size(), 16u);
-    CheckEveryInputIsRead(VectorColorRows());
-}
-
-TEST(UVVectors, EveryPropertyIsReadThroughItsReference) {
-    EXPECT_EQ(UVRows().size(), 14u);
-    CheckEveryInputIsRead(UVRows());
-}
 
 }  // namespace
 }  // namespace vandrel

@@ -55,6 +55,11 @@ TEST(Numbers, FloatEnvironmentIsRestored) {
     EnsureFloatEnvironment();
     EXPECT_EQ(std::fegetround(), FE_TONEAREST);
     EXPECT_EQ(RoundHalfEven(0.5), 0);
+    EXPECT_EQ(RoundHalfEven(1.7), 2);
+    std::fesetround(FE_DOWNWARD);
+    EnsureFloatEnvironment();
+    EXPECT_EQ(RoundHalfEven(-1.7), -2);
+    EXPECT_EQ(RoundHalfEven(1.7), 2);
 }
 
 }  // namespace

@@ -92,6 +92,9 @@ TEST(StreamCodec, EveryByteSurvivesEscaping) {
     const std::string escaped = EscapeText(all);
     for (const char c : std::string(" #$%|\n")) EXPECT_EQ(escaped.find(c), std::string::npos) << c;
     EXPECT_EQ(UnescapeText(escaped), all);
+    // ' to z stay themselves; every other byte takes three characters.
+    EXPECT_EQ(escaped.size(), 84u + 3u * 172u);
+    EXPECT_EQ(EscapeText("'z&{"), "'z&'M&(N");
 }
 
 TEST(StreamCodec, CutShortEscapeIsDropped) {

@@ -226,10 +226,7 @@ TEST_F(CanvasTest, WiresOfDifferentSourcesKeepTracksOfTheirOwn) {
 }
 
 TEST_F(CanvasTest, ScreenshotsOfTheSamples) {
-    const QByteArray folder = qgetenv("VANDREL_SCREENSHOTS");
-    if (folder.isEmpty()) GTEST_SKIP() << "VANDREL_SCREENSHOTS is not set";
-    const std::filesystem::path out(folder.toStdString());
-    std::filesystem::create_directories(out);
+    if (qEnvironmentVariable("VANDREL_SCREENSHOTS").isEmpty()) GTEST_SKIP() << "no folder set";
     const std::filesystem::path samples =
         std::filesystem::path(VANDREL_SOURCE_DIR) / "resources" / "samples";
     TXRComponentWindow window(model);
@@ -240,9 +237,7 @@ TEST_F(CanvasTest, ScreenshotsOfTheSamples) {
         model.Select(model.RootContainer());
         window.UpdateExtents();
         QApplication::processEvents();
-        const QPixmap shot = window.Canvas()->grab();
-        const std::filesystem::path file = out / (entry.path().stem().string() + ".png");
-        EXPECT_TRUE(shot.save(QString::fromStdString(file.string()), "PNG")) << file;
+        test::Screenshot(*window.Canvas(), entry.path().stem().string().c_str());
     }
 }
 

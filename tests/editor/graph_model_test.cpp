@@ -307,6 +307,21 @@ TEST_F(GraphModelTest, ShiftAndCtrlToggleTheSelection) {
     EXPECT_EQ(b->Top, 30);
 }
 
+TEST_F(GraphModelTest, MovingMarksTheShaderModifiedAndReroutesItsWires) {
+    TXRComponentContainer* target = Make(kAdd, 40, 100);
+    TXRComponentContainer* source = Make(kAdd, 300, 100);
+    ASSERT_NE(model.Connect(source, target, 0, kWholeProperty), nullptr);
+    model.ClearModified();
+    model.MoveContainer(source, 300, 220);
+    EXPECT_TRUE(model.Modified());
+    model.Select(target);
+    model.MoveSelected(0, 40);
+    const TPath path = model.Connections().front()->CanvasPoints();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.front(), target->InputPoint(0, kWholeProperty));
+    EXPECT_EQ(path.back(), source->OutputPoint());
+}
+
 // Every point of the polyline, pixel by pixel.
 std::vector<TPoint> Pixels(const TPath& path) {
     std::vector<TPoint> out;

@@ -109,6 +109,12 @@ TEST(InterfaceString, FileTextStaysReadableAndSafe) {
     EXPECT_EQ(s.find_first_of("#\n"), std::string::npos);
     EXPECT_EQ(s.substr(s.find('$')).find_first_of("|%"), std::string::npos);
     EXPECT_EQ(ParseInterfaceString(s), d);
+    // Control characters never reach the stored string raw.
+    TInterfaceData e;
+    e.Files[2] = TFileEntry{'T', {"unit\x1f", "plain.jpg"}};
+    const std::string t = SerialiseInterfaceString(e);
+    EXPECT_EQ(t.find('\x1f'), std::string::npos);
+    EXPECT_EQ(ParseInterfaceString(t), e);
 }
 
 // Every prefix of a valid string reads as a prefix of its content: whole triggers, cut texts.

@@ -24,7 +24,7 @@ UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$VANDREL_ROOT/build/asan" --output-on-failure -j "$jobs"
 
 # The threaded paths under ThreadSanitizer.
-build_tree tsan RelWithDebInfo -DVANDREL_TSAN=ON "${sanitizer_flags[@]}" -DVANDREL_TEST_PATTERN='/tests/host/threads_test|/tests/editor/preview_|/tests/renderer/studio_test'
+build_tree tsan RelWithDebInfo -DVANDREL_TSAN=ON "${sanitizer_flags[@]}" -DVANDREL_TEST_PATTERN='/tests/host/threads_test|/tests/editor/preview_|/tests/renderer/studio_test|/tests/renderer/render_test'
 TSAN_OPTIONS="halt_on_error=1 suppressions=$VANDREL_ROOT/scripts/tsan.supp" ctest --test-dir "$VANDREL_ROOT/build/tsan" --output-on-failure
 
 # Hostile streams: a bounded fuzzing run of every stream reader.

@@ -198,6 +198,13 @@ TEST_F(InstanceTest, HeightModePairsTheSamplersAndFetchesTheTransformOnce) {
     ASSERT_TRUE(instance.InverseTransforms[0].has_value());
     EXPECT_FLOAT_EQ((*instance.InverseTransforms[0])[0], 0.5f);
     EXPECT_FLOAT_EQ((*instance.InverseTransforms[0])[3], -0.5f);
+    // Displacement = UV.U: the same slope along U alone.
+    hxShadingRecord u = Sample();
+    u.uv[0] = 0.3f, u.uv[1] = 0.6f;
+    host::SetCurrentSample(&u);
+    Shade(Registry(), kDisplacement, Material("height_u.xrb", "XR0001000102V4F0012M50001000F"), &u);
+    EXPECT_NEAR(u.shadingNormal[0], -1e-3, 2e-4);
+    EXPECT_NEAR(u.shadingNormal[1], 0.0, 1e-4);
 }
 
 TEST_F(InstanceTest, ThreadsNeverShareRecordsOrInstances) {

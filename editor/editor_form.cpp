@@ -21,6 +21,7 @@
 #include "editor/controls/control_fonts.h"
 #include "editor/controls/expander_panel.h"
 #include "editor/controls/image_grid_select.h"
+#include "editor/controls/qt_dialogs.h"
 #include "editor/controls/qt_text.h"
 #include "editor/controls/spin_edit.h"
 #include "editor/editor_accessibility.h"
@@ -30,7 +31,6 @@
 #include "editor/model/editor_settings.h"
 #include "editor/palette_icons.h"
 #include "editor/preview_widget.h"
-#include "editor/qt_dialogs.h"
 #include "host/plugin.h"
 
 namespace vandrel {

@@ -9,13 +9,13 @@
 #include <filesystem>
 
 #include "editor/about_box.h"
+#include "editor/controls/qt_dialogs.h"
+#include "editor/controls/qt_messages.h"
 #include "editor/editor_form.h"
 #include "editor/help_router.h"
 #include "editor/main_form.h"
 #include "editor/model/editor_settings.h"
 #include "editor/model/window_links.h"
-#include "editor/qt_dialogs.h"
-#include "editor/qt_messages.h"
 
 namespace vandrel {
 namespace {

@@ -46,7 +46,8 @@ class TQtPluginWindows final : public TPluginWindows {
     std::unique_ptr<TState> state_;
 };
 
-// The one instance the plug-in uses.
+// The one instance of a program that links the windows in; the windows module makes its own for
+// each load of the plug-in.
 TQtPluginWindows& QtPluginWindows();
 
 }  // namespace vandrel

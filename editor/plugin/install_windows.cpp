@@ -1,5 +1,6 @@
-// Linked into the plug-in only: gives the host binding its windows. Tests and other programs that
-// link the binding without this file run without windows.
+// Gives the host binding its windows directly, in programs that link both in one binary (the
+// tests). The plug-in opens them from their module instead (module_windows.cpp); programs that
+// link the binding without either run without windows.
 #include "editor/plugin_windows.h"
 
 namespace vandrel {

@@ -3,15 +3,14 @@
 #include "renderer/studio/studio_entry.h"
 
 #include <QApplication>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QStringList>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "components/registry.h"
 #include "core/messages.h"
+#include "editor/controls/qt_dialogs.h"
+#include "editor/controls/qt_messages.h"
 #include "editor/model/dialogs.h"
 #include "renderer/plugin_host.h"
 #include "renderer/studio/studio_window.h"
@@ -19,66 +18,6 @@
 namespace {
 
 using namespace vandrel;
-
-// Messages as message boxes over the studio window.
-class TBoxMessages final : public Messages {
-  public:
-    void Show(std::string_view text, MessageIcon icon, std::string_view caption) override {
-        const QMessageBox::Icon kind = icon == MessageIcon::Error ? QMessageBox::Critical
-                                       : icon == MessageIcon::Exclamation
-                                           ? QMessageBox::Warning
-                                           : QMessageBox::Information;
-        QMessageBox box(kind, QString::fromUtf8(caption.data(), static_cast<int>(caption.size())),
-                        QString::fromUtf8(text.data(), static_cast<int>(text.size())),
-                        QMessageBox::Ok, QApplication::activeWindow());
-        box.exec();
-    }
-    bool Ask(std::string_view text, std::string_view caption) override {
-        return QMessageBox::question(
-                   QApplication::activeWindow(),
-                   QString::fromUtf8(caption.data(), static_cast<int>(caption.size())),
-                   QString::fromUtf8(text.data(), static_cast<int>(text.size()))) ==
-               QMessageBox::Yes;
-    }
-};
-
-// File dialogs of Qt's own; the studio has no colour to pick.
-class TStudioDialogs final : public TDialogs {
-  public:
-    std::optional<std::string> SaveFile(const TFileRequest& request) override {
-        return Run(request, QFileDialog::AcceptSave);
-    }
-    std::optional<std::string> OpenFile(const TFileRequest& request) override {
-        return Run(request, QFileDialog::AcceptOpen);
-    }
-    std::optional<std::array<double, 3>> PickColor(std::string_view, const std::array<double, 3>&,
-                                                   bool) override {
-        return std::nullopt;
-    }
-
-  private:
-    static std::optional<std::string> Run(const TFileRequest& request,
-                                          QFileDialog::AcceptMode mode) {
-        QFileDialog dialog(QApplication::activeWindow(), QString::fromStdString(request.Title),
-                           QString::fromStdString(request.Folder));
-        dialog.setAcceptMode(mode);
-        dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
-                                                           : QFileDialog::ExistingFile);
-        QStringList filters;
-        for (const TFilterPair& pair : ParseDialogFilter(request.Filter)) {
-            filters << QString::fromStdString(pair.Description) + " (" +
-                           QString::fromStdString(pair.Patterns).replace(';', ' ') + ")";
-        }
-        dialog.setNameFilters(filters);
-        if (!request.DefaultSuffix.empty()) {
-            dialog.setDefaultSuffix(QString::fromStdString(request.DefaultSuffix).remove(0, 1));
-        }
-        if (!request.ProposedName.empty())
-            dialog.selectFile(QString::fromStdString(request.ProposedName));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-        return dialog.selectedFiles().front().toStdString();
-    }
-};
 
 // Whether Qt will find a window system: without one it aborts the process from inside the
 // application's constructor, with a message that does not say what to do.
@@ -117,9 +56,9 @@ extern "C" __attribute__((visibility("default"))) int vandrel_studio_main(int ar
         std::fprintf(stderr, "vandrel ERROR: \"%s\" : %s\n", path.c_str(), error.c_str());
         return 1;
     }
-    TBoxMessages messages;
+    TQtMessages messages;
     Messages* previous = InstallMessages(&messages);
-    TStudioDialogs dialogs;
+    TQtDialogs dialogs;
     TDialogs* previousDialogs = InstallDialogs(&dialogs);
     studio::TPluginShaders shaders{};
     for (int32_t type = 0; type < 4; ++type)

@@ -20,6 +20,7 @@
 #include "core/messages.h"
 #include "core/search_path.h"
 #include "core/shader_file.h"
+#include "editor/controls/qt_text.h"
 #include "renderer/bake_mesh.h"
 #include "renderer/host/mesh_geometry.h"
 #include "renderer/image_writer.h"
@@ -122,13 +123,13 @@ void TStudioWindow::BuildWidgets() {
     for (int row = 0; row < 4; ++row) {
         const int32_t type = kSlotRows[row];
         const std::string_view name = SlotName(type);
-        grid->addWidget(new QLabel(QString::fromUtf8(name.data(), name.size()), slotsBox), row, 0);
+        grid->addWidget(new QLabel(Q(name), slotsBox), row, 0);
         auto* shader = new QLabel(slotsBox);
         shader->setMinimumWidth(140);
         shaderLabels_[static_cast<size_t>(type)] = shader;
         grid->addWidget(shader, row, 1);
         // Four rows of the same buttons: their names say which slot they act on.
-        const QString slot = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+        const QString slot = Q(name);
         auto* panel = new QPushButton("Panel", slotsBox);
         panel->setObjectName("Panel" + slot);
         panel->setAccessibleName(slot + " panel");
@@ -189,8 +190,7 @@ void TStudioWindow::BuildWidgets() {
     bakeSlotBox_->setAccessibleName("Bake slot");
     for (const int32_t type : kSlotRows) {
         const std::string_view name = SlotName(type);
-        bakeSlotBox_->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
-                              type);
+        bakeSlotBox_->addItem(Q(name), type);
     }
     bakeRow->addWidget(bakeSlotBox_);
     bakeRow->addWidget(new QLabel("Map", bakeBox));
@@ -269,7 +269,7 @@ void TStudioWindow::RefreshSlots() {
     for (const int32_t type : kSlotRows) {
         QLabel* label = shaderLabels_[static_cast<size_t>(type)];
         const std::string& shader = material[static_cast<size_t>(type)].Shader;
-        const QString path = QString::fromStdString(shader);
+        const QString path = Q(shader);
         label->setText(shader.empty() ? QString("(default)") : QFileInfo(path).completeBaseName());
         label->setToolTip(shader.empty() ? QString("No shader: the host's default") : path);
     }
@@ -312,17 +312,15 @@ void TStudioWindow::RenderFinished(const TStudioOutcome& outcome) {
         statusBar()->showMessage("Stopped");
     } else if (!outcome.Error.empty()) {
         ShowError(outcome.OutputFile, outcome.Error);
-        statusBar()->showMessage(QString::fromStdString("Not written: " + outcome.Error));
+        statusBar()->showMessage(Q("Not written: " + outcome.Error));
     } else if (!outcome.OutputFile.empty()) {
-        statusBar()->showMessage(QString::fromStdString("Written to " + outcome.OutputFile));
+        statusBar()->showMessage(Q("Written to " + outcome.OutputFile));
     } else {
         statusBar()->showMessage("Done");
     }
 }
 
-std::string TStudioWindow::StatusText() const {
-    return statusBar()->currentMessage().toStdString();
-}
+std::string TStudioWindow::StatusText() const { return S(statusBar()->currentMessage()); }
 
 bool TStudioWindow::SetSlotShader(int32_t outputType, const std::string& file, std::string& error) {
     if (outputType < 0 || outputType >= kOutputTypeCount) return false;
@@ -364,7 +362,7 @@ void TStudioWindow::RenderToFile(const std::string& path) {
     RefreshSlots();
     renderer_.Start(ReadMaterial(shaders_), View(), path);
     stopButton_->setEnabled(true);
-    statusBar()->showMessage(QString::fromStdString("Rendering to " + path + "..."));
+    statusBar()->showMessage(Q("Rendering to " + path + "..."));
 }
 
 void TStudioWindow::OpenPanelCommand(int32_t outputType) {
@@ -461,7 +459,7 @@ bool TStudioWindow::BakeToFile(const std::string& path, std::string& error) {
 
     // The plug-in renders one thing at a time: the preview stops for the bake.
     renderer_.StopAndWait();
-    statusBar()->showMessage(QString::fromStdString("Baking to " + path + "..."));
+    statusBar()->showMessage(Q("Baking to " + path + "..."));
     TPluginHost plugin;
     plugin.Adopt(shaders_);
     TBakeSettings settings;
@@ -475,8 +473,7 @@ bool TStudioWindow::BakeToFile(const std::string& path, std::string& error) {
         error = e.what();
     }
     RestartPreview();
-    statusBar()->showMessage(
-        QString::fromStdString(written ? "Baked to " + path : "Not written: " + error));
+    statusBar()->showMessage(Q(written ? "Baked to " + path : "Not written: " + error));
     return written;
 }
 

@@ -1,4 +1,4 @@
-#include "editor/qt_messages.h"
+#include "editor/controls/qt_messages.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "editor/qt_dialogs.h"
+#include "editor/controls/qt_dialogs.h"
 
 #include <QApplication>
 #include <QColorDialog>

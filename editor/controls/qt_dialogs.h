@@ -1,4 +1,5 @@
-// The Qt dialogs behind TDialogs: file dialogs and the two colour pickers.
+// The Qt dialogs behind TDialogs: file dialogs and the two colour pickers, for the editor's
+// windows and the studio alike.
 #pragma once
 
 #include <QString>

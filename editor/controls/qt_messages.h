@@ -1,6 +1,6 @@
-// Message boxes for the Messages sink while the plug-in's windows are up. Calls from other
-// threads than the user-interface thread (a tree built while rendering) go to the standard error
-// sink instead, and their questions are answered No.
+// Message boxes for the Messages sink while the plug-in's windows or the studio are up. Calls from
+// other threads than the user-interface thread (a tree built while rendering) go to the standard
+// error sink instead, and their questions are answered No.
 #pragma once
 
 #include "core/messages.h"

@@ -4,7 +4,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 seconds="${FUZZ_SECONDS:-60}"
 # Only the fuzz target: clang does not put the sanitizer runtimes into shared libraries, so the
-# plug-in, linked with --no-undefined, cannot be built this way.
+# plug-in and the shared core, linked with --no-undefined, cannot be built this way.
 CC=clang CXX=clang++ BUILD_TARGET=stream_fuzz build_tree fuzz RelWithDebInfo -DVANDREL_FUZZ=ON -DVANDREL_TESTS=OFF
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT

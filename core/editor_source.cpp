@@ -88,7 +88,7 @@ bool TPropertyCode::operator==(const TPropertyCode& other) const {
 std::vector<ValueKind> BuiltinPropertyKinds(int32_t typeId) {
     std::vector<ValueKind> kinds;
     if (typeId == TXRCRoot::kTypeId) {
-        for (const PropertySpec& spec : kRootProps) kinds.push_back(spec.kind);
+        for (const PropertySpec& declared : kRootProps) kinds.push_back(declared.kind);
         return kinds;
     }
     if (const CatalogueRow* row = FindCatalogueRow(typeId)) {

@@ -375,11 +375,11 @@ void TXRCCustom::MakeTable() {
     static_assert(kMaxCustomProperties <= kMaxProperties);
     table_.clear();
     for (const TCustomProperty& d : descriptors_) {
-        PropertySpec spec{d.Name.c_str(), static_cast<ValueKind>(d.Kind), d.Defaults,
-                          d.Kind == kNumerical && d.Whole};
+        PropertySpec declared{d.Name.c_str(), static_cast<ValueKind>(d.Kind), d.Defaults,
+                              d.Kind == kNumerical && d.Whole};
         if (d.Kind == kEnumeration)
-            spec.defaults[0] = static_cast<float>(RoundHalfEven(d.Defaults[0]));
-        table_.push_back(spec);
+            declared.defaults[0] = static_cast<float>(RoundHalfEven(d.Defaults[0]));
+        table_.push_back(declared);
     }
     // The output is the inner tree's, not the layout's.
     layout_ = MakeLayout(table_, kUndefined);

@@ -64,8 +64,8 @@ inline int32_t PropertyIndex(TXRComponent& c, const std::string& name) {
     auto* table = dynamic_cast<TXRPropertyComponent*>(&c);
     if (table == nullptr) return -1;
     int32_t p = 0;
-    for (const PropertySpec& spec : table->Properties()) {
-        if (name == spec.name) return p;
+    for (const PropertySpec& declared : table->Properties()) {
+        if (name == declared.name) return p;
         ++p;
     }
     return -1;

@@ -45,12 +45,12 @@ void CheckEveryInputIsRead(const CatalogueRow& entry) {
     const int32_t input = PropertyIndex(*probe, "Input");
     const bool cached = PropertyIndex(*probe, "Jitter") >= 0 && input >= 0;
     const auto value = [&](int32_t p) {
-        const PropertySpec& spec = table->Properties()[p];
-        const std::string name = spec.name;
-        if (spec.kind == kEnumeration) return static_cast<float>(rng() % 4);
+        const PropertySpec& declared = table->Properties()[p];
+        const std::string name = declared.name;
+        if (declared.kind == kEnumeration) return static_cast<float>(rng() % 4);
         if (name == "Seed") return static_cast<float>(rng() % 100000);
         if (name == "Octaves") return static_cast<float>(rng() % 21);
-        if (spec.whole) return static_cast<float>(rng() % 60 + 1);  // Iterations
+        if (declared.whole) return static_cast<float>(rng() % 60 + 1);  // Iterations
         return draw();
     };
     std::vector<int> mattered(count, 0);

@@ -226,12 +226,12 @@ Config RandomConfig(TXRPropertyComponent& c, std::mt19937& rng) {
     std::uniform_real_distribution<float> real(-2.0f, 2.0f);
     std::uniform_int_distribution<int> item(0, 3);
     Config config;
-    for (const PropertySpec& spec : c.Properties()) {
+    for (const PropertySpec& declared : c.Properties()) {
         std::vector<float> parts;
-        if (spec.kind == kEnumeration) {
+        if (declared.kind == kEnumeration) {
             parts.push_back(static_cast<float>(item(rng)));
         } else {
-            for (int k = 0; k < FloatCount(spec.kind); ++k) parts.push_back(real(rng));
+            for (int k = 0; k < FloatCount(declared.kind); ++k) parts.push_back(real(rng));
         }
         config.values.push_back(parts);
     }

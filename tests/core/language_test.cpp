@@ -60,16 +60,16 @@ TEST(LanguageFile, ShippedFileCoversEveryClass) {
             EXPECT_EQ(file.Get(section, "Title", ""), row->name) << entry.id;
         }
         int32_t p = 0;
-        for (const PropertySpec& spec : table->Properties()) {
+        for (const PropertySpec& declared : table->Properties()) {
             const std::string n = std::to_string(p++);
-            EXPECT_EQ(file.Get(section, "Prop" + n, ""), spec.name) << entry.id << " Prop" << n;
+            EXPECT_EQ(file.Get(section, "Prop" + n, ""), declared.name) << entry.id << " Prop" << n;
             EXPECT_FALSE(file.Get(section, "Hint" + n, "").empty()) << entry.id << " Hint" << n;
-            if (spec.kind == kUV || spec.kind == kVector) {
+            if (declared.kind == kUV || declared.kind == kVector) {
                 const std::string letters = file.Get(section, "Comp" + n, "");
-                EXPECT_EQ(letters, spec.parts) << entry.id << " Comp" << n;
-                EXPECT_EQ(letters.size(), static_cast<size_t>(FloatCount(spec.kind)));
+                EXPECT_EQ(letters, declared.parts) << entry.id << " Comp" << n;
+                EXPECT_EQ(letters.size(), static_cast<size_t>(FloatCount(declared.kind)));
             }
-            if (spec.kind == kEnumeration) {
+            if (declared.kind == kEnumeration) {
                 EXPECT_FALSE(file.Get(section, "Enum" + n, "").empty()) << entry.id << " Enum" << n;
             }
         }

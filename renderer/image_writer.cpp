@@ -50,14 +50,17 @@ const std::array<uint8_t, kBuckets + 1>& BucketBytes() {
     return bytes;
 }
 
-png_byte SrgbByte(float linear) {
+// The tables come from the caller, so that a row looks them up once, not once a byte.
+png_byte SrgbByte(float linear, const std::array<float, 255>& thresholds,
+                  const std::array<uint8_t, kBuckets + 1>& buckets) {
     if (!(linear > 0)) return 0;  // NaN too
     if (linear >= 1) return 255;
-    const std::array<float, 255>& t = ByteThresholds();
-    unsigned byte = BucketBytes()[static_cast<size_t>(linear * kBuckets)];
-    while (byte < 255 && linear >= t[byte]) ++byte;
+    unsigned byte = buckets[static_cast<size_t>(linear * kBuckets)];
+    while (byte < 255 && linear >= thresholds[byte]) ++byte;
     return static_cast<png_byte>(byte);
 }
+
+png_byte SrgbByte(float linear) { return SrgbByte(linear, ByteThresholds(), BucketBytes()); }
 
 bool WritePng(std::FILE* file, int width, int height, const std::vector<float>& rgb,
               std::string& error) {
@@ -191,10 +194,13 @@ void TPngRowWriter::Deflate(const unsigned char* data, size_t size, int flush) {
 void TPngRowWriter::WriteRows(const float* rgb, int rows) {
     rows = std::min(rows, height_);
     const size_t floats = 3 * static_cast<size_t>(width_);
+    const std::array<float, 255>& thresholds = ByteThresholds();
+    const std::array<uint8_t, kBuckets + 1>& buckets = BucketBytes();
     for (; rows_ < rows && ok_; ++rows_) {
         const float* from = rgb + static_cast<size_t>(rows_) * floats;
         row_[0] = 0;  // no filter: the quickest, and zlib finds the repeats of smooth pictures
-        std::transform(from, from + floats, row_.begin() + 1, SrgbByte);
+        std::transform(from, from + floats, row_.begin() + 1,
+                       [&](float v) { return SrgbByte(v, thresholds, buckets); });
         Deflate(row_.data(), row_.size(), Z_NO_FLUSH);
     }
 }

@@ -1,5 +1,5 @@
-// PNG, the common case, goes to libpng directly: OpenImageIO's library tree takes longer to load
-// than a preview takes to render.
+// PNG, the common case, is written here (renders with zlib, maps with libpng): OpenImageIO's
+// library tree takes longer to load than a preview takes to render.
 #include "renderer/image_writer.h"
 
 #include <png.h>

@@ -1,6 +1,6 @@
-// Rendered images to files: 8-bit sRGB PNG through libpng, half-float linear EXR through the image
-// module, chosen by the path's extension (either case). Baked maps: the same PNG, or 16-bit linear
-// PNG for data, or 32-bit float EXR and TIFF.
+// Rendered images to files: 8-bit sRGB PNG, encoded here with zlib, half-float linear EXR through
+// the image module, chosen by the path's extension (either case). Baked maps: 8-bit sRGB or 16-bit
+// linear PNG through libpng, or 32-bit float EXR and TIFF.
 #pragma once
 
 #include <zlib.h>

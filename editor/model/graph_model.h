@@ -314,6 +314,7 @@ class TXRGraphModel {
     void AimAtVariable(TXRComponentContainer& c, TPropertyState& p, int32_t part, int32_t variable);
     bool VariableFits(const TPropertyState& p, int32_t part, int32_t variable) const;
     void ReleaseVariable(const TPropertyState& p, int32_t part);
+    void ReleaseInput(TPropertyState& p, int32_t part);
     void RegisterVariable(const TPropertyState& p, int32_t part, int32_t variable);
     float TriggerValue(int32_t trigger) const;
     void AimAtConstant(TXRComponentContainer& c, int32_t prop, int32_t part);

@@ -44,6 +44,17 @@ float TXRGraphModel::Constant(const TXRComponentContainer* c, int32_t prop, int3
     return constants[std::clamp(part, 0, p->PartCount - 1)];
 }
 
+// Frees an input for a new source: its wire goes, or its variable's use is given back.
+void TXRGraphModel::ReleaseInput(TPropertyState& p, int32_t part) {
+    TPropertyInput& input = p.Input(part);
+    if (input.Connection != nullptr) {
+        RemoveConnection(input.Connection, false);
+        RerouteAll();
+    } else {
+        ReleaseVariable(p, part);
+    }
+}
+
 bool TXRGraphModel::UseConstant(TXRComponentContainer* c, int32_t prop, int32_t part) {
     if (IndexOf(c) < 0) return false;
     TPropertyState* p = c->Property(prop);
@@ -53,14 +64,8 @@ bool TXRGraphModel::UseConstant(TXRComponentContainer* c, int32_t prop, int32_t 
                               : p->Splittable() && p->Split && part >= 0 && part < p->PartCount)) {
         return false;
     }
-    TPropertyInput& input = p->Input(part);
-    if (input.Connection != nullptr) {
-        RemoveConnection(input.Connection, false);
-        RerouteAll();
-    } else {
-        ReleaseVariable(*p, part);
-    }
-    input.VariableFlag = false;
+    ReleaseInput(*p, part);
+    p->Input(part).VariableFlag = false;
     AimAtConstant(*c, prop, part);
     PropertyEdited(*c, prop);
     return true;
@@ -75,13 +80,7 @@ bool TXRGraphModel::UseVariable(TXRComponentContainer* c, int32_t prop, int32_t 
         return false;
     }
     if (!VariableFits(*p, part, variable)) return false;
-    TPropertyInput& input = p->Input(part);
-    if (input.Connection != nullptr) {
-        RemoveConnection(input.Connection, false);
-        RerouteAll();
-    } else {
-        ReleaseVariable(*p, part);
-    }
+    ReleaseInput(*p, part);
     AimAtVariable(*c, *p, part, variable);
     PropertyEdited(*c, prop);
     return true;

@@ -162,7 +162,7 @@ int Run(RenderOptions o) {
         PrintWarning("--threads " + std::to_string(o.threads),
                      "only " + std::to_string(started) + " of " + std::to_string(wanted) +
                          " rendering threads could be started; rendering with " +
-                         std::to_string(std::max(started, 1)));
+                         std::to_string(started));
     };
 
     TFrameSkips skips;

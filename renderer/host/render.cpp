@@ -172,7 +172,32 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
                (settings.cancel != nullptr && settings.cancel->load(std::memory_order_relaxed));
     };
 
-    auto renderTiles = [&] {
+    int rowsHanded = 0;  // rows of tiles
+    const auto handFinishedRows = [&] {
+        int rows = rowsHanded;
+        while (rows < tilesY && rowTiles[static_cast<size_t>(rows)].load() == tilesX) ++rows;
+        if (rows == rowsHanded) return;
+        rowsHanded = rows;
+        settings.rowsFinished(image.data(), std::min(rows * kTile, height));
+    };
+    const auto nextRowFinished = [&] {
+        return rowsHanded < tilesY && rowTiles[static_cast<size_t>(rowsHanded)].load() == tilesX;
+    };
+    // On the calling thread: what is finished goes on when a row of tiles is complete, progress
+    // at least every 100 ms.
+    auto lastHanded = std::chrono::steady_clock::now();
+    const auto handOn = [&](bool always) {
+        if (!settings.progress && !settings.rowsFinished) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!always && !nextRowFinished() && now - lastHanded < std::chrono::milliseconds(100)) {
+            return;
+        }
+        lastHanded = now;
+        if (settings.progress) settings.progress(done.load(), tiles);
+        if (settings.rowsFinished) handFinishedRows();
+    };
+
+    auto renderTiles = [&](bool caller) {
         TTraceState& state = ThreadTrace();
         const TTraceState outer = state;
         state = {&scene, 0, 1, 2 * frame.tanHalf / static_cast<float>(height), inverses.data()};
@@ -206,62 +231,56 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
                 const std::lock_guard lock(waitLock);
                 wake.notify_one();
             }
+            if (caller) handOn(false);
         }
         state = outer;
     };
-    // Nothing may leave a thread's function: the first exception stops every thread and is thrown
-    // again on the calling thread.
-    auto work = [&] {
+    // Nothing may leave a thread's function, the callbacks' exceptions included: the first
+    // exception stops every thread and is thrown again on the calling thread.
+    const auto failWith = [&](std::exception_ptr e) {
+        const std::lock_guard lock(failureLock);
+        if (!failure) failure = std::move(e);
+        failed = true;
+    };
+    auto work = [&](bool caller) {
         try {
-            renderTiles();
+            renderTiles(caller);
         } catch (...) {
-            const std::lock_guard lock(failureLock);
-            if (!failure) failure = std::current_exception();
-            failed = true;
+            failWith(std::current_exception());
         }
     };
 
     int threads = settings.threads > 0 ? settings.threads
                                        : static_cast<int>(std::thread::hardware_concurrency());
     threads = std::clamp(threads, 1, std::max(tiles, 1));
+    // The calling thread is one of them: asked for N threads, a render keeps N busy, and what
+    // takes its rows (an encoder, a preview) runs on one of those N between its tiles.
     std::vector<std::thread> pool;
     try {
-        pool.reserve(static_cast<size_t>(threads));
-        for (int t = 0; t < threads; ++t) {
-            pool.push_back(settings.startThread ? settings.startThread(work) : std::thread(work));
+        pool.reserve(static_cast<size_t>(threads - 1));
+        for (int t = 1; t < threads; ++t) {
+            const auto worker = [&work] { work(false); };
+            pool.push_back(settings.startThread ? settings.startThread(worker)
+                                                : std::thread(worker));
         }
     } catch (const std::exception&) {
         // Out of threads or of memory for their stacks: fewer threads render the same image.
     }
-    const int started = static_cast<int>(pool.size());
+    const int started = static_cast<int>(pool.size()) + 1;
     if (started < threads && settings.threadsReduced) settings.threadsReduced(started, threads);
-    int rowsHanded = 0;  // rows of tiles
-    const auto handFinishedRows = [&] {
-        int rows = rowsHanded;
-        while (rows < tilesY && rowTiles[static_cast<size_t>(rows)].load() == tilesX) ++rows;
-        if (rows == rowsHanded) return;
-        rowsHanded = rows;
-        settings.rowsFinished(image.data(), std::min(rows * kTile, height));
-    };
-    if (started == 0) {
-        work();
-    } else if (settings.progress || settings.rowsFinished) {
+    work(true);
+    if (settings.progress || settings.rowsFinished) {
+        // No tile left to begin: the rows the other threads still render are handed on as they
+        // finish.
         std::unique_lock lock(waitLock);
         while (done.load() < tiles && !stopped()) {
-            wake.wait_for(lock, std::chrono::milliseconds(100), [&] {
-                return done.load() == tiles || stopped() ||
-                       (rowsHanded < tilesY &&
-                        rowTiles[static_cast<size_t>(rowsHanded)].load() == tilesX);
-            });
+            wake.wait_for(lock, std::chrono::milliseconds(100),
+                          [&] { return done.load() == tiles || stopped() || nextRowFinished(); });
             lock.unlock();
-            // The threads still run: a callback's exception stops them and waits for them.
             try {
-                if (settings.progress) settings.progress(done.load(), tiles);
-                if (settings.rowsFinished) handFinishedRows();
+                handOn(true);
             } catch (...) {
-                const std::lock_guard failureGuard(failureLock);
-                if (!failure) failure = std::current_exception();
-                failed = true;
+                failWith(std::current_exception());
             }
             lock.lock();
         }
@@ -269,7 +288,7 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
     }
     for (std::thread& t : pool) t.join();
     if (failure) std::rethrow_exception(failure);
-    if (settings.progress && started > 0) settings.progress(tiles, tiles);
+    if (settings.progress) settings.progress(tiles, tiles);
     if (settings.rowsFinished && done.load() == tiles) handFinishedRows();
     return image;
 }

@@ -98,7 +98,7 @@ struct TRenderSettings {
     // incomplete image; another thread may set it.
     const std::atomic<bool>* cancel = nullptr;
     // Told, on the calling thread, when fewer rendering threads could be started than asked for:
-    // the render goes on with those (with the calling thread when none started).
+    // the render goes on with those. The calling thread renders too and counts as one.
     std::function<void(int started, int wanted)> threadsReduced;
     // Starts one rendering thread; empty for std::thread. Tests put one here that fails.
     std::function<std::thread(std::function<void()>)> startThread;

@@ -112,12 +112,10 @@ struct TShaderBuilder {
     }
 };
 
-constexpr int32_t kVarUVU = 18, kVarUVV = 19, kVarWorldWhole = 58;
-
 // Alpha = UV.U, transparency filter = World Space.
 std::string TransparencyStream() {
     TShaderBuilder b;
-    b.Var(b.root, kRootAlpha, kWholeProperty, kVarUVU);
+    b.Var(b.root, kRootAlpha, kWholeProperty, kVarUV);
     b.Var(b.root, kRootTransparencyFilter, kWholeProperty, kVarWorldWhole);
     return b.Stream();
 }
@@ -133,7 +131,7 @@ std::string HeightStream() {
 // Colour = (UV.U, UV.V, 0): linear, so a pixel's samples average to their mean position.
 std::string UVColourStream() {
     TShaderBuilder b;
-    b.Var(b.root, kRootColor, 0, kVarUVU);
+    b.Var(b.root, kRootColor, 0, kVarUV);
     b.Var(b.root, kRootColor, 1, kVarUVV);
     return b.Stream();
 }

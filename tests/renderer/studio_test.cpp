@@ -15,6 +15,7 @@
 
 #include "core/context.h"
 #include "core/factory.h"
+#include "core/root.h"
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "core/thread_record.h"
@@ -43,21 +44,20 @@ std::string TriggerColourStream() {
     TThreadRecord record;
     TXRTree tree;
     tree.Context = &record;
-    auto* root = tree.AddComponent(CreateComponent(1));
-    root->Connect(0, -1, VariableAddress(&record, kVarTrigger1));
+    auto* root = tree.AddComponent(CreateComponent(TXRCRoot::kTypeId));
+    root->Connect(kRootColor, kWholeProperty, VariableAddress(&record, kVarTrigger1));
     tree.SetRoot(root);
     return "XR" + tree.WriteTree();
 }
 
 // Colour = (UV.U, UV.V, 0).
 std::string UVColourStream() {
-    constexpr int32_t kVarUVU = 18, kVarUVV = 19;
     TThreadRecord record;
     TXRTree tree;
     tree.Context = &record;
-    auto* root = tree.AddComponent(CreateComponent(1));
-    root->Connect(0, 0, VariableAddress(&record, kVarUVU));
-    root->Connect(0, 1, VariableAddress(&record, kVarUVV));
+    auto* root = tree.AddComponent(CreateComponent(TXRCRoot::kTypeId));
+    root->Connect(kRootColor, 0, VariableAddress(&record, kVarUV));
+    root->Connect(kRootColor, 1, VariableAddress(&record, kVarUVV));
     tree.SetRoot(root);
     return "XR" + tree.WriteTree();
 }

@@ -91,9 +91,8 @@ struct Case {
     double tolerance = 2e-6;
 };
 
-inline void ExpectOutput(TXRComponent& c, const std::vector<double>& expected, double tolerance,
-                         const char* what) {
-    const std::vector<float> out = Output(c);
+inline void ExpectOutput(const std::vector<float>& out, const std::vector<double>& expected,
+                         double tolerance, const char* what) {
     ASSERT_EQ(out.size(), expected.size()) << what;
     for (size_t k = 0; k < out.size(); ++k) {
         EXPECT_NEAR(out[k], expected[k], tolerance * std::max(1.0, std::fabs(expected[k])))
@@ -101,16 +100,42 @@ inline void ExpectOutput(TXRComponent& c, const std::vector<double>& expected, d
     }
 }
 
-inline void Check(const Case& row) {
-    TThreadRecord record;
-    std::unique_ptr<TXRComponent> c = Make(row.id, row.props, &record);
-    ASSERT_NE(c, nullptr) << row.what;
-    c->Evaluate(true);
-    ExpectOutput(*c, row.expected, row.tolerance, row.what);
+inline void ExpectOutput(TXRComponent& c, const std::vector<double>& expected, double tolerance,
+                         const char* what) {
+    ExpectOutput(Output(c), expected, tolerance, what);
 }
 
-inline void CheckRows(std::span<const Case> rows) {
-    for (const Case& row : rows) Check(row);
+// How the cases of a test are run: a set-up hook applied to each fresh component before its
+// properties are set (a lit sample in its record, say), whether it is evaluated in the host, and
+// a tolerance for every row (0: each row's own).
+struct Options {
+    std::function<void(TXRComponent&)> setup = nullptr;
+    bool inHost = true;
+    double tolerance = 0;
+};
+
+// The output of a fresh component of the row's class, bound to a record of its own.
+inline std::vector<float> Evaluate(const Case& row, const Options& options = {}) {
+    TThreadRecord record;
+    std::unique_ptr<TXRComponent> c = CreateComponent(row.id);
+    if (c == nullptr) {
+        ADD_FAILURE() << row.what << ": no class " << row.id;
+        return {};
+    }
+    c->Bind(&record, nullptr);
+    if (options.setup) options.setup(*c);
+    SetAll(*c, row.props);
+    c->Evaluate(options.inHost);
+    return Output(*c);
+}
+
+inline void Check(const Case& row, const Options& options = {}) {
+    const double tolerance = options.tolerance > 0 ? options.tolerance : row.tolerance;
+    ExpectOutput(Evaluate(row, options), row.expected, tolerance, row.what);
+}
+
+inline void CheckRows(std::span<const Case> rows, const Options& options = {}) {
+    for (const Case& row : rows) Check(row, options);
 }
 
 // Sets property p to values[p] for every given value: a Numerical part set to the value (all parts

@@ -1,13 +1,9 @@
 #include "components/media/textures.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -23,6 +19,8 @@
 #include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/images.h"
+#include "test_support.h"
+#include "wav_bytes.h"
 
 namespace vandrel {
 namespace {
@@ -87,8 +85,7 @@ TEST(Textures, FileKinds) {
 // The picture built into the core is the one shipped in resources, pixel for pixel, rows from the
 // top, and every integer coordinate names a pixel modulo 128.
 TEST(PreviewPicture, IsTheShippedFileAndWrapsEveryCoordinate) {
-    std::ifstream file(VANDREL_SOURCE_DIR "/resources/TEXTURE0.ppm", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+    const std::string bytes = test::FileBytes(VANDREL_SOURCE_DIR "/resources/TEXTURE0.ppm");
     const std::string header = "P6\n128 128\n255\n";
     ASSERT_EQ(bytes.size(), header.size() + 3 * 128 * 128);
     ASSERT_EQ(bytes.substr(0, header.size()), header);
@@ -312,19 +309,11 @@ TEST(Textures, ImageValueReducesTheColourBackgroundIncluded) {
 // (P6, 3 x 1 pixels) feeding the colour at the sample's UV, exposed file 3 a WAV file feeding
 // Alpha.
 TEST(Textures, ExposedFilesReachTheComponentsWhenShading) {
-    namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() / ("vandrel-media-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    std::ofstream(folder / "strip.ppm", std::ios::binary)
-        << "P6\n3 1\n255\n"
-        << std::string("\x00\x00\x00\x0A\xC8\x1E\xFF\xFF\xFF", 9);
+    const test::TempFolder folder("vandrel-media-");
+    folder.Write("strip.ppm",
+                 "P6\n3 1\n255\n" + std::string("\x00\x00\x00\x0A\xC8\x1E\xFF\xFF\xFF", 9));
     // One 16-bit frame of 16384 at 10 frames per second.
-    const std::string fmt("\x01\x00\x01\x00\x0A\x00\x00\x00\x14\x00\x00\x00\x02\x00\x10\x00", 16);
-    std::ofstream(folder / "tone.wav", std::ios::binary)
-        << "RIFF" << std::string("\x26\x00\x00\x00", 4) << "WAVEfmt "
-        << std::string("\x10\x00\x00\x00", 4) << fmt << "data"
-        << std::string("\x02\x00\x00\x00\x00\x40", 6);
+    folder.Write("tone.wav", test::Wav(1, 10, 16, test::Le(16384, 2)));
 
     TThreadRecord scratch;
     TXRTree tree;
@@ -362,8 +351,6 @@ TEST(Textures, ExposedFilesReachTheComponentsWhenShading) {
     EXPECT_FLOAT_EQ(h.alpha, static_cast<float>(0.5 * 16384 * 65536 / 2147483647.0 + 0.5));
     Registry().ClearAll();
     PluginMediaCache().ReleaseAll();
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
 }
 
 class HostTextures : public ::testing::Test {

@@ -45,24 +45,6 @@ void ExpectRows(const std::vector<Row>& rows) {
     }
 }
 
-TEST(LowLevel, FreshComponentsEvaluateToTheirDefaults) {
-    ExpectRows({
-        {901, {}, 2},
-        {902, {}, 0},
-        {903, {}, 1},
-        {904, {}, 1},
-        {905, {}, 0},
-        {909, {}, 1},
-        {916, {}, 1},
-        {910, {}, 0},
-        {911, {}, 1},
-        {912, {}, 1},
-        {913, {}, 0.5},
-        {914, {}, 1},
-        {915, {}, 0},
-    });
-}
-
 TEST(LowLevel, Arithmetic) {
     ExpectRows({
         {901, {2, 3}, 5},

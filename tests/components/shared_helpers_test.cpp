@@ -18,29 +18,6 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(NoiseSelect, TypesZeroToThreePickTheHostFunctionOfTheDimension) {
-    EXPECT_EQ(SelectNoise1(0), &hsNoise1);
-    EXPECT_EQ(SelectNoise1(1), &hsNoise1Classic);
-    EXPECT_EQ(SelectNoise1(2), &hsNoise1Perlin);
-    EXPECT_EQ(SelectNoise1(3), &hsNoise1SparseConv);
-    EXPECT_EQ(SelectNoise2(0), &hsNoise2);
-    EXPECT_EQ(SelectNoise2(3), &hsNoise2SparseConv);
-    EXPECT_EQ(SelectNoise3(1), &hsNoise3Classic);
-    EXPECT_EQ(SelectNoise3(2), &hsNoise3Perlin);
-    EXPECT_EQ(SelectTurbulence1(0), &hsTurbulence1);
-    EXPECT_EQ(SelectTurbulence1(2), &hsTurbulence1Perlin);
-    EXPECT_EQ(SelectTurbulence2(1), &hsTurbulence2Classic);
-    EXPECT_EQ(SelectTurbulence3(3), &hsTurbulence3SparseConv);
-    for (int32_t type : {-1, 4, 5, 100, std::numeric_limits<int32_t>::min()}) {
-        EXPECT_EQ(SelectNoise1(type), nullptr) << type;
-        EXPECT_EQ(SelectNoise2(type), nullptr) << type;
-        EXPECT_EQ(SelectNoise3(type), nullptr) << type;
-        EXPECT_EQ(SelectTurbulence1(type), nullptr) << type;
-        EXPECT_EQ(SelectTurbulence2(type), nullptr) << type;
-        EXPECT_EQ(SelectTurbulence3(type), nullptr) << type;
-    }
-}
-
 TEST(NoiseSelect, CallersGetTheHostValueOrNothingWritten) {
     const float point[3] = {0.25f, -1.5f, 3.75f};
     double out = -7.0;

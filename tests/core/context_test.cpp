@@ -104,15 +104,6 @@ TEST(Context, UsageCountersShareTheColourOutputCounter) {
     EXPECT_EQ(usage.ColorOutputCount(), 0);
 }
 
-TEST(Context, OutputTypes) {
-    EXPECT_EQ(OutputTypeName(0), "Displacement");
-    EXPECT_EQ(OutputTypeName(3), "Reflectance");
-    EXPECT_EQ(OutputTypeName(4), "");
-    EXPECT_EQ(OutputTypeMask(kColor), 4);
-    EXPECT_EQ(OutputTypeMask(kDisplacement), 1);
-    EXPECT_EQ(OutputTypeMask(-1), 0);
-}
-
 class RootTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -515,37 +515,6 @@ TEST_F(Guard, NestedPassesAreUndone) {
     ExpectUntouched(tree);
 }
 
-// The inner tree of a custom component names the tree it is nested in: a call made from the inner
-// tree protects both.
-TEST_F(Guard, LinkedTreeIsUndoneToo) {
-    TThreadRecord outerRecord, innerRecord;
-    TShaderInstance outer(outerRecord, "outer"), inner(innerRecord, "inner");
-    Build(outer);
-    Build(inner);
-    inner.Tree.LinkedTree = &outer.Tree;
-    Shade(outer.Tree, 0.3f, 2.0f);
-    Shade(inner.Tree, 0.6f, 1.5f);
-    const std::vector<float> outerOutputs = AllOutputs(outer.Tree);
-    const std::vector<float> innerOutputs = AllOutputs(inner.Tree);
-    const auto outerVariables = outerRecord.Variables, innerVariables = innerRecord.Variables;
-    {
-        THostCallGuard guard(*inner.Tree.Entries.back()->Component);
-        EXPECT_EQ(outer.Tree.Depth, 1);
-        EXPECT_EQ(inner.Tree.Depth, 1);
-        // The nested shade runs the outer tree, which runs the custom component's inner tree.
-        Shade(outer.Tree, -1.0f, 0.25f);
-        Shade(inner.Tree, 7.0f, -2.0f);
-        EXPECT_NE(AllOutputs(outer.Tree), outerOutputs);
-        EXPECT_NE(AllOutputs(inner.Tree), innerOutputs);
-    }
-    EXPECT_EQ(AllOutputs(outer.Tree), outerOutputs);
-    EXPECT_EQ(AllOutputs(inner.Tree), innerOutputs);
-    EXPECT_EQ(outerRecord.Variables, outerVariables);
-    EXPECT_EQ(innerRecord.Variables, innerVariables);
-    ExpectUntouched(outer.Tree);
-    ExpectUntouched(inner.Tree);
-}
-
 // A component on its own (no instance) still gets its record back.
 TEST(HostCallGuard, WithoutATreeRestoresTheRecord) {
     Fresh c(808);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -125,30 +126,52 @@ TEST(Textures, PreviewTextureIndexesThePictureByUV) {
     }
 }
 
-TEST(Textures, PreviewTextureValueReducesThePixelAtTheOrigin) {
-    // Pixel (0, 0) of the picture is (40, 240, 150).
+// The nine reductions of a colour to one number (mean, luminance, sum, hue, saturation, value,
+// red, green, blue), as the value components compute them in double.
+std::vector<double> Reductions(float r, float g, float b) {
+    const double R = r, G = g, B = b;
+    const double high = std::max({R, G, B}), low = std::min({R, G, B}), d = high - low;
+    const double hue = high == R ? (G - B) / d : high == G ? (B - R) / d + 2 : (R - G) / d + 4;
+    return {(R + G + B) / 3,
+            0.299 * R + 0.587 * G + 0.114 * B,
+            R + (G + B),
+            hue / 6,
+            d / high,
+            high,
+            R,
+            G,
+            B};
+}
+
+// The preview texture value reduces pixel (0, 0) of the picture, (40, 240, 150); the image value
+// without a handle reduces its Background. A reduction that does not exist leaves the output.
+TEST(Textures, ValueComponentsReduceTheirColour) {
     ASSERT_EQ(Pixel(0, 0), (std::vector<float>{40 / 255.0f, 240 / 255.0f, 150 / 255.0f}));
-    const double r = 40 / 255.0, g = 240 / 255.0, b = 150 / 255.0;
-    const double expected[] = {(r + g + b) / 3,
-                               0.299 * r + 0.587 * g + 0.114 * b,
-                               r + g + b,
-                               ((150.0 - 40) / 200 + 2) / 6,
-                               200.0 / 240,
-                               g,
-                               r,
-                               g,
-                               b};
-    Shader shader;
-    auto value = shader.Make(1102);
-    for (int32_t reduction = 0; reduction < 9; ++reduction) {
-        Set(*value, 2, {static_cast<float>(reduction)});
-        value->Evaluate(false);
-        EXPECT_NEAR(value->OutputAddress()[0], expected[reduction], 1e-6) << reduction;
-    }
-    for (const float outside : {9.0f, -1.0f}) {
-        Set(*value, 2, {outside});
-        value->Evaluate(false);
-        EXPECT_NEAR(value->OutputAddress()[0], b, 1e-6) << "unchanged at " << outside;
+    const struct {
+        int32_t id, reductionProp;
+        std::vector<float> colour;
+        bool preview;
+    } rows[] = {
+        {1102, 2, Pixel(0, 0), true},
+        {1105, 6, {0.2f, 0.6f, 0.4f}, false},
+    };
+    for (const auto& row : rows) {
+        Shader shader;  // no handle: the Background
+        auto c = shader.Make(row.id);
+        if (!row.preview) Set(*c, 5, row.colour);
+        const std::vector<double> expected =
+            Reductions(row.colour[0], row.colour[1], row.colour[2]);
+        for (int32_t reduction = 0; reduction < 9; ++reduction) {
+            Set(*c, row.reductionProp, {static_cast<float>(reduction)});
+            c->Evaluate(!row.preview);
+            EXPECT_NEAR(c->OutputAddress()[0], expected[reduction], 1e-6)
+                << row.id << " " << reduction;
+        }
+        for (const float outside : {9.0f, 12.0f, -1.0f}) {
+            Set(*c, row.reductionProp, {outside});
+            c->Evaluate(!row.preview);
+            EXPECT_NEAR(c->OutputAddress()[0], expected[8], 1e-6) << row.id << " at " << outside;
+        }
     }
 }
 
@@ -278,31 +301,6 @@ TEST(Textures, ImageFiltersWrapAndClamp) {
     c->Evaluate(true);
     EXPECT_EQ(Out(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
     hsImageDestroy(image);
-}
-
-TEST(Textures, ImageValueReducesTheColourBackgroundIncluded) {
-    const float r = 0.2f, g = 0.6f, b = 0.4f;  // V = G, m = R, d = 0.4
-    const double expected[] = {
-        (r + g + b) / 3.0,
-        0.299 * r + 0.587 * g + 0.114 * b,
-        r + (g + static_cast<double>(b)),
-        ((b - static_cast<double>(r)) / (g - static_cast<double>(r)) + 2) / 6,
-        (g - static_cast<double>(r)) / g,
-        g,
-        r,
-        g,
-        b};
-    Shader shader;  // no handle: the Background
-    auto c = shader.Make(1105);
-    Set(*c, 5, {r, g, b});
-    for (int32_t reduction = 0; reduction < 9; ++reduction) {
-        Set(*c, 6, {static_cast<float>(reduction)});
-        c->Evaluate(true);
-        EXPECT_NEAR(c->OutputAddress()[0], expected[reduction], 1e-6) << reduction;
-    }
-    Set(*c, 6, {12});
-    c->Evaluate(true);
-    EXPECT_NEAR(c->OutputAddress()[0], b, 1e-6);
 }
 
 // A material's exposed files reach the components through the media cache: exposed file 1 an image

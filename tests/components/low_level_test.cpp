@@ -1,5 +1,4 @@
-// Numerical operations: property tables, known answers of every class, the edge cases
-// and the reading of every input through its reference.
+// Numerical operations: known answers of every class and their edge cases.
 #include "components/math/low_level.h"
 
 #include <gtest/gtest.h>

@@ -172,6 +172,32 @@ inline float EvaluateWith(int32_t id, const std::vector<double>& values) {
     return c->OutputAddress()[0];
 }
 
+// One case of a class with a single numerical output: the property values in index order
+// (enumerations as integers) and the output, equal to within 4 ulps of the float it rounds to (a
+// NaN to a NaN) or, with a tolerance, that near.
+struct ValueRow {
+    int32_t id;
+    std::vector<double> values;
+    double expected;
+    double tolerance = -1;
+};
+
+inline void ExpectValueRows(const std::vector<ValueRow>& rows) {
+    for (const ValueRow& row : rows) {
+        std::string text;
+        for (double v : row.values) text += std::to_string(v) + " ";
+        const float got = EvaluateWith(row.id, row.values);
+        const auto want = static_cast<float>(row.expected);
+        if (row.tolerance >= 0) {
+            EXPECT_NEAR(got, row.expected, row.tolerance) << row.id << " with " << text;
+        } else if (std::isnan(want)) {
+            EXPECT_TRUE(std::isnan(got)) << row.id << " with " << text << "gave " << got;
+        } else {
+            EXPECT_FLOAT_EQ(got, want) << row.id << " with " << text;
+        }
+    }
+}
+
 // How one class is probed: a setup applied to every component after its base values are set and
 // before property prop is probed (so that the property matters there: a lit sample, a file), and
 // the properties that may leave the output unchanged in every setup (the host readers without a

@@ -26,25 +26,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 float Stored(double v) { return static_cast<float>(v); }
 double F(double v) { return static_cast<float>(v); }
 
-struct Row {
-    int32_t id;
-    std::vector<double> values;  // property values in index order (enumerations as integers)
-    double expected;
-    double tolerance = -1;  // < 0: equal to within 4 ulps
-};
-
-void ExpectRows(const std::vector<Row>& rows) {
-    for (const Row& row : rows) {
-        std::string text;
-        for (double v : row.values) text += std::to_string(v) + " ";
-        const float got = EvaluateWith(row.id, row.values);
-        if (row.tolerance >= 0) {
-            EXPECT_NEAR(got, row.expected, row.tolerance) << row.id << " with " << text;
-        } else {
-            EXPECT_FLOAT_EQ(got, Stored(row.expected)) << row.id << " with " << text;
-        }
-    }
-}
+using Row = test::ValueRow;
+constexpr auto ExpectRows = test::ExpectValueRows;
 
 TEST(Generators1D, SineAndGauss) {
     ExpectRows({

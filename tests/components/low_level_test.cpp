@@ -19,30 +19,11 @@ using test::Fresh;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The value a double result has once stored.
-float Stored(double v) { return static_cast<float>(v); }
 // A float constant as the component reads it.
 double F(double v) { return static_cast<float>(v); }
 
-struct Row {
-    int32_t id;
-    std::vector<double> values;  // property values in index order (enumerations as integers)
-    double expected;
-};
-
-void ExpectRows(const std::vector<Row>& rows) {
-    for (const Row& row : rows) {
-        std::string text;
-        for (double v : row.values) text += std::to_string(v) + " ";
-        const float got = EvaluateWith(row.id, row.values);
-        const float want = Stored(row.expected);
-        if (std::isnan(want)) {
-            EXPECT_TRUE(std::isnan(got)) << row.id << " with " << text << "gave " << got;
-        } else {
-            EXPECT_FLOAT_EQ(got, want) << row.id << " with " << text;
-        }
-    }
-}
+using Row = test::ValueRow;
+constexpr auto ExpectRows = test::ExpectValueRows;
 
 TEST(LowLevel, Arithmetic) {
     ExpectRows({

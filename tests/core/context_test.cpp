@@ -126,16 +126,6 @@ class RootTest : public ::testing::Test {
     TXRCRoot root;
 };
 
-TEST_F(RootTest, DefaultWiringPassesTheHostValuesThrough) {
-    root.Evaluate(true);
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(Var(kVarColorOut, k), Var(kVarColorIn, k));
-        EXPECT_EQ(Var(kVarTrOut, k), Var(kVarTrIn, k));
-    }
-    EXPECT_FLOAT_EQ(Var(kVarSNorm, 1), 0.6f);
-    EXPECT_FLOAT_EQ(Var(kVarAlpha), 1.0f);
-}
-
 TEST_F(RootTest, HeightModeLeavesTheNormalAlone) {
     root.Connect(kRootNormal, kWholeProperty, nullptr);  // constants (0, 0, 0)
     root.SetEnumValue(kRootDisplacementMode, 1);

@@ -18,6 +18,7 @@
 
 #include "core/component.h"
 #include "core/factory.h"
+#include "core/random.h"
 #include "core/thread_record.h"
 
 namespace vandrel::test {
@@ -196,6 +197,13 @@ inline void ExpectValueRows(const std::vector<ValueRow>& rows) {
             EXPECT_FLOAT_EQ(got, want) << row.id << " with " << text;
         }
     }
+}
+
+// The first draw after RandomSeed(seed), from a generator of its own.
+inline double FirstDraw(int32_t seed) {
+    TRandomState state;
+    RandomSeed(state, seed);
+    return RandomNext(state);
 }
 
 // How one class is probed: a setup applied to every component after its base values are set and

@@ -21,12 +21,7 @@ using test::Set;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 const double kExpMinus7 = std::exp(-7.0);
 
-// The first draw after RandomSeed(seed), from a generator of its own.
-double FirstDraw(int32_t seed) {
-    TRandomState state;
-    RandomSeed(state, seed);
-    return RandomNext(state);
-}
+using test::FirstDraw;
 
 TEST(Gauss2D, BellAndZeroWidth) {
     const Case rows[] = {

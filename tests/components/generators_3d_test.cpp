@@ -14,11 +14,7 @@ namespace {
 using test::Case;
 using test::CheckRows;
 
-double FirstDraw(int32_t seed) {
-    TRandomState state;
-    RandomSeed(state, seed);
-    return RandomNext(state);
-}
+using test::FirstDraw;
 
 TEST(Gauss3D, BellAndZeroWidth) {
     const Case rows[] = {

@@ -140,26 +140,13 @@ std::vector<TVec2> Grid(double from, double to, int n) {
     return points;
 }
 
-int32_t InputProperty(int32_t id) {
-    switch (id) {
-        case 412:
-            return 5;
-        case 413:
-            return 7;
-        case 509:
-            return 1;
-        default:
-            return 3;
-    }
-}
-
 // A component of the family bound to a record of its own.
 struct Shapes {
     TThreadRecord record;
     std::unique_ptr<TXRComponent> c;
     int32_t input;
     explicit Shapes(int32_t id, const std::vector<std::vector<float>>& props = {})
-        : c(CreateComponent(id)), input(InputProperty(id)) {
+        : c(CreateComponent(id)), input(test::PropertyIndex(*c, "Input")) {
         c->Bind(&record, nullptr);
         test::SetAll(*c, props);
     }

@@ -49,10 +49,6 @@ struct Shader {
     }
 };
 
-std::vector<float> Out(TXRComponent& c) {
-    return {c.OutputAddress(), c.OutputAddress() + FloatCount(c.OutputKind())};
-}
-
 std::vector<float> Pixel(int32_t x, int32_t y) {
     const TRgb8 p = PreviewPixel(x, y);
     return {static_cast<float>(p.r / 255.0), static_cast<float>(p.g / 255.0),
@@ -122,7 +118,7 @@ TEST(Textures, PreviewTextureIndexesThePictureByUV) {
         auto texture = shader.Make(1101);
         Set(*texture, 0, {0});
         texture->Evaluate(false);
-        EXPECT_EQ(Out(*texture), Pixel(row.x, row.y)) << row.u << ", " << row.v;
+        EXPECT_EQ(test::Output(*texture), Pixel(row.x, row.y)) << row.u << ", " << row.v;
     }
 }
 
@@ -197,7 +193,7 @@ TEST(Textures, FallbacksWithoutAHandle) {
                 {0.6f, 0, 0.8f},
                 {0.2f, 0.6f, 0.4f},
                 {static_cast<float>(0.299 * 0.2f + 0.587 * 0.6f + 0.114 * 0.4f)}};
-            EXPECT_EQ(Out(*c), expected[id - 1101]) << id;
+            EXPECT_EQ(test::Output(*c), expected[id - 1101]) << id;
         }
     }
     // No instance at all.
@@ -207,7 +203,7 @@ TEST(Textures, FallbacksWithoutAHandle) {
     Set(*image1104, 0, {1});
     Set(*image1104, 5, {0.5f, 0.25f, 1});
     image1104->Evaluate(true);
-    EXPECT_EQ(Out(*image1104), (std::vector<float>{0.5f, 0.25f, 1}));
+    EXPECT_EQ(test::Output(*image1104), (std::vector<float>{0.5f, 0.25f, 1}));
     hsImageDestroy(image);
 }
 
@@ -224,11 +220,11 @@ TEST(Textures, PreviewIgnoresTheHostFiles) {
     Set(*c, 1, {0});
     Set(*c, 6, {0.5f, 0.25f});  // pixel (64, 32) of 128 x 128
     c->Evaluate(false);
-    EXPECT_EQ(Out(*c), Pixel(64, 32));
+    EXPECT_EQ(test::Output(*c), Pixel(64, 32));
     auto bump = shader.Make(1103);
     Set(*bump, 0, {0});
     bump->Evaluate(false);
-    EXPECT_EQ(Out(*bump), (std::vector<float>{0, 1, 0}));
+    EXPECT_EQ(test::Output(*bump), (std::vector<float>{0, 1, 0}));
     hsImageDestroy(image);
 }
 
@@ -275,7 +271,7 @@ TEST(Textures, ImageFiltersWrapAndClamp) {
         Set(*c, 5, {0.2f, 0.6f, 0.4f});
         Set(*c, 6, {row.u, row.v});
         c->Evaluate(true);
-        const std::vector<float> out = Out(*c);
+        const std::vector<float> out = test::Output(*c);
         if (row.r == kBackground) {
             EXPECT_EQ(out, (std::vector<float>{0.2f, 0.6f, 0.4f}));
             continue;
@@ -294,12 +290,12 @@ TEST(Textures, ImageFiltersWrapAndClamp) {
     Set(*c, 3, {0.5f, -0.25f});
     Set(*c, 6, {0.3f, 0.6f});
     c->Evaluate(true);
-    EXPECT_EQ(Out(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
+    EXPECT_EQ(test::Output(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
     // A filter that does not exist leaves the colour as it was.
     Set(*c, 1, {3});
     Set(*c, 6, {0, 0});
     c->Evaluate(true);
-    EXPECT_EQ(Out(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
+    EXPECT_EQ(test::Output(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
     hsImageDestroy(image);
 }
 
@@ -393,11 +389,11 @@ TEST_F(HostTextures, SamplingChoosesAreaOrPoint) {
     auto texture = shader.Make(1101);
     Set(*texture, 0, {0});
     texture->Evaluate(true);
-    for (const float part : Out(*texture)) EXPECT_NEAR(part, 0.5f, 1e-5f);
+    for (const float part : test::Output(*texture)) EXPECT_NEAR(part, 0.5f, 1e-5f);
     for (const float point : {1.0f, 7.0f, -1.0f}) {
         Set(*texture, 1, {point});
         texture->Evaluate(true);
-        EXPECT_EQ(Out(*texture), (std::vector<float>{1, 0, 0})) << point;
+        EXPECT_EQ(test::Output(*texture), (std::vector<float>{1, 0, 0})) << point;
     }
     auto value = shader.Make(1102);
     Set(*value, 0, {0});
@@ -423,7 +419,7 @@ TEST_F(HostTextures, BumpTiltsTheNormalAgainstTheSlope) {
         Set(*bump, 2, {row.strength});
         bump->Evaluate(true);
         const double length = std::sqrt(row.x * row.x + 1);
-        const std::vector<float> n = Out(*bump);
+        const std::vector<float> n = test::Output(*bump);
         EXPECT_NEAR(n[0], row.x / length, 1e-5) << row.strength;
         EXPECT_NEAR(n[1], 0, 1e-6) << row.strength;
         EXPECT_NEAR(n[2], 1 / length, 1e-5) << row.strength;

@@ -430,92 +430,10 @@ TEST_F(LitComponent, InputsReadThroughReferences) {
     for (const auto& cc : cases) test::ExpectInputsReadThroughReferences(cc);
 }
 
-// Evaluating a tree from inside a guarded call and returning leaves outputs, variables and the
-// tree's counters as they were.
-class Guard : public ::testing::Test {
-  protected:
-    // Root colour = (World + ColorIn) · sin(World.X) · Trigger1.X, built in a shader instance.
-    void Build(TShaderInstance& instance) {
-        TXRTree& tree = instance.Tree;
-        TThreadRecord* r = tree.Context;
-        auto* root = tree.AddComponent(CreateComponent(1));
-        auto* sine = tree.AddComponent(CreateComponent(101));
-        sine->Connect(3, -1, VariableAddress(r, kVarWorld));
-        auto* add = tree.AddComponent(CreateComponent(701));
-        add->Connect(0, -1, VariableAddress(r, kVarWorldWhole));
-        add->Connect(1, -1, VariableAddress(r, kVarColorInWhole));
-        auto* mul = tree.AddComponent(CreateComponent(903));
-        mul->Connect(0, -1, sine->OutputAddress());
-        mul->Connect(1, -1, VariableAddress(r, kVarTrigger1));
-        auto* scale = tree.AddComponent(CreateComponent(709));
-        scale->Connect(0, -1, add->OutputAddress());
-        scale->Connect(1, -1, mul->OutputAddress());
-        root->Connect(0, -1, scale->OutputAddress());
-        for (auto [p, c] : {std::pair{sine, mul}, {add, scale}, {mul, scale}, {scale, root}}) {
-            ASSERT_TRUE(tree.Link(p, c));
-        }
-        tree.SetRoot(root);
-        for (const auto& e : tree.Entries) e->Component->Bind(r, &instance);
-        instance.CurrentInfo = 2;
-    }
-    // A sample: world position and colour in, trigger 1.
-    static void Shade(TXRTree& tree, float x, float trigger) {
-        float* vars = tree.Context->Variables.data();
-        for (int k = 0; k < 3; ++k) {
-            VariableAddress(tree.Context, kVarWorldWhole)[k] = x + static_cast<float>(k);
-            VariableAddress(tree.Context, kVarColorInWhole)[k] = 0.25f * static_cast<float>(k);
-        }
-        vars[kSrfRevIndex] = x > 0 ? 1.0f : 0.0f;
-        *VariableAddress(tree.Context, kVarTrigger1) = trigger;
-        tree.Evaluate(kMaskAll);
-    }
-    static std::vector<float> AllOutputs(TXRTree& tree) {
-        std::vector<float> all;
-        for (const auto& e : tree.Entries) {
-            const auto out = Output(*e->Component);
-            all.insert(all.end(), out.begin(), out.end());
-        }
-        return all;
-    }
-    static void ExpectUntouched(TXRTree& tree) {
-        EXPECT_EQ(tree.Depth, 0);
-        EXPECT_EQ(tree.SavedPasses, 0);
-        EXPECT_EQ(tree.OutputStackCount, 0);
-    }
-};
-
-TEST_F(Guard, NestedPassesAreUndone) {
-    TThreadRecord record;
-    TShaderInstance instance(record, "guarded");
-    Build(instance);
-    TXRTree& tree = instance.Tree;
-    Shade(tree, 0.3f, 2.0f);
-    const std::vector<float> outputs = AllOutputs(tree);
-    const auto variables = record.Variables;
-    {
-        THostCallGuard guard(*tree.Entries.back()->Component);
-        EXPECT_EQ(tree.Depth, 1);
-        // The host shades two other samples of another material, one of them tracing again.
-        instance.CurrentInfo = 5;
-        Shade(tree, -1.7f, 0.5f);
-        {
-            THostCallGuard inner(*tree.Entries.front()->Component);
-            EXPECT_EQ(tree.Depth, 2);
-            Shade(tree, 4.0f, -3.0f);
-        }
-        EXPECT_EQ(tree.SavedPasses, 1);
-        Shade(tree, 2.5f, 1.0f);
-        EXPECT_EQ(tree.SavedPasses, 2);
-        EXPECT_NE(AllOutputs(tree), outputs);
-        EXPECT_NE(record.Variables, variables);
-    }
-    EXPECT_EQ(AllOutputs(tree), outputs);
-    EXPECT_EQ(record.Variables, variables);
-    EXPECT_EQ(instance.CurrentInfo, 2);
-    ExpectUntouched(tree);
-}
-
-// A component on its own (no instance) still gets its record back.
+// Around a host call that shades again on this thread, the guard puts back the tree's outputs and
+// counters and the record; the reentrant shading tests check that through real traced rays, into
+// the same material and inside a custom component. A component on its own (no instance) still
+// gets its record back.
 TEST(HostCallGuard, WithoutATreeRestoresTheRecord) {
     Fresh c(808);
     c.record.Variables[3] = 1.5f;

@@ -403,20 +403,6 @@ TEST(Converters, ObjectDataFromTheHost) {
     }
 }
 
-// A connected wavelength is followed across the spectrum.
-TEST(Converters, SpectrumFollowsAConnectedWavelength) {
-    Fresh spectrum(1007);
-    float wavelength = 4.5f;
-    spectrum->Connect(0, kWholeProperty, &wavelength);
-    spectrum->Evaluate(true);
-    const std::vector<float> blue = test::Output(*spectrum);
-    wavelength = 6.5f;
-    spectrum->Evaluate(true);
-    const std::vector<float> red = test::Output(*spectrum);
-    EXPECT_LT(blue[0], blue[2]);
-    EXPECT_GT(red[0], red[2]);
-}
-
 // Whatever the temperature or wavelength, even NaN, infinite or huge, the colour tables give a
 // colour within their rows. (Hostile values of every class are checked in EveryClass.)
 TEST(Converters, ColourTablesStayWithinTheirRows) {

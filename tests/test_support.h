@@ -1,7 +1,11 @@
 // Helpers shared by the tests.
 #pragma once
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -44,5 +48,41 @@ class RecordingMessages final : public Messages {
     bool answer_;
     Messages* previous_;
 };
+
+// A fresh folder of its own under the system's temporary folder, removed with everything in it
+// when the object goes.
+class TempFolder {
+  public:
+    explicit TempFolder(const std::string& prefix = "vandrel-test-") {
+        std::random_device random;
+        path_ = std::filesystem::temp_directory_path() / (prefix + std::to_string(random()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& relative) const { return path_ / relative; }
+    // Writes bytes to the file at relative (its folders made), replacing what was there.
+    std::filesystem::path Write(const std::string& relative, const std::string& bytes) const {
+        const std::filesystem::path file = path_ / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+        return file;
+    }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 }  // namespace vandrel::test

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <random>
@@ -15,6 +14,8 @@
 #include "component_checks.h"
 #include "core/instance.h"
 #include "core/media/wav_file.h"
+#include "test_support.h"
+#include "wav_bytes.h"
 
 namespace vandrel {
 namespace {
@@ -24,48 +25,17 @@ namespace fs = std::filesystem;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-std::string Le(uint64_t v, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return out;
-}
-
-// A canonical PCM WAV file.
-std::string Wav(uint16_t channels, uint32_t rate, uint16_t bits, const std::string& data) {
-    const uint32_t align = channels * ((bits + 7) / 8);
-    const std::string fmt =
-        Le(1, 2) + Le(channels, 2) + Le(rate, 4) + Le(rate * align, 4) + Le(align, 2) + Le(bits, 2);
-    const std::string chunks = "fmt " + Le(16, 4) + fmt + "data" + Le(data.size(), 4) + data;
-    return "RIFF" + Le(4 + chunks.size(), 4) + "WAVE" + chunks;
-}
-
-std::string Samples(const std::vector<int64_t>& values, int bytes) {
-    std::string out;
-    for (const int64_t v : values) out += Le(static_cast<uint64_t>(v), bytes);
-    return out;
-}
-
-// What a sample of `bytes` bytes reads as: scaled to the 32-bit range, over 2^31 - 1.
-double Read(double value, int bytes) {
-    return value * static_cast<double>(int64_t{1} << (32 - 8 * bytes)) / 2147483647.0;
-}
+using test::Le;
+using test::Samples;
+using test::Wav;
+// What a sample of `bytes` bytes reads as.
+constexpr auto Read = test::SampleValue;
 
 class Audio : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("vandrel-audio-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-
     // An audio component reading this WAV file as exposed file 0.
     std::unique_ptr<TXRComponent> Component(const std::string& wav) {
-        const fs::path path = folder_ / ("sound" + std::to_string(files_.size()) + ".wav");
-        std::ofstream(path, std::ios::binary) << wav;
+        const fs::path path = temp_.Write("sound" + std::to_string(files_.size()) + ".wav", wav);
         files_.push_back(TAudioFile::Open(path));
         EXPECT_NE(files_.back(), nullptr);
         std::array<TMediaHandle, kFileSlots> handles{};
@@ -79,7 +49,8 @@ class Audio : public ::testing::Test {
         return c;
     }
 
-    fs::path folder_;
+    const test::TempFolder temp_{"vandrel-audio-"};
+    const fs::path folder_ = temp_.path();
     std::vector<std::unique_ptr<TAudioFile>> files_;
     TThreadRecord record_;
     TShaderInstance instance_{record_, "audio test"};
@@ -203,11 +174,9 @@ TEST_F(Audio, WindowModesAgreeWithSamplesReadOneByOne) {
             values.push_back(i % 97 == 5 ? top : i % 89 == 3 ? -top : v);
         }
         std::string data;
-        for (const int64_t v : values)
-            data += Le(static_cast<uint64_t>(bytes == 1 ? v + 128 : v), bytes);
-        const auto path = folder_ / ("wide" + std::to_string(bytes) + ".wav");
-        std::ofstream(path, std::ios::binary)
-            << Wav(2, 8000, static_cast<uint16_t>(8 * bytes), data);
+        for (const int64_t v : values) data += Le(bytes == 1 ? v + 128 : v, bytes);
+        const auto path = temp_.Write("wide" + std::to_string(bytes) + ".wav",
+                                      Wav(2, 8000, static_cast<uint16_t>(8 * bytes), data));
         const std::unique_ptr<TAudioFile> file = TAudioFile::Open(path);
         ASSERT_NE(file, nullptr);
         for (int k = 0; k < 300; ++k) {

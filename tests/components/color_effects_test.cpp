@@ -4,44 +4,15 @@
 
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
-#include "core/factory.h"
+#include "component_checks.h"
 
 namespace vandrel {
 namespace {
 
-void Set(TXRComponent& c, int32_t prop, const std::vector<float>& values) {
-    if (c.PropertyKind(prop) == kEnumeration) {
-        c.SetEnumValue(prop, static_cast<int32_t>(values.at(0)));
-        return;
-    }
-    for (size_t k = 0; k < values.size(); ++k) {
-        c.SetConstant(prop, static_cast<int32_t>(k), values[k]);
-    }
-}
-
-struct Case {
-    const char* what;
-    int32_t id;
-    std::vector<std::vector<float>> props;
-    std::vector<double> expected;
-};
-
-void Check(const Case& row, double tolerance = 2e-6) {
-    std::unique_ptr<TXRComponent> c = CreateComponent(row.id);
-    ASSERT_NE(c, nullptr) << row.what;
-    for (size_t p = 0; p < row.props.size(); ++p) {
-        if (!row.props[p].empty()) Set(*c, static_cast<int32_t>(p), row.props[p]);
-    }
-    c->Evaluate(true);
-    ASSERT_EQ(static_cast<size_t>(FloatCount(c->OutputKind())), row.expected.size()) << row.what;
-    for (size_t k = 0; k < row.expected.size(); ++k) {
-        EXPECT_NEAR(c->OutputAddress()[k], row.expected[k], tolerance)
-            << row.what << ", part " << k;
-    }
-}
+using test::Case;
+using test::Check;
 
 TEST(ColorEffects, Posterize) {
     const Case rows[] = {
@@ -52,7 +23,7 @@ TEST(ColorEffects, Posterize) {
         {"step 0 passes", 501, {{0.3f, 0.1f, 0.9f}, {0}}, {0.3, 0.1, 0.9}},
         {"negative step passes", 501, {{0.3f, 0.1f, 0.9f}, {-1}}, {0.3, 0.1, 0.9}},
     };
-    for (const Case& row : rows) Check(row);
+    test::CheckRows(rows);
 }
 
 TEST(ColorEffects, BlendModes) {
@@ -82,7 +53,7 @@ TEST(ColorEffects, BlendModes) {
         {"mode 10 blends as normal", 503, {a, b, {1}, {10}}, {0.5, 0.25, 1}},
         {"mode -1 blends as normal", 503, {a, b, {1}, {-1}}, {0.5, 0.25, 1}},
     };
-    for (const Case& row : rows) Check(row, 1e-6);
+    test::CheckRows(rows, {.tolerance = 1e-6});
 }
 
 TEST(ColorEffects, EqualLuminanceGoesToADarkAndBLight) {
@@ -96,8 +67,8 @@ TEST(ColorEffects, EqualLuminanceGoesToADarkAndBLight) {
         }
     }
     ASSERT_NE(red, 0);
-    Check({"darken", 503, {{red, 0, 0}, {0, green, 0}, {1}, {3}}, {red, 0, 0}}, 0);
-    Check({"lighten", 503, {{red, 0, 0}, {0, green, 0}, {1}, {4}}, {0, green, 0}}, 0);
+    Check({"darken", 503, {{red, 0, 0}, {0, green, 0}, {1}, {3}}, {red, 0, 0}, 0});
+    Check({"lighten", 503, {{red, 0, 0}, {0, green, 0}, {1}, {4}}, {0, green, 0}, 0});
 }
 
 TEST(ColorEffects, HsvShiftAndReplace) {
@@ -125,7 +96,7 @@ TEST(ColorEffects, HsvShiftAndReplace) {
          {{0.2f, 0.4f, 0.6f}, {0.5f, 0.5f, 0.5f}, {-1}},
          {0.2, 0.4, 0.6}},
     };
-    for (const Case& row : rows) Check(row, 1e-6);
+    test::CheckRows(rows, {.tolerance = 1e-6});
 }
 
 TEST(ColorEffects, Gamma) {
@@ -137,7 +108,7 @@ TEST(ColorEffects, Gamma) {
         {"negative channel loses its sign", 508, {{-0.25f, 0, 0}, {2, 2, 2}}, {0.5, 0, 0}},
         {"gamma 0 and below", 508, {{0.5f, 0.5f, 0.5f}, {0, -1, 2}}, {0, 0, std::sqrt(0.5)}},
     };
-    for (const Case& row : rows) Check(row, 1e-6);
+    test::CheckRows(rows, {.tolerance = 1e-6});
 }
 
 TEST(ColorEffects, Mosaic2DAnd3D) {
@@ -163,7 +134,7 @@ TEST(ColorEffects, Mosaic2DAnd3D) {
         {"3D mode 7 is the position", 505, {{}, {}, {0.1f, 0.1f, 0.1f}, {7}}, {0.1, 0.1, 0.1}},
         {"3D zero size", 505, {{0.25f, 0, 0.25f}, {}, {0.1f, 0.7f, 0.1f}}, {0, 0, 0}},
     };
-    for (const Case& row : rows) Check(row, 1e-6);
+    test::CheckRows(rows, {.tolerance = 1e-6});
 }
 
 }  // namespace

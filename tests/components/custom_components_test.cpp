@@ -7,10 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <random>
-#include <sstream>
 
 #include "core/context.h"
 #include "core/shader_file.h"
@@ -229,11 +226,7 @@ TEST(CustomDefinition, SixteenPropertiesAreTheMost) {
     for (int i = 0; i < 16; ++i) sixteen += (i > 0 ? "$" : "") + std::string("N^H^02^^00000000");
     Loaded c("W$H%" + sixteen + "%" + kWaveInner);
     ASSERT_NE(c.custom, nullptr);
-    EXPECT_EQ(c.custom->PropertyCount(), 16);
-    CustomDefinitionError error{};
-    EXPECT_FALSE(
-        ParseCustomDefinition("W$H%" + sixteen + "$N^H^02^^00000000%" + kWaveInner, &error));
-    EXPECT_EQ(error, CustomDefinitionError::kTooManyProperties);
+    EXPECT_EQ(c.custom->PropertyCount(), 16);  // seventeen: one of the malformed definitions
 }
 
 struct BadDefinition {
@@ -395,29 +388,15 @@ TEST(CustomTypeIds, NoneLeftWhenEveryCustomIdIsTaken) {
 
 class ComponentFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("vandrel-xrc-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    static std::string Contents(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    fs::path folder_;
+    const test::TempFolder temp_{"vandrel-xrc-"};
+    const fs::path folder_ = temp_.path();
 };
 
 TEST_F(ComponentFile, RoundTripThroughAFile) {
     test::RecordingMessages messages;
     const fs::path path = folder_ / "Tinted.xrc";
     ASSERT_TRUE(WriteCustomComponentFile(path, kMixed).ok);
-    const std::string contents = Contents(path);
+    const std::string contents = test::FileBytes(path);
     EXPECT_EQ(contents.substr(0, contents.find('\n')), "SC" + kMixed);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
     EXPECT_EQ(ReadCustomComponentFile(path), kMixed);
@@ -435,7 +414,7 @@ TEST_F(ComponentFile, AFileOfOneLineReads) {
     test::RecordingMessages messages;
     for (const std::string ending : {"", "\n", "\r\n"}) {
         const fs::path path = folder_ / "plain.xrc";
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << "SC" + kMixed + ending;
+        temp_.Write("plain.xrc", "SC" + kMixed + ending);
         EXPECT_EQ(ReadCustomComponentFile(path), kMixed) << ending.size();
     }
     EXPECT_TRUE(messages.shown.empty());
@@ -444,9 +423,9 @@ TEST_F(ComponentFile, AFileOfOneLineReads) {
 TEST_F(ComponentFile, UnusableFilesAreReportedAsCorrupted) {
     const fs::path altered = folder_ / "altered.xrc";
     ASSERT_TRUE(WriteCustomComponentFile(altered, kMixed).ok);
-    std::string text = Contents(altered);
+    std::string text = test::FileBytes(altered);
     text[2] = 'X';  // the title's first letter: the checksum no longer matches
-    std::ofstream(altered, std::ios::binary | std::ios::trunc) << text;
+    temp_.Write("altered.xrc", text);
     const fs::path shader = folder_ / "shader.xrc";
     ASSERT_TRUE(SaveShaderFile(shader, kDefaultStream).ok);
     const fs::path truncated = folder_ / "truncated.xrc";

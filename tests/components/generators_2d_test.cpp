@@ -21,12 +21,7 @@ using test::Set;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 const double kExpMinus7 = std::exp(-7.0);
 
-// The first draw after RandomSeed(seed), from a generator of its own.
-double FirstDraw(int32_t seed) {
-    TRandomState state;
-    RandomSeed(state, seed);
-    return RandomNext(state);
-}
+using test::FirstDraw;
 
 TEST(Gauss2D, BellAndZeroWidth) {
     const Case rows[] = {
@@ -87,27 +82,31 @@ TEST(Noise2D, ColourChannelShifts) {
     CheckRows(rows);
 }
 
-TEST(Noise2D, ZeroAmplitudeGivesOffsetWhateverTheType) {
-    const Case rows[] = {
-        {"noise", 201, {{0}, {}, {0.75f}, {0.3f, 0.4f}, {0}}, {0.75}},
-        {"noise, type 7", 201, {{0}, {}, {0.75f}, {0.3f, 0.4f}, {7}}, {0.75}},
-        {"turbulence, type -1", 202, {{0}, {}, {-2}, {0.3f, 0.4f}, {-1}}, {-2}},
-    };
-    CheckRows(rows);
-}
-
-// NoiseType outside 0 … 3 leaves the previous output in place, in all four noises.
-TEST(Noise2D, UnknownTypeLeavesThePreviousOutput) {
-    for (const int32_t id : {201, 202, 206, 207}) {
-        auto c = CreateComponent(id);
-        Set(*c, 3, {0.3f, 0.4f});
-        c->Evaluate(true);
-        const std::vector<float> previous = Output(*c);
-        for (const float type : {7.0f, -1.0f, 4.0f}) {
-            Set(*c, 4, {type});
-            Set(*c, 3, {5.5f, -2.25f});
+// The noises of every dimension, plain and coloured: a NoiseType outside 0 … 3 leaves the previous
+// output in place however the other values change; with Amplitude 0 a plain noise gives Offset
+// whatever the type.
+TEST(Generators, UnknownNoiseTypesKeepTheOutputAndAmplitudeZeroGivesOffset) {
+    for (const int32_t id : {103, 104, 110, 111, 201, 202, 206, 207, 301, 302, 305, 306}) {
+        for (const int32_t type : {4, 7, -1}) {
+            test::Fresh c(id);
+            c->SetConstant(3, kWholeProperty, 0.37f);
             c->Evaluate(true);
-            EXPECT_EQ(Output(*c), previous) << id << " type " << type;
+            const std::vector<float> before = Output(*c);
+            c->SetEnumValue(4, type);
+            c->SetConstant(3, kWholeProperty, 5.5f);
+            c->SetConstant(2, kWholeProperty, 10.0f);
+            c->Evaluate(true);
+            EXPECT_EQ(Output(*c), before) << id << " type " << type;
+        }
+    }
+    for (const int32_t id : {103, 104, 201, 202, 301, 302}) {
+        for (const int32_t type : {0, 3, 4, 7, -1}) {
+            test::Fresh c(id);
+            c->SetConstant(0, kWholeProperty, 0);
+            c->SetConstant(2, kWholeProperty, 0.75f);
+            c->SetEnumValue(4, type);
+            c->Evaluate(true);
+            EXPECT_EQ(Output(*c), std::vector<float>{0.75f}) << id << " type " << type;
         }
     }
 }

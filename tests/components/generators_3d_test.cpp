@@ -13,14 +13,8 @@ namespace {
 
 using test::Case;
 using test::CheckRows;
-using test::Output;
-using test::Set;
 
-double FirstDraw(int32_t seed) {
-    TRandomState state;
-    RandomSeed(state, seed);
-    return RandomNext(state);
-}
+using test::FirstDraw;
 
 TEST(Gauss3D, BellAndZeroWidth) {
     const Case rows[] = {
@@ -80,24 +74,6 @@ TEST(Noise3D, ColourChannelsShiftOneAxisEach) {
          {tr + 0.1f, tg * 2 + 0.2f, tb * 3 + 0.3f}},
     };
     CheckRows(rows);
-}
-
-TEST(Noise3D, ZeroAmplitudeGivesOffsetAndUnknownTypesKeepTheOutput) {
-    const Case rows[] = {
-        {"noise", 301, {{0}, {}, {0.75f}, {0.3f, 0.4f, 0.5f}, {9}}, {0.75}},
-        {"turbulence", 302, {{0}, {}, {-2}, {0.3f, 0.4f, 0.5f}, {-3}}, {-2}},
-    };
-    CheckRows(rows);
-    for (const int32_t id : {301, 302, 305, 306}) {
-        auto c = CreateComponent(id);
-        Set(*c, 3, {0.3f, 0.4f, 0.5f});
-        c->Evaluate(true);
-        const std::vector<float> previous = Output(*c);
-        Set(*c, 4, {4});
-        Set(*c, 3, {1.5f, -2.25f, 8});
-        c->Evaluate(true);
-        EXPECT_EQ(Output(*c), previous) << id;
-    }
 }
 
 TEST(Shuffle3D, OneValuePerBox) {

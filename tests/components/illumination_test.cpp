@@ -9,13 +9,10 @@
 #include <cstring>
 #include <limits>
 #include <numbers>
-#include <set>
 #include <vector>
 
 #include "components/component_checks.h"
-#include "components/families.h"
 #include "components/shared/host_call_guard.h"
-#include "core/catalogue.h"
 #include "core/context.h"
 #include "core/instance.h"
 #include "hostapi/hostapi.h"
@@ -63,62 +60,10 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 const double kS = std::sqrt(0.5);                   // cos 45°
 const double kC8 = std::cos(std::numbers::pi / 8);  // N · H with the light at 45° above the viewer
 
-// Property values, one list per property; an empty list keeps the default. Every part of a Vector
-// property is given.
+using test::Case;
 using Values = std::vector<std::vector<float>>;
 
-void Set(TXRComponent& c, const Values& props) {
-    for (size_t p = 0; p < props.size(); ++p) {
-        const auto prop = static_cast<int32_t>(p);
-        if (props[p].empty()) continue;
-        if (c.PropertyKind(prop) == kEnumeration) {
-            c.SetEnumValue(prop, static_cast<int32_t>(props[p][0]));
-            continue;
-        }
-        for (size_t k = 0; k < props[p].size(); ++k) {
-            c.SetConstant(prop, static_cast<int32_t>(k), props[p][k]);
-        }
-    }
-}
-
-void ExpectOutputs(const std::vector<float>& got, const std::vector<double>& expected,
-                   const char* what) {
-    ASSERT_EQ(got.size(), expected.size()) << what;
-    for (size_t k = 0; k < got.size(); ++k) {
-        EXPECT_NEAR(got[k], expected[k], 2e-6 * std::max(1.0, std::fabs(expected[k])))
-            << what << ", part " << k;
-    }
-}
-
 std::vector<double> Grey(double x) { return {x, x, x}; }
-
-struct Case {
-    const char* what;
-    int32_t id;
-    Values props;
-    std::vector<double> expected;
-};
-
-std::vector<float> RunComponent(int32_t id, const Values& props, bool inHost,
-                                const hxShadingRecord* sample = nullptr) {
-    Fresh c(id);
-    if (sample != nullptr) std::memcpy(c.record.Variables.data(), sample, sizeof *sample);
-    Set(*c, props);
-    c->Evaluate(inHost);
-    return Output(*c);
-}
-
-TEST(Illumination, EveryReflectanceClassIsRegistered) {
-    std::set<int32_t> listed;
-    for (const CatalogueRow& entry : IlluminationRows()) listed.insert(entry.id);
-    std::set<int32_t> tab;
-    for (const CatalogueRow& row : Catalogue()) {
-        if (row.tab == 5) tab.insert(row.id);
-    }
-    EXPECT_EQ(listed, tab);
-    EXPECT_EQ(IlluminationRows().size(), size_t{15});
-    for (const int32_t id : tab) EXPECT_EQ(CreateComponent(id)->TypeId, id);
-}
 
 TEST(Illumination, PreviewSubstitutes) {
     const Case rows[] = {
@@ -151,8 +96,7 @@ TEST(Illumination, PreviewSubstitutes) {
          {{0.2f}, {0.6f}, {0.5f, 1, 0}, {0.3f}, {}, {1, 0, 0.5f}},
          {0.8, 0.8, 0.35}},
     };
-    for (const Case& row : rows)
-        ExpectOutputs(RunComponent(row.id, row.props, false), row.expected, row.what);
+    test::CheckRows(rows, {.inHost = false});
 }
 
 // Directions come from the host's reflection and refraction in host and preview alike.
@@ -182,11 +126,7 @@ TEST(Illumination, ReflectAndRefractDirections) {
          {{0.8f, -0.2f, 0}, {0, 1, 0}, {1, 0, 0}, {0.1f}, {0}},
          {0.8, 0.2, 0}},
     };
-    for (const bool inHost : {true, false}) {
-        for (const Case& row : rows) {
-            ExpectOutputs(RunComponent(row.id, row.props, inHost), row.expected, row.what);
-        }
-    }
+    for (const bool inHost : {true, false}) test::CheckRows(rows, {.inHost = inHost});
 }
 
 // A sample at the origin facing up, seen from straight above, with ambient light and a point light
@@ -207,8 +147,15 @@ class LitComponent : public ::testing::Test {
         host::ThreadTrace().scene = nullptr;
     }
     void HeadOn() { scene.lights[1].position = {0, 4, 0}; }
+    // Each fresh component shades this sample.
+    void Install(TXRComponent& c) const {
+        std::memcpy(c.Context->Variables.data(), &sample, sizeof sample);
+    }
+    test::Options Lit() {
+        return {.setup = [this](TXRComponent& c) { Install(c); }};
+    }
     std::vector<float> Run(int32_t id, const Values& props) {
-        return RunComponent(id, props, true, &sample);
+        return test::Evaluate({"", id, props, {}}, Lit());
     }
     // Light colour C per part times f.
     static std::vector<double> C(double f) { return {0.5 * f, 0.6 * f, 0.7 * f}; }
@@ -236,7 +183,7 @@ TEST_F(LitComponent, LightTermsAndTheirExponents) {
         {"dielectric, intensity 0", 807, {{0}}, Grey(0)},
         {"conductor, intensity 0", 805, {{0}, {2, 2, 2}}, Grey(0)},
     };
-    for (const Case& row : rows) ExpectOutputs(Run(row.id, row.props), row.expected, row.what);
+    test::CheckRows(rows, Lit());
 }
 
 // Head on, L · H = 1: a conductor reflects ((n - 1)² + k²) / ((n + 1)² + k²), a dielectric
@@ -252,7 +199,7 @@ TEST_F(LitComponent, FresnelTermsHeadOn) {
         {"dielectric reflection", 812, {{1.5f}}, {0.04}},
         {"dielectric reflection, index 0.5 as 1", 812, {{0.5f}}, {0}},
     };
-    for (const Case& row : rows) ExpectOutputs(Run(row.id, row.props), row.expected, row.what);
+    test::CheckRows(rows, Lit());
 }
 
 // Indices below 1, and NaN, reach the host as 1: the conductor's per channel, the dielectric's.
@@ -278,7 +225,7 @@ TEST_F(LitComponent, SpecularTermsRaiseIndicesBelowOneBeforeTheHostCall) {
     }
     // Head on, a conductor of index 0.5 reflects nothing, as one of index 1.
     HeadOn();
-    ExpectOutputs(Run(805, {{1}, {0.5f, 0.5f, 0.5f}}), {0, 0, 0}, "conductor head on");
+    test::Check({"conductor head on", 805, {{1}, {0.5f, 0.5f, 0.5f}}, {0, 0, 0}}, Lit());
 }
 
 TEST_F(LitComponent, SimpleReflectanceByModel) {
@@ -297,10 +244,9 @@ TEST_F(LitComponent, SimpleReflectanceByModel) {
                                0.4 * row.highlight * light[k]);
         }
         const std::string what = "model " + std::to_string(row.model);
-        ExpectOutputs(
-            Run(815,
-                {{0.5f}, {0.8f}, {1, 0.5f, 0.25f}, {0.4f}, {0}, {static_cast<float>(row.model)}}),
-            expected, what.c_str());
+        const Values props = {{0.5f}, {0.8f}, {1, 0.5f, 0.25f},
+                              {0.4f}, {0},    {static_cast<float>(row.model)}};
+        test::Check({what.c_str(), 815, props, expected}, Lit());
     }
 }
 
@@ -329,24 +275,24 @@ TEST_F(LitComponent, ReflectanceTracesOnlyWhenAskedAndPossible) {
         {"index 0.5 counts as 1", 0.5f, 1, 0.25f, 1, 0.5f, leaving, true, true},
     };
     for (const auto& row : rows) {
-        Fresh c(816);
-        std::memcpy(c.record.Variables.data(), &sample, sizeof sample);
-        if (row.ray != nullptr) {
-            std::memcpy(VariableAddress(&c.record, kVarURay), row.ray, 3 * sizeof(float));
-        }
-        Set(*c, {{0.5f},
-                 {0.8f},
-                 {1, 0.5f, 0.25f},
-                 {0.4f},
-                 {0},
-                 {0.5f, 1, 2},
-                 {1},
-                 {row.reflection},
-                 {row.reflectionParameter},
-                 {row.transmission},
-                 {row.transmissionParameter},
-                 {row.index}});
-        c->Evaluate(true);
+        const auto setup = [&](TXRComponent& c) {
+            Install(c);
+            if (row.ray != nullptr) {
+                std::memcpy(VariableAddress(c.Context, kVarURay), row.ray, 3 * sizeof(float));
+            }
+        };
+        const Values props = {{0.5f},
+                              {0.8f},
+                              {1, 0.5f, 0.25f},
+                              {0.4f},
+                              {0},
+                              {0.5f, 1, 2},
+                              {1},
+                              {row.reflection},
+                              {row.reflectionParameter},
+                              {row.transmission},
+                              {row.transmissionParameter},
+                              {row.index}};
         std::vector<double> expected;
         for (int k = 0; k < 3; ++k) {
             const double tc = row.transmitted ? background[k] : 0;
@@ -356,7 +302,7 @@ TEST_F(LitComponent, ReflectanceTracesOnlyWhenAskedAndPossible) {
                                specularColor[k] * std::pow(kC8, 6) * light[k] * 0.4 +
                                rc * row.reflection);
         }
-        ExpectOutputs(Output(*c), expected, row.what);
+        test::Check({row.what, 816, props, expected}, {.setup = setup});
     }
 }
 
@@ -369,8 +315,11 @@ void CountingShader(int32_t, hxShadingRecord* r, int32_t) {
 
 TEST_F(LitComponent, RaytraceCallsTheHostOnlyWithIntensityAndAPositiveParameter) {
     const float* b = scene.background.data();
-    ExpectOutputs(Run(808, {{0.5f}, {0, 0, 0}, {0, 1, 0}, {1}}),
-                  {0.5 * b[0], 0.5 * b[1], 0.5 * b[2]}, "background seen");
+    test::Check({"background seen",
+                 808,
+                 {{0.5f}, {0, 0, 0}, {0, 1, 0}, {1}},
+                 {0.5 * b[0], 0.5 * b[1], 0.5 * b[2]}},
+                Lit());
     // A sphere of radius 1 above the sample, shaded by a counting shader.
     host::TObject ball;
     ball.transform = {1, 0, 0, 0, 0, 1, 0, 5, 0, 0, 1, 0};
@@ -394,7 +343,7 @@ TEST_F(LitComponent, RaytraceCallsTheHostOnlyWithIntensityAndAPositiveParameter)
             Run(808, {{row.intensity}, {0, 0, 0}, {0, 1, 0}, {row.parameter}});
         EXPECT_EQ(tShaded, row.shaded) << row.what;
         if (row.shaded == 0) {
-            ExpectOutputs(out, Grey(0), row.what);
+            test::ExpectOutput(out, Grey(0), 2e-6, row.what);
         } else {
             EXPECT_GT(out[0], 0) << row.what;  // the counting shader's white, lit
         }
@@ -409,26 +358,24 @@ TEST_F(LitComponent, NestedConductorHighlightIsNotComputed) {
     TShaderInstance instance(record, "conductor");
     TXRComponent* c = instance.Tree.AddComponent(CreateComponent(805));
     c->Bind(&record, &instance);
-    Set(*c, {{0.5f}, {1, 2, 1}, {0.1f, 0, 0}});
+    test::SetAll(*c, {{0.5f}, {1, 2, 1}, {0.1f, 0, 0}});
     std::memcpy(record.Variables.data(), &sample, sizeof sample);
 
     c->Evaluate(true);
-    ExpectOutputs(Output(*c), {0.5 * 0.5 * 0.2, 0.5 * 0.6 / 9, 0}, "outermost");
+    test::ExpectOutput(*c, {0.5 * 0.5 * 0.2, 0.5 * 0.6 / 9, 0}, 2e-6, "outermost");
     EXPECT_EQ(instance.Tree.FresnelDepth, 0);
     EXPECT_EQ(instance.Tree.Depth, 0);
 
     instance.Tree.FresnelDepth = 1;
     c->Evaluate(true);
-    ExpectOutputs(Output(*c), Grey(0.5), "nested");
+    test::ExpectOutput(*c, Grey(0.5), 2e-6, "nested");
     EXPECT_EQ(instance.Tree.FresnelDepth, 1);
     EXPECT_EQ(instance.Tree.Depth, 0);
 }
 
 // Every property is read through its input reference, at a lit sample in the host.
 TEST_F(LitComponent, InputsReadThroughReferences) {
-    const auto withSample = [this](TXRComponent& c) {
-        std::memcpy(c.Context->Variables.data(), &sample, sizeof sample);
-    };
+    const auto withSample = [this](TXRComponent& c) { Install(c); };
     const auto none = [](int32_t) { return false; };
     std::vector<test::ConnectionCase> cases;
     for (const int32_t id : {801, 802, 803, 804, 806, 807, 811, 812, 815}) {
@@ -438,30 +385,30 @@ TEST_F(LitComponent, InputsReadThroughReferences) {
     cases.push_back({805,
                      [=](TXRComponent& c, int32_t) {
                          withSample(c);
-                         Set(c, {{}, {2, 2, 2}});
+                         test::SetAll(c, {{}, {2, 2, 2}});
                      },
                      none});
     const float s = static_cast<float>(kS);
     cases.push_back({809,
                      [](TXRComponent& c, int32_t) {
-                         Set(c, {{1, -1, 0}, {0.5f, 1, 0}});
+                         test::SetAll(c, {{1, -1, 0}, {0.5f, 1, 0}});
                      },
                      none});
     cases.push_back({810,
                      [s](TXRComponent& c, int32_t) {
-                         Set(c, {{s, -s, 0}, {0, 1, 0}});
+                         test::SetAll(c, {{s, -s, 0}, {0, 1, 0}});
                      },
                      none});
     cases.push_back({808,
                      [=](TXRComponent& c, int32_t) {
                          withSample(c);
-                         Set(c, {{}, {}, {0, 1, 0}, {1}});
+                         test::SetAll(c, {{}, {}, {0, 1, 0}, {1}});
                      },
                      // Only lights in the scene: every ray sees the background.
                      [](int32_t prop) { return prop == 1 || prop == 2; }});
     cases.push_back({817,
                      [](TXRComponent& c, int32_t prop) {
-                         Set(c, {{0.6f, -0.8f, 0}, {0, 1, 0}, {1, 0, 0}});
+                         test::SetAll(c, {{0.6f, -0.8f, 0}, {0, 1, 0}, {1, 0, 0}});
                          // Between the edges the geometric normal takes part.
                          if (prop == 2) c.SetConstant(3, -1, 1);
                      },
@@ -469,7 +416,7 @@ TEST_F(LitComponent, InputsReadThroughReferences) {
     cases.push_back({816,
                      [=](TXRComponent& c, int32_t prop) {
                          withSample(c);
-                         Set(c, {{}, {}, {}, {}, {}, {}, {}, {0.5f}, {1}, {0.25f}, {1}});
+                         test::SetAll(c, {{}, {}, {}, {}, {}, {}, {}, {0.5f}, {1}, {0.25f}, {1}});
                          // Each parameter alone decides whether its ray is traced.
                          if (prop == 8) c.SetConstant(9, -1, 0);
                          if (prop == 10) c.SetConstant(7, -1, 0);
@@ -483,123 +430,10 @@ TEST_F(LitComponent, InputsReadThroughReferences) {
     for (const auto& cc : cases) test::ExpectInputsReadThroughReferences(cc);
 }
 
-// Evaluating a tree from inside a guarded call and returning leaves outputs, variables and the
-// tree's counters as they were.
-class Guard : public ::testing::Test {
-  protected:
-    // Root colour = (World + ColorIn) · sin(World.X) · Trigger1.X, built in a shader instance.
-    void Build(TShaderInstance& instance) {
-        TXRTree& tree = instance.Tree;
-        TThreadRecord* r = tree.Context;
-        auto* root = tree.AddComponent(CreateComponent(1));
-        auto* sine = tree.AddComponent(CreateComponent(101));
-        sine->Connect(3, -1, VariableAddress(r, kVarWorld));
-        auto* add = tree.AddComponent(CreateComponent(701));
-        add->Connect(0, -1, VariableAddress(r, kVarWorldWhole));
-        add->Connect(1, -1, VariableAddress(r, kVarColorInWhole));
-        auto* mul = tree.AddComponent(CreateComponent(903));
-        mul->Connect(0, -1, sine->OutputAddress());
-        mul->Connect(1, -1, VariableAddress(r, kVarTrigger1));
-        auto* scale = tree.AddComponent(CreateComponent(709));
-        scale->Connect(0, -1, add->OutputAddress());
-        scale->Connect(1, -1, mul->OutputAddress());
-        root->Connect(0, -1, scale->OutputAddress());
-        for (auto [p, c] : {std::pair{sine, mul}, {add, scale}, {mul, scale}, {scale, root}}) {
-            ASSERT_TRUE(tree.Link(p, c));
-        }
-        tree.SetRoot(root);
-        for (const auto& e : tree.Entries) e->Component->Bind(r, &instance);
-        instance.CurrentInfo = 2;
-    }
-    // A sample: world position and colour in, trigger 1.
-    static void Shade(TXRTree& tree, float x, float trigger) {
-        float* vars = tree.Context->Variables.data();
-        for (int k = 0; k < 3; ++k) {
-            VariableAddress(tree.Context, kVarWorldWhole)[k] = x + static_cast<float>(k);
-            VariableAddress(tree.Context, kVarColorInWhole)[k] = 0.25f * static_cast<float>(k);
-        }
-        vars[kSrfRevIndex] = x > 0 ? 1.0f : 0.0f;
-        *VariableAddress(tree.Context, kVarTrigger1) = trigger;
-        tree.Evaluate(kMaskAll);
-    }
-    static std::vector<float> AllOutputs(TXRTree& tree) {
-        std::vector<float> all;
-        for (const auto& e : tree.Entries) {
-            const auto out = Output(*e->Component);
-            all.insert(all.end(), out.begin(), out.end());
-        }
-        return all;
-    }
-    static void ExpectUntouched(TXRTree& tree) {
-        EXPECT_EQ(tree.Depth, 0);
-        EXPECT_EQ(tree.SavedPasses, 0);
-        EXPECT_EQ(tree.OutputStackCount, 0);
-    }
-};
-
-TEST_F(Guard, NestedPassesAreUndone) {
-    TThreadRecord record;
-    TShaderInstance instance(record, "guarded");
-    Build(instance);
-    TXRTree& tree = instance.Tree;
-    Shade(tree, 0.3f, 2.0f);
-    const std::vector<float> outputs = AllOutputs(tree);
-    const auto variables = record.Variables;
-    {
-        THostCallGuard guard(*tree.Entries.back()->Component);
-        EXPECT_EQ(tree.Depth, 1);
-        // The host shades two other samples of another material, one of them tracing again.
-        instance.CurrentInfo = 5;
-        Shade(tree, -1.7f, 0.5f);
-        {
-            THostCallGuard inner(*tree.Entries.front()->Component);
-            EXPECT_EQ(tree.Depth, 2);
-            Shade(tree, 4.0f, -3.0f);
-        }
-        EXPECT_EQ(tree.SavedPasses, 1);
-        Shade(tree, 2.5f, 1.0f);
-        EXPECT_EQ(tree.SavedPasses, 2);
-        EXPECT_NE(AllOutputs(tree), outputs);
-        EXPECT_NE(record.Variables, variables);
-    }
-    EXPECT_EQ(AllOutputs(tree), outputs);
-    EXPECT_EQ(record.Variables, variables);
-    EXPECT_EQ(instance.CurrentInfo, 2);
-    ExpectUntouched(tree);
-}
-
-// The inner tree of a custom component names the tree it is nested in: a call made from the inner
-// tree protects both.
-TEST_F(Guard, LinkedTreeIsUndoneToo) {
-    TThreadRecord outerRecord, innerRecord;
-    TShaderInstance outer(outerRecord, "outer"), inner(innerRecord, "inner");
-    Build(outer);
-    Build(inner);
-    inner.Tree.LinkedTree = &outer.Tree;
-    Shade(outer.Tree, 0.3f, 2.0f);
-    Shade(inner.Tree, 0.6f, 1.5f);
-    const std::vector<float> outerOutputs = AllOutputs(outer.Tree);
-    const std::vector<float> innerOutputs = AllOutputs(inner.Tree);
-    const auto outerVariables = outerRecord.Variables, innerVariables = innerRecord.Variables;
-    {
-        THostCallGuard guard(*inner.Tree.Entries.back()->Component);
-        EXPECT_EQ(outer.Tree.Depth, 1);
-        EXPECT_EQ(inner.Tree.Depth, 1);
-        // The nested shade runs the outer tree, which runs the custom component's inner tree.
-        Shade(outer.Tree, -1.0f, 0.25f);
-        Shade(inner.Tree, 7.0f, -2.0f);
-        EXPECT_NE(AllOutputs(outer.Tree), outerOutputs);
-        EXPECT_NE(AllOutputs(inner.Tree), innerOutputs);
-    }
-    EXPECT_EQ(AllOutputs(outer.Tree), outerOutputs);
-    EXPECT_EQ(AllOutputs(inner.Tree), innerOutputs);
-    EXPECT_EQ(outerRecord.Variables, outerVariables);
-    EXPECT_EQ(innerRecord.Variables, innerVariables);
-    ExpectUntouched(outer.Tree);
-    ExpectUntouched(inner.Tree);
-}
-
-// A component on its own (no instance) still gets its record back.
+// Around a host call that shades again on this thread, the guard puts back the tree's outputs and
+// counters and the record; the reentrant shading tests check that through real traced rays, into
+// the same material and inside a custom component. A component on its own (no instance) still
+// gets its record back.
 TEST(HostCallGuard, WithoutATreeRestoresTheRecord) {
     Fresh c(808);
     c.record.Variables[3] = 1.5f;

@@ -1,5 +1,4 @@
-// Numerical operations: property tables, known answers of every class, the edge cases
-// and the reading of every input through its reference.
+// Numerical operations: known answers of every class and their edge cases.
 #include "components/math/low_level.h"
 
 #include <gtest/gtest.h>
@@ -20,48 +19,11 @@ using test::Fresh;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// The value a double result has once stored.
-float Stored(double v) { return static_cast<float>(v); }
 // A float constant as the component reads it.
 double F(double v) { return static_cast<float>(v); }
 
-struct Row {
-    int32_t id;
-    std::vector<double> values;  // property values in index order (enumerations as integers)
-    double expected;
-};
-
-void ExpectRows(const std::vector<Row>& rows) {
-    for (const Row& row : rows) {
-        std::string text;
-        for (double v : row.values) text += std::to_string(v) + " ";
-        const float got = EvaluateWith(row.id, row.values);
-        const float want = Stored(row.expected);
-        if (std::isnan(want)) {
-            EXPECT_TRUE(std::isnan(got)) << row.id << " with " << text << "gave " << got;
-        } else {
-            EXPECT_FLOAT_EQ(got, want) << row.id << " with " << text;
-        }
-    }
-}
-
-TEST(LowLevel, FreshComponentsEvaluateToTheirDefaults) {
-    ExpectRows({
-        {901, {}, 2},
-        {902, {}, 0},
-        {903, {}, 1},
-        {904, {}, 1},
-        {905, {}, 0},
-        {909, {}, 1},
-        {916, {}, 1},
-        {910, {}, 0},
-        {911, {}, 1},
-        {912, {}, 1},
-        {913, {}, 0.5},
-        {914, {}, 1},
-        {915, {}, 0},
-    });
-}
+using Row = test::ValueRow;
+constexpr auto ExpectRows = test::ExpectValueRows;
 
 TEST(LowLevel, Arithmetic) {
     ExpectRows({

@@ -4,9 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -15,6 +13,8 @@
 
 #include "hostapi/hostapi.h"
 #include "renderer/host/images.h"
+#include "test_support.h"
+#include "wav_bytes.h"
 
 namespace vandrel {
 namespace {
@@ -70,42 +70,29 @@ const THostFileOperations kRecordingHost = {
 };
 
 // A 16-bit mono WAV file with one sample, and a 2 × 1 binary PPM picture.
-std::string OneSampleWav(int16_t sample) {
-    const auto u = static_cast<uint16_t>(sample);
-    std::string wav = std::string("RIFF\x26\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1F\0\0", 28) +
-                      std::string("\x80\x3E\0\0\x02\0\x10\0data\x02\0\0\0", 16);
-    return wav + static_cast<char>(u & 0xFF) + static_cast<char>(u >> 8);
-}
+std::string OneSampleWav(int16_t sample) { return test::Wav(1, 8000, 16, test::Le(sample, 2)); }
 
 const std::string kPicture = std::string("P6\n2 1\n255\n") + "\x10\x20\x30\x40\x50\x60";
 
 class MediaCache : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("vandrel-media-" + std::to_string(random()));
-        fs::create_directories(folder_);
         Write("picture.ppm", kPicture);
         Write("tone.wav", OneSampleWav(-16384));
         Write("noise.png", "this is not a picture");
         Write("noise.wav", "RIFF");
         TakeCalls();
     }
-    void TearDown() override {
-        cache_.ReleaseAll();
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    void Write(const std::string& name, const std::string& bytes) {
-        std::ofstream(folder_ / name, std::ios::binary | std::ios::trunc) << bytes;
-    }
+    void TearDown() override { cache_.ReleaseAll(); }
+    void Write(const std::string& name, const std::string& bytes) { temp_.Write(name, bytes); }
     std::string Path(const std::string& name) const { return (folder_ / name).string(); }
     // The search path holds only the test's folder.
     TMediaHandle Open(const std::string& reference) {
         return cache_.Open(reference, TSearchPath({folder_.string() + "/"}));
     }
 
-    fs::path folder_;
+    const test::TempFolder temp_{"vandrel-media-"};
+    const fs::path folder_ = temp_.path();
     TMediaCache cache_{kRecordingHost};
 };
 

@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
-#include <set>
-#include <thread>
 #include <vector>
 
 #include "component_checks.h"
@@ -22,29 +20,11 @@ namespace {
 
 constexpr double kK1 = 0.5774, kK2 = 0.2887, kK3 = 1.731901628, kK4 = 0.1667;
 
+using test::Case;
 using test::Set;
 
-struct Case {
-    const char* what;
-    int32_t id;
-    std::vector<std::vector<float>> props;
-    std::vector<double> expected;
-};
-
-void Check(const Case& row, double tolerance = 1e-5) {
-    TThreadRecord record;
-    std::unique_ptr<TXRComponent> c = CreateComponent(row.id);
-    ASSERT_NE(c, nullptr) << row.what;
-    c->Bind(&record, nullptr);
-    for (size_t p = 0; p < row.props.size(); ++p) {
-        if (!row.props[p].empty()) Set(*c, static_cast<int32_t>(p), row.props[p]);
-    }
-    c->Evaluate(true);
-    for (size_t k = 0; k < row.expected.size(); ++k) {
-        EXPECT_NEAR(c->OutputAddress()[k], row.expected[k], tolerance)
-            << row.what << ", part " << k;
-    }
-}
+// Float coordinates through the tiling: a few ulps off the hand values.
+const test::Options kRun{.tolerance = 1e-5};
 
 TEST(ShapePatterns, SegmentDistanceAndPointInPolygon) {
     const TPoint2f a{0, 0}, b{2, 0};
@@ -94,7 +74,7 @@ TEST(ShapePatterns, PatternLines) {
         {"unknown type draws nothing", 412, {{}, {}, {}, {}, {}, {-0.1464f, 0.5f}, {3}}, {0}},
         {"negative type draws nothing", 412, {{}, {}, {}, {}, {}, {-0.1464f, 0.5f}, {-1}}, {0}},
     };
-    for (const Case& row : rows) Check(row);
+    test::CheckRows(rows, kRun);
 }
 
 TEST(ShapePatterns, PatternMosaicTiles) {
@@ -120,7 +100,7 @@ TEST(ShapePatterns, PatternMosaicTiles) {
         {"neighbour hexagon", 509, {{}, {hexU, hexV}, {0}}, {0.5, 0.8660254}},
         {"triangle", 509, {{}, {-0.4f, -0.3774f}, {1}}, {-0.3333, -0.5774}},
     };
-    for (const Case& row : rows) Check(row, 2e-4);  // the tiling constants have four digits
+    test::CheckRows(rows, {.tolerance = 2e-4});  // the tiling constants have four digits
 }
 
 TEST(ShapePatterns, PatternMosaicLeavesItsOutputForUnknownTypes) {
@@ -160,30 +140,15 @@ std::vector<TVec2> Grid(double from, double to, int n) {
     return points;
 }
 
-int32_t InputProperty(int32_t id) {
-    switch (id) {
-        case 412:
-            return 5;
-        case 413:
-            return 7;
-        case 509:
-            return 1;
-        default:
-            return 3;
-    }
-}
-
 // A component of the family bound to a record of its own.
 struct Shapes {
     TThreadRecord record;
     std::unique_ptr<TXRComponent> c;
     int32_t input;
     explicit Shapes(int32_t id, const std::vector<std::vector<float>>& props = {})
-        : c(CreateComponent(id)), input(InputProperty(id)) {
+        : c(CreateComponent(id)), input(test::PropertyIndex(*c, "Input")) {
         c->Bind(&record, nullptr);
-        for (size_t p = 0; p < props.size(); ++p) {
-            if (!props[p].empty()) Set(*c, static_cast<int32_t>(p), props[p]);
-        }
+        test::SetAll(*c, props);
     }
     std::vector<float> At(const std::vector<TVec2>& points) { return Sample(*c, input, points); }
 };
@@ -217,7 +182,7 @@ TEST(ShapePatterns, WithoutShapesOnlyTheCellsRemain) {
         {"mosaic: scaled cell", 510, {{0.5f, 2}, {}, {}, {1.3f, 3.1f}, {}, {}, {}, {0}}, {1, 2}},
         {"mosaic: relative", 510, {{0.5f, 2}, {}, {}, {1.3f, 3.1f}, {}, {}, {1}, {0}}, {0.3, 1.1}},
     };
-    for (const Case& row : rows) Check(row);
+    test::CheckRows(rows, kRun);
 }
 
 // Without size and position variation every shape is the unit square at (dx - 1, dy - 1), so
@@ -244,7 +209,7 @@ TEST(ShapePatterns, UnitSquaresWithoutVariation) {
              {{0.5f, 2}, {0, 0}, {0, 0}, {1.3f, 3.1f}, {}, {}, {}, {count}},
              {1.5, 4}},
         };
-        for (const Case& row : rows) Check(row);
+        test::CheckRows(rows, kRun);
     }
 }
 
@@ -397,53 +362,6 @@ TEST(ShapePatterns, FreshInstanceMatchesNoCell) {
     const std::vector<float> out = mosaic.At({{-99999.5, -99999.5}});
     EXPECT_FLOAT_EQ(out[0], -99999.0f);
     EXPECT_FLOAT_EQ(out[1], -99999.0f);
-}
-
-// A grid rendered by 1, 2 and 4 threads (rows interleaved, each thread with its own record and
-// instances) and backwards by one thread: the same image bit for bit.
-std::vector<uint32_t> Render(int32_t id, const std::vector<std::vector<float>>& props, int threads,
-                             bool backwards) {
-    constexpr int kSide = 48;
-    std::vector<uint32_t> image(kSide * kSide * 2, 0);
-    auto work = [&](int first) {
-        Shapes s(id, props);
-        for (int n = 0; n < kSide; ++n) {
-            const int row = backwards ? kSide - 1 - n : n;
-            if (row % threads != first) continue;
-            for (int m = 0; m < kSide; ++m) {
-                const int col = backwards ? kSide - 1 - m : m;
-                const TVec2 p{-2.4 + 4.8 * col / kSide, -2.1 + 4.8 * row / kSide};
-                const std::vector<float> out = s.At({p});
-                for (size_t k = 0; k < out.size(); ++k) {
-                    image[(row * kSide + col) * 2 + k] = std::bit_cast<uint32_t>(out[k]);
-                }
-            }
-        }
-    };
-    std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t) pool.emplace_back(work, t);
-    for (std::thread& t : pool) t.join();
-    return image;
-}
-
-TEST(ShapePatterns, SameImageFromAnyThreadCount) {
-    struct Setup {
-        int32_t id;
-        std::vector<std::vector<float>> props;
-    };
-    const Setup setups[] = {
-        {413, {{}, {}, {0.7f, 0.9f}, {}, {}, {0.08f}, {0.02f}, {}, {6}, {2}, {3}, {42}}},
-        {510, {{0.7f, 0.9f}, {}, {0.5f, 1}, {}, {6}, {2}, {}, {3}, {42}}},
-        {412, {{}, {}, {0.6f, 0.6f}, {0.08f}, {0.02f}, {}, {0}}},
-        {509, {{0.35f, 0.45f}, {}, {2}}},
-    };
-    for (const Setup& setup : setups) {
-        const std::vector<uint32_t> one = Render(setup.id, setup.props, 1, false);
-        EXPECT_GT(std::set<uint32_t>(one.begin(), one.end()).size(), 20u) << setup.id;
-        EXPECT_EQ(Render(setup.id, setup.props, 2, false), one) << setup.id;
-        EXPECT_EQ(Render(setup.id, setup.props, 4, false), one) << setup.id;
-        EXPECT_EQ(Render(setup.id, setup.props, 1, true), one) << setup.id;
-    }
 }
 
 }  // namespace

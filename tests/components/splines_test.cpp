@@ -1,5 +1,5 @@
-// Splines: property tables, knots and end behaviour, the hand-calculated curve between
-// knots, knot counts out of range, and the reading of every input through its reference.
+// Splines: knots and end behaviour, the hand-calculated curve between knots, and knot counts out
+// of range.
 #include "components/generators/splines.h"
 
 #include <gtest/gtest.h>
@@ -130,23 +130,6 @@ TEST(Splines, KnotCountOutsideTheRangeIsClamped) {
     c->SetEnumValue(6, 9);
     c->Evaluate(true);
     EXPECT_EQ(c->GetEnumValue(6), 9);  // the stored value is kept
-}
-
-TEST(Splines, KnotCountFromAVariableRoundsHalfToEven) {
-    const std::vector<float> k = {0.3f, -1.7f, 2.9f, 0.11f, 5.0f};
-    Fresh c(113);
-    for (int32_t i = 0; i < 5; ++i) c->SetConstant(i, kWholeProperty, k[i]);
-    c->SetConstant(5, kWholeProperty, 1.0f);
-    float variable = 2.5f;
-    c->Connect(6, kWholeProperty, &variable);
-    c->Evaluate(true);
-    EXPECT_EQ(c->OutputAddress()[0], k[3]);  // 2.5 rounds to 2: four knots
-    variable = 1.5f;
-    c->Evaluate(true);
-    EXPECT_EQ(c->OutputAddress()[0], k[3]);  // 1.5 rounds to 2 as well
-    variable = 0.4f;
-    c->Evaluate(true);
-    EXPECT_EQ(c->OutputAddress()[0], k[1]);
 }
 
 // The UV and 3D splines are the numerical spline applied part by part.

@@ -1,13 +1,10 @@
 #include "components/media/textures.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -23,6 +20,8 @@
 #include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/images.h"
+#include "test_support.h"
+#include "wav_bytes.h"
 
 namespace vandrel {
 namespace {
@@ -49,10 +48,6 @@ struct Shader {
         for (size_t k = 0; k < values.size(); ++k) v[k] = values[k];
     }
 };
-
-std::vector<float> Out(TXRComponent& c) {
-    return {c.OutputAddress(), c.OutputAddress() + FloatCount(c.OutputKind())};
-}
 
 std::vector<float> Pixel(int32_t x, int32_t y) {
     const TRgb8 p = PreviewPixel(x, y);
@@ -87,8 +82,7 @@ TEST(Textures, FileKinds) {
 // The picture built into the core is the one shipped in resources, pixel for pixel, rows from the
 // top, and every integer coordinate names a pixel modulo 128.
 TEST(PreviewPicture, IsTheShippedFileAndWrapsEveryCoordinate) {
-    std::ifstream file(VANDREL_SOURCE_DIR "/resources/TEXTURE0.ppm", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+    const std::string bytes = test::FileBytes(VANDREL_SOURCE_DIR "/resources/TEXTURE0.ppm");
     const std::string header = "P6\n128 128\n255\n";
     ASSERT_EQ(bytes.size(), header.size() + 3 * 128 * 128);
     ASSERT_EQ(bytes.substr(0, header.size()), header);
@@ -124,34 +118,56 @@ TEST(Textures, PreviewTextureIndexesThePictureByUV) {
         auto texture = shader.Make(1101);
         Set(*texture, 0, {0});
         texture->Evaluate(false);
-        EXPECT_EQ(Out(*texture), Pixel(row.x, row.y)) << row.u << ", " << row.v;
+        EXPECT_EQ(test::Output(*texture), Pixel(row.x, row.y)) << row.u << ", " << row.v;
     }
 }
 
-TEST(Textures, PreviewTextureValueReducesThePixelAtTheOrigin) {
-    // Pixel (0, 0) of the picture is (40, 240, 150).
+// The nine reductions of a colour to one number (mean, luminance, sum, hue, saturation, value,
+// red, green, blue), as the value components compute them in double.
+std::vector<double> Reductions(float r, float g, float b) {
+    const double R = r, G = g, B = b;
+    const double high = std::max({R, G, B}), low = std::min({R, G, B}), d = high - low;
+    const double hue = high == R ? (G - B) / d : high == G ? (B - R) / d + 2 : (R - G) / d + 4;
+    return {(R + G + B) / 3,
+            0.299 * R + 0.587 * G + 0.114 * B,
+            R + (G + B),
+            hue / 6,
+            d / high,
+            high,
+            R,
+            G,
+            B};
+}
+
+// The preview texture value reduces pixel (0, 0) of the picture, (40, 240, 150); the image value
+// without a handle reduces its Background. A reduction that does not exist leaves the output.
+TEST(Textures, ValueComponentsReduceTheirColour) {
     ASSERT_EQ(Pixel(0, 0), (std::vector<float>{40 / 255.0f, 240 / 255.0f, 150 / 255.0f}));
-    const double r = 40 / 255.0, g = 240 / 255.0, b = 150 / 255.0;
-    const double expected[] = {(r + g + b) / 3,
-                               0.299 * r + 0.587 * g + 0.114 * b,
-                               r + g + b,
-                               ((150.0 - 40) / 200 + 2) / 6,
-                               200.0 / 240,
-                               g,
-                               r,
-                               g,
-                               b};
-    Shader shader;
-    auto value = shader.Make(1102);
-    for (int32_t reduction = 0; reduction < 9; ++reduction) {
-        Set(*value, 2, {static_cast<float>(reduction)});
-        value->Evaluate(false);
-        EXPECT_NEAR(value->OutputAddress()[0], expected[reduction], 1e-6) << reduction;
-    }
-    for (const float outside : {9.0f, -1.0f}) {
-        Set(*value, 2, {outside});
-        value->Evaluate(false);
-        EXPECT_NEAR(value->OutputAddress()[0], b, 1e-6) << "unchanged at " << outside;
+    const struct {
+        int32_t id, reductionProp;
+        std::vector<float> colour;
+        bool preview;
+    } rows[] = {
+        {1102, 2, Pixel(0, 0), true},
+        {1105, 6, {0.2f, 0.6f, 0.4f}, false},
+    };
+    for (const auto& row : rows) {
+        Shader shader;  // no handle: the Background
+        auto c = shader.Make(row.id);
+        if (!row.preview) Set(*c, 5, row.colour);
+        const std::vector<double> expected =
+            Reductions(row.colour[0], row.colour[1], row.colour[2]);
+        for (int32_t reduction = 0; reduction < 9; ++reduction) {
+            Set(*c, row.reductionProp, {static_cast<float>(reduction)});
+            c->Evaluate(!row.preview);
+            EXPECT_NEAR(c->OutputAddress()[0], expected[reduction], 1e-6)
+                << row.id << " " << reduction;
+        }
+        for (const float outside : {9.0f, 12.0f, -1.0f}) {
+            Set(*c, row.reductionProp, {outside});
+            c->Evaluate(!row.preview);
+            EXPECT_NEAR(c->OutputAddress()[0], expected[8], 1e-6) << row.id << " at " << outside;
+        }
     }
 }
 
@@ -177,7 +193,7 @@ TEST(Textures, FallbacksWithoutAHandle) {
                 {0.6f, 0, 0.8f},
                 {0.2f, 0.6f, 0.4f},
                 {static_cast<float>(0.299 * 0.2f + 0.587 * 0.6f + 0.114 * 0.4f)}};
-            EXPECT_EQ(Out(*c), expected[id - 1101]) << id;
+            EXPECT_EQ(test::Output(*c), expected[id - 1101]) << id;
         }
     }
     // No instance at all.
@@ -187,7 +203,7 @@ TEST(Textures, FallbacksWithoutAHandle) {
     Set(*image1104, 0, {1});
     Set(*image1104, 5, {0.5f, 0.25f, 1});
     image1104->Evaluate(true);
-    EXPECT_EQ(Out(*image1104), (std::vector<float>{0.5f, 0.25f, 1}));
+    EXPECT_EQ(test::Output(*image1104), (std::vector<float>{0.5f, 0.25f, 1}));
     hsImageDestroy(image);
 }
 
@@ -204,11 +220,11 @@ TEST(Textures, PreviewIgnoresTheHostFiles) {
     Set(*c, 1, {0});
     Set(*c, 6, {0.5f, 0.25f});  // pixel (64, 32) of 128 x 128
     c->Evaluate(false);
-    EXPECT_EQ(Out(*c), Pixel(64, 32));
+    EXPECT_EQ(test::Output(*c), Pixel(64, 32));
     auto bump = shader.Make(1103);
     Set(*bump, 0, {0});
     bump->Evaluate(false);
-    EXPECT_EQ(Out(*bump), (std::vector<float>{0, 1, 0}));
+    EXPECT_EQ(test::Output(*bump), (std::vector<float>{0, 1, 0}));
     hsImageDestroy(image);
 }
 
@@ -255,7 +271,7 @@ TEST(Textures, ImageFiltersWrapAndClamp) {
         Set(*c, 5, {0.2f, 0.6f, 0.4f});
         Set(*c, 6, {row.u, row.v});
         c->Evaluate(true);
-        const std::vector<float> out = Out(*c);
+        const std::vector<float> out = test::Output(*c);
         if (row.r == kBackground) {
             EXPECT_EQ(out, (std::vector<float>{0.2f, 0.6f, 0.4f}));
             continue;
@@ -274,57 +290,24 @@ TEST(Textures, ImageFiltersWrapAndClamp) {
     Set(*c, 3, {0.5f, -0.25f});
     Set(*c, 6, {0.3f, 0.6f});
     c->Evaluate(true);
-    EXPECT_EQ(Out(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
+    EXPECT_EQ(test::Output(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
     // A filter that does not exist leaves the colour as it was.
     Set(*c, 1, {3});
     Set(*c, 6, {0, 0});
     c->Evaluate(true);
-    EXPECT_EQ(Out(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
+    EXPECT_EQ(test::Output(*c), (std::vector<float>{0, 160 / 255.0f, 0}));
     hsImageDestroy(image);
-}
-
-TEST(Textures, ImageValueReducesTheColourBackgroundIncluded) {
-    const float r = 0.2f, g = 0.6f, b = 0.4f;  // V = G, m = R, d = 0.4
-    const double expected[] = {
-        (r + g + b) / 3.0,
-        0.299 * r + 0.587 * g + 0.114 * b,
-        r + (g + static_cast<double>(b)),
-        ((b - static_cast<double>(r)) / (g - static_cast<double>(r)) + 2) / 6,
-        (g - static_cast<double>(r)) / g,
-        g,
-        r,
-        g,
-        b};
-    Shader shader;  // no handle: the Background
-    auto c = shader.Make(1105);
-    Set(*c, 5, {r, g, b});
-    for (int32_t reduction = 0; reduction < 9; ++reduction) {
-        Set(*c, 6, {static_cast<float>(reduction)});
-        c->Evaluate(true);
-        EXPECT_NEAR(c->OutputAddress()[0], expected[reduction], 1e-6) << reduction;
-    }
-    Set(*c, 6, {12});
-    c->Evaluate(true);
-    EXPECT_NEAR(c->OutputAddress()[0], b, 1e-6);
 }
 
 // A material's exposed files reach the components through the media cache: exposed file 1 an image
 // (P6, 3 x 1 pixels) feeding the colour at the sample's UV, exposed file 3 a WAV file feeding
 // Alpha.
 TEST(Textures, ExposedFilesReachTheComponentsWhenShading) {
-    namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() / ("vandrel-media-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    std::ofstream(folder / "strip.ppm", std::ios::binary)
-        << "P6\n3 1\n255\n"
-        << std::string("\x00\x00\x00\x0A\xC8\x1E\xFF\xFF\xFF", 9);
+    const test::TempFolder folder("vandrel-media-");
+    folder.Write("strip.ppm",
+                 "P6\n3 1\n255\n" + std::string("\x00\x00\x00\x0A\xC8\x1E\xFF\xFF\xFF", 9));
     // One 16-bit frame of 16384 at 10 frames per second.
-    const std::string fmt("\x01\x00\x01\x00\x0A\x00\x00\x00\x14\x00\x00\x00\x02\x00\x10\x00", 16);
-    std::ofstream(folder / "tone.wav", std::ios::binary)
-        << "RIFF" << std::string("\x26\x00\x00\x00", 4) << "WAVEfmt "
-        << std::string("\x10\x00\x00\x00", 4) << fmt << "data"
-        << std::string("\x02\x00\x00\x00\x00\x40", 6);
+    folder.Write("tone.wav", test::Wav(1, 10, 16, test::Le(16384, 2)));
 
     TThreadRecord scratch;
     TXRTree tree;
@@ -362,8 +345,6 @@ TEST(Textures, ExposedFilesReachTheComponentsWhenShading) {
     EXPECT_FLOAT_EQ(h.alpha, static_cast<float>(0.5 * 16384 * 65536 / 2147483647.0 + 0.5));
     Registry().ClearAll();
     PluginMediaCache().ReleaseAll();
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
 }
 
 class HostTextures : public ::testing::Test {
@@ -408,11 +389,11 @@ TEST_F(HostTextures, SamplingChoosesAreaOrPoint) {
     auto texture = shader.Make(1101);
     Set(*texture, 0, {0});
     texture->Evaluate(true);
-    for (const float part : Out(*texture)) EXPECT_NEAR(part, 0.5f, 1e-5f);
+    for (const float part : test::Output(*texture)) EXPECT_NEAR(part, 0.5f, 1e-5f);
     for (const float point : {1.0f, 7.0f, -1.0f}) {
         Set(*texture, 1, {point});
         texture->Evaluate(true);
-        EXPECT_EQ(Out(*texture), (std::vector<float>{1, 0, 0})) << point;
+        EXPECT_EQ(test::Output(*texture), (std::vector<float>{1, 0, 0})) << point;
     }
     auto value = shader.Make(1102);
     Set(*value, 0, {0});
@@ -438,7 +419,7 @@ TEST_F(HostTextures, BumpTiltsTheNormalAgainstTheSlope) {
         Set(*bump, 2, {row.strength});
         bump->Evaluate(true);
         const double length = std::sqrt(row.x * row.x + 1);
-        const std::vector<float> n = Out(*bump);
+        const std::vector<float> n = test::Output(*bump);
         EXPECT_NEAR(n[0], row.x / length, 1e-5) << row.strength;
         EXPECT_NEAR(n[1], 0, 1e-6) << row.strength;
         EXPECT_NEAR(n[2], 1 / length, 1e-5) << row.strength;

@@ -1,5 +1,4 @@
-// Hand-calculated cases of the UV vector family. That every UV property is read through its input
-// reference is checked, with the 3D family, in vectors_colors_test.cpp.
+// Hand-calculated cases of the UV vector family.
 #include "components/math/uv.h"
 
 #include <gtest/gtest.h>

@@ -4,85 +4,37 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <optional>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "test_support.h"
+#include "wav_bytes.h"
 
 namespace vandrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-// ---- Building WAV files byte by byte --------------------------------------------------------
-
-std::string Le16(uint32_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
-
-std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
-
-// A chunk with its pad byte; `declared` overrides the size field.
-std::string Chunk(const std::string& id, const std::string& body,
-                  std::optional<uint32_t> declared = std::nullopt) {
-    std::string out = id + Le32(declared.value_or(static_cast<uint32_t>(body.size()))) + body;
-    if (body.size() % 2 == 1) out += '\0';
-    return out;
-}
-
-std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
-    const uint32_t blockAlign = channels * ((bits + 7) / 8);
-    return Le16(tag) + Le16(channels) + Le32(rate) + Le32(rate * blockAlign) + Le16(blockAlign) +
-           Le16(bits);
-}
-
-std::string Fmt(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
-    return Chunk("fmt ", FmtBody(tag, channels, rate, bits));
-}
-
-std::string Riff(const std::string& chunks, const std::string& form = "WAVE") {
-    return "RIFF" + Le32(static_cast<uint32_t>(4 + chunks.size())) + form + chunks;
-}
-
-// The canonical layout: data starts at byte 44.
-std::string Wav(uint16_t channels, uint32_t rate, uint16_t bits, const std::string& data) {
-    return Riff(Fmt(1, channels, rate, bits) + Chunk("data", data));
-}
-
-// A signed sample of `bytes` bytes, little-endian.
-std::string SampleBytes(int64_t value, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
-// What a sample of `bytes` bytes reads as: its value scaled to the 32-bit range, over 2^31 - 1.
-double Expected(int64_t value, int bytes) {
-    return static_cast<double>(value) * static_cast<double>(int64_t{1} << (32 - 8 * bytes)) /
-           2147483647.0;
-}
+using test::Chunk;
+using test::Fmt;
+using test::FmtBody;
+using test::Le;
+using test::Riff;
+using test::SampleValue;
+using test::Wav;
 
 class WavFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("vandrel-wav-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
     fs::path Write(const std::string& bytes, const std::string& name = "sound.wav") {
-        const fs::path path = folder_ / name;
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-        return path;
+        return temp_.Write(name, bytes);
     }
     std::unique_ptr<TAudioFile> OpenBytes(const std::string& bytes) {
         return TAudioFile::Open(Write(bytes));
     }
 
-    fs::path folder_;
+    const test::TempFolder temp_{"vandrel-wav-"};
+    const fs::path folder_ = temp_.path();
 };
 
 // ---- Format and sample values ---------------------------------------------------------------
@@ -105,7 +57,7 @@ TEST_F(WavFile, FormatsAndInterleavedChannels) {
             for (int ch = 0; ch < c.channels; ++ch) {
                 data += c.bytesPerSample == 1
                             ? std::string(1, static_cast<char>(value(j, ch) + 128))
-                            : SampleBytes(value(j, ch), c.bytesPerSample);
+                            : Le(value(j, ch), c.bytesPerSample);
             }
         }
         std::unique_ptr<TAudioFile> wav = OpenBytes(Wav(c.channels, 22050, c.bits, data));
@@ -121,7 +73,7 @@ TEST_F(WavFile, FormatsAndInterleavedChannels) {
                 const int64_t offset = (int64_t{j} * c.channels + ch) * c.bytesPerSample;
                 const double expected = c.bytesPerSample == 1
                                             ? value(j, ch) / 128.0
-                                            : Expected(value(j, ch), c.bytesPerSample);
+                                            : SampleValue(value(j, ch), c.bytesPerSample);
                 EXPECT_DOUBLE_EQ(wav->ReadSample(offset), expected)
                     << "frame " << j << " ch " << ch;
             }
@@ -162,20 +114,19 @@ TEST_F(WavFile, KnownSampleValues) {
 
 TEST_F(WavFile, ReadsOutsideTheDataAreSilent) {
     // Four 16-bit samples, then a chunk of loud bytes that the first block load pulls in too.
-    const std::string data =
-        SampleBytes(1000, 2) + SampleBytes(-2000, 2) + SampleBytes(3000, 2) + SampleBytes(-4000, 2);
+    const std::string data = Le(1000, 2) + Le(-2000, 2) + Le(3000, 2) + Le(-4000, 2);
     std::unique_ptr<TAudioFile> wav = OpenBytes(
         Riff(Fmt(1, 1, 8000, 16) + Chunk("data", data) + Chunk("LIST", "\x7F\x7F\x7F\x7F")));
     ASSERT_NE(wav, nullptr);
     ASSERT_EQ(wav->DataSize(), 8);
-    EXPECT_DOUBLE_EQ(wav->ReadSample(6), Expected(-4000, 2));
+    EXPECT_DOUBLE_EQ(wav->ReadSample(6), SampleValue(-4000, 2));
     EXPECT_EQ(wav->CachedBlock(), 0);
     for (int64_t offset :
          {int64_t{8}, int64_t{9}, int64_t{10}, int64_t{7}, int64_t{-1}, int64_t{-2},
           std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()}) {
         EXPECT_EQ(wav->ReadSample(offset), 0.0) << "offset " << offset;
     }
-    EXPECT_DOUBLE_EQ(wav->ReadSample(0), Expected(1000, 2));
+    EXPECT_DOUBLE_EQ(wav->ReadSample(0), SampleValue(1000, 2));
 }
 
 // Sample i of the long test files: a spread of values of both signs.
@@ -187,7 +138,7 @@ int64_t LongValue(int64_t i, int bytes) {
 
 std::string LongData(int64_t count, int bytes) {
     std::string data;
-    for (int64_t i = 0; i < count; ++i) data += SampleBytes(LongValue(i, bytes), bytes);
+    for (int64_t i = 0; i < count; ++i) data += Le(LongValue(i, bytes), bytes);
     return data;
 }
 
@@ -196,21 +147,21 @@ TEST_F(WavFile, BlocksLoadInOrderWithoutSeeking) {
     std::unique_ptr<TAudioFile> wav = OpenBytes(Wav(1, 44100, 16, LongData(count, 2)));
     ASSERT_NE(wav, nullptr);
     for (int64_t i = 0; i < count; ++i) {
-        ASSERT_DOUBLE_EQ(wav->ReadSample(2 * i), Expected(LongValue(i, 2), 2)) << "sample " << i;
+        ASSERT_DOUBLE_EQ(wav->ReadSample(2 * i), SampleValue(LongValue(i, 2), 2)) << "sample " << i;
     }
     EXPECT_EQ(wav->CachedBlock(), 2);
     EXPECT_EQ(wav->SeekCount(), 1);  // only the first load
 
     // Back to block 0 seeks; on to block 1 continues; block 0 again seeks.
-    EXPECT_DOUBLE_EQ(wav->ReadSample(65534), Expected(LongValue(32767, 2), 2));
+    EXPECT_DOUBLE_EQ(wav->ReadSample(65534), SampleValue(LongValue(32767, 2), 2));
     EXPECT_EQ(wav->SeekCount(), 2);
-    EXPECT_DOUBLE_EQ(wav->ReadSample(65536), Expected(LongValue(32768, 2), 2));
+    EXPECT_DOUBLE_EQ(wav->ReadSample(65536), SampleValue(LongValue(32768, 2), 2));
     EXPECT_EQ(wav->CachedBlock(), 1);
     EXPECT_EQ(wav->SeekCount(), 2);
-    EXPECT_DOUBLE_EQ(wav->ReadSample(0), Expected(LongValue(0, 2), 2));
+    EXPECT_DOUBLE_EQ(wav->ReadSample(0), SampleValue(LongValue(0, 2), 2));
     EXPECT_EQ(wav->SeekCount(), 3);
     // Skipping a block seeks.
-    EXPECT_DOUBLE_EQ(wav->ReadSample(2 * 65536), Expected(LongValue(65536, 2), 2));
+    EXPECT_DOUBLE_EQ(wav->ReadSample(2 * 65536), SampleValue(LongValue(65536, 2), 2));
     EXPECT_EQ(wav->SeekCount(), 4);
 }
 
@@ -222,15 +173,15 @@ TEST_F(WavFile, SampleStraddlingABlockEnd) {
         Riff(Fmt(1, 1, 44100, 24) + Chunk("data", LongData(count, 3)) + Chunk("LIST", "\x7F\x7F")));
     ASSERT_NE(wav, nullptr);
     ASSERT_EQ(wav->DataSize(), 65538);
-    const double last = Expected(LongValue(21845, 3), 3);
+    const double last = SampleValue(LongValue(21845, 3), 3);
 
     EXPECT_DOUBLE_EQ(wav->ReadSample(65535), last);  // from cold
     EXPECT_EQ(wav->CachedBlock(), 1);
-    EXPECT_DOUBLE_EQ(wav->ReadSample(65532), Expected(LongValue(21844, 3), 3));
+    EXPECT_DOUBLE_EQ(wav->ReadSample(65532), SampleValue(LongValue(21844, 3), 3));
     EXPECT_EQ(wav->CachedBlock(), 0);
     EXPECT_DOUBLE_EQ(wav->ReadSample(65535), last);  // block 0 held, the rest from block 1
     EXPECT_EQ(wav->ReadSample(65538), 0.0);
-    EXPECT_DOUBLE_EQ(wav->ReadSample(3), Expected(LongValue(1, 3), 3));
+    EXPECT_DOUBLE_EQ(wav->ReadSample(3), SampleValue(LongValue(1, 3), 3));
 }
 
 TEST_F(WavFile, TruncatedFileKeepsWhatItHolds) {
@@ -249,7 +200,7 @@ TEST_F(WavFile, TruncatedFileKeepsWhatItHolds) {
         const int64_t held = static_cast<int64_t>(length) - 44;
         EXPECT_EQ(wav->DataSize(), held);
         for (int64_t i = 0; i < 16; ++i) {
-            const double expected = 2 * i + 2 <= held ? Expected(LongValue(i, 2), 2) : 0.0;
+            const double expected = 2 * i + 2 <= held ? SampleValue(LongValue(i, 2), 2) : 0.0;
             EXPECT_DOUBLE_EQ(wav->ReadSample(2 * i), expected) << "sample " << i;
         }
     }
@@ -258,7 +209,7 @@ TEST_F(WavFile, TruncatedFileKeepsWhatItHolds) {
 // ---- The chunk walk ---------------------------------------------------------------------------
 
 TEST_F(WavFile, UnusualButValidLayouts) {
-    const std::string sample = SampleBytes(-12345, 2);
+    const std::string sample = Le(-12345, 2);
     const std::string data = Chunk("data", sample);
     const struct {
         const char* name;
@@ -268,14 +219,14 @@ TEST_F(WavFile, UnusualButValidLayouts) {
         {"odd-sized chunk before fmt", Riff(Chunk("JUNK", "abc") + Fmt(1, 1, 8000, 16) + data),
          12 + 12 + 24 + 8, 2},
         {"fmt with extension, fact chunk",
-         Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16) + Le16(0)) + Chunk("fact", Le32(1)) + data),
+         Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16) + Le(0, 2)) + Chunk("fact", Le(1, 4)) + data),
          12 + 26 + 12 + 8, 2},
         {"odd-sized chunk between fmt and data",
          Riff(Fmt(1, 1, 8000, 16) + Chunk("LIST", "12345") + data), 12 + 24 + 14 + 8, 2},
         {"WAVE form after another RIFF form",
          Riff("", "AVI ") + Chunk("XYZW", "1") + Riff(Fmt(1, 1, 8000, 16) + data),
          12 + 10 + 12 + 24 + 8, 2},
-        {"RIFF size zero", "RIFF" + Le32(0) + "WAVE" + Fmt(1, 1, 8000, 16) + data, 44, 2},
+        {"RIFF size zero", "RIFF" + Le(0, 4) + "WAVE" + Fmt(1, 1, 8000, 16) + data, 44, 2},
         {"data size past the end", Riff(Fmt(1, 1, 8000, 16) + Chunk("data", sample, 0xFFFFFFFF)),
          44, 2},
     };
@@ -285,7 +236,7 @@ TEST_F(WavFile, UnusualButValidLayouts) {
         ASSERT_NE(wav, nullptr);
         EXPECT_EQ(wav->DataStart(), c.dataStart);
         EXPECT_EQ(wav->DataSize(), c.dataSize);
-        EXPECT_DOUBLE_EQ(wav->ReadSample(0), Expected(-12345, 2));
+        EXPECT_DOUBLE_EQ(wav->ReadSample(0), SampleValue(-12345, 2));
     }
 }
 
@@ -302,7 +253,7 @@ TEST_F(WavFile, DataBeyondTheDecodeBudgetIsRefusedUnread) {
 
 TEST_F(WavFile, RefusedFiles) {
     const std::string pcm = Fmt(1, 1, 8000, 16);
-    const std::string data = Chunk("data", SampleBytes(1, 2) + SampleBytes(2, 2));
+    const std::string data = Chunk("data", Le(1, 2) + Le(2, 2));
     std::string manyEmptyChunks;
     for (int i = 0; i < 1000; ++i) manyEmptyChunks += Chunk("JUNK", "");
     const struct {
@@ -311,8 +262,8 @@ TEST_F(WavFile, RefusedFiles) {
     } cases[] = {
         {"empty file", ""},
         {"ends inside the RIFF header", "RIF"},
-        {"RIFF header only", "RIFF" + Le32(4)},
-        {"not RIFF", "RIFX" + Le32(36) + "WAVE" + pcm + data},
+        {"RIFF header only", "RIFF" + Le(4, 4)},
+        {"not RIFF", "RIFX" + Le(36, 4) + "WAVE" + pcm + data},
         {"no WAVE form", Riff(pcm + data, "AVI ")},
         {"no fmt", Riff(data)},
         {"data before fmt", Riff(data + pcm)},
@@ -332,9 +283,9 @@ TEST_F(WavFile, RefusedFiles) {
         {"fmt size past the end", Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16), 0xFFFFFFFE) + data)},
         {"zero-sized chunks up to the end", Riff(manyEmptyChunks)},
         {"empty data", Riff(pcm + Chunk("data", ""))},
-        {"less than one sample of data", Riff(pcm) + "data" + Le32(100) + "\x01"},
+        {"less than one sample of data", Riff(pcm) + "data" + Le(100, 4) + "\x01"},
         {"four-byte samples, three bytes held",
-         Riff(Fmt(1, 1, 8000, 32)) + "data" + Le32(4) + "abc"},
+         Riff(Fmt(1, 1, 8000, 32)) + "data" + Le(4, 4) + "abc"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(OpenBytes(c.bytes), nullptr) << c.name;

@@ -211,22 +211,6 @@ TEST(Catalogue, RootAndBlankAreBuiltIn) {
     EXPECT_STREQ(blank->Section.data(), "0");
 }
 
-// Fresh components with known default outputs evaluate to them.
-TEST(Catalogue, FreshComponentsEvaluateToTheirDefaults) {
-    const std::map<int32_t, std::vector<float>> defaults = {
-        {101, {0.5f}},
-        {701, {0.0f, 0.0f, 0.0f}},
-    };
-    for (const auto& [id, expected] : defaults) {
-        if (FindBuiltinCreator(id) == nullptr) continue;
-        auto component = CreateComponent(id);
-        component->Evaluate(true);
-        for (size_t k = 0; k < expected.size(); ++k) {
-            EXPECT_FLOAT_EQ(component->OutputAddress()[k], expected[k]) << id << " part " << k;
-        }
-    }
-}
-
 TEST(Factory, UnknownIdIsReportedAndYieldsNothing) {
     test::RecordingMessages messages;
     EXPECT_EQ(CreateComponent(906), nullptr);

@@ -14,63 +14,6 @@
 namespace vandrel {
 namespace {
 
-TEST(Component, FreshSineEvaluatesToItsDefault) {
-    TXRCSine sine;
-    sine.Evaluate(true);
-    EXPECT_FLOAT_EQ(*sine.OutputAddress(), 0.5f);
-    sine.SetConstant(3, kWholeProperty, 0.25f);
-    sine.Evaluate(true);
-    EXPECT_FLOAT_EQ(*sine.OutputAddress(), 1.0f);
-    sine.SetConstant(3, 0, 0.75f);  // the part is ignored for a Numerical property
-    sine.Evaluate(true);
-    EXPECT_NEAR(*sine.OutputAddress(), 0.0f, 1e-7);
-}
-
-TEST(Component, InputsBeginAtTheOwnConstants) {
-    TXRCAdd3D add;
-    for (int32_t prop = 0; prop < add.PropertyCount(); ++prop) {
-        for (int32_t part = 0; part < 3; ++part) {
-            EXPECT_EQ(add.InputAddress(prop, part), add.ConstantAddress(prop) + part);
-        }
-    }
-}
-
-TEST(Component, WholeDisconnectReturnsEveryPartToItsConstant) {
-    TXRCAdd3D add;
-    float source = 7.0f;
-    add.SetConstant(0, 0, 1.0f);
-    add.SetConstant(0, 1, 2.0f);
-    add.SetConstant(0, 2, 3.0f);
-    add.Connect(0, 1, &source);
-    add.Evaluate(true);
-    EXPECT_FLOAT_EQ(add.OutputAddress()[1], 7.0f);
-    add.Connect(0, kWholeProperty, nullptr);
-    add.Evaluate(true);
-    EXPECT_FLOAT_EQ(add.OutputAddress()[0], 1.0f);
-    EXPECT_FLOAT_EQ(add.OutputAddress()[1], 2.0f);
-    EXPECT_FLOAT_EQ(add.OutputAddress()[2], 3.0f);
-}
-
-TEST(Component, WholeConnectionReadsThePartsOfTheSource) {
-    TXRCAdd3D producer;
-    producer.SetConstant(0, 0, 1.0f);
-    producer.SetConstant(0, 1, 2.0f);
-    producer.SetConstant(0, 2, 3.0f);
-    producer.Evaluate(true);
-    TXRCAdd3D consumer;
-    consumer.Connect(1, kWholeProperty, producer.OutputAddress());
-    for (int k = 0; k < 3; ++k)
-        EXPECT_EQ(consumer.InputAddress(1, k), producer.OutputAddress() + k);
-    consumer.SetConstant(1, 0, 100.0f);  // stored, but not read while connected
-    consumer.Evaluate(true);
-    EXPECT_FLOAT_EQ(consumer.OutputAddress()[0], 1.0f);
-    EXPECT_FLOAT_EQ(consumer.OutputAddress()[2], 3.0f);
-    consumer.Connect(1, 0, nullptr);
-    consumer.Evaluate(true);
-    EXPECT_FLOAT_EQ(consumer.OutputAddress()[0], 100.0f);
-    EXPECT_FLOAT_EQ(consumer.OutputAddress()[1], 2.0f);
-}
-
 TEST(Component, EnumerationReferenceRoundsHalfToEvenOnEveryEvaluate) {
     TThreadRecord record;
     TXRCRoot root;

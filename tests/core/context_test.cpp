@@ -104,15 +104,6 @@ TEST(Context, UsageCountersShareTheColourOutputCounter) {
     EXPECT_EQ(usage.ColorOutputCount(), 0);
 }
 
-TEST(Context, OutputTypes) {
-    EXPECT_EQ(OutputTypeName(0), "Displacement");
-    EXPECT_EQ(OutputTypeName(3), "Reflectance");
-    EXPECT_EQ(OutputTypeName(4), "");
-    EXPECT_EQ(OutputTypeMask(kColor), 4);
-    EXPECT_EQ(OutputTypeMask(kDisplacement), 1);
-    EXPECT_EQ(OutputTypeMask(-1), 0);
-}
-
 class RootTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -134,16 +125,6 @@ class RootTest : public ::testing::Test {
     TThreadRecord record;
     TXRCRoot root;
 };
-
-TEST_F(RootTest, DefaultWiringPassesTheHostValuesThrough) {
-    root.Evaluate(true);
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(Var(kVarColorOut, k), Var(kVarColorIn, k));
-        EXPECT_EQ(Var(kVarTrOut, k), Var(kVarTrIn, k));
-    }
-    EXPECT_FLOAT_EQ(Var(kVarSNorm, 1), 0.6f);
-    EXPECT_FLOAT_EQ(Var(kVarAlpha), 1.0f);
-}
 
 TEST_F(RootTest, HeightModeLeavesTheNormalAlone) {
     root.Connect(kRootNormal, kWholeProperty, nullptr);  // constants (0, 0, 0)

@@ -173,15 +173,6 @@ TEST(EditorSource, BrokenPiecesGetDefinedResults) {
     EXPECT_EQ(ParseEditorSource("").rootWindow, -1);
 }
 
-TEST(EditorSource, BuiltinKinds) {
-    EXPECT_EQ(BuiltinPropertyKinds(1),
-              (std::vector<ValueKind>{kVector, kNumerical, kVector, kVector, kNumerical,
-                                      kEnumeration, kEnumeration}));
-    EXPECT_EQ(BuiltinPropertyKinds(1101), (std::vector<ValueKind>{kFile, kEnumeration}));
-    EXPECT_TRUE(BuiltinPropertyKinds(0x7777).empty());
-    EXPECT_TRUE(BuiltinPropertyKinds(-5).empty());
-}
-
 TEST(EditorSource, HostileKindsAndCallbacks) {
     // A callback claiming a huge number of properties reads only what the text holds.
     const PropertyKindsFn many = [](int32_t) { return std::vector<ValueKind>(100000, kNumerical); };

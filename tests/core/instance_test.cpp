@@ -13,6 +13,7 @@
 #include "core/shader_file.h"
 #include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
+#include "test_support.h"
 
 namespace vandrel {
 namespace {
@@ -21,15 +22,10 @@ namespace fs = std::filesystem;
 
 class InstanceTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("vandrel_instance_" + std::to_string(::getpid()));
-        fs::create_directories(folder);
-        Registry().ClearAll();
-    }
+    void SetUp() override { Registry().ClearAll(); }
     void TearDown() override {
         Registry().ClearAll();
         host::SetCurrentSample(nullptr);
-        fs::remove_all(folder);
     }
 
     // A material whose "Data" names a shader file holding this stream.
@@ -54,7 +50,8 @@ class InstanceTest : public ::testing::Test {
         return h;
     }
 
-    fs::path folder;
+    const test::TempFolder temp{"vandrel-instance-"};
+    const fs::path folder = temp.path();
 };
 
 TEST_F(InstanceTest, DefaultShaderPassesTheHostValuesThrough) {

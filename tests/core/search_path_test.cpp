@@ -4,40 +4,18 @@
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "test_support.h"
 
 namespace vandrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::random_device random;
-        path_ = fs::temp_directory_path() / ("vandrel-search-" + std::to_string(random()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-    // Creates a file (and its folders) below the temporary folder.
-    fs::path Touch(const std::string& relative) const {
-        const fs::path file = path_ / relative;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << "x";
-        return file;
-    }
-
-  private:
-    fs::path path_;
-};
+using test::TempFolder;
 
 TRecentFolders Recent(std::array<const char*, 5> folders, std::array<uint32_t, 5> counts) {
     TRecentFolders recent;
@@ -102,9 +80,9 @@ TEST(RecentFolders, UpdateRule) {
 
 TEST(RecentFolders, RealFoldersMergeIntoTheirCommonParent) {
     const TempFolder temp;
-    const std::string oak = temp.Touch("textures/wood/oak.png").string();
-    const std::string granite = temp.Touch("textures/stone/granite.png").string();
-    const std::string sound = temp.Touch("sounds/hum.wav").string();
+    const std::string oak = temp.Write("textures/wood/oak.png", "x").string();
+    const std::string granite = temp.Write("textures/stone/granite.png", "x").string();
+    const std::string sound = temp.Write("sounds/hum.wav", "x").string();
     TRecentFolders recent;
     recent.Use(FolderOfFile(oak));
     EXPECT_EQ(recent.folders[0], (temp.path() / "textures/wood/").string());
@@ -146,11 +124,11 @@ TEST(SearchPath, HostPluginThenNonEmptyRecentFolders) {
 
 TEST(SearchPath, BareNamesResolveInPathOrder) {
     const TempFolder temp;
-    const fs::path inB = temp.Touch("b/wood.xrb");
-    const fs::path inA = temp.Touch("a/both.xrb");
-    temp.Touch("b/both.xrb");
+    const fs::path inB = temp.Write("b/wood.xrb", "x");
+    const fs::path inA = temp.Write("a/both.xrb", "x");
+    temp.Write("b/both.xrb", "x");
     fs::create_directories(temp.path() / "a/dir.xrb");
-    temp.Touch("b/dir.xrb");
+    temp.Write("b/dir.xrb", "x");
     const TSearchPath path({(temp.path() / "a").string(), (temp.path() / "b/").string()});
 
     EXPECT_EQ(ResolveFileName("wood.xrb", path), inB);

@@ -4,12 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 
 #include "core/checksum.h"
 #include "core/stream_sections.h"
+#include "test_support.h"
 
 namespace vandrel {
 namespace {
@@ -54,38 +53,22 @@ TEST(Checksum, TableOfThePolynomial) {
 
 class ShaderFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device random;
-        folder = fs::temp_directory_path() / ("vandrel-shader-" + std::to_string(random()));
-        fs::create_directories(folder);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
     fs::path Write(const std::string& name, const std::string& text) {
-        const fs::path path = folder / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
-    static std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return temp.Write(name, text);
     }
     size_t EntryCount() const {
         return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
     }
 
-    fs::path folder;
+    const test::TempFolder temp{"vandrel-shader-"};
+    const fs::path folder = temp.path();
 };
 
 TEST_F(ShaderFileTest, SavedFileHasTwoLines) {
     const fs::path path = folder / "abc.xrb";
     const TSaveResult saved = SaveShaderFile(path, "ABC");
     ASSERT_TRUE(saved.ok) << saved.error;
-    EXPECT_EQ(Read(path), std::string("ABC\n") + kAbcCurrent + "\n");
+    EXPECT_EQ(test::FileBytes(path), std::string("ABC\n") + kAbcCurrent + "\n");
     EXPECT_EQ(EntryCount(), 1u);  // no temporary file is left behind
 }
 
@@ -195,12 +178,12 @@ TEST_F(ShaderFileTest, LargeFilesLoadAndOversizedLinesDoNot) {
 TEST_F(ShaderFileTest, FailedSavesLeaveNothingHalfWritten) {
     const fs::path path = folder / "keep.xrb";
     ASSERT_TRUE(SaveShaderFile(path, "ABC").ok);
-    const std::string before = Read(path);
+    const std::string before = test::FileBytes(path);
 
     const TSaveResult broken = SaveShaderFile(path, "XR\nsecond line");
     EXPECT_FALSE(broken.ok);
     EXPECT_FALSE(broken.error.empty());
-    EXPECT_EQ(Read(path), before);
+    EXPECT_EQ(test::FileBytes(path), before);
 
     EXPECT_FALSE(SaveShaderFile(folder / "no" / "such" / "x.xrb", "ABC").ok);
     fs::create_directories(folder / "taken.xrb");

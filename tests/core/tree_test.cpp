@@ -208,42 +208,6 @@ TEST_F(TreeTest, RemovingAComponentDisconnectsItsReaders) {
     EXPECT_TRUE(tree.FindEntry(sine)->Consumers.empty());
 }
 
-TEST_F(TreeTest, ReentrantPassLeavesEveryOutputAsItWas) {
-    ASSERT_TRUE(
-        tree.BuildFromStream("XR0004"
-                             "006501V3F0037000C"  // sine on World.X
-                             "02BD00000C"         // a constant vector
-                             "02BD02S00010FS000010000C"
-                             "000101S00020F000F"));
-    Var(kVarWorld) = 0.25f;
-    tree.Evaluate(OutputTypeMask(kColor));
-    std::vector<float> before;
-    for (const auto& e : tree.Entries) {
-        const float* out = e->Component->OutputAddress();
-        for (int k = 0; k < FloatCount(e->Component->OutputKind()); ++k) before.push_back(out[k]);
-    }
-    // What a component does around a host call that shades again on this thread.
-    const int32_t saved = tree.SavedPasses;
-    ++tree.Depth;
-    for (const float x : {0.1f, 0.6f}) {
-        Var(kVarWorld) = x;
-        tree.Evaluate(OutputTypeMask(kColor));
-    }
-    --tree.Depth;
-    EXPECT_EQ(tree.SavedPasses, saved + 2);
-    while (tree.SavedPasses > saved) {
-        tree.PopOutputs();
-        --tree.SavedPasses;
-    }
-    std::vector<float> after;
-    for (const auto& e : tree.Entries) {
-        const float* out = e->Component->OutputAddress();
-        for (int k = 0; k < FloatCount(e->Component->OutputKind()); ++k) after.push_back(out[k]);
-    }
-    EXPECT_EQ(after, before);
-    EXPECT_EQ(tree.OutputStackCount, 0);
-}
-
 TEST_F(TreeTest, WholeConnectionToASmallerOutputIsRefused) {
     // Parts 1 and 2 of the colour would read past the sine's one output float.
     ASSERT_TRUE(tree.BuildFromStream("XR0002006500000C000101S00000F001F"));

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
+#include <filesystem>
+#include <string>
+
+#include "test_support.h"
 
 namespace vandrel {
 namespace {
@@ -15,23 +17,13 @@ namespace fs = std::filesystem;
 
 class WholeFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("vandrel_whole_" + std::to_string(getpid()));
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-    std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     size_t Entries() {
         size_t n = 0;
         for (auto it = fs::directory_iterator(folder); it != fs::directory_iterator(); ++it) ++n;
         return n;
     }
-    fs::path folder;
+    const test::TempFolder temp{"vandrel-whole-"};
+    const fs::path folder = temp.path();
 };
 
 TEST_F(WholeFileTest, NamesUpToTheLongestTheFolderAllows) {
@@ -39,7 +31,7 @@ TEST_F(WholeFileTest, NamesUpToTheLongestTheFolderAllows) {
     for (const size_t length : {1, 200, 252, 253, 254, 255}) {
         const fs::path path = folder / std::string(length, 'x');
         ASSERT_TRUE(WriteWholeFile(path, "text", error)) << length << ": " << error;
-        EXPECT_EQ(Read(path), "text");
+        EXPECT_EQ(test::FileBytes(path), "text");
         fs::remove(path);
     }
     EXPECT_EQ(Entries(), 0u);
@@ -54,8 +46,8 @@ TEST_F(WholeFileTest, NeitherLinksNorFailuresReachOtherFiles) {
     fs::create_symlink("other", folder / "link");
     ASSERT_TRUE(WriteWholeFile(folder / "link", "new", error));
     EXPECT_FALSE(fs::is_symlink(folder / "link"));
-    EXPECT_EQ(Read(folder / "link"), "new");
-    EXPECT_EQ(Read(other), "other's");
+    EXPECT_EQ(test::FileBytes(folder / "link"), "new");
+    EXPECT_EQ(test::FileBytes(other), "other's");
 
     ::chmod(other.c_str(), 0600);
     const auto failing = [](std::FILE* file, std::string& reason) {
@@ -65,7 +57,7 @@ TEST_F(WholeFileTest, NeitherLinksNorFailuresReachOtherFiles) {
     };
     EXPECT_FALSE(WriteWholeFile(other, failing, error));
     EXPECT_EQ(error, "stopped");
-    EXPECT_EQ(Read(other), "other's");
+    EXPECT_EQ(test::FileBytes(other), "other's");
     EXPECT_EQ(Entries(), 2u);  // other and link: no temporary left
 
     ASSERT_TRUE(WriteWholeFile(other, "again", error));

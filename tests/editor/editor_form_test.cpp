@@ -1,12 +1,11 @@
 // The editor window, offscreen: its buttons drive the session's commands with the enabled-state
-// rules, the category boxes, paste mode, the palette, and a screenshot of each sample shader.
+// rules, the category boxes, paste mode, the palette, and screenshots of the window and the
+// canvas for each sample shader.
 #include "editor/editor_form.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QImage>
 #include <QPainter>
 #include <filesystem>
@@ -65,6 +64,7 @@ TEST_F(EditorFormTest, CaptionAndButtonsFollowTheEdits) {
     EXPECT_FALSE(Enabled("BtnFetch"));
     EXPECT_FALSE(Enabled("BtnClipPaste") && TEditorSession::Clipboard().empty());
     // The root alone is selected: no subtree tools.
+    EXPECT_EQ(form->Graph().ActiveComponent(), form->Graph().RootContainer());
     for (const char* name : {"BtnClipCut", "BtnClipCopy", "BtnHiliteTree", "BtnCreateCustom"}) {
         EXPECT_FALSE(Enabled(name)) << name;
     }
@@ -117,10 +117,25 @@ TEST_F(EditorFormTest, CategoryBoxesKeepOneTicked) {
 
 TEST_F(EditorFormTest, EncryptingTheOpenFileClosesTheWindow) {
     form->show();
+    // Declined: nothing is written.
+    dialogs.files.push_back(shader);
+    form->Button("BtnEncryptShader")->click();
+    ASSERT_EQ(messages.asked.size(), 1u);
+    EXPECT_EQ(messages.asked[0], std::string(kEncryptQuestion));
+    EXPECT_EQ(LoadShaderFile(shader).stream, kDefaultStream);
+    EXPECT_TRUE(form->isVisible());
+
     messages.SetAnswer(true);
     dialogs.files.push_back(shader);
     form->Button("BtnEncryptShader")->click();
     EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(form->Session().FileName().empty());
+    const std::string written = LoadShaderFile(shader).stream;
+    EXPECT_TRUE(StreamSection(written, kEditorSourceSection).empty());
+    EXPECT_EQ(StreamSection(written, kTreeSection),
+              StreamSection(form->Session().BuildStream(), kTreeSection));
+    EXPECT_EQ(StreamSection(written, kCategoriesSection), "TTTT");
+    EXPECT_TRUE(IsProtectedShader(shader));
     form->EditShader(shader);
     EXPECT_EQ(messages.shown.back(), kNoSource);
 }
@@ -232,6 +247,9 @@ TEST(EditorScreenshots, WholeWindowForEachSample) {
         shot.save(QString::fromStdString((std::filesystem::path(out.toStdString()) /
                                           ("editor-" + entry.path().stem().string() + ".png"))
                                              .string()));
+        // The whole canvas, beyond what the window shows.
+        form.Canvas()->UpdateExtents();
+        test::Screenshot(*form.Canvas()->Canvas(), entry.path().stem().string().c_str());
         form.Session().SavePrompt();  // nothing is modified; keeps the samples untouched
     }
     // Every tab's tiles, one row each, twice their size.

@@ -8,7 +8,6 @@
 #include <numbers>
 
 #include "core/context.h"
-#include "core/root.h"
 #include "core/tree.h"
 #include "editor/preview/component_preview.h"
 #include "editor/preview_widget.h"
@@ -232,29 +231,6 @@ TEST_F(PreviewTest, SphereSilhouettePixelsBlendByTheFractionOfHittingSubSamples)
     }
     EXPECT_EQ(display.image.At(1, 31), (TPixelColor{224, 224, 224}));
     EXPECT_EQ(display.image.At(2, 24), (TPixelColor{207, 207, 207}));
-}
-
-TEST_F(PreviewTest, AComponentOfKindNoneShowsHalfStrengthRed) {
-    auto* root = tree.AddComponent(CreateComponent(TXRCRoot::kTypeId));
-    ASSERT_EQ(root->OutputKind(), kNone);
-    controller.SetShape(TPreviewShape::kPlane);
-    controller.Start(tree, root, nullptr);
-    RunToEnd();
-    // Half of 255 red over each stripe: 64 + 191 / 2 and 64 / 2; 192 + 63 / 2 and 192 / 2.
-    EXPECT_EQ(display.image.At(0, 0), (TPixelColor{160, 32, 32}));
-    EXPECT_EQ(display.image.At(6, 0), (TPixelColor{224, 96, 96}));
-    // Every evaluated pixel shows the red over its own stripe; the corner (63, 63) keeps the
-    // colour of its block, since all its neighbours share it and it is never refined.
-    for (int y = 0; y < kPreviewSize; y += 2) {
-        for (int x = 0; x < kPreviewSize; x += 2) {
-            const bool dark = (x + y) % 12 < 6;
-            ASSERT_EQ(display.image.At(x, y),
-                      dark ? (TPixelColor{160, 32, 32}) : (TPixelColor{224, 96, 96}))
-                << x << ", " << y;
-        }
-    }
-    EXPECT_EQ(display.image.At(5, 1), (TPixelColor{224, 96, 96}));  // refined at the stripe edge
-    EXPECT_EQ(display.image.At(63, 63), (TPixelColor{160, 32, 32}));
 }
 
 TEST_F(PreviewTest, StoppingMidwayKeepsTheImageDrawnSoFar) {

@@ -87,50 +87,62 @@ void ExpectCells(const TInterfaceLayout& layout, const std::vector<Placed>& expe
     }
 }
 
-TEST(InterfaceLayout, FilesFirstThenTriggersDownThenOver) {
-    const TInterfaceLayout layout = LayoutInterface(FiveEntries(2, 'D'));
-    EXPECT_EQ(layout.Rows, 3);
-    EXPECT_EQ(layout.Height, 78);  // 3 x 24 + 6
-    EXPECT_EQ(layout.ColumnWidth, 132);
-    // 264 / 2 = 132 per column, cells 128 wide; rows at 4, 28, 52.
-    ExpectCells(layout,
-                {{kFile, 1, 0, 0, 4},
-                 {kNumerical, 0, 0, 0, 28},
-                 {kNumerical, 1, 0, 0, 52},
-                 {kNumerical, 2, 0, 132, 4},
-                 {kUV, 4, 0, 132, 28},
-                 {kUV, 4, 1, 132, 52}},
-                128);
-}
+TEST(InterfaceLayout, FilesFirstThenTriggersInTheChosenOrder) {
+    // Two columns of 264 / 2 = 132 with cells 128 wide, rows of 24 from 4 and 6 below the last.
+    const std::vector<Placed> down = {{kFile, 1, 0, 0, 4},       {kNumerical, 0, 0, 0, 28},
+                                      {kNumerical, 1, 0, 0, 52}, {kNumerical, 2, 0, 132, 4},
+                                      {kUV, 4, 0, 132, 28},      {kUV, 4, 1, 132, 52}};
+    std::vector<Placed> belowNotice = down;
+    for (Placed& p : belowNotice) p.top += 19;
+    TInterfaceData odd = FiveEntries(2, 'D');
+    odd.Triggers[4].reset();
+    odd.Triggers[7] = Numerical(0, 0, 0, 1);
+    const struct {
+        const char* what;
+        TInterfaceData data;
+        int rows, height, width;
+        std::vector<Placed> cells;
+    } cases[] = {
+        {"down then over", FiveEntries(2, 'D'), 3, 78, 128, down},
+        {"over then down",
+         FiveEntries(2, 'O'),
+         3,
+         78,
+         128,
+         {{kFile, 1, 0, 0, 4},
+          {kNumerical, 0, 0, 132, 4},
+          {kNumerical, 1, 0, 0, 28},
+          {kNumerical, 2, 0, 132, 28},
+          {kUV, 4, 0, 0, 52},
+          {kUV, 4, 1, 132, 52}}},
+        // "(c) Ann" escaped: the blank (32) is "&", 39 + 32 div 84, 39 + 32 mod 84.
+        {"a notice's line above", FiveEntries(2, 'D', "(c)&'GAnn"), 3, 97, 128, belowNotice},
+        {"five controls in two columns",
+         odd,
+         3,
+         78,
+         128,
+         {{kFile, 1, 0, 0, 4},
+          {kNumerical, 0, 0, 0, 28},
+          {kNumerical, 1, 0, 0, 52},
+          {kNumerical, 2, 0, 132, 4},
+          {kNumerical, 7, 0, 132, 28}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TInterfaceLayout layout = LayoutInterface(c.data);
+        EXPECT_EQ(layout.Rows, c.rows);
+        EXPECT_EQ(layout.Height, c.height);
+        EXPECT_EQ(layout.ColumnWidth, 132);
+        ExpectCells(layout, c.cells, c.width);
+    }
+    EXPECT_EQ(LayoutInterface(FiveEntries(2, 'D', "(c)&'GAnn")).Notice, "(c) Ann");
 
-TEST(InterfaceLayout, OverThenDownFillsRowsFirst) {
-    const TInterfaceLayout layout = LayoutInterface(FiveEntries(2, 'O'));
-    EXPECT_EQ(layout.Height, 78);
-    ExpectCells(layout,
-                {{kFile, 1, 0, 0, 4},
-                 {kNumerical, 0, 0, 132, 4},
-                 {kNumerical, 1, 0, 0, 28},
-                 {kNumerical, 2, 0, 132, 28},
-                 {kUV, 4, 0, 0, 52},
-                 {kUV, 4, 1, 132, 52}},
-                128);
-}
-
-TEST(InterfaceLayout, ANoticeAddsItsLineAboveTheControls) {
-    // "(c) Ann" escaped: the blank (32) is "&", 39 + 32 div 84, 39 + 32 mod 84.
-    const TInterfaceLayout layout = LayoutInterface(FiveEntries(2, 'D', "(c)&'GAnn"));
-    EXPECT_EQ(layout.Notice, "(c) Ann");
-    EXPECT_EQ(layout.Height, 97);  // 78 + 19
-    EXPECT_EQ(layout.Controls[0].Cell.top, 23);
-    EXPECT_EQ(layout.Controls[3].Cell.top, 23);
-    EXPECT_EQ(layout.Controls[5].Cell.top, 71);
-}
-
-TEST(InterfaceLayout, OneColumnHasARowPerControl) {
+    // One column: a row per control, in either order.
     for (char order : {'D', 'O'}) {
         const TInterfaceLayout layout = LayoutInterface(FiveEntries(1, order));
         EXPECT_EQ(layout.Rows, 6);
-        EXPECT_EQ(layout.Height, 150);  // 6 x 24 + 6
+        EXPECT_EQ(layout.Height, 150);
         ExpectCells(layout,
                     {{kFile, 1, 0, 0, 4},
                      {kNumerical, 0, 0, 0, 28},
@@ -142,15 +154,7 @@ TEST(InterfaceLayout, OneColumnHasARowPerControl) {
     }
 }
 
-TEST(InterfaceLayout, OddCountsAndEmptyInterfaces) {
-    TInterfaceData d = FiveEntries(2, 'D');
-    d.Triggers[4].reset();  // four controls left... and one more numerical makes five
-    d.Triggers[7] = Numerical(0, 0, 0, 1);
-    TInterfaceLayout layout = LayoutInterface(d);
-    EXPECT_EQ(layout.Rows, 3);  // (5 + 1) / 2
-    EXPECT_EQ(layout.Controls[4].Cell.left, 132);
-    EXPECT_EQ(layout.Controls[4].Cell.top, 28);
-
+TEST(InterfaceLayout, EmptyInterfacesAndStoredOptions) {
     EXPECT_EQ(LayoutInterface("02D%%").Height, 0);
     EXPECT_EQ(LayoutInterface("02D%%").Rows, 0);
     EXPECT_EQ(LayoutInterface("02DBy&'GAnn%%").Height, 19);
@@ -186,12 +190,7 @@ TEST(ColorSteps, FractionsToWholeStepsAndBack) {
 }
 
 TEST(FileSlotFilters, TexturesForImageSlotsAudioOtherwise) {
-    const std::string textures =
-        "All Textures|*.tga;*.bmp;*.dib;*.jpg;*.avi;*.png;*.dds;*.txr;*.ndl;*.tif|Targa Files "
-        "(*.tga)|*.tga|Windows Bitmaps (*.bmp, *.dib)|*.bmp;*.dib|JPEG Files (*.jpg)|*.jpg|AVI "
-        "Files (*.avi)|*.avi|PNG Files (*.png)|*.png|DDS Files (*.dds)|*.dds|R Plus Files (*.txr, "
-        "*.ndl)|*.txr, *.ndl|TIFF Files (*.tif)|*.tif";
-    for (char type : {'T', 'I', 'B'}) EXPECT_EQ(FileSlotFilter(type), textures) << type;
+    for (char type : {'T', 'I', 'B'}) EXPECT_EQ(FileSlotFilter(type), kTextureFileFilter) << type;
     for (char type : {'A', 'N', 'x'}) EXPECT_EQ(FileSlotFilter(type), "Sounds (*.wav)|*.wav");
 }
 
@@ -425,21 +424,6 @@ TEST_F(InterfacePanelTest, BrowsingChoosesAFileAndRemembersItsFolder) {
     EXPECT_EQ(dialogs.opens[1].Folder, "/textures/stone/");
     EXPECT_EQ(Values(kDisplacement).Files[4], "N:*.*");
     EXPECT_EQ(observer.updates.size(), 1u);
-}
-
-TEST_F(InterfacePanelTest, Screenshot) {
-    TInterfaceData d = EveryKind();
-    d.Options.NoticeText = "(c)&'G2024&'GAnn&'GExample";
-    TXRInterfaceContainer panel(kColor);
-    panel.Build(d);
-    Values(kColor).Triggers[0] = {12, 0, 0};
-    Values(kColor).Triggers[3] = {1.5f, 0.25f, 0};
-    Values(kColor).Triggers[5] = {0.9f, 0.5f, 0.1f};
-    Values(kColor).Triggers[8] = {1, 0, 0};
-    Values(kColor).Files[2] = "B:/maps/Texture.jpg";
-    panel.LoadValues();
-    EXPECT_EQ(panel.height(), 97);
-    test::Screenshot(panel, "interface_panel");
 }
 
 }  // namespace

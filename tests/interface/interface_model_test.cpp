@@ -420,15 +420,5 @@ TEST(InterfaceLimits, ValuesHeldToTriggerLimits) {
     EXPECT_EQ(LimitTriggerValue(uv, 1, 25), 20);
 }
 
-TEST(InterfaceLimits, DefaultKeyframesOfAStoredInterface) {
-    const TLocalKeyframes k = DefaultKeyframes(ParseInterfaceString(kRichInterface));
-    EXPECT_EQ(k.Triggers[2], (Floats3{0.5f, 0, 0}));
-    EXPECT_EQ(k.Triggers[9], (Floats3{1, 0.5f, 0}));
-    EXPECT_EQ(k.Triggers[0], (Floats3{0, 0, 0}));
-    EXPECT_EQ(k.Files[0], "N:*.*");
-    EXPECT_EQ(k.Files[1], "T:Texture.jpg");
-    EXPECT_EQ(k.Files[4], "A:Ding.wav");
-}
-
 }  // namespace
 }  // namespace vandrel

@@ -28,16 +28,6 @@ TEST(InterfaceString, KnownAnswerBothWays) {
     EXPECT_EQ(parsed.Triggers[19]->DefaultItem(), 12);
 }
 
-TEST(InterfaceString, DefaultValuesByKind) {
-    const TInterfaceData d = RichInterfaceData();
-    using V = std::array<float, 3>;
-    EXPECT_EQ(TriggerDefaultValue(*d.Triggers[2]), (V{0.5f, 0, 0}));
-    EXPECT_EQ(TriggerDefaultValue(*d.Triggers[4]), (V{5, 6, 0}));
-    EXPECT_EQ(TriggerDefaultValue(*d.Triggers[9]), (V{1, 0.5f, 0}));
-    EXPECT_EQ(TriggerDefaultValue(*d.Triggers[19]), (V{12, 0, 0}));
-    EXPECT_EQ(TriggerDefaultValue(TTriggerSettings{}), (V{0, 0, 0}));
-}
-
 TEST(InterfaceString, EnumerationHalves) {
     EXPECT_EQ(EnumerationItemList("a;b@x;y"), "a;b");
     EXPECT_EQ(EnumerationItemNames("a;b@x;y"), "x;y");

@@ -129,13 +129,6 @@ TEST(SpinRules, AcceptedCharactersAndParsing) {
     EXPECT_FALSE(ParseSpinText("99999999999999999999999", true));
 }
 
-TEST(SpinRules, NavigationWrapsAround) {
-    EXPECT_EQ(WrapSpinIndex(2, 3, true), 0);
-    EXPECT_EQ(WrapSpinIndex(0, 3, false), 2);
-    EXPECT_EQ(WrapSpinIndex(1, 3, true), 2);
-    EXPECT_EQ(WrapSpinIndex(0, 0, true), -1);
-}
-
 TEST_F(ControlsTest, SpinFieldValuesAndDisplay) {
     THostSpinEdit2 spin;
     int changes = 0;
@@ -154,14 +147,10 @@ TEST_F(ControlsTest, SpinFieldValuesAndDisplay) {
     EXPECT_EQ(spin.ValueInt(), 1);
     EXPECT_EQ(changes, 5);
 
-    THostSpinEdit2 floats;
-    floats.SetValueF(0.5f);
-    EXPECT_EQ(floats.DisplayText(), "0.5");
-    floats.SetValueF(2);
-    EXPECT_EQ(floats.DisplayText(), "2.0");
-    floats.SetShowValue(TSpinShow::Whole);
-    floats.SetValueF(2.5f);
-    EXPECT_EQ(floats.DisplayText(), "2");
+    THostSpinEdit2 whole;
+    whole.SetShowValue(TSpinShow::Whole);
+    whole.SetValueF(2.5f);
+    EXPECT_EQ(whole.DisplayText(), "2");
 }
 
 TEST_F(ControlsTest, SpinButtonStepsByTheIncrement) {
@@ -411,7 +400,6 @@ TEST_F(ControlsTest, ColorPickerSwatchesCloseTheDialog) {
     EXPECT_EQ(picker.Bar(kRedBar)->Params().Color1, (TGradColor{0, 0.4, 1, 1}));
     picker.ClickNewSwatch();
     EXPECT_EQ(picker.result(), QDialog::Accepted);
-    test::Screenshot(picker, "color_picker");
 
     picker.RestoreOld();
     EXPECT_EQ(picker.result(), QDialog::Rejected);
@@ -453,10 +441,9 @@ TEST_F(ControlsTest, CoolSliderFollowsThePointer) {
     EXPECT_EQ(changes, 1);
     slider.SetMax(50);
     EXPECT_EQ(slider.Position(), 50);
-    test::Screenshot(slider, "cool_slider");
 }
 
-TEST(ExpanderPanel, GlyphsAndHints) {
+TEST(ExpanderPanel, GlyphsPointTheWayItOpens) {
     struct Case {
         bool expanded, bottom, reversed;
         char glyph;
@@ -470,8 +457,6 @@ TEST(ExpanderPanel, GlyphsAndHints) {
         EXPECT_EQ(ExpanderGlyph(c.expanded, c.bottom, c.reversed), c.glyph)
             << c.expanded << c.bottom << c.reversed;
     }
-    EXPECT_EQ(ExpanderHint(true, "tools & options"), "Click to hide tools & options");
-    EXPECT_EQ(ExpanderHint(false, "tools & options"), "Click to show tools & options");
 }
 
 TEST_F(ControlsTest, ExpanderCollapsesAndExpandsItsControl) {
@@ -485,13 +470,11 @@ TEST_F(ControlsTest, ExpanderCollapsesAndExpandsItsControl) {
     panel->SetAttachedControl(tools);
     EXPECT_EQ(tools->height(), 80);
     EXPECT_EQ(panel->toolTip(), "Click to hide tools & options");
-    test::Screenshot(*panel, "expander_expanded");
 
     Click(*panel, QPoint(50, 9));
     EXPECT_FALSE(panel->Expanded());
     EXPECT_EQ(tools->height(), 0);
     EXPECT_EQ(panel->toolTip(), "Click to show tools & options");
-    test::Screenshot(*panel, "expander_collapsed");
     Click(*panel, QPoint(50, 9));
     EXPECT_TRUE(panel->Expanded());
     EXPECT_EQ(tools->height(), 80);
@@ -505,7 +488,6 @@ TEST_F(ControlsTest, CheckBoxRaisesOnlyOnChange) {
     box.SetChecked(true);
     box.SetChecked(true);
     EXPECT_EQ(changes, 1);
-    test::Screenshot(box, "check_box");
     Click(box, QPoint(5, 8));
     EXPECT_FALSE(box.Checked());
     EXPECT_EQ(changes, 2);
@@ -569,7 +551,6 @@ TEST_F(ControlsTest, ImageGridClickSetsIndexAndTag) {
     EXPECT_EQ(grid.Tag(), 202);
     EXPECT_EQ(grid.HintAt(QPoint(50, 3)), "C");
     EXPECT_EQ(grid.HintAt(QPoint(80, 3)), "");
-    test::Screenshot(grid, "image_grid");
     grid.SetItemIndex(-7);
     EXPECT_EQ(grid.ItemIndex(), -1);
     EXPECT_EQ(grid.Tag(), 0);
@@ -596,40 +577,8 @@ TEST_F(ControlsTest, ProgressBoxShowsAndHides) {
     form.SetProgress(kConnectingComponentsText, 150);
     EXPECT_EQ(form.Message(), "Connecting components...");
     EXPECT_EQ(form.Position(), 100);
-    test::Screenshot(form, "progress");
     form.SetProgress("", 0);
     EXPECT_FALSE(form.isVisible());
-}
-
-TEST_F(ControlsTest, Screenshots) {
-    if (qEnvironmentVariableIsEmpty("VANDREL_SCREENSHOTS")) GTEST_SKIP() << "no folder given";
-    QWidget panel;
-    panel.resize(220, 150);
-    panel.setAutoFillBackground(true);
-    auto* a = new THostSpinEdit2(&panel);
-    a->setGeometry(4, 4, 140, 16);
-    a->SetCaption("Amplitude");
-    a->SetEditorWidth(60);
-    a->SetValueF(0.5f);
-    auto* b = new THostSpinEdit2(&panel);
-    b->setGeometry(4, 24, 140, 20);
-    b->SetCaption("Octaves");
-    b->SetShowValue(TSpinShow::Whole);
-    b->SetLargeSpinButton(true);
-    b->SetValueInt(6);
-    b->SetEditorWidth(60);
-    const int modes[] = {0, 2, 3, 4, 5, 6};
-    for (int i = 0; i < 6; ++i) {
-        auto* bar = new TGradDisplay(&panel);
-        bar->setGeometry(4, 50 + i * 16, 200, 12);
-        bar->SetMode(modes[i]);
-        bar->SetEndColors({0.1, 0.2, 0.8, 1}, {1, 0.9, 0.2, 1});
-        bar->SetCurve({{0, {1, 0, 0, 0}}, {0.5, {0, 1, 0, 0.7}}, {1, {0, 0, 1, 1}}});
-        bar->SetSlideOn(i == 3);
-        bar->SetSlidePos(0.3);
-    }
-    test::Screenshot(panel, "spin_and_gradients");
-    SUCCEED();
 }
 
 }  // namespace

@@ -108,11 +108,5 @@ TEST_F(ShaderListTest, InformationFilesAreLookedForBesideTheShader) {
     EXPECT_EQ(InformationFilePath(shader, ".."), "");
 }
 
-TEST(NewShader, IsARootAndNothingElse) {
-    EXPECT_EQ(kNewShaderStream,
-              "XR0001000105V0F0002V2F000AV3F002BS00008FS00009F000F#000100080008LV0005SLV000DLV002ES"
-              "000100000000SS%%0000#02D%%#TTTT");
-}
-
 }  // namespace
 }  // namespace vandrel

@@ -10,8 +10,6 @@
 #include "core/context.h"
 #include "core/tree.h"
 #include "editor/preview/component_preview.h"
-#include "editor/preview_widget.h"
-#include "editor/qt_test_support.h"
 
 namespace vandrel {
 namespace {
@@ -312,30 +310,6 @@ TEST_F(PreviewTest, ComponentsOutsideTheTreeStartNothing) {
     controller.Start(tree, &stray, nullptr);
     EXPECT_EQ(controller.Preview(), nullptr);
     EXPECT_FALSE(controller.Restart());
-}
-
-TEST_F(PreviewTest, TheWidgetRunsTheHandedOverCallsFromQtsEventLoop) {
-    test::TestApplication();
-    TCountingValue* value = AddValue(0.5f);
-    TPreviewWidget widget;
-    widget.Controller().SetShape(TPreviewShape::kPlane);
-    widget.Controller().Start(tree, value, nullptr);
-    // Each call and the thread's end are posted to this thread's event queue.
-    while (widget.HandOver().Active()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    EXPECT_EQ(value->evaluations, 1024);
-    const QImage& image = widget.Image();
-    ASSERT_EQ(image.size(), QSize(kPreviewSize, kPreviewSize));
-    for (int y = 0; y < kPreviewSize; ++y) {
-        for (int x = 0; x < kPreviewSize; ++x) ASSERT_EQ(image.pixel(x, y), qRgb(128, 128, 128));
-    }
-
-    // Stopped at once: the event of a call withdrawn by the stop finds nothing to run.
-    widget.Controller().Restart();
-    widget.Controller().Stop();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(widget.HandOver().Active());
 }
 
 TEST(PreviewRange, IsHeldToTheSpinFieldLimits) {

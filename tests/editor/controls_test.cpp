@@ -5,9 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QInputDevice>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
 #include <QWheelEvent>
@@ -26,21 +24,6 @@
 
 namespace vandrel {
 namespace {
-
-void Click(QWidget& widget, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-    const QPointF global = widget.mapToGlobal(QPointF(at));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), global, button, button,
-                      Qt::NoModifier);
-    QApplication::sendEvent(&widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), global, button, Qt::NoButton,
-                        Qt::NoModifier);
-    QApplication::sendEvent(&widget, &release);
-}
-
-void Key(QWidget* widget, int key, const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(widget, &press);
-}
 
 class ControlsTest : public ::testing::Test {
   protected:
@@ -158,10 +141,10 @@ TEST_F(ControlsTest, SpinButtonStepsByTheIncrement) {
     spin.resize(60, 16);
     spin.SetIncrement(0.25f);
     spin.SetPositiveOnly(true);
-    Click(spin, QPoint(56, 3));  // upper half of the button
-    Click(spin, QPoint(56, 3));
+    QTest::mouseClick(&spin, Qt::LeftButton, {}, QPoint(56, 3));  // upper half of the button
+    QTest::mouseClick(&spin, Qt::LeftButton, {}, QPoint(56, 3));
     EXPECT_EQ(spin.ValueF(), 0.5f);
-    for (int i = 0; i < 3; ++i) Click(spin, QPoint(56, 13));
+    for (int i = 0; i < 3; ++i) QTest::mouseClick(&spin, Qt::LeftButton, {}, QPoint(56, 13));
     EXPECT_EQ(spin.ValueF(), 0);  // never below zero
 }
 
@@ -191,16 +174,16 @@ TEST_F(ControlsTest, InlineEditorIgnoresLettersInAWholeNumberField) {
     spin->resize(60, 16);
     spin->SetShowValue(TSpinShow::Whole);
     spin->SetValueInt(3);
-    Click(*spin, QPoint(20, 8));
+    QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(20, 8));
     QLineEdit* editor = spin->InlineEditor();
     ASSERT_NE(editor, nullptr);
     editor->clear();
-    Key(editor, Qt::Key_1, "1");
-    Key(editor, Qt::Key_A, "a");
-    Key(editor, Qt::Key_Period, ".");
-    Key(editor, Qt::Key_2, "2");
+    QTest::keyClick(editor, '1');
+    QTest::keyClick(editor, 'a');
+    QTest::keyClick(editor, '.');
+    QTest::keyClick(editor, '2');
     EXPECT_EQ(editor->text(), "12");
-    Key(editor, Qt::Key_Return);
+    QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_EQ(spin->InlineEditor(), nullptr);
     EXPECT_EQ(spin->ValueInt(), 12);
 }
@@ -211,15 +194,15 @@ TEST_F(ControlsTest, InlineEditorCommitsAndCancels) {
     spin.SetValueF(1.5f);
     spin.StartEdit();
     spin.InlineEditor()->setText("2,25");
-    Key(spin.InlineEditor(), Qt::Key_Enter);
+    QTest::keyClick(spin.InlineEditor(), Qt::Key_Enter);
     EXPECT_EQ(spin.ValueF(), 2.25f);
     spin.StartEdit();
     spin.InlineEditor()->setText("9");
-    Key(spin.InlineEditor(), Qt::Key_Escape);
+    QTest::keyClick(spin.InlineEditor(), Qt::Key_Escape);
     EXPECT_EQ(spin.ValueF(), 2.25f);
     spin.StartEdit();
     spin.InlineEditor()->setText("-");  // not a number: the value stays
-    Key(spin.InlineEditor(), Qt::Key_Return);
+    QTest::keyClick(spin.InlineEditor(), Qt::Key_Return);
     EXPECT_EQ(spin.ValueF(), 2.25f);
 }
 
@@ -236,14 +219,14 @@ TEST_F(ControlsTest, TabAndArrowsMoveBetweenSiblingFields) {
 
     fields[2]->StartEdit();
     fields[2]->InlineEditor()->setText("4");
-    Key(fields[2]->InlineEditor(), Qt::Key_Tab);
+    QTest::keyClick(fields[2]->InlineEditor(), Qt::Key_Tab);
     EXPECT_EQ(fields[2]->ValueF(), 4);  // moving commits
     ASSERT_NE(fields[0]->InlineEditor(), nullptr);
-    Key(fields[0]->InlineEditor(), Qt::Key_Backtab);
+    QTest::keyClick(fields[0]->InlineEditor(), Qt::Key_Backtab);
     ASSERT_NE(fields[2]->InlineEditor(), nullptr);
-    Key(fields[2]->InlineEditor(), Qt::Key_Up);
+    QTest::keyClick(fields[2]->InlineEditor(), Qt::Key_Up);
     ASSERT_NE(fields[1]->InlineEditor(), nullptr);
-    Key(fields[1]->InlineEditor(), Qt::Key_Down);
+    QTest::keyClick(fields[1]->InlineEditor(), Qt::Key_Down);
     EXPECT_NE(fields[2]->InlineEditor(), nullptr);
     EXPECT_EQ(hidden->InlineEditor(), nullptr);
 }
@@ -318,10 +301,10 @@ TEST_F(ControlsTest, GradDisplayMarkFollowsDrags) {
     bar.resize(101, 14);
     int moves = 0;
     QObject::connect(&bar, &TGradDisplay::OnPosChanged, [&] { ++moves; });
-    Click(bar, QPoint(25, 5));
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(25, 5));
     EXPECT_EQ(moves, 0);  // no mark, no drag
     bar.SetSlideOn(true);
-    Click(bar, QPoint(25, 5));
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(25, 5));
     EXPECT_EQ(bar.SlidePos(), 0.25);
     EXPECT_EQ(moves, 1);
     bar.SetSlidePos(3);
@@ -435,7 +418,7 @@ TEST_F(ControlsTest, CoolSliderFollowsThePointer) {
     slider.resize(200, 10);
     int changes = 0;
     QObject::connect(&slider, &TCoolSlider::OnChange, [&] { ++changes; });
-    Click(slider, QPoint(150, 5));
+    QTest::mouseClick(&slider, Qt::LeftButton, {}, QPoint(150, 5));
     EXPECT_EQ(slider.Position(), 75);
     EXPECT_EQ(slider.FilledWidth(), 150);
     EXPECT_EQ(changes, 1);
@@ -471,11 +454,11 @@ TEST_F(ControlsTest, ExpanderCollapsesAndExpandsItsControl) {
     EXPECT_EQ(tools->height(), 80);
     EXPECT_EQ(panel->toolTip(), "Click to hide tools & options");
 
-    Click(*panel, QPoint(50, 9));
+    QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(50, 9));
     EXPECT_FALSE(panel->Expanded());
     EXPECT_EQ(tools->height(), 0);
     EXPECT_EQ(panel->toolTip(), "Click to show tools & options");
-    Click(*panel, QPoint(50, 9));
+    QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(50, 9));
     EXPECT_TRUE(panel->Expanded());
     EXPECT_EQ(tools->height(), 80);
 }
@@ -488,7 +471,7 @@ TEST_F(ControlsTest, CheckBoxRaisesOnlyOnChange) {
     box.SetChecked(true);
     box.SetChecked(true);
     EXPECT_EQ(changes, 1);
-    Click(box, QPoint(5, 8));
+    QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(5, 8));
     EXPECT_FALSE(box.Checked());
     EXPECT_EQ(changes, 2);
 }
@@ -546,7 +529,7 @@ TEST_F(ControlsTest, ImageGridClickSetsIndexAndTag) {
     grid.SetHints("Sine;Gauss;Noise;Saw|A;B;C");
     grid.SetActiveRow(1);
     grid.SetColumns(3);
-    Click(grid, QPoint(30, 10));
+    QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(30, 10));
     EXPECT_EQ(grid.ItemIndex(), 1);
     EXPECT_EQ(grid.Tag(), 202);
     EXPECT_EQ(grid.HintAt(QPoint(50, 3)), "C");

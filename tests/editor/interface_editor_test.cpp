@@ -14,10 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QToolButton>
 
 #include "core/stream_codec.h"
@@ -355,18 +355,11 @@ TEST_F(InterfaceEditorTest, APressReleasedOutsideTheSwatchOpensNothing) {
     TInterfaceEditor& w = Open();
     ASSERT_TRUE(w.SelectEntry({false, 0}));
     QWidget* swatch = w.Swatch();
-    const QPointF inside(3, 3), outside(200, 3);
-    QMouseEvent press(QEvent::MouseButtonPress, inside, swatch->mapToGlobal(inside), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent away(QEvent::MouseButtonRelease, outside, swatch->mapToGlobal(outside),
-                     Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(swatch, &press);
-    QCoreApplication::sendEvent(swatch, &away);
+    const QPoint inside(3, 3), outside(200, 3);
+    QTest::mousePress(swatch, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(swatch, Qt::LeftButton, {}, outside);
     EXPECT_TRUE(dialogs.pickTitles.empty());
-    QMouseEvent release(QEvent::MouseButtonRelease, inside, swatch->mapToGlobal(inside),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(swatch, &press);
-    QCoreApplication::sendEvent(swatch, &release);
+    QTest::mouseClick(swatch, Qt::LeftButton, {}, inside);
     EXPECT_EQ(dialogs.pickTitles.size(), 1u);
 }
 

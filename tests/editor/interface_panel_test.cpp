@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QMouseEvent>
+#include <QTest>
 #include <QToolButton>
 #include <cmath>
 #include <limits>
@@ -344,10 +344,7 @@ TEST_F(InterfacePanelTest, UserChangesReachTheOutputTypesRecord) {
         Find(panel, kUV, 1)->SpinField()->SetValueF(9);  // V limited to -5 … 5
         EXPECT_EQ(values.Triggers[3][1], 5);
         TCoolSlider* blue = Find(panel, kVector)->Slider(2);
-        const QPointF at(blue->width() * 0.75, 2);
-        QMouseEvent press(QEvent::MouseButtonPress, at, blue->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(blue, &press);
+        QTest::mousePress(blue, Qt::LeftButton, {}, QPoint(blue->width() * 3 / 4, 2));
         EXPECT_GT(blue->Position(), 0.5);
         EXPECT_FLOAT_EQ(values.Triggers[5][2], static_cast<float>(blue->Position()));
         Find(panel, kEnumeration)->ItemList()->setCurrentIndex(2);
@@ -369,10 +366,7 @@ TEST_F(InterfacePanelTest, TheSwatchOpensThePickerInWholeSteps) {
         TXRInterfaceComponent* tint = Find(panel, kVector);
 
         dialogs.colors.push_back(std::array<double, 3>{0.2, 0.999, -1});
-        const QPointF at = QRectF(tint->SwatchRect()).center();
-        QMouseEvent press(QEvent::MouseButtonPress, at, tint->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(tint, &press);
+        QTest::mousePress(tint, Qt::LeftButton, {}, tint->SwatchRect().center());
 
         ASSERT_EQ(dialogs.pickTitles.size(), 1u);
         EXPECT_EQ(dialogs.pickTitles[0], "Tint");

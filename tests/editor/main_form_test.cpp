@@ -13,9 +13,7 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "core/checksum.h"
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "core/tree_section.h"
@@ -65,13 +63,6 @@ std::string Stream(std::string_view tree, const TInterfaceData& data,
                    std::string_view layout = kLayout) {
     const std::string iface = SerialiseInterfaceString(data);
     return JoinSections({tree, layout, iface, categories, info, ""});
-}
-
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class MainFormTest : public ::testing::Test {
@@ -276,12 +267,11 @@ TEST_F(MainFormTest, NewWritesTheNewShaderAndOpensIt) {
     EXPECT_EQ(dialogs.saves[0].Filter, "Vandrel Bytecode (.xrb)|*.xrb");
 
     const std::string file = Folder() + "Fresh.xrb";
-    const std::string text = ReadFile(file);
-    const std::string stream =
-        "XR0001000105V0F0002V2F000AV3F002BS00008FS00009F000F#000100080008LV0005SLV000DLV002ES"
-        "000100000000SS%%0000#02D%%#TTTT";
-    EXPECT_EQ(text, stream + "\n" + ChecksumLine(stream) + "\n");
-    EXPECT_EQ(ReadShaderText(text).status, ShaderFileStatus::kCurrent);
+    const TLoadedShader fresh = LoadShaderFile(file);
+    EXPECT_EQ(fresh.status, ShaderFileStatus::kCurrent);
+    EXPECT_EQ(fresh.stream,
+              "XR0001000105V0F0002V2F000AV3F002BS00008FS00009F000F#000100080008LV0005SLV000DLV002ES"
+              "000100000000SS%%0000#02D%%#TTTT");
 
     // "Auto-edit new shaders": chosen and opened in the editor.
     EXPECT_EQ(Listed(form), std::vector<std::string>{"Fresh"});

@@ -22,6 +22,7 @@
 #include "editor/preview_widget.h"
 #include "editor_test_support.h"
 #include "interface/interface_model.h"
+#include "panel_test_support.h"
 #include "qt_test_support.h"
 #include "test_support.h"
 #include "ui_driver.h"
@@ -90,13 +91,21 @@ TEST_F(EditorFormTest, CaptionAndButtonsFollowTheEdits) {
 }
 
 TEST_F(EditorFormTest, UpdateNowOnlyWithoutAutomaticUpdate) {
+    // The Color output type shows the shader: each update asks the host to render it again.
+    test::ResetPluginState();
+    Plugin().CurrentShader[kColor] = shader;
+    Place(kAdd, 100, 100);
+    EXPECT_EQ(host::TakeShaderUpdates(), std::vector<int32_t>{102});
     form->Check("CheckAutoUpdate")->setChecked(false);
     Place(kAdd, 200, 40);
     EXPECT_TRUE(Enabled("BtnRefreshShader"));
-    EXPECT_EQ(LoadShaderFile(shader).stream, kDefaultStream);
+    EXPECT_NE(LoadShaderFile(shader).stream, form->Session().CurrentStream());
+    EXPECT_TRUE(host::TakeShaderUpdates().empty());
     form->Button("BtnRefreshShader")->click();
     EXPECT_FALSE(Enabled("BtnRefreshShader"));
     EXPECT_EQ(LoadShaderFile(shader).stream, form->Session().CurrentStream());
+    EXPECT_EQ(host::TakeShaderUpdates(), std::vector<int32_t>{102});
+    Plugin().CurrentShader[kColor].clear();
 }
 
 TEST_F(EditorFormTest, CategoryBoxesKeepOneTicked) {

@@ -198,6 +198,7 @@ TEST_F(PropertyBarTest, LockingAVectorWithAFedPartAsksAndJoins) {
     bar->LockButton()->click();  // nothing feeds the whole: no question
     EXPECT_TRUE(messages->asked.empty());
     ASSERT_TRUE(bar->State().Split);
+    EXPECT_EQ(target->Height, 17 + 17 + 51);  // the title, A, and B's three parts
     EXPECT_TRUE(bar->ColorButton()->isVisibleTo(&host));
     EXPECT_EQ(bar->ColorButton()->pos(), QPoint(3, bar->Top() + 18));
     EXPECT_EQ(bar->LockButton()->pos(), QPoint(3, bar->Top() + 2));
@@ -224,6 +225,7 @@ TEST_F(PropertyBarTest, LockingAVectorWithAFedPartAsksAndJoins) {
     EXPECT_FALSE(bar->State().Split);
     EXPECT_TRUE(model.Connections().empty());
     EXPECT_EQ(bar->Height(), 17);
+    EXPECT_EQ(target->Height, 17 + 17 + 17);
     EXPECT_EQ(bar->WholeEditor()->ValueText(), "Object");
     EXPECT_FALSE(bar->ColorButton()->isVisibleTo(&host));
 }

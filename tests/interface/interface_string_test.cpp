@@ -15,11 +15,6 @@ namespace {
 using test::kRichInterface;
 using test::RichInterfaceData;
 
-TEST(InterfaceString, EmptyInterface) {
-    EXPECT_EQ(SerialiseInterfaceString({}), "02D%%");
-    EXPECT_EQ(ParseInterfaceString("02D%%"), TInterfaceData{});
-}
-
 TEST(InterfaceString, KnownAnswerBothWays) {
     EXPECT_EQ(SerialiseInterfaceString(RichInterfaceData()), kRichInterface);
     const TInterfaceData parsed = ParseInterfaceString(kRichInterface);

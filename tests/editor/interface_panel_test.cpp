@@ -20,52 +20,14 @@
 namespace vandrel {
 namespace {
 
-TTriggerSettings Numerical(float min, float max, float def, float step, bool whole = false) {
-    TTriggerSettings t;
-    t.Kind = kNumerical;
-    t.Label = "Amount";
-    t.IsInteger = whole;
-    t.Values = {min, max, def, step};
-    return t;
-}
-
-TTriggerSettings UV() {
-    TTriggerSettings t;
-    t.Kind = kUV;
-    t.Label = "Scale.U";
-    t.SecondText = "Scale.V";
-    // min U, min V, max U, max V, default U, default V, step U, step V
-    t.Values = {1, -5, 2, 5, 1.5f, 0.25f, 0.1f, 0.5f};
-    return t;
-}
-
-TTriggerSettings Colour(uint8_t picker) {
-    TTriggerSettings t;
-    t.Kind = kVector;
-    t.Label = "Tint";
-    t.Values = {1, 0.5f, 0};
-    t.SetPickerChoice(picker);
-    return t;
-}
-
-TTriggerSettings Enumeration() {
-    TTriggerSettings t;
-    t.Kind = kEnumeration;
-    t.Label = "Mode";
-    // The friendly names are escaped: "Very soft" holds a blank (&'G).
-    t.SecondText = "Hard;Soft;Softer@Hard;Very&'Gsoft;Softest";
-    t.SetDefaultItem(1);
-    return t;
-}
-
 // Three numerical triggers, one UV trigger and one file.
 TInterfaceData FiveEntries(int columns, char order, const std::string& notice = {}) {
     TInterfaceData d;
     d.Options = {columns, order, notice};
-    d.Triggers[0] = Numerical(0, 0, 0, 0.001f);
-    d.Triggers[1] = Numerical(0, 0, 0, 0.001f);
-    d.Triggers[2] = Numerical(0, 0, 0, 0.001f);
-    d.Triggers[4] = UV();
+    d.Triggers[0] = test::Numerical(0, 0, 0, 0.001f);
+    d.Triggers[1] = test::Numerical(0, 0, 0, 0.001f);
+    d.Triggers[2] = test::Numerical(0, 0, 0, 0.001f);
+    d.Triggers[4] = test::UV();
     d.Files[1] = TFileEntry{'T', {"Wood", "Texture.jpg"}};
     return d;
 }
@@ -96,7 +58,7 @@ TEST(InterfaceLayout, FilesFirstThenTriggersInTheChosenOrder) {
     for (Placed& p : belowNotice) p.top += 19;
     TInterfaceData odd = FiveEntries(2, 'D');
     odd.Triggers[4].reset();
-    odd.Triggers[7] = Numerical(0, 0, 0, 1);
+    odd.Triggers[7] = test::Numerical(0, 0, 0, 1);
     const struct {
         const char* what;
         TInterfaceData data;
@@ -221,11 +183,11 @@ class InterfacePanelTest : public ::testing::Test {
     // Every kind: a whole-number trigger, a UV trigger, a colour, an enumeration and a file.
     static TInterfaceData EveryKind(uint8_t picker = kOwnPicker) {
         TInterfaceData d;
-        d.Triggers[0] = Numerical(1, 10000, 1, 1, true);
+        d.Triggers[0] = test::Numerical(1, 10000, 1, 1, true);
         d.Triggers[0]->Label = "Count";
-        d.Triggers[3] = UV();
-        d.Triggers[5] = Colour(picker);
-        d.Triggers[8] = Enumeration();
+        d.Triggers[3] = test::UV();
+        d.Triggers[5] = test::Colour(picker);
+        d.Triggers[8] = test::Enumeration();
         d.Files[2] = TFileEntry{'B', {"Bumps", "Texture.jpg"}};
         return d;
     }

@@ -44,16 +44,8 @@ constexpr std::string_view kLayout = "000100080008LV0005SLV000DLV002ES0001000000
 TInterfaceData Exposed(const std::string& notice = {}) {
     TInterfaceData d;
     d.Options.NoticeText = notice;
-    TTriggerSettings amount;
-    amount.Kind = kNumerical;
-    amount.Label = "Amount";
-    amount.Values = {0, 1, 0.25f, 0.01f};
-    d.Triggers[0] = amount;
-    TTriggerSettings tint;
-    tint.Kind = kVector;
-    tint.Label = "Tint";
-    tint.Values = {1, 0.5f, 0};
-    d.Triggers[2] = tint;
+    d.Triggers[0] = test::Numerical(0, 1, 0.25f, 0.01f);
+    d.Triggers[2] = test::Colour(kOwnPicker);
     d.Files[0] = TFileEntry{'T', {"File 1", "Texture.jpg"}};
     return d;
 }
@@ -422,15 +414,10 @@ TEST_F(MainFormTest, AnInterfaceChangeRebuildsFromTheEditorsStream) {
     AmountField(form)->SetValueF(0.5f);
     Updates();
 
-    // The editor added a UV trigger 6; its stream is written and the panel shows four controls,
+    // The editor added a UV trigger 6; its stream is written and the panel shows five controls,
     // every value at its default.
     TInterfaceData more = Exposed();
-    TTriggerSettings uv;
-    uv.Kind = kUV;
-    uv.Label = "Trigger6.U";
-    uv.SecondText = "Trigger6.V";
-    uv.Values = {0, 0, 0, 0, 0.5f, 0.75f, 0.001f, 0.001f};
-    more.Triggers[5] = uv;
+    more.Triggers[5] = test::UV();
     test::FakeEditor editor;
     editor.openFile = file;
     editor.stream = Stream(kAloneTree, more);
@@ -441,8 +428,8 @@ TEST_F(MainFormTest, AnInterfaceChangeRebuildsFromTheEditorsStream) {
     EXPECT_EQ(LoadShaderFile(file).stream, editor.stream);
     EXPECT_EQ(form.InterfacePanel()->Components().size(), 5u);
     EXPECT_EQ(Values(kColor).Triggers[0][0], 0.25f);
-    EXPECT_EQ(Values(kColor).Triggers[5][0], 0.5f);
-    EXPECT_EQ(Values(kColor).Triggers[5][1], 0.75f);
+    EXPECT_EQ(Values(kColor).Triggers[5][0], 1.5f);
+    EXPECT_EQ(Values(kColor).Triggers[5][1], 0.25f);
     EXPECT_EQ(Updates(), std::vector<int32_t>{102});
 
     // Reverting the file brings the saved interface back.
@@ -488,17 +475,8 @@ TEST_F(MainFormTest, TheAboutBoxFadesOneNameAtATime) {
 
 TEST_F(MainFormTest, Screenshot) {
     TInterfaceData d = Exposed("(c)&'GAnn");
-    TTriggerSettings uv;
-    uv.Kind = kUV;
-    uv.Label = "Scale.U";
-    uv.SecondText = "Scale.V";
-    uv.Values = {0, 0, 0, 0, 1, 1, 0.1f, 0.1f};
-    d.Triggers[4] = uv;
-    TTriggerSettings mode;
-    mode.Kind = kEnumeration;
-    mode.Label = "Mode";
-    mode.SecondText = "A;B@Sharp;Smooth";
-    d.Triggers[7] = mode;
+    d.Triggers[4] = test::UV();
+    d.Triggers[7] = test::Enumeration();
     Write("Sample", Stream(kAloneTree, d));
     TMainForm form(kColor);
     form.ChooseShader("Sample");

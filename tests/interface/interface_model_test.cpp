@@ -334,20 +334,6 @@ TEST_F(InterfaceModel, RawItemListsOfOlderStringsReadUnchanged) {
     }
 }
 
-TEST_F(InterfaceModel, NoticeTextIsStoredEscapedAndReadsBackUnchanged) {
-    model.Apply(true, true, "(c) Ann & Bob");
-    // Blank (32) -> "&", 39 + 0, 39 + 32; "&" (38) -> "&", 39 + 0, 39 + 38.
-    EXPECT_EQ(model.Options().NoticeText, "(c)&'GAnn&'G&'M&'GBob");
-    EXPECT_EQ(model.InterfaceString(), "02D(c)&'GAnn&'G&'M&'GBob%%");
-    TXRInterfaceModel other;
-    other.Parse(model.InterfaceString());
-    EXPECT_EQ(UnescapeText(other.Options().NoticeText), "(c) Ann & Bob");
-
-    model.Apply(false, false, std::string(300, 'x'));
-    EXPECT_EQ(model.InterfaceString().substr(0, 3), "01O");
-    EXPECT_EQ(model.Options().NoticeText.size(), kMaxNoticeLength);
-}
-
 TEST_F(InterfaceModel, ApplyTellsHandlersOrCopiesTheWorkingValues) {
     model.SetEditedShaderFile("a.xrb");
     model.SetOutputTypeShader(kColor, "A.xrb", true);

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "editor_test_support.h"
+
 namespace vandrel {
 namespace {
 
@@ -42,18 +44,7 @@ class TScopedEnv {
 
 class EditorSettingsTest : public ::testing::Test {
   protected:
-    EditorSettingsTest() {
-        std::string pattern = (fs::temp_directory_path() / "vandrel-settings-XXXXXX").string();
-        root = ::mkdtemp(pattern.data());
-        plugin = root / "plugin";
-        config = root / "config";
-        xdg.emplace("XDG_CONFIG_HOME", config.c_str());
-        file = config / "Ferrow Software" / "Vandrel.ini";
-    }
-    ~EditorSettingsTest() override {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
+    EditorSettingsTest() { xdg.emplace("XDG_CONFIG_HOME", config.c_str()); }
 
     std::string Folder(const std::string& name) {
         fs::create_directories(root / name);
@@ -73,7 +64,9 @@ class EditorSettingsTest : public ::testing::Test {
         EXPECT_EQ(s.LastTexture, "");
     }
 
-    fs::path root, plugin, config, file;
+    test::ScratchFolder scratch;
+    const fs::path root = scratch.Path(), plugin = root / "plugin", config = root / "config";
+    const fs::path file = config / "Ferrow Software" / "Vandrel.ini";
     std::optional<TScopedEnv> xdg;
 };
 

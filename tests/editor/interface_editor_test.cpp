@@ -1,7 +1,7 @@
-// The interface editor window: entry names, sign insertion, text decoding, page conversions, and
-// the window over a model whose triggers and file slots the tests register: the hint page, labels
-// kept across entries and reverted, the column options, the signs, enumerations and colours
-// through Apply and Parse, default files, the observer hand-over and screenshots of every page.
+// The interface editor window: entry names, text decoding and item escapes, and the window over a
+// model whose triggers and file slots the tests register: the hint page, labels kept across
+// entries and reverted, the column options, the signs, enumerations and colours through Apply and
+// Parse, default files, the observer hand-over and screenshots of every page.
 #include "editor/interface_editor.h"
 
 #include "editor/interface_panel.h"
@@ -11,18 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QDir>
-#include <QInputDevice>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QToolButton>
-#include <cstring>
-#include <deque>
 
 #include "core/stream_codec.h"
 #include "editor/controls/gcheckbox.h"
@@ -64,42 +60,6 @@ TEST(InterfaceEntryNames, ReadAndWriteTheListTexts) {
     }
 }
 
-TEST(InterfaceEntryNames, FilesComeBeforeTriggersInIndexOrder) {
-    TUsageTable usage;
-    usage.Triggers[13].Count = 1;
-    usage.Triggers[2].Count = 4;
-    usage.Files[3].Count = 1;
-    usage.Files[0].Count = 2;
-    const std::vector<TInterfaceEntry> expected = {{true, 0}, {true, 3}, {false, 2}, {false, 13}};
-    EXPECT_EQ(UsedInterfaceEntries(usage), expected);
-    EXPECT_TRUE(UsedInterfaceEntries(TUsageTable{}).empty());
-}
-
-TEST(InterfaceSigns, ReplaceTheSelectionOrGoInAtTheCaret) {
-    struct Case {
-        const char* text;
-        int caret, selectionStart, selectionLength;
-        const char* result;
-        int caretAfter;
-    };
-    const Case cases[] = {
-        {"", 0, -1, 0, "#", 1},
-        {"ab", 1, -1, 0, "a#b", 2},
-        {"ab", 2, -1, 0, "ab#", 3},
-        {"ab", 9, -1, 0, "ab#", 3},  // a caret past the end stays at the end
-        {"(R) 2024", 3, 0, 3, "# 2024", 1},
-        {"Me (R)", 6, 3, 3, "Me #", 4},
-        {"abc", 1, 1, 0, "a#bc", 2},  // an empty selection is none
-        {"abc", 3, 1, 40, "a#", 2},   // a selection past the end is cut at it
-    };
-    for (const Case& c : cases) {
-        const TCaretText r = InsertAtCaret(QString::fromUtf8(c.text), c.caret, c.selectionStart,
-                                           c.selectionLength, QStringLiteral("#"));
-        EXPECT_EQ(r.Text, QString::fromUtf8(c.result)) << c.text;
-        EXPECT_EQ(r.Caret, c.caretAfter) << c.text;
-    }
-}
-
 TEST(InterfaceTexts, DecodeUtf8OrTheOldCodePage) {
     struct Case {
         const char* stored;
@@ -121,15 +81,6 @@ TEST(InterfaceTexts, DecodeUtf8OrTheOldCodePage) {
     EXPECT_EQ(UnescapedText("Red&'GBall"), "Red Ball");
 }
 
-TEST(InterfaceTexts, NoticeFitsIn255BytesOfUtf8) {
-    EXPECT_TRUE(NoticeFits(std::string(255, 'a')));
-    EXPECT_FALSE(NoticeFits(std::string(256, 'a')));
-    // The window measures what is typed in UTF-8: "©" takes two bytes, 127 of them and one letter
-    // make 255.
-    EXPECT_TRUE(NoticeFits((QString(127, QChar(0xA9)) + 'a').toUtf8().toStdString()));
-    EXPECT_FALSE(NoticeFits(QString(128, QChar(0xA9)).toUtf8().toStdString()));
-}
-
 TEST(InterfaceItemNames, EscapesNeverSplitTheList) {
     struct Case {
         const char* name;
@@ -149,65 +100,6 @@ TEST(InterfaceItemNames, EscapesNeverSplitTheList) {
         EXPECT_EQ(escaped.find(';'), std::string::npos) << c.name;
         EXPECT_EQ(UnescapeText(escaped), c.name) << c.name;
     }
-}
-
-TEST(InterfacePages, ColourChannelsGoThroughWholeBytes) {
-    TTriggerSettings s;
-    s.Label = "Tint";
-    s.Values = {0.5f, 0.2f, 1.5f, 0, 0, 0, 0, 0};
-    s.SetPickerChoice(kSystemPicker);
-    TTriggerPage page = LoadTriggerPage(s, kVector);
-    // 127.5 rounds to the even 128; 0.2 x 255 = 51; above 1 gives 255.
-    EXPECT_EQ(page.Color, (std::array<int, 3>{128, 51, 255}));
-    EXPECT_TRUE(page.SystemPicker);
-    page.Color = {255, 128, 0};
-    page.SystemPicker = false;
-    page.Label = "Base tint";
-    StoreTriggerPage(page, kVector, s);
-    EXPECT_EQ(s.Label, "Base&'Gtint");
-    EXPECT_FLOAT_EQ(s.Values[0], 1.0f);
-    EXPECT_FLOAT_EQ(s.Values[1], 128.0f / 255.0f);
-    EXPECT_FLOAT_EQ(s.Values[2], 0.0f);
-    EXPECT_EQ(s.PickerChoice(), kOwnPicker);
-}
-
-TEST(InterfacePages, UVFieldsInterleaveIntoTheValues) {
-    TTriggerSettings s;
-    s.Label = "Trigger5.U";
-    s.SecondText = "Trigger5.V";
-    s.Values = {1, 2, 3, 4, 5, 6, 7, 8};
-    TTriggerPage page = LoadTriggerPage(s, kUV);
-    EXPECT_EQ(page.Label, "Trigger5.U");
-    EXPECT_EQ(page.VLabel, "Trigger5.V");
-    EXPECT_EQ(page.U, (std::array<float, 4>{1, 3, 5, 7}));
-    EXPECT_EQ(page.V, (std::array<float, 4>{2, 4, 6, 8}));
-    page.U = {-1, 1, 0.25f, 0.01f};
-    page.V = {-2, 2, 0.5f, 0.02f};
-    page.VLabel = "Height v";
-    StoreTriggerPage(page, kUV, s);
-    EXPECT_EQ(s.Values, (std::array<float, 8>{-1, -2, 1, 2, 0.25f, 0.5f, 0.01f, 0.02f}));
-    EXPECT_EQ(s.SecondText, "Height&'Gv");
-}
-
-TEST(InterfacePages, EnumerationKeepsItsListAndTakesTheMarkedItem) {
-    TTriggerSettings s;
-    s.SecondText = "Sine;Saw;Square@Sine;Saw&'Gwave;Square";
-    s.SetDefaultItem(1);
-    TTriggerPage page = LoadTriggerPage(s, kEnumeration);
-    EXPECT_EQ(page.Items, (std::vector<std::string>{"Sine", "Saw wave", "Square"}));
-    EXPECT_EQ(page.DefaultItem, 1);
-    page.Items[2] = "Box";
-    page.DefaultItem = 2;
-    StoreTriggerPage(page, kEnumeration, s);
-    EXPECT_EQ(s.SecondText, "Sine;Saw;Square@Sine;Saw&'Gwave;Box");
-    EXPECT_EQ(s.DefaultItem(), 2);
-
-    // A stored default outside the list marks nothing, and storing keeps it.
-    s.SetDefaultItem(7);
-    page = LoadTriggerPage(s, kEnumeration);
-    EXPECT_EQ(page.DefaultItem, -1);
-    StoreTriggerPage(page, kEnumeration, s);
-    EXPECT_EQ(s.DefaultItem(), 7);
 }
 
 // ---- the window --------------------------------------------------------------------------------
@@ -397,6 +289,19 @@ TEST_F(InterfaceEditorTest, RenamedItemsAndTheMarkedDefaultComeBackThroughParse)
     EXPECT_EQ(second->ItemList()->item(1)->text(), QStringLiteral("Zig zag"));
     EXPECT_EQ(second->ItemList()->item(2)->checkState(), Qt::Checked);
     delete second.data();
+
+    // A stored default outside the list marks nothing, and applying keeps it.
+    reread.Settings().Triggers[4].SetDefaultItem(7);
+    second = new TInterfaceEditor(reread);
+    ASSERT_TRUE(second->SelectEntry({false, 4}));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(second->ItemList()->item(i)->checkState(), Qt::Unchecked) << i;
+    }
+    second->LabelEdit()->setText(QStringLiteral("Wave"));
+    second->Apply();
+    EXPECT_EQ(reread.Settings().Triggers[4].Label, "Wave");
+    EXPECT_EQ(reread.Settings().Triggers[4].DefaultItem(), 7);
+    delete second.data();
 }
 
 TEST_F(InterfaceEditorTest, AColourChosenInTheDialogBecomesTheDefault) {
@@ -404,15 +309,20 @@ TEST_F(InterfaceEditorTest, AColourChosenInTheDialogBecomesTheDefault) {
     dialogs.colors = {std::array<double, 3>{1.0, 0.5, 0.0}, std::nullopt,
                       std::array<double, 3>{0.0, 0.0, 1.0}};
     model.RegisterTrigger(1, kVector);
+    model.Settings().Triggers[1].Values = {0.5f, 0.2f, 1.5f, 0, 0, 0, 0, 0};
+    model.Settings().Triggers[1].SetPickerChoice(kSystemPicker);
     TInterfaceEditor& w = Open();
     ASSERT_TRUE(w.SelectEntry({false, 1}));
     EXPECT_EQ(w.PageIndex(), 3);
-    EXPECT_TRUE(w.OwnPickerButton()->isChecked());
+    // The swatch shows whole bytes: 127.5 rounds to the even 128; 0.2 x 255 = 51; above 1 is 255.
+    EXPECT_EQ(w.Swatch()->Color(), QColor(128, 51, 255));
+    EXPECT_TRUE(w.SystemPickerButton()->isChecked());
 
+    w.OwnPickerButton()->setChecked(true);
     w.PickDefaultColor();
     ASSERT_EQ(dialogs.pickTitles.size(), 1u);
     EXPECT_EQ(dialogs.pickTitles[0], "Trigger2 (Default)");
-    EXPECT_EQ(dialogs.pickInitial[0], (std::array<double, 3>{0, 0, 0}));
+    EXPECT_EQ(dialogs.pickInitial[0], (std::array<double, 3>{128 / 255.0, 51 / 255.0, 1}));
     EXPECT_TRUE(dialogs.pickOwn[0]);
     EXPECT_EQ(w.Swatch()->Color(), QColor(255, 128, 0));
     EXPECT_TRUE(w.ApplyButton()->isEnabled());
@@ -446,18 +356,11 @@ TEST_F(InterfaceEditorTest, APressReleasedOutsideTheSwatchOpensNothing) {
     TInterfaceEditor& w = Open();
     ASSERT_TRUE(w.SelectEntry({false, 0}));
     QWidget* swatch = w.Swatch();
-    const QPointF inside(3, 3), outside(200, 3);
-    QMouseEvent press(QEvent::MouseButtonPress, inside, swatch->mapToGlobal(inside), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent away(QEvent::MouseButtonRelease, outside, swatch->mapToGlobal(outside),
-                     Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(swatch, &press);
-    QCoreApplication::sendEvent(swatch, &away);
+    const QPoint inside(3, 3), outside(200, 3);
+    QTest::mousePress(swatch, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(swatch, Qt::LeftButton, {}, outside);
     EXPECT_TRUE(dialogs.pickTitles.empty());
-    QMouseEvent release(QEvent::MouseButtonRelease, inside, swatch->mapToGlobal(inside),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(swatch, &press);
-    QCoreApplication::sendEvent(swatch, &release);
+    QTest::mouseClick(swatch, Qt::LeftButton, {}, inside);
     EXPECT_EQ(dialogs.pickTitles.size(), 1u);
 }
 
@@ -485,18 +388,22 @@ TEST_F(InterfaceEditorTest, NumericalDefaultsBecomeTheWorkingValue) {
 
 TEST_F(InterfaceEditorTest, UVLabelsAndBothHalvesAreStored) {
     model.RegisterTrigger(4, kUV);
+    // Stored interleaved, U then V: minimum, maximum, default and step.
+    model.Settings().Triggers[4].Values = {-1, -2, 1, 2, 0, 0, 0.5f, 0.25f};
     TInterfaceEditor& w = Open();
     ASSERT_TRUE(w.SelectEntry({false, 4}));
     EXPECT_EQ(w.PageIndex(), 2);
     EXPECT_EQ(w.LabelEdit()->text(), QStringLiteral("Trigger5.U"));
     EXPECT_EQ(w.VLabelEdit()->text(), QStringLiteral("Trigger5.V"));
+    const float shown[8] = {-1, 1, 0, 0.5f, -2, 2, 0, 0.25f};
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(w.UVFields()[i]->ValueF(), shown[i]) << i;
     w.VLabelEdit()->setText(QStringLiteral("Tilt"));
     w.UVFields()[2]->SetValueF(0.25f);  // default U
     w.UVFields()[6]->SetValueF(0.75f);  // default V
     w.Apply();
     EXPECT_EQ(model.Settings().Triggers[4].SecondText, "Tilt");
-    EXPECT_EQ(model.Settings().Triggers[4].Values[4], 0.25f);
-    EXPECT_EQ(model.Settings().Triggers[4].Values[5], 0.75f);
+    EXPECT_EQ(model.Settings().Triggers[4].Values,
+              (std::array<float, 8>{-1, -2, 1, 2, 0.25f, 0.75f, 0.5f, 0.25f}));
     EXPECT_EQ(model.Working().Triggers[4], (std::array<float, 3>{0.25f, 0.75f, 0}));
 }
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QMouseEvent>
+#include <QTest>
 #include <QToolButton>
 #include <cmath>
 #include <limits>
@@ -20,52 +20,14 @@
 namespace vandrel {
 namespace {
 
-TTriggerSettings Numerical(float min, float max, float def, float step, bool whole = false) {
-    TTriggerSettings t;
-    t.Kind = kNumerical;
-    t.Label = "Amount";
-    t.IsInteger = whole;
-    t.Values = {min, max, def, step};
-    return t;
-}
-
-TTriggerSettings UV() {
-    TTriggerSettings t;
-    t.Kind = kUV;
-    t.Label = "Scale.U";
-    t.SecondText = "Scale.V";
-    // min U, min V, max U, max V, default U, default V, step U, step V
-    t.Values = {1, -5, 2, 5, 1.5f, 0.25f, 0.1f, 0.5f};
-    return t;
-}
-
-TTriggerSettings Colour(uint8_t picker) {
-    TTriggerSettings t;
-    t.Kind = kVector;
-    t.Label = "Tint";
-    t.Values = {1, 0.5f, 0};
-    t.SetPickerChoice(picker);
-    return t;
-}
-
-TTriggerSettings Enumeration() {
-    TTriggerSettings t;
-    t.Kind = kEnumeration;
-    t.Label = "Mode";
-    // The friendly names are escaped: "Very soft" holds a blank (&'G).
-    t.SecondText = "Hard;Soft;Softer@Hard;Very&'Gsoft;Softest";
-    t.SetDefaultItem(1);
-    return t;
-}
-
 // Three numerical triggers, one UV trigger and one file.
 TInterfaceData FiveEntries(int columns, char order, const std::string& notice = {}) {
     TInterfaceData d;
     d.Options = {columns, order, notice};
-    d.Triggers[0] = Numerical(0, 0, 0, 0.001f);
-    d.Triggers[1] = Numerical(0, 0, 0, 0.001f);
-    d.Triggers[2] = Numerical(0, 0, 0, 0.001f);
-    d.Triggers[4] = UV();
+    d.Triggers[0] = test::Numerical(0, 0, 0, 0.001f);
+    d.Triggers[1] = test::Numerical(0, 0, 0, 0.001f);
+    d.Triggers[2] = test::Numerical(0, 0, 0, 0.001f);
+    d.Triggers[4] = test::UV();
     d.Files[1] = TFileEntry{'T', {"Wood", "Texture.jpg"}};
     return d;
 }
@@ -87,50 +49,62 @@ void ExpectCells(const TInterfaceLayout& layout, const std::vector<Placed>& expe
     }
 }
 
-TEST(InterfaceLayout, FilesFirstThenTriggersDownThenOver) {
-    const TInterfaceLayout layout = LayoutInterface(FiveEntries(2, 'D'));
-    EXPECT_EQ(layout.Rows, 3);
-    EXPECT_EQ(layout.Height, 78);  // 3 x 24 + 6
-    EXPECT_EQ(layout.ColumnWidth, 132);
-    // 264 / 2 = 132 per column, cells 128 wide; rows at 4, 28, 52.
-    ExpectCells(layout,
-                {{kFile, 1, 0, 0, 4},
-                 {kNumerical, 0, 0, 0, 28},
-                 {kNumerical, 1, 0, 0, 52},
-                 {kNumerical, 2, 0, 132, 4},
-                 {kUV, 4, 0, 132, 28},
-                 {kUV, 4, 1, 132, 52}},
-                128);
-}
+TEST(InterfaceLayout, FilesFirstThenTriggersInTheChosenOrder) {
+    // Two columns of 264 / 2 = 132 with cells 128 wide, rows of 24 from 4 and 6 below the last.
+    const std::vector<Placed> down = {{kFile, 1, 0, 0, 4},       {kNumerical, 0, 0, 0, 28},
+                                      {kNumerical, 1, 0, 0, 52}, {kNumerical, 2, 0, 132, 4},
+                                      {kUV, 4, 0, 132, 28},      {kUV, 4, 1, 132, 52}};
+    std::vector<Placed> belowNotice = down;
+    for (Placed& p : belowNotice) p.top += 19;
+    TInterfaceData odd = FiveEntries(2, 'D');
+    odd.Triggers[4].reset();
+    odd.Triggers[7] = test::Numerical(0, 0, 0, 1);
+    const struct {
+        const char* what;
+        TInterfaceData data;
+        int rows, height, width;
+        std::vector<Placed> cells;
+    } cases[] = {
+        {"down then over", FiveEntries(2, 'D'), 3, 78, 128, down},
+        {"over then down",
+         FiveEntries(2, 'O'),
+         3,
+         78,
+         128,
+         {{kFile, 1, 0, 0, 4},
+          {kNumerical, 0, 0, 132, 4},
+          {kNumerical, 1, 0, 0, 28},
+          {kNumerical, 2, 0, 132, 28},
+          {kUV, 4, 0, 0, 52},
+          {kUV, 4, 1, 132, 52}}},
+        // "(c) Ann" escaped: the blank (32) is "&", 39 + 32 div 84, 39 + 32 mod 84.
+        {"a notice's line above", FiveEntries(2, 'D', "(c)&'GAnn"), 3, 97, 128, belowNotice},
+        {"five controls in two columns",
+         odd,
+         3,
+         78,
+         128,
+         {{kFile, 1, 0, 0, 4},
+          {kNumerical, 0, 0, 0, 28},
+          {kNumerical, 1, 0, 0, 52},
+          {kNumerical, 2, 0, 132, 4},
+          {kNumerical, 7, 0, 132, 28}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TInterfaceLayout layout = LayoutInterface(c.data);
+        EXPECT_EQ(layout.Rows, c.rows);
+        EXPECT_EQ(layout.Height, c.height);
+        EXPECT_EQ(layout.ColumnWidth, 132);
+        ExpectCells(layout, c.cells, c.width);
+    }
+    EXPECT_EQ(LayoutInterface(FiveEntries(2, 'D', "(c)&'GAnn")).Notice, "(c) Ann");
 
-TEST(InterfaceLayout, OverThenDownFillsRowsFirst) {
-    const TInterfaceLayout layout = LayoutInterface(FiveEntries(2, 'O'));
-    EXPECT_EQ(layout.Height, 78);
-    ExpectCells(layout,
-                {{kFile, 1, 0, 0, 4},
-                 {kNumerical, 0, 0, 132, 4},
-                 {kNumerical, 1, 0, 0, 28},
-                 {kNumerical, 2, 0, 132, 28},
-                 {kUV, 4, 0, 0, 52},
-                 {kUV, 4, 1, 132, 52}},
-                128);
-}
-
-TEST(InterfaceLayout, ANoticeAddsItsLineAboveTheControls) {
-    // "(c) Ann" escaped: the blank (32) is "&", 39 + 32 div 84, 39 + 32 mod 84.
-    const TInterfaceLayout layout = LayoutInterface(FiveEntries(2, 'D', "(c)&'GAnn"));
-    EXPECT_EQ(layout.Notice, "(c) Ann");
-    EXPECT_EQ(layout.Height, 97);  // 78 + 19
-    EXPECT_EQ(layout.Controls[0].Cell.top, 23);
-    EXPECT_EQ(layout.Controls[3].Cell.top, 23);
-    EXPECT_EQ(layout.Controls[5].Cell.top, 71);
-}
-
-TEST(InterfaceLayout, OneColumnHasARowPerControl) {
+    // One column: a row per control, in either order.
     for (char order : {'D', 'O'}) {
         const TInterfaceLayout layout = LayoutInterface(FiveEntries(1, order));
         EXPECT_EQ(layout.Rows, 6);
-        EXPECT_EQ(layout.Height, 150);  // 6 x 24 + 6
+        EXPECT_EQ(layout.Height, 150);
         ExpectCells(layout,
                     {{kFile, 1, 0, 0, 4},
                      {kNumerical, 0, 0, 0, 28},
@@ -142,15 +116,7 @@ TEST(InterfaceLayout, OneColumnHasARowPerControl) {
     }
 }
 
-TEST(InterfaceLayout, OddCountsAndEmptyInterfaces) {
-    TInterfaceData d = FiveEntries(2, 'D');
-    d.Triggers[4].reset();  // four controls left... and one more numerical makes five
-    d.Triggers[7] = Numerical(0, 0, 0, 1);
-    TInterfaceLayout layout = LayoutInterface(d);
-    EXPECT_EQ(layout.Rows, 3);  // (5 + 1) / 2
-    EXPECT_EQ(layout.Controls[4].Cell.left, 132);
-    EXPECT_EQ(layout.Controls[4].Cell.top, 28);
-
+TEST(InterfaceLayout, EmptyInterfacesAndStoredOptions) {
     EXPECT_EQ(LayoutInterface("02D%%").Height, 0);
     EXPECT_EQ(LayoutInterface("02D%%").Rows, 0);
     EXPECT_EQ(LayoutInterface("02DBy&'GAnn%%").Height, 19);
@@ -186,12 +152,7 @@ TEST(ColorSteps, FractionsToWholeStepsAndBack) {
 }
 
 TEST(FileSlotFilters, TexturesForImageSlotsAudioOtherwise) {
-    const std::string textures =
-        "All Textures|*.tga;*.bmp;*.dib;*.jpg;*.avi;*.png;*.dds;*.txr;*.ndl;*.tif|Targa Files "
-        "(*.tga)|*.tga|Windows Bitmaps (*.bmp, *.dib)|*.bmp;*.dib|JPEG Files (*.jpg)|*.jpg|AVI "
-        "Files (*.avi)|*.avi|PNG Files (*.png)|*.png|DDS Files (*.dds)|*.dds|R Plus Files (*.txr, "
-        "*.ndl)|*.txr, *.ndl|TIFF Files (*.tif)|*.tif";
-    for (char type : {'T', 'I', 'B'}) EXPECT_EQ(FileSlotFilter(type), textures) << type;
+    for (char type : {'T', 'I', 'B'}) EXPECT_EQ(FileSlotFilter(type), kTextureFileFilter) << type;
     for (char type : {'A', 'N', 'x'}) EXPECT_EQ(FileSlotFilter(type), "Sounds (*.wav)|*.wav");
 }
 
@@ -222,11 +183,11 @@ class InterfacePanelTest : public ::testing::Test {
     // Every kind: a whole-number trigger, a UV trigger, a colour, an enumeration and a file.
     static TInterfaceData EveryKind(uint8_t picker = kOwnPicker) {
         TInterfaceData d;
-        d.Triggers[0] = Numerical(1, 10000, 1, 1, true);
+        d.Triggers[0] = test::Numerical(1, 10000, 1, 1, true);
         d.Triggers[0]->Label = "Count";
-        d.Triggers[3] = UV();
-        d.Triggers[5] = Colour(picker);
-        d.Triggers[8] = Enumeration();
+        d.Triggers[3] = test::UV();
+        d.Triggers[5] = test::Colour(picker);
+        d.Triggers[8] = test::Enumeration();
         d.Files[2] = TFileEntry{'B', {"Bumps", "Texture.jpg"}};
         return d;
     }
@@ -345,10 +306,7 @@ TEST_F(InterfacePanelTest, UserChangesReachTheOutputTypesRecord) {
         Find(panel, kUV, 1)->SpinField()->SetValueF(9);  // V limited to -5 … 5
         EXPECT_EQ(values.Triggers[3][1], 5);
         TCoolSlider* blue = Find(panel, kVector)->Slider(2);
-        const QPointF at(blue->width() * 0.75, 2);
-        QMouseEvent press(QEvent::MouseButtonPress, at, blue->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(blue, &press);
+        QTest::mousePress(blue, Qt::LeftButton, {}, QPoint(blue->width() * 3 / 4, 2));
         EXPECT_GT(blue->Position(), 0.5);
         EXPECT_FLOAT_EQ(values.Triggers[5][2], static_cast<float>(blue->Position()));
         Find(panel, kEnumeration)->ItemList()->setCurrentIndex(2);
@@ -370,10 +328,7 @@ TEST_F(InterfacePanelTest, TheSwatchOpensThePickerInWholeSteps) {
         TXRInterfaceComponent* tint = Find(panel, kVector);
 
         dialogs.colors.push_back(std::array<double, 3>{0.2, 0.999, -1});
-        const QPointF at = QRectF(tint->SwatchRect()).center();
-        QMouseEvent press(QEvent::MouseButtonPress, at, tint->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(tint, &press);
+        QTest::mousePress(tint, Qt::LeftButton, {}, tint->SwatchRect().center());
 
         ASSERT_EQ(dialogs.pickTitles.size(), 1u);
         EXPECT_EQ(dialogs.pickTitles[0], "Tint");
@@ -425,21 +380,6 @@ TEST_F(InterfacePanelTest, BrowsingChoosesAFileAndRemembersItsFolder) {
     EXPECT_EQ(dialogs.opens[1].Folder, "/textures/stone/");
     EXPECT_EQ(Values(kDisplacement).Files[4], "N:*.*");
     EXPECT_EQ(observer.updates.size(), 1u);
-}
-
-TEST_F(InterfacePanelTest, Screenshot) {
-    TInterfaceData d = EveryKind();
-    d.Options.NoticeText = "(c)&'G2024&'GAnn&'GExample";
-    TXRInterfaceContainer panel(kColor);
-    panel.Build(d);
-    Values(kColor).Triggers[0] = {12, 0, 0};
-    Values(kColor).Triggers[3] = {1.5f, 0.25f, 0};
-    Values(kColor).Triggers[5] = {0.9f, 0.5f, 0.1f};
-    Values(kColor).Triggers[8] = {1, 0, 0};
-    Values(kColor).Files[2] = "B:/maps/Texture.jpg";
-    panel.LoadValues();
-    EXPECT_EQ(panel.height(), 97);
-    test::Screenshot(panel, "interface_panel");
 }
 
 }  // namespace

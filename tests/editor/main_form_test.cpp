@@ -13,9 +13,7 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "core/checksum.h"
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
 #include "core/tree_section.h"
@@ -46,16 +44,8 @@ constexpr std::string_view kLayout = "000100080008LV0005SLV000DLV002ES0001000000
 TInterfaceData Exposed(const std::string& notice = {}) {
     TInterfaceData d;
     d.Options.NoticeText = notice;
-    TTriggerSettings amount;
-    amount.Kind = kNumerical;
-    amount.Label = "Amount";
-    amount.Values = {0, 1, 0.25f, 0.01f};
-    d.Triggers[0] = amount;
-    TTriggerSettings tint;
-    tint.Kind = kVector;
-    tint.Label = "Tint";
-    tint.Values = {1, 0.5f, 0};
-    d.Triggers[2] = tint;
+    d.Triggers[0] = test::Numerical(0, 1, 0.25f, 0.01f);
+    d.Triggers[2] = test::Colour(kOwnPicker);
     d.Files[0] = TFileEntry{'T', {"File 1", "Texture.jpg"}};
     return d;
 }
@@ -67,23 +57,11 @@ std::string Stream(std::string_view tree, const TInterfaceData& data,
     return JoinSections({tree, layout, iface, categories, info, ""});
 }
 
-std::string ReadFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class MainFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
         test::ResetPluginState();
         settings = EditorSettings();
-        folder = fs::temp_directory_path() /
-                 ("vandrel_main_form_" +
-                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
         for (auto& f : EditorSettings().ShaderFolders) f = Folder();
         EditorSettings().EditNew = true;
         SetDocumentOpener([this](const QUrl& url) { opened.push_back(url); });
@@ -94,10 +72,9 @@ class MainFormTest : public ::testing::Test {
         WindowLinks().About = nullptr;
         Plugin().Interface.SetPanelObserver(nullptr);
         EditorSettings() = settings;
-        fs::remove_all(folder);
     }
 
-    std::string Folder() const { return folder.string() + "/"; }
+    std::string Folder() const { return scratch.Path().string() + "/"; }
     std::string Write(const std::string& name, const std::string& stream) {
         const std::string file = Folder() + name + ".xrb";
         EXPECT_TRUE(SaveShaderFile(file, stream).ok);
@@ -123,7 +100,8 @@ class MainFormTest : public ::testing::Test {
     test::RecordingMessages messages;
     test::ScriptedDialogs dialogs;
     TEditorSettings settings;
-    fs::path folder;
+    test::ScratchFolder scratch;
+    const fs::path& folder = scratch.Path();
     std::vector<QUrl> opened;
 };
 
@@ -276,12 +254,11 @@ TEST_F(MainFormTest, NewWritesTheNewShaderAndOpensIt) {
     EXPECT_EQ(dialogs.saves[0].Filter, "Vandrel Bytecode (.xrb)|*.xrb");
 
     const std::string file = Folder() + "Fresh.xrb";
-    const std::string text = ReadFile(file);
-    const std::string stream =
-        "XR0001000105V0F0002V2F000AV3F002BS00008FS00009F000F#000100080008LV0005SLV000DLV002ES"
-        "000100000000SS%%0000#02D%%#TTTT";
-    EXPECT_EQ(text, stream + "\n" + ChecksumLine(stream) + "\n");
-    EXPECT_EQ(ReadShaderText(text).status, ShaderFileStatus::kCurrent);
+    const TLoadedShader fresh = LoadShaderFile(file);
+    EXPECT_EQ(fresh.status, ShaderFileStatus::kCurrent);
+    EXPECT_EQ(fresh.stream,
+              "XR0001000105V0F0002V2F000AV3F002BS00008FS00009F000F#000100080008LV0005SLV000DLV002ES"
+              "000100000000SS%%0000#02D%%#TTTT");
 
     // "Auto-edit new shaders": chosen and opened in the editor.
     EXPECT_EQ(Listed(form), std::vector<std::string>{"Fresh"});
@@ -432,15 +409,10 @@ TEST_F(MainFormTest, AnInterfaceChangeRebuildsFromTheEditorsStream) {
     AmountField(form)->SetValueF(0.5f);
     Updates();
 
-    // The editor added a UV trigger 6; its stream is written and the panel shows four controls,
+    // The editor added a UV trigger 6; its stream is written and the panel shows five controls,
     // every value at its default.
     TInterfaceData more = Exposed();
-    TTriggerSettings uv;
-    uv.Kind = kUV;
-    uv.Label = "Trigger6.U";
-    uv.SecondText = "Trigger6.V";
-    uv.Values = {0, 0, 0, 0, 0.5f, 0.75f, 0.001f, 0.001f};
-    more.Triggers[5] = uv;
+    more.Triggers[5] = test::UV();
     test::FakeEditor editor;
     editor.openFile = file;
     editor.stream = Stream(kAloneTree, more);
@@ -451,8 +423,8 @@ TEST_F(MainFormTest, AnInterfaceChangeRebuildsFromTheEditorsStream) {
     EXPECT_EQ(LoadShaderFile(file).stream, editor.stream);
     EXPECT_EQ(form.InterfacePanel()->Components().size(), 5u);
     EXPECT_EQ(Values(kColor).Triggers[0][0], 0.25f);
-    EXPECT_EQ(Values(kColor).Triggers[5][0], 0.5f);
-    EXPECT_EQ(Values(kColor).Triggers[5][1], 0.75f);
+    EXPECT_EQ(Values(kColor).Triggers[5][0], 1.5f);
+    EXPECT_EQ(Values(kColor).Triggers[5][1], 0.25f);
     EXPECT_EQ(Updates(), std::vector<int32_t>{102});
 
     // Reverting the file brings the saved interface back.
@@ -498,17 +470,8 @@ TEST_F(MainFormTest, TheAboutBoxFadesOneNameAtATime) {
 
 TEST_F(MainFormTest, Screenshot) {
     TInterfaceData d = Exposed("(c)&'GAnn");
-    TTriggerSettings uv;
-    uv.Kind = kUV;
-    uv.Label = "Scale.U";
-    uv.SecondText = "Scale.V";
-    uv.Values = {0, 0, 0, 0, 1, 1, 0.1f, 0.1f};
-    d.Triggers[4] = uv;
-    TTriggerSettings mode;
-    mode.Kind = kEnumeration;
-    mode.Label = "Mode";
-    mode.SecondText = "A;B@Sharp;Smooth";
-    d.Triggers[7] = mode;
+    d.Triggers[4] = test::UV();
+    d.Triggers[7] = test::Enumeration();
     Write("Sample", Stream(kAloneTree, d));
     TMainForm form(kColor);
     form.ChooseShader("Sample");

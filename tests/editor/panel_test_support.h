@@ -49,4 +49,43 @@ inline void ResetPluginState() {
     host::TakeShaderUpdates();
 }
 
+// Triggers of each kind as an interface string stores them.
+inline TTriggerSettings Numerical(float min, float max, float def, float step, bool whole = false) {
+    TTriggerSettings t;
+    t.Kind = kNumerical;
+    t.Label = "Amount";
+    t.IsInteger = whole;
+    t.Values = {min, max, def, step};
+    return t;
+}
+
+inline TTriggerSettings UV() {
+    TTriggerSettings t;
+    t.Kind = kUV;
+    t.Label = "Scale.U";
+    t.SecondText = "Scale.V";
+    // min U, min V, max U, max V, default U, default V, step U, step V
+    t.Values = {1, -5, 2, 5, 1.5f, 0.25f, 0.1f, 0.5f};
+    return t;
+}
+
+inline TTriggerSettings Colour(uint8_t picker) {
+    TTriggerSettings t;
+    t.Kind = kVector;
+    t.Label = "Tint";
+    t.Values = {1, 0.5f, 0};
+    t.SetPickerChoice(picker);
+    return t;
+}
+
+inline TTriggerSettings Enumeration() {
+    TTriggerSettings t;
+    t.Kind = kEnumeration;
+    t.Label = "Mode";
+    // The friendly names are escaped: "Very soft" holds a blank (&'G).
+    t.SecondText = "Hard;Soft;Softer@Hard;Very&'Gsoft;Softest";
+    t.SetDefaultItem(1);
+    return t;
+}
+
 }  // namespace vandrel::test

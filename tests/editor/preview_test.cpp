@@ -8,11 +8,8 @@
 #include <numbers>
 
 #include "core/context.h"
-#include "core/root.h"
 #include "core/tree.h"
 #include "editor/preview/component_preview.h"
-#include "editor/preview_widget.h"
-#include "editor/qt_test_support.h"
 
 namespace vandrel {
 namespace {
@@ -234,29 +231,6 @@ TEST_F(PreviewTest, SphereSilhouettePixelsBlendByTheFractionOfHittingSubSamples)
     EXPECT_EQ(display.image.At(2, 24), (TPixelColor{207, 207, 207}));
 }
 
-TEST_F(PreviewTest, AComponentOfKindNoneShowsHalfStrengthRed) {
-    auto* root = tree.AddComponent(CreateComponent(TXRCRoot::kTypeId));
-    ASSERT_EQ(root->OutputKind(), kNone);
-    controller.SetShape(TPreviewShape::kPlane);
-    controller.Start(tree, root, nullptr);
-    RunToEnd();
-    // Half of 255 red over each stripe: 64 + 191 / 2 and 64 / 2; 192 + 63 / 2 and 192 / 2.
-    EXPECT_EQ(display.image.At(0, 0), (TPixelColor{160, 32, 32}));
-    EXPECT_EQ(display.image.At(6, 0), (TPixelColor{224, 96, 96}));
-    // Every evaluated pixel shows the red over its own stripe; the corner (63, 63) keeps the
-    // colour of its block, since all its neighbours share it and it is never refined.
-    for (int y = 0; y < kPreviewSize; y += 2) {
-        for (int x = 0; x < kPreviewSize; x += 2) {
-            const bool dark = (x + y) % 12 < 6;
-            ASSERT_EQ(display.image.At(x, y),
-                      dark ? (TPixelColor{160, 32, 32}) : (TPixelColor{224, 96, 96}))
-                << x << ", " << y;
-        }
-    }
-    EXPECT_EQ(display.image.At(5, 1), (TPixelColor{224, 96, 96}));  // refined at the stripe edge
-    EXPECT_EQ(display.image.At(63, 63), (TPixelColor{160, 32, 32}));
-}
-
 TEST_F(PreviewTest, StoppingMidwayKeepsTheImageDrawnSoFar) {
     TCountingValue* value = AddValue(0.5f);
     controller.SetShape(TPreviewShape::kPlane);
@@ -336,30 +310,6 @@ TEST_F(PreviewTest, ComponentsOutsideTheTreeStartNothing) {
     controller.Start(tree, &stray, nullptr);
     EXPECT_EQ(controller.Preview(), nullptr);
     EXPECT_FALSE(controller.Restart());
-}
-
-TEST_F(PreviewTest, TheWidgetRunsTheHandedOverCallsFromQtsEventLoop) {
-    test::TestApplication();
-    TCountingValue* value = AddValue(0.5f);
-    TPreviewWidget widget;
-    widget.Controller().SetShape(TPreviewShape::kPlane);
-    widget.Controller().Start(tree, value, nullptr);
-    // Each call and the thread's end are posted to this thread's event queue.
-    while (widget.HandOver().Active()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    EXPECT_EQ(value->evaluations, 1024);
-    const QImage& image = widget.Image();
-    ASSERT_EQ(image.size(), QSize(kPreviewSize, kPreviewSize));
-    for (int y = 0; y < kPreviewSize; ++y) {
-        for (int x = 0; x < kPreviewSize; ++x) ASSERT_EQ(image.pixel(x, y), qRgb(128, 128, 128));
-    }
-
-    // Stopped at once: the event of a call withdrawn by the stop finds nothing to run.
-    widget.Controller().Restart();
-    widget.Controller().Stop();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(widget.HandOver().Active());
 }
 
 TEST(PreviewRange, IsHeldToTheSpinFieldLimits) {

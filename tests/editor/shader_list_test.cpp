@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/shader_file.h"
+#include "editor_test_support.h"
 
 namespace vandrel {
 namespace {
@@ -18,15 +19,6 @@ namespace fs = std::filesystem;
 
 class ShaderListTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("vandrel_shader_list_" +
-                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     // A shader whose categories section is the given text (nothing: no section at all).
     void Shader(const std::string& fileName, const std::string& categories, bool section = true) {
         std::string stream = "XR0000#%%0000#02D%%";
@@ -35,7 +27,8 @@ class ShaderListTest : public ::testing::Test {
     }
     std::string Folder() const { return folder.string() + "/"; }
 
-    fs::path folder;
+    test::ScratchFolder scratch;
+    const fs::path& folder = scratch.Path();
 };
 
 TEST_F(ShaderListTest, CategoriesDecideTheOutputTypesThatListAShader) {
@@ -106,12 +99,6 @@ TEST_F(ShaderListTest, InformationFilesAreLookedForBesideTheShader) {
     EXPECT_EQ(InformationFilePath(shader, "Other.txt"), Folder() + "Other.txt");
     EXPECT_EQ(InformationFilePath(shader, ""), "");
     EXPECT_EQ(InformationFilePath(shader, ".."), "");
-}
-
-TEST(NewShader, IsARootAndNothingElse) {
-    EXPECT_EQ(kNewShaderStream,
-              "XR0001000105V0F0002V2F000AV3F002BS00008FS00009F000F#000100080008LV0005SLV000DLV002ES"
-              "000100000000SS%%0000#02D%%#TTTT");
 }
 
 }  // namespace

@@ -334,20 +334,6 @@ TEST_F(InterfaceModel, RawItemListsOfOlderStringsReadUnchanged) {
     }
 }
 
-TEST_F(InterfaceModel, NoticeTextIsStoredEscapedAndReadsBackUnchanged) {
-    model.Apply(true, true, "(c) Ann & Bob");
-    // Blank (32) -> "&", 39 + 0, 39 + 32; "&" (38) -> "&", 39 + 0, 39 + 38.
-    EXPECT_EQ(model.Options().NoticeText, "(c)&'GAnn&'G&'M&'GBob");
-    EXPECT_EQ(model.InterfaceString(), "02D(c)&'GAnn&'G&'M&'GBob%%");
-    TXRInterfaceModel other;
-    other.Parse(model.InterfaceString());
-    EXPECT_EQ(UnescapeText(other.Options().NoticeText), "(c) Ann & Bob");
-
-    model.Apply(false, false, std::string(300, 'x'));
-    EXPECT_EQ(model.InterfaceString().substr(0, 3), "01O");
-    EXPECT_EQ(model.Options().NoticeText.size(), kMaxNoticeLength);
-}
-
 TEST_F(InterfaceModel, ApplyTellsHandlersOrCopiesTheWorkingValues) {
     model.SetEditedShaderFile("a.xrb");
     model.SetOutputTypeShader(kColor, "A.xrb", true);
@@ -371,34 +357,17 @@ TEST_F(InterfaceModel, ApplyTellsHandlersOrCopiesTheWorkingValues) {
     EXPECT_EQ(model.OutputValues(4), nullptr);
 }
 
-TEST_F(InterfaceModel, PanelValuesReachLinkedOutputTypes) {
-    model.SetOutputTypeShader(kColor, "shared.xrb", false);
-    model.SetOutputTypeShader(kTransparency, "SHARED.xrb", false);
-    model.SetOutputTypeShader(kReflectance, "own.xrb", true);
-    model.SetOutputTypeShader(kDisplacement, "other.xrb", false);
-
-    model.ChangeTriggerValue(kColor, 3, 1, 0.75f, true);
-    EXPECT_EQ(recorder.Take(), (Events{"controls 1", "update 2", "update 1"}));
-    EXPECT_EQ(model.OutputValues(kTransparency)->Triggers[3], (Floats3{0, 0.75f, 0}));
-    EXPECT_EQ(model.OutputValues(kDisplacement)->Triggers[3], (Floats3{0, 0, 0}));
-
-    model.ChangeColorValue(kTransparency, 4, {0.1f, 0.2f, 0.3f}, false);
-    EXPECT_EQ(recorder.Take(), (Events{"controls 2", "pending 1"}));
-    EXPECT_EQ(model.OutputValues(kColor)->Triggers[4], (Floats3{0.1f, 0.2f, 0.3f}));
-
-    model.ChangeFileValue(kReflectance, 2, 'T', "wood.jpg", true);
-    EXPECT_EQ(recorder.Take(), (Events{"update 3"}));
-    EXPECT_EQ(model.OutputValues(kReflectance)->Files[2], "T:wood.jpg");
-    EXPECT_EQ(model.OutputValues(kColor)->Files[2], "N:*.*");
-
-    model.UpdateNow(kColor);
-    EXPECT_EQ(recorder.Take(), (Events{"controls 1", "update 2", "update 1"}));
-
+// Linked output types share the panels' changes (the manager panel tests); what lies outside the
+// tables changes nothing and tells no one.
+TEST_F(InterfaceModel, ChangesOutsideTheTablesAreIgnored) {
     model.ChangeTriggerValue(4, 0, 0, 1, true);
     model.ChangeTriggerValue(kColor, 20, 0, 1, true);
     model.ChangeTriggerValue(kColor, 0, 3, 1, true);
+    model.ChangeColorValue(kColor, -1, {1, 1, 1}, true);
     model.ChangeFileValue(kColor, 5, 'T', "x", true);
+    model.UpdateNow(-1);
     EXPECT_TRUE(recorder.Take().empty());
+    EXPECT_EQ(*model.OutputValues(kColor), TLocalKeyframes{});
 }
 
 TEST(InterfaceLimits, ValuesHeldToTriggerLimits) {
@@ -418,16 +387,6 @@ TEST(InterfaceLimits, ValuesHeldToTriggerLimits) {
     EXPECT_EQ(LimitTriggerValue(uv, 0, 5), 1);
     EXPECT_EQ(LimitTriggerValue(uv, 1, 5), 10);
     EXPECT_EQ(LimitTriggerValue(uv, 1, 25), 20);
-}
-
-TEST(InterfaceLimits, DefaultKeyframesOfAStoredInterface) {
-    const TLocalKeyframes k = DefaultKeyframes(ParseInterfaceString(kRichInterface));
-    EXPECT_EQ(k.Triggers[2], (Floats3{0.5f, 0, 0}));
-    EXPECT_EQ(k.Triggers[9], (Floats3{1, 0.5f, 0}));
-    EXPECT_EQ(k.Triggers[0], (Floats3{0, 0, 0}));
-    EXPECT_EQ(k.Files[0], "N:*.*");
-    EXPECT_EQ(k.Files[1], "T:Texture.jpg");
-    EXPECT_EQ(k.Files[4], "A:Ding.wav");
 }
 
 }  // namespace

@@ -15,27 +15,12 @@ namespace {
 using test::kRichInterface;
 using test::RichInterfaceData;
 
-TEST(InterfaceString, EmptyInterface) {
-    EXPECT_EQ(SerialiseInterfaceString({}), "02D%%");
-    EXPECT_EQ(ParseInterfaceString("02D%%"), TInterfaceData{});
-}
-
 TEST(InterfaceString, KnownAnswerBothWays) {
     EXPECT_EQ(SerialiseInterfaceString(RichInterfaceData()), kRichInterface);
     const TInterfaceData parsed = ParseInterfaceString(kRichInterface);
     EXPECT_EQ(parsed, RichInterfaceData());
     EXPECT_EQ(parsed.Triggers[9]->PickerChoice(), kSystemPicker);
     EXPECT_EQ(parsed.Triggers[19]->DefaultItem(), 12);
-}
-
-TEST(InterfaceString, DefaultValuesByKind) {
-    const TInterfaceData d = RichInterfaceData();
-    using V = std::array<float, 3>;
-    EXPECT_EQ(TriggerDefaultValue(*d.Triggers[2]), (V{0.5f, 0, 0}));
-    EXPECT_EQ(TriggerDefaultValue(*d.Triggers[4]), (V{5, 6, 0}));
-    EXPECT_EQ(TriggerDefaultValue(*d.Triggers[9]), (V{1, 0.5f, 0}));
-    EXPECT_EQ(TriggerDefaultValue(*d.Triggers[19]), (V{12, 0, 0}));
-    EXPECT_EQ(TriggerDefaultValue(TTriggerSettings{}), (V{0, 0, 0}));
 }
 
 TEST(InterfaceString, EnumerationHalves) {

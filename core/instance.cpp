@@ -172,18 +172,29 @@ TMediaHandle TShaderInstance::FileHandle(int32_t file) const {
     return FileHandles[static_cast<size_t>(CurrentInfo)][static_cast<size_t>(file)];
 }
 
-TThreadRecord& TRecordRegistry::RecordForThisThread() {
-    struct Cache {
-        const TRecordRegistry* registry = nullptr;
-        uint64_t generation = 0;
-        TThreadRecord* record = nullptr;
-    };
-    // Read on every sample: the initial-exec model spares the __tls_get_addr call that a library
-    // opened with dlopen otherwise makes (the cache is small enough for the static TLS reserve).
-    thread_local Cache cache __attribute__((tls_model("initial-exec")));
-    const uint64_t generation = generation_.load(std::memory_order_acquire);
-    if (cache.registry == this && cache.generation == generation) return *cache.record;
+namespace {
 
+struct TRecordCache {
+    const TRecordRegistry* registry = nullptr;
+    uint64_t generation = 0;
+    TThreadRecord* record = nullptr;
+};
+// Read on every sample: the initial-exec model spares the __tls_get_addr call that a library
+// opened with dlopen otherwise makes (the cache is small enough for the static TLS reserve).
+thread_local TRecordCache tRecordCache __attribute__((tls_model("initial-exec")));
+
+}  // namespace
+
+TThreadRecord& TRecordRegistry::RecordForThisThread() {
+    TRecordCache& cache = tRecordCache;
+    if (cache.registry == this && cache.generation == generation_.load(std::memory_order_acquire)) {
+        return *cache.record;
+    }
+    return FindRecordForThisThread();
+}
+
+TThreadRecord& TRecordRegistry::FindRecordForThisThread() {
+    TRecordCache& cache = tRecordCache;
     const uint32_t id = CurrentThreadId();
     std::lock_guard lock(mutex_);
     TThreadRecord* found = nullptr;
@@ -239,11 +250,13 @@ TShaderInstance* FindOrCreateInstance(TThreadRecord& record, std::string_view na
     return instance;
 }
 
-bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
+namespace {
+
+// Inlined into Shade, which runs it for every sample.
+[[gnu::always_inline]] inline bool EvaluateSample(TThreadRecord& r, int32_t t, int32_t info) {
     if (t < 0 || t >= kOutputTypeCount) return false;
     TShaderInstance* i = r.Current[static_cast<size_t>(t)];
     if (i == nullptr || !i->Built) return false;
-    EnsureFloatEnvironment();
     // The material shaded last is the usual one: check it before searching.
     const int32_t position = i->CurrentInfo >= 0 &&
                                      static_cast<size_t>(i->CurrentInfo) < i->Infos.size() &&
@@ -312,8 +325,17 @@ bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
     return true;
 }
 
+}  // namespace
+
+bool EvaluateForOutputType(TThreadRecord& r, int32_t t, int32_t info) {
+    return EvaluateSample(r, t, info);
+}
+
 void Shade(TRecordRegistry& registry, int32_t t, int32_t info, hxShadingRecord* h) {
     if (h == nullptr || t < 0 || t >= kOutputTypeCount) return;
+    // First: reading the control register waits for the host's arithmetic in flight, and the
+    // record lookup and copy below can overlap that wait.
+    EnsureFloatEnvironment();
     TThreadRecord& r = registry.RecordForThisThread();
     const auto slot = static_cast<size_t>(t);
     if (r.LastInfo[slot] != info || r.Current[slot] == nullptr) {
@@ -324,8 +346,12 @@ void Shade(TRecordRegistry& registry, int32_t t, int32_t info, hxShadingRecord* 
     }
     static_assert(sizeof(hxShadingRecord) == kHostBlockWords * sizeof(float));
     std::memcpy(r.Variables.data(), h, sizeof(hxShadingRecord));
+    // The host has just stored the point float by float, and the copy's wide loads of it wait
+    // until those stores reach the cache. Stored again from float loads, the point that most
+    // trees start from comes straight from the host's stores.
+    for (int k = 0; k < 3; ++k) r.Variables[kWorldFloat + k] = h->worldPoint[k];
     r.Variables[kSrfRevIndex] = h->reversed != 0 ? 1.0f : 0.0f;
-    if (!EvaluateForOutputType(r, t, info)) return;
+    if (!EvaluateSample(r, t, info)) return;
     const float* vars = r.Variables.data();
     switch (t) {
         case kColor:

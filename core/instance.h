@@ -117,6 +117,9 @@ class TRecordRegistry {
     size_t RecordCount();
 
   private:
+    // The first sample of a thread, or the first after ClearAll.
+    [[gnu::noinline]] TThreadRecord& FindRecordForThisThread();
+
     std::mutex mutex_;
     std::vector<std::unique_ptr<TThreadRecord>> records_;
     std::atomic<uint64_t> generation_{1};
@@ -130,6 +133,7 @@ TShaderInstance* FindOrCreateInstance(TThreadRecord& record, std::string_view na
 // One sample for output type t: the work behind the shading callbacks.
 void Shade(TRecordRegistry& registry, int32_t outputType, int32_t info, hxShadingRecord* host);
 // False when the output type has no usable instance: the host record is then left untouched.
+// The caller has made sure of the floating-point environment.
 bool EvaluateForOutputType(TThreadRecord& record, int32_t outputType, int32_t info);
 
 // The operating system's identifier of the calling thread.

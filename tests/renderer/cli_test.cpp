@@ -77,12 +77,7 @@ TEST_F(CliTest, BadInputGivesOneClearLineAndStatusOne) {
         "info '" + (folder / "missing.xrb").string() + "'",
         "nonsense",
     };
-    for (const std::string& a : arguments) {
-        const Result r = Run(a);
-        EXPECT_EQ(r.status, 1) << a;
-        EXPECT_EQ(r.err.rfind("vandrel ERROR: ", 0), 0u) << a << ": " << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << a << ": " << r.err;
-    }
+    for (const std::string& a : arguments) test::ExpectOneErrorLine(Run(a), a);
 }
 
 // The default shader is what the host renders then; the command says so and fails.

@@ -1,6 +1,7 @@
 // Helpers shared by the tests.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -83,6 +84,17 @@ class TempFolder {
 inline std::string FileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// What a shell command prints on its standard output; empty when it cannot start.
+inline std::string CommandOutput(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+        pclose(pipe);
+    }
+    return out;
 }
 
 }  // namespace vandrel::test

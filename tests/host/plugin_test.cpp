@@ -8,7 +8,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "core/context.h"
@@ -17,25 +16,16 @@
 #include "core/shader_file.h"
 #include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
+#include "test_support.h"
 
 extern "C" void hxShaderInitialize(hxShaderDescriptor*, int32_t, int32_t*);
 
 namespace vandrel {
 namespace {
 
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-        pclose(pipe);
-    }
-    return out;
-}
-
 TEST(Plugin, ExportsOnlyTheEntry) {
     std::istringstream symbols(
-        RunCommand(std::string("nm -D --defined-only ") + VANDREL_PLUGIN_PATH));
+        test::CommandOutput(std::string("nm -D --defined-only ") + VANDREL_PLUGIN_PATH));
     std::vector<std::string> names;
     // Lower-case types are local symbols the linker keeps in the table for the libraries the
     // plug-in uses (the windows' Qt); nothing else can bind to them.
@@ -239,13 +229,11 @@ TEST(Plugin, OldHostRegistersButStaysDisabled) {
     int status = 0;
     waitpid(child, &status, 0);
     close(fd);
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
+    const std::string text = test::FileBytes(path);
     unlink(path);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_NE(text.str().find("Vandrel requires host version 4.3 or higher"), std::string::npos);
+    EXPECT_NE(text.find("Vandrel requires host version 4.3 or higher"), std::string::npos);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Many rendering threads at once: every result must equal the single-threaded one. This file also
 // runs under ThreadSanitizer in the test command.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <thread>
@@ -12,6 +11,7 @@
 #include "core/shader_file.h"
 #include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
+#include "test_support.h"
 
 namespace vandrel {
 namespace {
@@ -19,9 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(Threads, EightThreadsMatchOneThread) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("vandrel_threads_" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    const test::TempFolder folder("vandrel_threads_");
     // Colour red from a sine of World.X, green from Trigger 1; a second shader adds two vectors.
     const std::string streams[2] = {
         "XR0002006501V3F0037000C000102S000000V01041000F",
@@ -57,14 +55,13 @@ TEST(Threads, EightThreadsMatchOneThread) {
     EXPECT_EQ(Registry().RecordCount(), static_cast<size_t>(kThreads));
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(actual[t], expected[t]) << "thread " << t;
     Registry().ClearAll();
-    fs::remove_all(folder);
 }
 
 // The shader file is read once per render and shared by the threads: a thread that starts after
 // the file changed still builds what the first one read; the next render reads it afresh.
 TEST(Threads, OneReadOfTheShaderFilePerRender) {
-    const fs::path path =
-        fs::temp_directory_path() / ("vandrel_one_read_" + std::to_string(getpid()) + ".xrb");
+    const test::TempFolder folder("vandrel_one_read_");
+    const fs::path path = folder / "shader.xrb";
     const auto save = [&](const char* red) {
         // Colour (red, 0, 0) on the root.
         ASSERT_TRUE(SaveShaderFile(path, std::string("XR0001000101C00") + red + "000F").ok);
@@ -95,7 +92,6 @@ TEST(Threads, OneReadOfTheShaderFilePerRender) {
     std::thread([&] { later = red(); }).join();
     EXPECT_EQ(later, 0.75f);
     Registry().ClearAll();
-    fs::remove(path);
 }
 
 }  // namespace

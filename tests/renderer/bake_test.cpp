@@ -4,24 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "core/context.h"
-#include "core/factory.h"
-#include "core/root.h"
-#include "core/thread_record.h"
-#include "core/tree.h"
-#include "hostapi/hostapi.h"
 #include "renderer/cli_test_support.h"
 #include "renderer/mesh_fixtures.h"
+#include "renderer/shader_fixtures.h"
 
 namespace vandrel {
 namespace {
@@ -29,7 +22,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::CliResult;
 using test::CliTest;
+using test::DecodedWidth;
+using test::FileBytes;
 using test::Quoted;
+using test::UVColourStream;
 
 struct Pixels {
     int width = 0, height = 0, channels = 0;
@@ -44,14 +40,8 @@ struct Pixels {
 std::vector<Pixels> Read(const std::vector<fs::path>& files) {
     std::string command = "'" + std::string(VANDREL_READ_PIXELS_PATH) + "'";
     for (const fs::path& file : files) command += " " + Quoted(file);
+    std::istringstream in(test::CommandOutput(command + " 2>/dev/null"));
     std::vector<Pixels> read(files.size());
-    std::FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr) return read;
-    std::string text;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-    pclose(pipe);
-    std::istringstream in(text);
     for (Pixels& p : read) {
         in >> p.width >> p.height >> p.channels;
         p.values.resize(static_cast<size_t>(std::max(p.width * p.height * p.channels, 0)));
@@ -59,14 +49,6 @@ std::vector<Pixels> Read(const std::vector<fs::path>& files) {
         if (!in) p = Pixels{};
     }
     return read;
-}
-
-// Width of a picture that decodes whole through the host, in this process; 0 when it does not.
-int32_t DecodedWidth(const fs::path& file) {
-    const int32_t image = hsImageRead(file.c_str());
-    const int32_t width = image != 0 ? hsImageGetWidth(image) : 0;
-    if (image != 0) hsImageDestroy(image);
-    return width;
 }
 
 std::vector<float> Floats(const std::string& line) {
@@ -94,55 +76,24 @@ std::string PlaneRecord(int i, int j, int width, int height) {
            ",1 --set Ray=0,0,-1 --set URay=0,0,-1 '--set=|Ray|=1'";
 }
 
-// A shader built from a root and what feeds it, as the editor builds one.
-struct TShaderBuilder {
-    TThreadRecord record;
-    TXRTree tree;
-    TXRComponent* root;
-    TShaderBuilder() {
-        tree.Context = &record;
-        root = tree.AddComponent(CreateComponent(TXRCRoot::kTypeId));
-    }
-    void Var(TXRComponent* c, int32_t prop, int32_t part, int32_t variable) {
-        c->Connect(prop, part, VariableAddress(&record, variable));
-    }
-    std::string Stream() {
-        tree.SetRoot(root);
-        return "XR" + tree.WriteTree();
-    }
-};
-
 // Alpha = UV.U, transparency filter = World Space.
 std::string TransparencyStream() {
-    TShaderBuilder b;
-    b.Var(b.root, kRootAlpha, kWholeProperty, kVarUV);
-    b.Var(b.root, kRootTransparencyFilter, kWholeProperty, kVarWorldWhole);
+    test::ShaderBuilder b;
+    b.Var(kRootAlpha, kWholeProperty, kVarUV);
+    b.Var(kRootTransparencyFilter, kWholeProperty, kVarWorldWhole);
     return b.Stream();
 }
 
 // Height mode: Displacement = UV.V.
 std::string HeightStream() {
-    TShaderBuilder b;
-    b.Var(b.root, kRootDisplacement, kWholeProperty, kVarUVV);
+    test::ShaderBuilder b;
+    b.Var(kRootDisplacement, kWholeProperty, kVarUVV);
     b.root->SetEnumValue(kRootDisplacementMode, 1);
-    return b.Stream();
-}
-
-// Colour = (UV.U, UV.V, 0): linear, so a pixel's samples average to their mean position.
-std::string UVColourStream() {
-    TShaderBuilder b;
-    b.Var(b.root, kRootColor, 0, kVarUV);
-    b.Var(b.root, kRootColor, 1, kVarUVV);
     return b.Stream();
 }
 
 std::string Sample(const char* name) {
     return Quoted(fs::path(VANDREL_SOURCE_DIR) / "resources/samples" / name);
-}
-
-double SrgbEncoded(double linear) {
-    linear = std::clamp(linear, 0.0, 1.0);
-    return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
 }
 
 // Every output type, a few pixels of a 5 × 3 map, each format: the map holds what eval prints for
@@ -205,7 +156,7 @@ TEST_F(CliTest, BakeMatchesEvalOnTheUVPlane) {
                         }
                         break;
                     case kSrgb8: {
-                        const double encoded = c == 3 ? want : SrgbEncoded(want);
+                        const double encoded = c == 3 ? want : test::SrgbEncoded(want);
                         EXPECT_NEAR(got * 255.0, encoded * 255.0, 0.5 + 1e-3) << c;
                         break;
                     }
@@ -252,7 +203,7 @@ TEST_F(CliTest, BakeSamplesStayInsideThePixelAndRepeat) {
                 .status,
             0);
     }
-    EXPECT_EQ(test::Slurp(folder / "t1.png"), test::Slurp(folder / "t3.png"));
+    EXPECT_EQ(FileBytes(folder / "t1.png"), FileBytes(folder / "t3.png"));
     const Pixels one = Read({folder / "t1.exr"})[0];
     ASSERT_EQ(one.values.size(), static_cast<size_t>(kSide * kSide * 3));
     int offCentre = 0;
@@ -298,16 +249,13 @@ TEST_F(CliTest, BakeOptionErrorsGiveOneLineAndNoFile) {
         shader + " --shard 1/2 -o map.png",
     };
     for (const std::string& o : options) {
-        const CliResult r = Run("bake " + o);
-        EXPECT_EQ(r.status, 1) << o;
-        EXPECT_EQ(r.err.rfind("vandrel ERROR: ", 0), 0u) << o << ": " << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << o << ": " << r.err;
+        test::ExpectOneErrorLine(Run("bake " + o), o);
         for (const auto& entry : fs::directory_iterator(folder)) {
             const std::string name = entry.path().filename().string();
             EXPECT_FALSE(name.starts_with("map")) << o << ": " << name;
         }
     }
-    EXPECT_EQ(test::Slurp(folder / "shader.png"), test::Slurp(folder / "ok.xrb"));
+    EXPECT_EQ(FileBytes(folder / "shader.png"), FileBytes(folder / "ok.xrb"));
 }
 
 // The unit square as a mesh in the plane z = 0, its UVs its own x and y, normals +z.
@@ -439,13 +387,11 @@ TEST_F(CliTest, PaddingFillsAroundChartsAndNothingElse) {
     EXPECT_GT(background, 0);
 }
 
-// A mesh the bake cannot use gives one line naming the file, status 1 and no map.
+// A mesh the bake cannot use gives one line naming the file, status 1 and no map. The reader's
+// faults are those of `render --mesh`; what only a bake refuses is a layout too crowded to bin
+// and a negative padding.
 TEST_F(CliTest, BakeRefusesBadMeshes) {
     const std::string shader = Shader("uv.xrb", UVColourStream());
-    std::string flat = kUnitSquareObj;
-    for (const char* uv : {"vt 0 0\n", "vt 1 0\n", "vt 1 1\n", "vt 0 1\n"}) {
-        flat.replace(flat.find(uv), std::string(uv).size(), "vt 0.5 0.5\n");
-    }
     // Hundreds of triangles over the whole layout: more bins than a bake may hold at 8192².
     std::string stacked = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n";
     for (int k = 0; k < 300; ++k) stacked += "f 1/1 2/2 3/3\n";
@@ -455,27 +401,21 @@ TEST_F(CliTest, BakeRefusesBadMeshes) {
         std::string options, error;
     } cases[] = {
         {"missing.obj", "", "", "cannot read the mesh file"},
-        {"nan.obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "", "not a finite number"},
-        {"flatuv.obj", flat, "", "UV layout is degenerate"},
-        {"garbage.obj", std::string("\x01\x02\x03 not a model \xff\n", 19), "", ""},
         {"stacked.obj", stacked, " --size 8192", "overlaps itself"},
+        {"square.obj", kUnitSquareObj, " --padding=-1", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         if (!c.text.empty()) test::WriteText(folder / c.name, c.text);
         const CliResult r = Run("bake " + shader + " --mesh " + c.name + c.options + " -o map.png");
-        EXPECT_EQ(r.status, 1);
-        EXPECT_TRUE(r.err.starts_with("vandrel ERROR: \"" + std::string(c.name) + "\" : "))
-            << r.err;
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
-        EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+        test::ExpectOneErrorLine(r, c.name);
+        if (!c.error.empty()) {
+            EXPECT_TRUE(r.err.starts_with("vandrel ERROR: \"" + std::string(c.name) + "\" : "))
+                << r.err;
+            EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+        }
         EXPECT_FALSE(fs::exists(folder / "map.png"));
     }
-    test::WriteText(folder / "square.obj", kUnitSquareObj);
-    const CliResult r = Run("bake " + shader + " --mesh square.obj --padding=-1 -o map.png");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.starts_with("vandrel ERROR: ")) << r.err;
-    EXPECT_FALSE(fs::exists(folder / "map.png"));
 }
 
 // Frames A … B over N shards: shard K takes A + K − 1, A + K − 1 + N, …, so the shards of any N
@@ -525,7 +465,7 @@ TEST_F(CliTest, SkipExistingLeavesCompleteOutputsAlone) {
         const CliResult r = Run(std::string(command) + " " + shader +
                                 " --size 2 --frames 0-3 --skip-existing -o f%04d.png");
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(test::Slurp(folder / "f0002.png"), "made before");
+        EXPECT_EQ(FileBytes(folder / "f0002.png"), "made before");
         for (const char* made : {"f0000.png", "f0001.png", "f0003.png"}) {
             EXPECT_EQ(DecodedWidth(folder / made), 2) << made;
         }

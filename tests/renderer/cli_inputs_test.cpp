@@ -25,11 +25,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::CliResult;
 using test::CliTest;
+using test::DecodedWidth;
+using test::FileBytes;
+using test::kWhite;
 using test::Quoted;
-using test::Slurp;
-
-// Colour 1 on the root: the smallest shader that renders.
-constexpr const char* kWhite = "XR0001000101C0F3F800000000F";
 
 std::vector<std::string> FilesEndingIn(const fs::path& folder, const std::string& suffix) {
     std::vector<std::string> names;
@@ -39,14 +38,6 @@ std::vector<std::string> FilesEndingIn(const fs::path& folder, const std::string
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// Width of a PNG or EXR that decodes whole; 0 when it does not.
-int32_t DecodedWidth(const fs::path& file) {
-    const int32_t image = hsImageRead(file.c_str());
-    const int32_t width = image != 0 ? hsImageGetWidth(image) : 0;
-    if (image != 0) hsImageDestroy(image);
-    return width;
 }
 
 bool Sanitized() {
@@ -92,23 +83,19 @@ TEST_F(CliTest, FrameNumbersAtTheIntegerLimitsEndAndStayWithinTheCap) {
 // Every writer renames its own complete file: all succeed and the last one's image is in place.
 TEST_F(CliTest, ConcurrentRendersToOneFileLeaveOneCompleteImage) {
     const std::string shader = Shader("s.xrb", kWhite);
-    for (const char* output : {"shared.png"}) {
-        std::string script;
-        for (int i = 1; i <= 8; ++i) {
-            const std::string n = std::to_string(i);
-            script += "(timeout 30 '" + std::string(VANDREL_CLI_PATH) + "' render " + shader +
-                      " --samples 1 --threads 1 --size " + std::to_string(96 + i) + " -o " +
-                      output + " 2>/dev/null; echo $? >status" + n + ") & ";
-        }
-        ASSERT_EQ(std::system(("cd " + Quoted(folder) + " || exit 1; " + script + "wait").c_str()),
-                  0);
-        for (int i = 1; i <= 8; ++i) {
-            EXPECT_EQ(Slurp(folder / ("status" + std::to_string(i))), "0\n") << output << i;
-        }
-        const int32_t width = DecodedWidth(folder / output);
-        EXPECT_GE(width, 97) << output;
-        EXPECT_LE(width, 104) << output;
+    std::string script;
+    for (int i = 1; i <= 8; ++i) {
+        script += "(timeout 30 '" + std::string(VANDREL_CLI_PATH) + "' render " + shader +
+                  " --samples 1 --threads 1 --size " + std::to_string(96 + i) +
+                  " -o shared.png 2>/dev/null; echo $? >status" + std::to_string(i) + ") & ";
     }
+    ASSERT_EQ(std::system(("cd " + Quoted(folder) + " || exit 1; " + script + "wait").c_str()), 0);
+    for (int i = 1; i <= 8; ++i) {
+        EXPECT_EQ(FileBytes(folder / ("status" + std::to_string(i))), "0\n") << i;
+    }
+    const int32_t width = DecodedWidth(folder / "shared.png");
+    EXPECT_GE(width, 97);
+    EXPECT_LE(width, 104);
     EXPECT_EQ(FilesEndingIn(folder, ".tmp"), std::vector<std::string>{});
     int hidden = 0;
     for (const auto& entry : fs::directory_iterator(folder)) {
@@ -129,8 +116,8 @@ TEST_F(CliTest, FilesAndLinksAtTheOldTemporaryNamesStayUntouched) {
         EXPECT_EQ(DecodedWidth(folder / output), 8) << output;
     }
     EXPECT_TRUE(fs::is_symlink(folder / "out.png.tmp"));
-    EXPECT_EQ(Slurp(folder / "victim.txt"), "keep me");
-    EXPECT_EQ(Slurp(folder / "out.exr.tmp"), "mine");
+    EXPECT_EQ(FileBytes(folder / "victim.txt"), "keep me");
+    EXPECT_EQ(FileBytes(folder / "out.exr.tmp"), "mine");
     EXPECT_EQ(fs::hard_link_count(folder / "own.txt"), 2u);
 }
 
@@ -145,17 +132,15 @@ TEST_F(CliTest, AnOutputThatIsAnInputIsRefused) {
         shader + " --file 1=T:tex.png -o tex.png",
         shader + " --frames 1-2 -o f%04d.png",  // the second frame's name
     };
-    const std::string before = Slurp(folder / "s.xrb");
+    const std::string before = FileBytes(folder / "s.xrb");
     for (const std::string& o : options) {
         const CliResult r = Run("render " + o + " --size 4");
-        EXPECT_EQ(r.status, 1) << o;
-        EXPECT_EQ(r.err.rfind("vandrel ERROR: ", 0), 0u) << o << ": " << r.err;
+        test::ExpectOneErrorLine(r, o);
         EXPECT_NE(r.err.find("is the input"), std::string::npos) << o << ": " << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << o << ": " << r.err;
     }
-    EXPECT_EQ(Slurp(folder / "s.xrb"), before);
+    EXPECT_EQ(FileBytes(folder / "s.xrb"), before);
     EXPECT_EQ(LoadShaderFile((folder / "s.png").string(), TSearchPath{}).stream, kWhite);
-    EXPECT_EQ(Slurp(folder / "tex.png"), "not really a picture");
+    EXPECT_EQ(FileBytes(folder / "tex.png"), "not really a picture");
 }
 
 TEST_F(CliTest, OutputNamesUpToTheLongestTheFolderAllows) {
@@ -179,12 +164,13 @@ TEST_F(CliTest, ThreadsThatCannotStartLeaveFewerWithAWarning) {
     EXPECT_EQ(DecodedWidth(folder / "t.png"), 512);
 }
 
-// A shader that cannot be built: each subcommand fails with the same one line, render and eval
-// still give what the host gives (the default shader's picture and sample).
+// A shader that cannot be built or is over the stream cap: each subcommand fails with the same
+// one line, render and eval still give what the host gives (the default shader's picture and
+// sample).
 TEST_F(CliTest, UnbuildableShadersFailWithTheSameLineEverywhere) {
     struct Row {
         const char* name;
-        std::string stream;
+        std::string stream;  // empty: a file of zeros one byte over the cap
         std::string message;
     };
     const Row rows[] = {
@@ -198,9 +184,16 @@ TEST_F(CliTest, UnbuildableShadersFailWithTheSameLineEverywhere) {
         {"lower.xrb", "XR0001000101C0F3f800000000F", std::string(kNotHexMessage)},
         {"empty.xrb", "XR0000", std::string(kNoComponentsMessage)},
         {"notree.xrb", "YR0001000101C0F3F800000000F", std::string(kNoTreeMessage)},
+        {"huge.xrb", "", std::string(ShaderFileProblem(ShaderFileStatus::kTooLong))},
     };
     for (const Row& row : rows) {
-        const std::string shader = Shader(row.name, row.stream);
+        std::string shader = Quoted(folder / row.name);
+        if (row.stream.empty()) {
+            std::ofstream(folder / row.name).close();
+            fs::resize_file(folder / row.name, kMaxStreamBytes + 1);  // no line break
+        } else {
+            shader = Shader(row.name, row.stream);
+        }
         const std::string line =
             "vandrel ERROR: \"" + (folder / row.name).string() + "\" : " + row.message + "\n";
         for (const std::string command : {"render --size 2 -o x.png ", "eval ", "info "}) {
@@ -211,21 +204,6 @@ TEST_F(CliTest, UnbuildableShadersFailWithTheSameLineEverywhere) {
         EXPECT_EQ(DecodedWidth(folder / "x.png"), 2) << row.name;
         fs::remove(folder / "x.png");
     }
-}
-
-TEST_F(CliTest, AShaderOverTheStreamCapGetsOneMessageEverywhere) {
-    const fs::path huge = folder / "huge.xrb";
-    std::ofstream(huge).close();
-    fs::resize_file(huge, kMaxStreamBytes + 1);  // zeros, no line break
-    const std::string line = "vandrel ERROR: \"" + huge.string() +
-                             "\" : " + std::string(ShaderFileProblem(ShaderFileStatus::kTooLong)) +
-                             "\n";
-    for (const std::string command : {"render --size 2 -o x.png ", "eval ", "info "}) {
-        const CliResult r = Run(command + Quoted(huge));
-        EXPECT_EQ(r.status, 1) << command;
-        EXPECT_EQ(r.err, line) << command;
-    }
-    EXPECT_EQ(DecodedWidth(folder / "x.png"), 2);
 }
 
 TEST_F(CliTest, EveryExposedFileThatCannotBeUsedIsReported) {
@@ -260,7 +238,7 @@ TEST_F(CliTest, ARunLeavesTheSettingsFileAsItWas) {
     struct stat after {};
     ASSERT_EQ(::stat(ini.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(Slurp(ini), text);
+    EXPECT_EQ(FileBytes(ini), text);
 }
 
 TEST_F(CliTest, ControlCharactersFromFilesReachTheTerminalEscaped) {
@@ -298,8 +276,8 @@ TEST_F(CliTest, AShaderGoesIntoTheFirstSlotItsCategoriesAllow) {
                   "Displacement slot\n");
     ASSERT_EQ(Run("render --displacement " + ripple + " --size 24 -o slot.png").status, 0);
     ASSERT_EQ(Run("render --color " + ripple + " --size 24 -o colour.png").status, 0);
-    EXPECT_EQ(Slurp(folder / "given.png"), Slurp(folder / "slot.png"));
-    EXPECT_NE(Slurp(folder / "given.png"), Slurp(folder / "colour.png"));
+    EXPECT_EQ(FileBytes(folder / "given.png"), FileBytes(folder / "slot.png"));
+    EXPECT_NE(FileBytes(folder / "given.png"), FileBytes(folder / "colour.png"));
     // Its slot taken by an option: refused.
     EXPECT_EQ(Run("render " + ripple + " --displacement " + ripple + " -o x.png").status, 1);
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <vector>
 
 #include "core/stream_sections.h"
 #include "interface/interface_model.h"
@@ -77,12 +78,7 @@ TEST_F(CliTest, BadInputGivesOneClearLineAndStatusOne) {
         "info '" + (folder / "missing.xrb").string() + "'",
         "nonsense",
     };
-    for (const std::string& a : arguments) {
-        const Result r = Run(a);
-        EXPECT_EQ(r.status, 1) << a;
-        EXPECT_EQ(r.err.rfind("vandrel ERROR: ", 0), 0u) << a << ": " << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << a << ": " << r.err;
-    }
+    for (const std::string& a : arguments) test::ExpectOneErrorLine(Run(a), a);
 }
 
 // The default shader is what the host renders then; the command says so and fails.
@@ -98,16 +94,26 @@ TEST_F(CliTest, ChecksumFailureEvaluatesTheDefaultShaderAndFails) {
               std::string::npos);
 }
 
+// The text form names components, sources, categories and protection; custom components by their
+// own definitions, parts by their letters.
 TEST_F(CliTest, InfoDescribesTheShader) {
-    const std::string shader =
-        Shader("info.xrb", "XR0002006501V3F0037000C000101S000000000F#%%0000#02D%%#FTTF##");
-    const Result text = Run("info " + shader);
-    EXPECT_EQ(text.status, 0);
-    EXPECT_NE(text.out.find("checksum: current"), std::string::npos);
-    EXPECT_NE(text.out.find("0: 101 Sine Function"), std::string::npos);
-    EXPECT_NE(text.out.find("Input <- World Space.X"), std::string::npos);
-    EXPECT_NE(text.out.find("categories: Transparency, Color"), std::string::npos);
-    EXPECT_NE(text.out.find("protected: no"), std::string::npos);
+    const struct {
+        std::string shader;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {Shader("info.xrb", "XR0002006501V3F0037000C000101S000000000F#%%0000#02D%%#FTTF##"),
+         {"checksum: current", "0: 101 Sine Function", "Input <- World Space.X",
+          "categories: Transparency, Color", "protected: no"}},
+        {test::Quoted(fs::path(VANDREL_SOURCE_DIR) / "resources/samples/Custom Marble.xrb"),
+         {": 32769 Marble (custom)", "Vein.G = 0.2", "custom components: 32769"}},
+    };
+    for (const auto& c : cases) {
+        const Result text = Run("info " + c.shader);
+        EXPECT_EQ(text.status, 0) << c.shader;
+        for (const std::string& line : c.lines) {
+            EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
+        }
+    }
 }
 
 // Each setting says where its value comes from, by key: a script need not parse the text.
@@ -143,17 +149,6 @@ TEST_F(CliTest, InfoJsonNamesTheSourceOfEverySetting) {
     const nlohmann::json& input = sine["settings"][0];
     EXPECT_EQ(input["property"], "Input");
     EXPECT_EQ(input["variable"], "World Space.X");
-}
-
-// Custom components are named by their own definitions; parts by their letters.
-TEST_F(CliTest, InfoNamesCustomComponentsAndParts) {
-    const std::string marble =
-        test::Quoted(fs::path(VANDREL_SOURCE_DIR) / "resources/samples/Custom Marble.xrb");
-    const Result text = Run("info " + marble);
-    EXPECT_EQ(text.status, 0);
-    EXPECT_NE(text.out.find(": 32769 Marble (custom)"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("Vein.G = 0.2"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("custom components: 32769"), std::string::npos) << text.out;
 }
 
 TEST_F(CliTest, EverySubcommandHasHelp) {

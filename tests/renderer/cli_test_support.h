@@ -6,27 +6,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "core/shader_file.h"
+#include "hostapi/hostapi.h"
+#include "test_support.h"
 
 namespace vandrel::test {
+
+// Colour 1 on the root: the smallest shader that renders.
+constexpr const char* kWhite = "XR0001000101C0F3F800000000F";
 
 struct CliResult {
     int status = -1;
     std::string out, err;
 };
-
-inline std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Built by appending: GCC 12 warns falsely about "'" + a temporary string.
 inline std::string Quoted(const std::filesystem::path& path) {
@@ -54,7 +51,7 @@ class CliTest : public ::testing::Test {
                                     VANDREL_CLI_PATH + "' " + arguments + " >" + Quoted(out) +
                                     " 2>" + Quoted(err);
         const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileBytes(out), FileBytes(err)};
     }
 
     // Saves the stream as a shader file in the folder; its path, quoted for the shell.
@@ -65,5 +62,20 @@ class CliTest : public ::testing::Test {
 
     std::filesystem::path folder;
 };
+
+// A refused run: status 1 and one error line on stderr.
+inline void ExpectOneErrorLine(const CliResult& r, const std::string& what) {
+    EXPECT_EQ(r.status, 1) << what;
+    EXPECT_TRUE(r.err.starts_with("vandrel ERROR: ")) << what << ": " << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << what << ": " << r.err;
+}
+
+// Width of a picture that decodes whole through the host; 0 when it does not.
+inline int32_t DecodedWidth(const std::filesystem::path& file) {
+    const int32_t image = hsImageRead(file.c_str());
+    const int32_t width = image != 0 ? hsImageGetWidth(image) : 0;
+    if (image != 0) hsImageDestroy(image);
+    return width;
+}
 
 }  // namespace vandrel::test

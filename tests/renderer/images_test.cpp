@@ -6,10 +6,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <limits>
-#include <random>
 #include <set>
 #include <string>
 #include <thread>
@@ -17,6 +13,7 @@
 #include <vector>
 
 #include "hostapi/hostapi.h"
+#include "test_support.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VANDREL_TEST_ASAN 1
@@ -37,8 +34,6 @@ struct TLibraryLeaks {};
 
 namespace vandrel::host {
 namespace {
-
-namespace fs = std::filesystem;
 
 // ---- A PNG encoder of its own (stored deflate blocks), so the decoder is checked against
 // bytes it did not write ------------------------------------------------------------------------
@@ -111,22 +106,10 @@ const uint32_t kRgbPixels[2][3] = {{0x000000FF, 0x0000FF00, 0x00FF0000},
 
 class HostImages : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("vandrel-images-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
     std::string Write(const std::string& name, const std::string& bytes) {
-        const fs::path path = folder_ / name;
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-        return path.string();
+        return folder_.Write(name, bytes).string();
     }
-
-    fs::path folder_;
+    test::TempFolder folder_{"vandrel-images-"};
 };
 
 // ---- Images -----------------------------------------------------------------------------------
@@ -297,7 +280,7 @@ TEST_F(HostImages, UnreadableFilesGiveNoHandle) {
     } cases[] = {
         {"missing", (folder_ / "missing.png").string()},
         {"empty name", ""},
-        {"folder", folder_.string()},
+        {"folder", folder_.path().string()},
         {"not a picture", Write("text.png", "plain text, not a picture")},
         {"empty file", Write("empty.png", "")},
         {"truncated", Write("cut.png", png.substr(0, png.size() / 2))},

@@ -1,11 +1,10 @@
 // Meshes in the stand-in host: model files through the mesh module, the completed attributes, and
 // a mesh sphere that shades like the analytic sphere.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,22 +12,13 @@
 #include "renderer/host/mesh_geometry.h"
 #include "renderer/host/scene.h"
 #include "renderer/mesh_fixtures.h"
+#include "test_support.h"
 
 namespace vandrel::host {
 namespace {
 
-namespace fs = std::filesystem;
-
 class Meshes : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("vandrel_mesh_" + std::to_string(getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     std::shared_ptr<const TMeshGeometry> Load(const std::string& name, const std::string& text) {
         test::WriteText(folder / name, text);
         std::string error;
@@ -37,7 +27,7 @@ class Meshes : public ::testing::Test {
         return mesh;
     }
 
-    fs::path folder;
+    test::TempFolder folder{"vandrel_mesh_"};
 };
 
 Vec3 At(const std::vector<float>& v, size_t i) { return {v[3 * i], v[3 * i + 1], v[3 * i + 2]}; }
@@ -151,39 +141,18 @@ TEST_F(Meshes, UAndVDirectionsFollowTheLayout) {
 std::atomic<int> gField{0};
 
 void FieldAsColor(int32_t, hxShadingRecord* r, int32_t) {
-    const float* v = nullptr;
-    float uv[3] = {r->uv[0], r->uv[1], 0}, delta[3] = {r->uvDelta[0] * 50, r->uvDelta[1] * 50, 0};
-    switch (gField.load()) {
-        case 0:
-            v = uv;
-            break;
-        case 1:
-            v = r->shadingNormal;
-            break;
-        case 2:
-            v = r->uDirection;
-            break;
-        case 3:
-            v = r->vDirection;
-            break;
-        case 4:
-            v = r->objectPoint;
-            break;
-        case 5:
-            v = r->worldPoint;
-            break;
-        case 6:
-            v = delta;
-            break;
-        default: {
-            // Lit: the lights, their shadows and the ground seen around the object.
-            float d[3];
-            hsDiffuseTerm(d);
-            r->colorOut[0] = d[0], r->colorOut[1] = d[1], r->colorOut[2] = 1000;
-            return;
-        }
+    const float uv[3] = {r->uv[0], r->uv[1], 0};
+    const float delta[3] = {r->uvDelta[0] * 50, r->uvDelta[1] * 50, 0};
+    const float* const fields[] = {
+        uv, r->shadingNormal, r->uDirection, r->vDirection, r->objectPoint, r->worldPoint, delta};
+    if (const size_t field = static_cast<size_t>(gField.load()); field < std::size(fields)) {
+        std::copy_n(fields[field], 3, r->colorOut);
+        return;
     }
-    for (int k = 0; k < 3; ++k) r->colorOut[k] = v[k];
+    // Lit: the lights, their shadows and the ground seen around the object.
+    float d[3];
+    hsDiffuseTerm(d);
+    r->colorOut[0] = d[0], r->colorOut[1] = d[1], r->colorOut[2] = 1000;
 }
 
 // The mesh sphere (128 × 64 quads) against the analytic sphere, field by field, at the pixels where

@@ -1,10 +1,7 @@
 // What a `vandrel` process loads: the plug-in on one shared core, and no Qt unless a window opens.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 
@@ -54,14 +51,7 @@ TEST_F(ProcessLoads, RenderAndEvalMapOneCoreAndNoQt) {
 
 // The defined symbols of a binary, demangled, as nm lists them (its local ones included).
 std::string DefinedSymbols(const std::filesystem::path& file) {
-    const std::string command = "nm -C --defined-only " + Quoted(file) + " 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string text;
-    std::array<char, 4096> buffer;
-    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) {
-        text += buffer.data();
-    }
-    return text;
+    return CommandOutput("nm -C --defined-only " + Quoted(file) + " 2>/dev/null");
 }
 
 bool Defines(const std::string& symbols, const std::string& name) {

@@ -2,7 +2,6 @@
 // object with the same shader: the nested shade runs the same tree on the same thread, and the
 // outer sample must come out exactly as when the ray meets nothing that uses the shader.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <array>
 #include <cmath>
@@ -141,9 +140,7 @@ void ExpectTracingLeavesTheOuterSample(const std::string& name, const std::strin
         gPluginColor = d[0].shade;
     }
     test::RecordingMessages messages;
-    const fs::path folder =
-        fs::temp_directory_path() / ("vandrel_reentry_" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    const test::TempFolder folder("vandrel_reentry_");
     const fs::path shader = folder / name;
     ASSERT_TRUE(SaveShaderFile(shader, stream).ok);
 
@@ -188,7 +185,6 @@ void ExpectTracingLeavesTheOuterSample(const std::string& name, const std::strin
     }
     EXPECT_GT(in.worldPoint[2], 0.9f);  // the sphere's front, not the ground
     EXPECT_TRUE(messages.shown.empty());
-    fs::remove_all(folder);
 }
 
 TEST(ReentrantShading, TracingIntoItsOwnMaterialLeavesTheOuterSampleAsItWas) {

@@ -1,7 +1,6 @@
 // The stand-in host's renderer: thread-count independence and re-entrant ray tracing through the
 // shade callbacks, with callbacks written here so that the expected results are known.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +16,7 @@
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
 #include "renderer/image_writer.h"
+#include "test_support.h"
 
 namespace vandrel::host {
 namespace {
@@ -98,15 +98,19 @@ TEST(Render, ThreadsThatFailToStartLeaveTheSameImage) {
     }
 }
 
-// What a rendering thread throws comes out of Render on the calling thread, not as an abort.
-TEST(Render, AnExceptionOfARenderingThreadEndsTheRender) {
-    TScene scene = TestScene();
-    scene.shaders[2] = [](int32_t, hxShadingRecord*, int32_t) { throw std::bad_alloc(); };
+// What a rendering thread or the row callback throws comes out of Render on the calling thread,
+// not as an abort.
+TEST(Render, ExceptionsOfTheRenderComeOutOfRender) {
+    TScene throwing = TestScene();
+    throwing.shaders[2] = [](int32_t, hxShadingRecord*, int32_t) { throw std::bad_alloc(); };
     TRenderSettings settings;
     settings.width = 64;
     settings.height = 64;
     settings.threads = 4;
-    EXPECT_THROW(Render(scene, settings), std::bad_alloc);
+    EXPECT_THROW(Render(throwing, settings), std::bad_alloc);
+    settings.threads = 2;
+    settings.rowsFinished = [](const float*, int) { throw std::runtime_error("disk full"); };
+    EXPECT_THROW(Render(TestScene(), settings), std::runtime_error);
 }
 
 // Rows handed over during the render are final, come in order and end with the last; a PNG
@@ -134,12 +138,11 @@ TEST(Render, FinishedRowsAreHandedOverInOrderAndEncodeTheFinalImage) {
 
     std::string error;
     ASSERT_TRUE(png.Finish(error)) << error;
-    const auto base =
-        std::filesystem::temp_directory_path() / ("vandrel-rows-" + std::to_string(::getpid()));
-    ASSERT_TRUE(WritePngFile(base.string() + "-streamed.png", png, error)) << error;
-    ASSERT_TRUE(WriteImage(base.string() + "-whole.png", 70, 50, image, error)) << error;
-    const int32_t streamed = hsImageRead((base.string() + "-streamed.png").c_str());
-    const int32_t whole = hsImageRead((base.string() + "-whole.png").c_str());
+    const test::TempFolder folder;
+    ASSERT_TRUE(WritePngFile((folder / "streamed.png").string(), png, error)) << error;
+    ASSERT_TRUE(WriteImage((folder / "whole.png").string(), 70, 50, image, error)) << error;
+    const int32_t streamed = hsImageRead((folder / "streamed.png").c_str());
+    const int32_t whole = hsImageRead((folder / "whole.png").c_str());
     ASSERT_NE(streamed, 0);
     ASSERT_NE(whole, 0);
     for (int32_t y = 0; y < 50; ++y) {
@@ -149,24 +152,11 @@ TEST(Render, FinishedRowsAreHandedOverInOrderAndEncodeTheFinalImage) {
     }
     hsImageDestroy(streamed);
     hsImageDestroy(whole);
-    std::filesystem::remove(base.string() + "-streamed.png");
-    std::filesystem::remove(base.string() + "-whole.png");
 
     // An encoder that has not had every row refuses to finish.
     TPngRowWriter partial(70, 50);
     partial.WriteRows(image.data(), 49);
     EXPECT_FALSE(partial.Finish(error));
-}
-
-// A callback that throws while the threads render ends the render like a thread's exception.
-TEST(Render, AnExceptionOfTheRowCallbackEndsTheRender) {
-    const TScene scene = TestScene();
-    TRenderSettings settings;
-    settings.width = 64;
-    settings.height = 64;
-    settings.threads = 2;
-    settings.rowsFinished = [](const float*, int) { throw std::runtime_error("disk full"); };
-    EXPECT_THROW(Render(scene, settings), std::runtime_error);
 }
 
 TEST(Render, ReflectionReentersTheShaderWithoutDisturbingTheOuterSample) {
@@ -219,9 +209,8 @@ TEST(Render, PngBytesAreTheRoundedSrgbCurve) {
     };
     std::vector<float> rgb;
     for (const auto& c : cases) rgb.insert(rgb.end(), {c.first, c.first, c.first});
-    const std::string file = (std::filesystem::temp_directory_path() /
-                              ("vandrel-srgb-" + std::to_string(::getpid()) + ".png"))
-                                 .string();
+    const test::TempFolder folder;
+    const std::string file = (folder / "srgb.png").string();
     std::string error;
     ASSERT_TRUE(WriteImage(file, static_cast<int>(cases.size()), 1, rgb, error)) << error;
     const int32_t image = hsImageRead(file.c_str());
@@ -232,7 +221,6 @@ TEST(Render, PngBytesAreTheRoundedSrgbCurve) {
             << cases[i].first;
     }
     hsImageDestroy(image);
-    std::filesystem::remove(file);
     // Neither the temporary nor a half-written file stays behind.
     EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
 }

@@ -2,13 +2,13 @@
 // matches its reference image in tests/renderer/reference/ within a tolerance, so a change that
 // alters what stored shaders look like is caught.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
 #include "hostapi/hostapi.h"
+#include "test_support.h"
 
 namespace vandrel {
 namespace {
@@ -23,8 +23,7 @@ struct Row {
 
 TEST(SampleRender, EverySampleMatchesItsReference) {
     const fs::path source = VANDREL_SOURCE_DIR;
-    const fs::path out = fs::temp_directory_path() / ("vandrel_sample_" + std::to_string(getpid()));
-    fs::create_directories(out);
+    const test::TempFolder out("vandrel_sample_");
     const Row rows[] = {
         {"Sine Gradient", "sine_gradient", ""},
         {"Banded Noise", "banded_noise", ""},
@@ -75,7 +74,6 @@ TEST(SampleRender, EverySampleMatchesItsReference) {
         hsImageDestroy(got);
         hsImageDestroy(want);
     }
-    fs::remove_all(out);
 }
 
 }  // namespace

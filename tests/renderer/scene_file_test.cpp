@@ -23,8 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-constexpr const char* kWhite = "XR0001000101C0F3F800000000F";
+using test::kWhite;
 
 class SceneFiles : public test::CliTest {
   protected:

@@ -1,25 +1,18 @@
 // The studio window, headless: update requests from the plug-in restart the preview with the new
 // values, materials survive a save and a load, damaged material files change nothing.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
-#include "core/context.h"
-#include "core/factory.h"
-#include "core/root.h"
 #include "core/shader_file.h"
 #include "core/stream_sections.h"
-#include "core/thread_record.h"
-#include "core/tree.h"
 #include "editor/editor_test_support.h"
 #include "editor/interface_panel.h"
 #include "editor/main_form.h"
@@ -29,6 +22,7 @@
 #include "host/plugin.h"
 #include "interface/interface_model.h"
 #include "renderer/mesh_fixtures.h"
+#include "renderer/shader_fixtures.h"
 #include "renderer/studio/studio_window.h"
 #include "test_support.h"
 
@@ -41,33 +35,15 @@ using test::RegisterPlugin;
 
 // A colour shader whose colour is Trigger1.
 std::string TriggerColourStream() {
-    TThreadRecord record;
-    TXRTree tree;
-    tree.Context = &record;
-    auto* root = tree.AddComponent(CreateComponent(TXRCRoot::kTypeId));
-    root->Connect(kRootColor, kWholeProperty, VariableAddress(&record, kVarTrigger1));
-    tree.SetRoot(root);
-    return "XR" + tree.WriteTree();
-}
-
-// Colour = (UV.U, UV.V, 0).
-std::string UVColourStream() {
-    TThreadRecord record;
-    TXRTree tree;
-    tree.Context = &record;
-    auto* root = tree.AddComponent(CreateComponent(TXRCRoot::kTypeId));
-    root->Connect(kRootColor, 0, VariableAddress(&record, kVarUV));
-    root->Connect(kRootColor, 1, VariableAddress(&record, kVarUVV));
-    tree.SetRoot(root);
-    return "XR" + tree.WriteTree();
+    test::ShaderBuilder b;
+    b.Var(kRootColor, kWholeProperty, kVarTrigger1);
+    return b.Stream();
 }
 
 class Studio : public ::testing::Test {
   protected:
     void SetUp() override {
         test::TestApplication();
-        folder = fs::temp_directory_path() / ("vandrel_studio_" + std::to_string(getpid()));
-        fs::create_directories(folder);
         shader = folder / "trigger_colour.xrb";
         ASSERT_TRUE(SaveShaderFile(shader, TriggerColourStream()).ok);
         shaders = RegisterPlugin();
@@ -82,7 +58,6 @@ class Studio : public ::testing::Test {
         for (const int32_t type : {kColor, kTransparency, kReflectance, kDisplacement}) {
             WriteSlot(shaders, type, TStudioSlot{});
         }
-        fs::remove_all(folder);
     }
 
     // Runs the event loop until no render runs or waits; false after a generous deadline.
@@ -114,7 +89,8 @@ class Studio : public ::testing::Test {
         return {pass.Rgb.at(at), pass.Rgb.at(at + 1), pass.Rgb.at(at + 2)};
     }
 
-    fs::path folder, shader;
+    test::TempFolder folder{"vandrel_studio_"};
+    fs::path shader;
     TPluginShaders shaders{};
     std::unique_ptr<TStudioWindow> window;
 };
@@ -329,21 +305,10 @@ TEST_F(Studio, DamagedMaterialFilesAreRefusedAndChangeNothing) {
 
     // Through the command, the message names the file and the fault.
     const fs::path damaged = folder / "damaged0.json";
-    struct OpenScript final : TDialogs {
-        std::string path;
-        std::optional<std::string> SaveFile(const TFileRequest&) override { return {}; }
-        std::optional<std::string> OpenFile(const TFileRequest&) override { return path; }
-        std::optional<std::array<double, 3>> PickColor(std::string_view,
-                                                       const std::array<double, 3>&,
-                                                       bool) override {
-            return {};
-        }
-    } script;
-    script.path = damaged.string();
-    TDialogs* previous = InstallDialogs(&script);
+    test::ScriptedDialogs dialogs;
+    dialogs.files.push_back(damaged.string());
     test::RecordingMessages messages;
     window->OpenMaterialCommand();
-    InstallDialogs(previous);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(messages.shown[0].starts_with(damaged.string() + ": not a material file"))
         << messages.shown[0];
@@ -404,28 +369,18 @@ TEST_F(Studio, ThePreviewShowsAMeshFile) {
     const std::vector<float> sphere = window->FinishedPass().Rgb;
     test::WriteText(folder / "octahedron.obj", test::OctahedronObj());
     test::WriteText(folder / "broken.obj", "v 0 0 0\n");
-    struct OpenScript final : TDialogs {
-        std::string path;
-        std::optional<std::string> SaveFile(const TFileRequest&) override { return {}; }
-        std::optional<std::string> OpenFile(const TFileRequest&) override { return path; }
-        std::optional<std::array<double, 3>> PickColor(std::string_view,
-                                                       const std::array<double, 3>&,
-                                                       bool) override {
-            return {};
-        }
-    } script;
-    TDialogs* previous = InstallDialogs(&script);
+    test::ScriptedDialogs dialogs;
     test::RecordingMessages messages;
-    script.path = (folder / "broken.obj").string();
+    dialogs.files.push_back((folder / "broken.obj").string());
     window->MeshCommand();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_TRUE(messages.shown[0].starts_with(script.path + ": ")) << messages.shown[0];
+    EXPECT_TRUE(messages.shown[0].starts_with((folder / "broken.obj").string() + ": "))
+        << messages.shown[0];
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(window->FinishedPass().Rgb, sphere);
 
-    script.path = (folder / "octahedron.obj").string();
+    dialogs.files.push_back((folder / "octahedron.obj").string());
     window->MeshCommand();
-    InstallDialogs(previous);
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(messages.shown.size(), 1u);
     ASSERT_EQ(window->FinishedPass().Rgb.size(), sphere.size());
@@ -438,7 +393,7 @@ TEST_F(Studio, ThePreviewShowsAMeshFile) {
 // preview runs again afterwards.
 TEST_F(Studio, BakesTheChosenSlotToAMapFile) {
     const fs::path uv = folder / "uv.xrb";
-    ASSERT_TRUE(SaveShaderFile(uv, UVColourStream()).ok);
+    ASSERT_TRUE(SaveShaderFile(uv, test::UVColourStream()).ok);
     std::string error;
     ASSERT_TRUE(window->SetSlotShader(kColor, uv.string(), error)) << error;
     ASSERT_TRUE(WaitIdle());
@@ -464,9 +419,7 @@ TEST_F(Studio, BakesTheChosenSlotToAMapFile) {
     ASSERT_TRUE(WaitIdle());
 
     const auto srgb8 = [](double linear) {
-        const double e =
-            linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
-        return static_cast<int>(std::lround(e * 255));
+        return static_cast<int>(std::lround(test::SrgbEncoded(linear) * 255));
     };
     const int32_t plane = hsImageRead((folder / "plane.png").c_str());
     const int32_t mesh = hsImageRead((folder / "mesh.png").c_str());

@@ -62,8 +62,8 @@ c15|core/tree.cpp|542|out[k] = record[k]|(void)record[k]|CORE
 c16|core/tree.cpp|567|if (!definition.Used) continue;|(void)0;|CORE
 c17|core/tree.cpp|714| \|\| p.instruction.Value == p.consumer||CORE
 c18|core/tree.cpp|407|mask \|= kMaskColor|mask \|= kMaskTransparency|CORE
-c19|core/instance.cpp|256| \|\| r.TriggersPosition != position||CORE
-c20|core/instance.cpp|268|3 * sizeof(float)) == 0|3 * sizeof(float)) != 0|CORE
+c19|core/instance.cpp|269| \|\| r.TriggersPosition != position||CORE
+c20|core/instance.cpp|281|3 * sizeof(float)) == 0|3 * sizeof(float)) != 0|CORE
 c21|core/instance.cpp|42|(u - base[0]) * 0.001|(u - base[0]) * 0.01|CORE
 c22|core/numbers.cpp|8|std::fesetround(FE_TONEAREST)|std::fesetround(FE_DOWNWARD)|CORE
 m01|components/convert/converters.cpp|400|std::clamp(c.y, 0.0, 1.0)|c.y|COMP

@@ -136,13 +136,9 @@ TScene PreviewScene(std::shared_ptr<const TMeshGeometry> mesh,
 
 Vec3 RenderPoint(const TScene& scene, float x, float y, float aspect) {
     const TCameraFrame frame = Frame(scene.camera);
-    TTraceState& state = ThreadTrace();
-    const TTraceState outer = state;
     const std::vector<std::array<float, 12>> inverses = ObjectInverses(scene);
-    state = {&scene, 0, 1, 2 * frame.tanHalf / 256, inverses.data()};
-    const Vec3 color = TraceUnit(scene, frame.position, CameraRay(frame, x, y, aspect), 0);
-    state = outer;
-    return color;
+    const TTraceScope scope({&scene, 0, 1, 2 * frame.tanHalf / 256, inverses.data()});
+    return TraceUnit(scene, frame.position, CameraRay(frame, x, y, aspect), 0);
 }
 
 std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) {
@@ -198,9 +194,8 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
     };
 
     auto renderTiles = [&](bool caller) {
-        TTraceState& state = ThreadTrace();
-        const TTraceState outer = state;
-        state = {&scene, 0, 1, 2 * frame.tanHalf / static_cast<float>(height), inverses.data()};
+        const TTraceScope scope(
+            {&scene, 0, 1, 2 * frame.tanHalf / static_cast<float>(height), inverses.data()});
         for (int tile = next++; tile < tiles && !stopped(); tile = next++) {
             const int x0 = (tile % tilesX) * kTile, y0 = (tile / tilesX) * kTile;
             for (int y = y0; y < std::min(y0 + kTile, height); ++y) {
@@ -233,7 +228,6 @@ std::vector<float> Render(const TScene& scene, const TRenderSettings& settings) 
             }
             if (caller) handOn(false);
         }
-        state = outer;
     };
     // Nothing may leave a thread's function, the callbacks' exceptions included: the first
     // exception stops every thread and is thrown again on the calling thread.

@@ -248,10 +248,13 @@ void Call(const TScene& scene, int type, int32_t material, hxShadingRecord& reco
     const hxShadeCallback shade = scene.shaders[static_cast<size_t>(type)];
     if (shade == nullptr || material == 0) return;
     // Nested shading (reflections) comes back here: the outer material is restored after.
-    const int32_t outer = CurrentMaterial();
+    // A callback's exception included: the thread may go on to render something else.
+    struct TRestore {
+        int32_t outer;
+        ~TRestore() { SetCurrentMaterial(outer); }
+    } restore{CurrentMaterial()};
     SetCurrentMaterial(material);
     shade(material, &record, 3);
-    SetCurrentMaterial(outer);
 }
 
 // The inverses of the objects' transforms prepared by the render when it is this scene's, else
@@ -400,41 +403,49 @@ Vec3 TraceUnit(const TScene& scene, const Vec3& origin, const Vec3& direction, i
     Store(r.viewer, direction * -1.0f);
     r.node = object.node;
 
-    const hxShadingRecord* outer = CurrentSample();
-    const int outerDepth = state.depth;
-    state.depth = depth;
-    SetCurrentSample(&r);
+    Vec3 lit{}, filter{};
+    {
+        // The outer sample and depth are put back however the shading ends, a callback's
+        // exception included: the thread may go on to render something else.
+        struct TRestore {
+            TTraceState& state;
+            const hxShadingRecord* sample;
+            int depth;
+            ~TRestore() {
+                SetCurrentSample(sample);
+                state.depth = depth;
+            }
+        } restore{state, CurrentSample(), state.depth};
+        state.depth = depth;
+        SetCurrentSample(&r);
 
-    const auto& m = object.materials;
-    if (m[0] != 0) {
-        Call(scene, 0, m[0], r);
-        const Vec3 displaced = Normalize(Load(r.shadingNormal));
-        Store(r.shadingNormal, Dot(displaced, displaced) > 0 ? displaced : normal);
+        const auto& m = object.materials;
+        if (m[0] != 0) {
+            Call(scene, 0, m[0], r);
+            const Vec3 displaced = Normalize(Load(r.shadingNormal));
+            Store(r.shadingNormal, Dot(displaced, displaced) > 0 ? displaced : normal);
+        }
+        Vec3 color = base;
+        if (m[2] != 0) {
+            Call(scene, 2, m[2], r);
+            color = Load(r.colorOut);
+        }
+        if (m[3] != 0) {
+            Store(r.colorIn, color);
+            Store(r.colorOut, color);
+            Call(scene, 3, m[3], r);
+            lit = Load(r.colorOut);
+        } else {
+            // The record's normals and viewer are the unit ones stored above.
+            const TSurface surface{Load(r.worldPoint), Load(r.shadingNormal),
+                                   Load(r.geometricNormal), Load(r.viewer)};
+            lit = DefaultReflectance(state.scene, surface, color);
+        }
+        if (m[1] != 0) {
+            Call(scene, 1, m[1], r);
+            filter = Clamp01(Load(r.filterOut));
+        }
     }
-    Vec3 color = base;
-    if (m[2] != 0) {
-        Call(scene, 2, m[2], r);
-        color = Load(r.colorOut);
-    }
-    Vec3 lit{};
-    if (m[3] != 0) {
-        Store(r.colorIn, color);
-        Store(r.colorOut, color);
-        Call(scene, 3, m[3], r);
-        lit = Load(r.colorOut);
-    } else {
-        // The record's normals and viewer are the unit ones stored above.
-        const TSurface surface{Load(r.worldPoint), Load(r.shadingNormal), Load(r.geometricNormal),
-                               Load(r.viewer)};
-        lit = DefaultReflectance(state.scene, surface, color);
-    }
-    Vec3 filter{};
-    if (m[1] != 0) {
-        Call(scene, 1, m[1], r);
-        filter = Clamp01(Load(r.filterOut));
-    }
-    SetCurrentSample(outer);
-    state.depth = outerDepth;
 
     if (!IsFinite(lit)) lit = {0, 0, 0};
     if (filter[0] > 0 || filter[1] > 0 || filter[2] > 0) {

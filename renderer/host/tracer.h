@@ -51,6 +51,21 @@ struct TTraceState {
 std::vector<std::array<float, 12>> ObjectInverses(const TScene& scene);
 TTraceState& ThreadTrace();
 
+// Sets the calling thread's trace state for a render and puts the one before back however the
+// render ends, an exception included: the thread may go on to render something else.
+class TTraceScope {
+  public:
+    explicit TTraceScope(const TTraceState& state) : outer_(ThreadTrace()) {
+        ThreadTrace() = state;
+    }
+    ~TTraceScope() { ThreadTrace() = outer_; }
+    TTraceScope(const TTraceScope&) = delete;
+    TTraceScope& operator=(const TTraceScope&) = delete;
+
+  private:
+    TTraceState outer_;
+};
+
 inline constexpr float kRayEpsilon = 1e-4f;
 
 }  // namespace vandrel::host

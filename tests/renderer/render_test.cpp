@@ -15,6 +15,7 @@
 #include "hostapi/hostapi.h"
 #include "renderer/host/host_state.h"
 #include "renderer/host/scene.h"
+#include "renderer/host/tracer.h"
 #include "renderer/image_writer.h"
 #include "test_support.h"
 
@@ -106,8 +107,14 @@ TEST(Render, ExceptionsOfTheRenderComeOutOfRender) {
     TRenderSettings settings;
     settings.width = 64;
     settings.height = 64;
-    settings.threads = 4;
-    EXPECT_THROW(Render(throwing, settings), std::bad_alloc);
+    for (const int threads : {4, 1}) {
+        settings.threads = threads;
+        EXPECT_THROW(Render(throwing, settings), std::bad_alloc);
+        // The calling thread renders too: it is left as it was, for whatever it renders next.
+        EXPECT_EQ(CurrentSample(), nullptr) << threads;
+        EXPECT_EQ(CurrentMaterial(), 0) << threads;
+        EXPECT_EQ(ThreadTrace().scene, nullptr) << threads;
+    }
     settings.threads = 2;
     settings.rowsFinished = [](const float*, int) { throw std::runtime_error("disk full"); };
     EXPECT_THROW(Render(TestScene(), settings), std::runtime_error);

@@ -292,7 +292,7 @@ inline void ExpectInputsReadThroughReferences(const ConnectionCase& cc) {
             const std::vector<float> before = Output(*fed);
 
             feed(first);
-            // Every other trial connects the parts of a UV or Vector property one by one.
+            // Every other trial connects a UV or Vector property part by part.
             if (trial % 2 == 1 && base[p].size() > 1) {
                 for (size_t k = 0; k < base[p].size(); ++k) {
                     fed->Connect(p, static_cast<int32_t>(k), source + k);

@@ -2,9 +2,9 @@
 # Wall time of a 1024 × 1024 render of the "Fractal Noise" sample with 4 samples per pixel on one
 # thread and on THREADS threads (default 2), alternating, REPEATS times (default 5); prints the
 # medians and their ratio (target for 2 threads: at least 1.9). With SCENE, the same for a scene
-# file instead of the preview scene, 512 × 512 with one sample; "scene" writes one here: a mesh of 20 000 triangles, three
-# shapes, the "Noisy Bricks" and "Cellular Stone" samples and "Glass" as reflectance, a shadowed
-# point light.
+# file instead of the preview scene, at 512 × 512 with 4 samples; "scene" writes one here: a mesh
+# of 20 000 triangles, three shapes, the "Noisy Bricks" and "Cellular Stone" samples and "Glass"
+# as reflectance, a shadowed point light.
 #
 # Each round also runs THREADS one-thread renders at once, as separate processes: they share
 # nothing but the machine, so THREADS times one render's time over theirs is the most that this
@@ -68,9 +68,9 @@ PYTHON
   ]
 }
 JSON
-  what=(--scene "$work/scene.json") size=512 count=1
+  what=(--scene "$work/scene.json") size=512 count=4
 elif [[ -n "$scene" ]]; then
-  what=(--scene "$scene") size=512 count=1
+  what=(--scene "$scene") size=512 count=4
 fi
 
 now_ns() { date +%s%N; }

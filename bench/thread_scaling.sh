@@ -106,6 +106,8 @@ for ((i = 0; i < repeats; ++i)); do
   else
     c="$(timed_side_by_side)" b="$(timed_render "$threads")" a="$(timed_render 1)"
   fi
+  # A failed render has said so on stderr from its subshell; stop here rather than divide by it.
+  [[ -n "$a" && -n "$b" && -n "$c" ]] || exit 1
   one+=("$a") many+=("$b") side+=("$c")
   ratio+=("$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.3f", a / b }')")
   ceiling+=("$(awk -v a="$a" -v c="$c" -v n="$threads" 'BEGIN { printf "%.3f", n * a / c }')")

@@ -47,31 +47,43 @@ int32_t MaterialFor(const std::string& stream, const std::string& name) {
     return material;
 }
 
-void ShadeLoop(benchmark::State& state, const std::string& stream, const char* name) {
-    const int32_t material = MaterialFor(stream, name);
+// One material's instance, built by a first sample, and the two ways of timing it: the whole
+// Shade call, and the tree pass alone on the same record.
+struct TShadeSubject {
+    int32_t material;
     hxShadingRecord h{};
-    h.worldPoint[0] = 0.25f;
-    Shade(Registry(), kColor, material, &h);  // first sample: builds the instance
-    for (auto _ : state) {
+    TThreadRecord* record = nullptr;
+    TXRTree* tree = nullptr;
+
+    TShadeSubject(const std::string& stream, const char* name)
+        : material(MaterialFor(stream, name)) {
+        h.worldPoint[0] = 0.25f;
+        Shade(Registry(), kColor, material, &h);
+        record = &Registry().RecordForThisThread();
+        tree = &record->Current[kColor]->Tree;
+    }
+    ~TShadeSubject() { Registry().ClearAll(); }
+
+    void ShadeOnce() {
         h.worldPoint[0] += 1e-6f;
         Shade(Registry(), kColor, material, &h);
         benchmark::DoNotOptimize(h.colorOut[0]);
     }
-    Registry().ClearAll();
+    void PassOnce() {
+        record->Variables[kWorldFloat] += 1e-6f;
+        tree->Evaluate(OutputTypeMask(kColor));
+        benchmark::DoNotOptimize(record->Variables[kColorOutFloat]);
+    }
+};
+
+void ShadeLoop(benchmark::State& state, const std::string& stream, const char* name) {
+    TShadeSubject subject(stream, name);
+    for (auto _ : state) subject.ShadeOnce();
 }
 
 void PassLoop(benchmark::State& state, const std::string& stream, const char* name) {
-    const int32_t material = MaterialFor(stream, name);
-    hxShadingRecord h{};
-    Shade(Registry(), kColor, material, &h);
-    TThreadRecord& record = Registry().RecordForThisThread();
-    TXRTree& tree = record.Current[kColor]->Tree;
-    for (auto _ : state) {
-        record.Variables[kWorldFloat] += 1e-6f;
-        tree.Evaluate(OutputTypeMask(kColor));
-        benchmark::DoNotOptimize(record.Variables[kColorOutFloat]);
-    }
-    Registry().ClearAll();
+    TShadeSubject subject(stream, name);
+    for (auto _ : state) subject.PassOnce();
 }
 
 // Shade and the pass alone in alternating batches on the same record: the machine's state moves
@@ -81,26 +93,13 @@ void PassLoop(benchmark::State& state, const std::string& stream, const char* na
 void OverheadLoop(benchmark::State& state, const std::string& stream, const char* name) {
     using Clock = std::chrono::steady_clock;
     constexpr int kBatch = 256;
-    const int32_t material = MaterialFor(stream, name);
-    hxShadingRecord h{};
-    h.worldPoint[0] = 0.25f;
-    Shade(Registry(), kColor, material, &h);
-    TThreadRecord& record = Registry().RecordForThisThread();
-    TXRTree& tree = record.Current[kColor]->Tree;
+    TShadeSubject subject(stream, name);
     std::vector<double> shade, pass, overhead;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        for (int k = 0; k < kBatch; ++k) {
-            h.worldPoint[0] += 1e-6f;
-            Shade(Registry(), kColor, material, &h);
-            benchmark::DoNotOptimize(h.colorOut[0]);
-        }
+        for (int k = 0; k < kBatch; ++k) subject.ShadeOnce();
         const auto t1 = Clock::now();
-        for (int k = 0; k < kBatch; ++k) {
-            record.Variables[kWorldFloat] += 1e-6f;
-            tree.Evaluate(OutputTypeMask(kColor));
-            benchmark::DoNotOptimize(record.Variables[kColorOutFloat]);
-        }
+        for (int k = 0; k < kBatch; ++k) subject.PassOnce();
         const auto t2 = Clock::now();
         const double s = std::chrono::duration<double, std::nano>(t1 - t0).count() / kBatch;
         const double p = std::chrono::duration<double, std::nano>(t2 - t1).count() / kBatch;
@@ -116,7 +115,6 @@ void OverheadLoop(benchmark::State& state, const std::string& stream, const char
     state.counters["shade_ns"] = median(shade);
     state.counters["pass_ns"] = median(pass);
     state.counters["overhead_ns"] = median(overhead);
-    Registry().ClearAll();
 }
 
 constexpr const char* kDefault = "XR0001000103V0F0002V2F000AV3F002B000F";

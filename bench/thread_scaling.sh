@@ -26,6 +26,7 @@ trap 'rm -rf "$work"' EXIT
 samples="$VANDREL_ROOT/resources/samples"
 what=("$samples/Fractal Noise.xrb")
 size=1024 count=4
+scene_file="$scene"
 if [[ "$scene" == scene ]]; then
   python3 - "$work" <<'PYTHON'
 import math, sys
@@ -68,9 +69,10 @@ PYTHON
   ]
 }
 JSON
-  what=(--scene "$work/scene.json") size=512 count=4
-elif [[ -n "$scene" ]]; then
-  what=(--scene "$scene") size=512 count=4
+  scene_file="$work/scene.json"
+fi
+if [[ -n "$scene_file" ]]; then
+  what=(--scene "$scene_file") size=512 count=4
 fi
 
 now_ns() { date +%s%N; }
